@@ -1,0 +1,156 @@
+// The engine's message log and command line: a bounded text buffer with
+// colour codes, word-wrapped display lines, the line editor with history,
+// completion and paste, and the registries of commands and variables.
+#pragma once
+
+#include "console/consoleregistry.h"
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+struct InputEvent;
+
+class Console {
+public:
+    static constexpr uint32_t kCharWidth = 10;   // pixels
+    static constexpr uint32_t kLineHeight = 10;  // pixels
+
+    Console();
+    ~Console();
+
+    // Buffers and layout.
+    void Create(uint32_t capacity, uint32_t maxInputLength, uint32_t rows, uint32_t columns,
+                uint32_t historyCapacity);
+    void Layout(uint32_t maxInputLength, uint32_t rows, uint32_t columns, uint32_t historyCapacity);
+    void Release();
+    bool IsCreated() const { return created; }
+
+    // Printing: the text keeps its colour codes; stdout (or stderr) gets it stripped.
+    void Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void PrintError(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    static void StripCodes(char* text);
+
+    const char* Text() const { return text.data(); }
+    uint32_t TextLength() const { return textLength; }
+    const std::vector<std::string>& DisplayLines() const { return displayLines; }
+    int ScrollOffset() const { return scrollOffset; }
+
+    // Word wrap of one logical line into (offset, length) pieces of at most
+    // `width` characters; at most kMaxWrapPieces pieces.
+    static constexpr size_t kMaxWrapPieces = 200;
+    static void WrapLine(const char* line, size_t length, size_t width,
+                         std::vector<std::pair<size_t, size_t>>& pieces);
+
+    // Screen.
+    void SetLoadingMode(bool on);
+    bool IsLoadingMode() const { return loadingMode; }
+    void Toggle();
+    bool IsOpen() const { return open; }
+    void Draw();
+
+    // Line editor.
+    void HandleKey(const InputEvent& event);
+    void Complete();
+    void Paste(const std::string& clipboard);
+    const std::string& InputLine() const { return input; }
+    uint32_t Cursor() const { return cursor; }
+    uint32_t VisibleInputLength() const { return visibleInputLength; }
+    bool InsertMode() const { return insertMode; }
+    const std::deque<std::string>& History() const { return history; }
+
+    // Registries.
+    void AddCommand(const char* name, CommandHandler handler);
+    void AddButtonCommand(const char* name, ButtonCommandHandler handler);
+    void AddVariable(const char* name, void* value, char type, int maxLength, bool readOnly,
+                     bool loadTimeOnly, int minimum, int maximum, VariableChangeHandler handler);
+    void RemoveCommand(const char* name);
+    void RemoveVariable(const char* name);
+    ConsoleCommand* FindCommand(const char* name) const;
+    ConsoleVariable* FindVariable(const char* name) const;
+    const std::vector<ConsoleCommand*>& Commands() const { return commandList; }
+    const std::vector<ConsoleVariable*>& Variables() const { return variableList; }
+
+    // Lines.
+    void Tokenize(const char* line);
+    int GetArgCount() const { return int(args.size()); }
+    const char* GetArg(int index) const;
+    void ExecuteTyped(const char* line);
+    void Execute(const char* line, bool showErrors);
+    void ExecuteFile(const char* fileName);
+    void ExecuteConfigText(const char* data, size_t size);
+    void SetVariable(ConsoleVariable* variable, bool quiet);
+    void PrintVariable(const ConsoleVariable* variable);
+    void SetLoadTimeLocked(bool locked) { loadTimeLocked = locked; }
+    bool LoadTimeLocked() const { return loadTimeLocked; }
+
+    // Writes the whole text, colour codes included, through the file system.
+    bool SaveBuffer(const char* fileName);
+
+private:
+    void PrintTo(FILE* echo, const char* format, va_list args);
+    void AppendText(const char* message, size_t length);
+    void RebuildLines();
+    void UpdateVisibleInputLength();
+    void SetInput(const std::string& line);
+    void ClearInput();
+    void AddHistory(const char* line);
+    void HistoryUp();
+    void HistoryDown();
+    void Scroll(int lines);
+    void TypeCharacter(char c);
+    void ExecuteLine(const char* line, bool typed, bool showErrors);
+    void PrintInvalid(const char* line, bool echoLine);
+    void ListCommands();
+    void ListVariables();
+
+    // Text buffer.
+    bool created = false;
+    uint32_t capacity = 0;
+    std::vector<char> text;     // capacity + 1 bytes, NUL-terminated
+    std::vector<char> scratch;  // capacity + 1 bytes
+    uint32_t textLength = 0;
+
+    // Display.
+    std::vector<std::string> displayLines;
+    std::vector<std::pair<size_t, size_t>> wrapPieces;
+    uint32_t rows = 0;
+    uint32_t wrapWidth = 0;
+    int scrollOffset = 1;
+    bool loadingMode = false;
+    bool open = false;
+
+    // Input line.
+    uint32_t maxInputLength = 0;
+    std::string input;
+    std::string undo;
+    uint32_t cursor = 0;
+    uint32_t visibleInputLength = 0;
+    bool insertMode = true;
+    std::deque<std::string> history;  // newest first
+    uint32_t historyCapacity = 0;
+    uint32_t historyPosition = 0;
+
+    // Registries.
+    std::unordered_map<std::string, std::unique_ptr<ConsoleCommand>> commandMap;
+    std::vector<ConsoleCommand*> commandList;
+    std::unordered_map<std::string, std::unique_ptr<ConsoleVariable>> variableMap;
+    std::vector<ConsoleVariable*> variableList;
+    std::vector<std::string> args;
+    bool loadTimeLocked = false;
+    int fileDepth = 0;
+};
+
+extern Console* gConsole;
+
+// The console's own commands: Echo, SaveBuffer, Execute, Toggle.
+void Console_EchoCommand();
+void Console_SaveBufferCommand();
+void Console_ExecuteCommand();
+void Console_ToggleCommand();

@@ -1,0 +1,121 @@
+#include "engine/engine.h"
+
+#include "console/console.h"
+#include "engine/video.h"
+#include "platform/platform.h"
+
+#include <SDL.h>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+Engine* gEngine = new Engine;
+
+int gScreenWidth = 640, gScreenHeight = 480;
+bool gScreenFull = false;
+int gGamma = 0;
+int gFsaaMode = 0;
+int gCameraAngle = 90;
+bool gMouseLock = true;
+bool gDebugInfo = false;
+bool gDraw2d = true;
+bool gQuality = true;
+bool gForceNV2x = false, gForceR200 = false;
+bool gSoundEnabled = true;
+float gGuiScaleX = 1.0f, gGuiScaleY = 1.0f;
+
+bool gMapGiven = false;
+std::string gMapName;
+int gVideoRestartPending = 0;
+bool gFatalShutdown = false;
+jmp_buf gFatalJump;
+bool gFatalJumpSet = false;
+
+void Engine::Init(int newWidth, int newHeight, int newBitsPerPixel)
+{
+    gConsole->Print("^6==== Engine Initialization ====\n");
+    gConsole->Print(" ^5- ^15Compile Time: ^13%s - %s\n", __TIME__, __DATE__);
+    const SDL_version* version = SDL_Linked_Version();
+    gConsole->Print(" ^5- ^15SDL Version: ^13%d.%d.%d\n", version->major, version->minor, version->patch);
+
+    Video::CreateWindow(newWidth, newHeight, newBitsPerPixel);
+    Video::InitGL();
+
+    gConsole->Layout(255, uint32_t(height * 0.1), uint32_t(width * 0.1), 32);
+    gConsole->SetLoadingMode(true);
+
+    drawCallback = nullptr;
+    updateCallback = nullptr;
+    counterPeriod = 1.0 / double(Platform_PerformanceFrequency());
+    frameRate.Start(double(Platform_PerformanceCounter()) * counterPeriod);
+}
+
+void Engine::RestartVideo(int newWidth, int newHeight, int fullScreen)
+{
+    gScreenFull = fullScreen == 1;
+    Video::CreateWindow(newWidth, newHeight, 32);
+    Video::InitGL();
+    gConsole->Layout(255, uint32_t(height * 0.1), uint32_t(width * 0.1), 32);
+    gConsole->SetLoadingMode(true);
+}
+
+void Engine::Update()
+{
+    if (updateCallback)
+        updateCallback(SDL_GetTicks());
+}
+
+void Engine::Draw()
+{
+    if (drawCallback)
+        drawCallback(SDL_GetTicks());
+}
+
+void Engine::EndFrame()
+{
+    SDL_GL_SwapBuffers();
+    double now = double(Platform_PerformanceCounter()) * counterPeriod;
+    framesPerSecond = frameRate.AddFrame(now);
+}
+
+void FatalError(int code, const char* format, ...)
+{
+    static char message[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(message, sizeof(message), format, args);
+    va_end(args);
+
+    if (gConsole && gConsole->IsCreated()) {
+        gConsole->SetLoadingMode(false);
+        gConsole->PrintError("==== Fatal Error ====\n");
+        gConsole->PrintError("%s", message);
+    } else {
+        fprintf(stderr, "==== Fatal Error ====\n");
+        fprintf(stderr, "%s", message);
+    }
+    // Once main has taken the jump, a second fatal error ends the process here.
+    if (gFatalJumpSet)
+        longjmp(gFatalJump, code);
+    fflush(stdout);
+    exit(code);
+}
+
+void* EngineAlloc(size_t size)
+{
+    void* memory = malloc(size);
+    if (!memory && size != 0)
+        FatalError(1, "Failed to allocate %zu byte(s) of memory.\n", size);
+    return memory;
+}
+
+static void OnAllocationFailure()
+{
+    FatalError(1, "Failed to allocate memory.\n");
+}
+
+void InstallAllocationFailureHandler()
+{
+    std::set_new_handler(OnAllocationFailure);
+}

@@ -1,0 +1,71 @@
+// The engine object, its globals and the fatal-error path.
+#pragma once
+
+#include "engine/framerate.h"
+
+#include <atomic>
+#include <csetjmp>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+typedef void (*FrameCallback)(uint32_t milliseconds);
+
+class Engine {
+public:
+    virtual ~Engine() = default;
+
+    std::atomic<bool> quitRequested{false};
+    bool wireFrame = false;
+    uint32_t halfHeight = 0, halfWidth = 0;
+    uint32_t height = 0, width = 0;
+    uint32_t bitsPerPixel = 32;
+    uint32_t antialiasSamples = 0;
+    float aspect = 0.0f;
+    float fieldOfView = 60.0f;
+    float framesPerSecond = 0.0f;
+    FrameCallback drawCallback = nullptr;
+    FrameCallback updateCallback = nullptr;
+
+    void Init(int width, int height, int bitsPerPixel);
+    void RestartVideo(int width, int height, int fullScreen);
+    void Update();
+    void Draw();
+    void EndFrame();
+
+private:
+    FrameRateMeter frameRate;
+    double counterPeriod = 0.0;
+};
+
+extern Engine* gEngine;
+
+// Globals bound to console variables.
+extern int gScreenWidth, gScreenHeight;
+extern bool gScreenFull;
+extern int gGamma;
+extern int gFsaaMode;
+extern int gCameraAngle;
+extern bool gMouseLock;
+extern bool gDebugInfo;
+extern bool gDraw2d;
+extern bool gQuality;
+extern bool gForceNV2x, gForceR200;
+extern bool gSoundEnabled;
+extern float gGuiScaleX, gGuiScaleY;
+
+// Start-up and restart state.
+extern bool gMapGiven;
+extern std::string gMapName;
+extern int gVideoRestartPending;
+extern bool gFatalShutdown;
+extern jmp_buf gFatalJump;
+extern bool gFatalJumpSet;
+
+// Prints the message and ends the program through the orderly shutdown.
+[[noreturn]] void FatalError(int code, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// malloc that ends the program through FatalError instead of returning null.
+void* EngineAlloc(size_t size);
+// Routes failed C++ allocations to the same fatal path.
+void InstallAllocationFailureHandler();

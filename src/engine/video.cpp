@@ -1,0 +1,232 @@
+#include "engine/video.h"
+
+#include "console/console.h"
+#include "engine/engine.h"
+#include "engine/glentrypoints.h"
+#include "platform/platform.h"
+#include "render/rendersettings.h"
+#include "vfs/vfs.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+ExtensionSet glExtensions;
+ExtensionSet glxExtensions;
+ViewFrustum frustum;
+float projection[16];
+
+const char* GLString(GLenum name)
+{
+    const GLubyte* value = glGetString(name);
+    return value ? reinterpret_cast<const char*>(value) : "";
+}
+
+// The icon comes from the data directory like everything else.
+void SetWindowIcon()
+{
+    unsigned size = vfs_file_size("icon.bmp");
+    int handle = size ? vfs_fopen("icon.bmp", "rb") : 0;
+    if (!handle)
+        return;
+    std::vector<char> bytes(size);
+    int got = vfs_fread(handle, bytes.data(), size);
+    vfs_fclose(handle);
+    if (got != int(size))
+        return;
+    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), int(size)), 1);
+    if (!icon) {
+        gConsole->Print("^14Warning: Could not read the window icon ^13icon.bmp^15\n");
+        return;
+    }
+    SDL_WM_SetIcon(icon, nullptr);
+    SDL_FreeSurface(icon);
+}
+
+}  // namespace
+
+namespace Video {
+
+void CreateWindow(int width, int height, int bitsPerPixel)
+{
+    gEngine->width = uint32_t(width);
+    gEngine->height = uint32_t(height);
+    gEngine->halfWidth = uint32_t(width) >> 1;
+    gEngine->halfHeight = uint32_t(height) >> 1;
+    gEngine->bitsPerPixel = uint32_t(bitsPerPixel);
+    gEngine->antialiasSamples = uint32_t(gFsaaMode > 0 ? gFsaaMode : 0);
+    gGuiScaleX = float(width) * 0.0015625f;
+    gGuiScaleY = float(height) * 0.0020833334f;
+
+    gConsole->Print("\n^6==== Creating Window ====^15\n");
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0 &&
+        SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0)
+        FatalError(1, "^1Error: Unable to initialize SDL: %s\n", SDL_GetError());
+    setenv("SDL_VIDEO_CENTERED", "1", 1);
+
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (gEngine->antialiasSamples >= 1) {
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, int(gEngine->antialiasSamples));
+    } else {
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+    }
+
+    SetWindowIcon();
+    SDL_WM_SetCaption("Morvathen", "Morvathen");
+    SDL_EnableUNICODE(1);
+    SDL_ShowCursor(0);
+
+    Uint32 flags = SDL_OPENGL | (gScreenFull ? SDL_FULLSCREEN : 0);
+    if (!SDL_SetVideoMode(width, height, bitsPerPixel, flags))
+        FatalError(1, "^1Error: Unable to create a %ix%i window: %s\n", width, height, SDL_GetError());
+
+    SetGamma(gGamma);
+
+    frustum.zNear = 1.0f;
+    frustum.zFar = 8000.0f;
+    frustum.top = frustum.zNear * std::tan(30.0f * float(M_PI) / 180.0f);
+    frustum.bottom = -frustum.top;
+    frustum.right = frustum.top * float(width) / float(height);
+    frustum.left = -frustum.right;
+
+    GLint red = 0, green = 0, blue = 0, alpha = 0;
+    glGetIntegerv(GL_RED_BITS, &red);
+    glGetIntegerv(GL_GREEN_BITS, &green);
+    glGetIntegerv(GL_BLUE_BITS, &blue);
+    glGetIntegerv(GL_ALPHA_BITS, &alpha);
+    if (red != 8 || green != 8 || blue != 8 || alpha != 8)
+        FatalError(1, "Error: Unable to allocate proper bitdepth for window.\n");
+
+    gConsole->Print(" ^5- ^15Width: ^13%i\n", width);
+    gConsole->Print(" ^5- ^15Height: ^13%i\n", height);
+    gConsole->Print(" ^5- ^15BPP: ^13%i\n", bitsPerPixel);
+    if (gEngine->antialiasSamples)
+        gConsole->Print(" ^5- ^15Antialiasing: ^13%ix\n", gEngine->antialiasSamples);
+    else
+        gConsole->Print(" ^5- ^15Antialiasing: ^13Off\n");
+
+    gConsole->Layout(255, uint32_t(height * 0.05), uint32_t(width * 0.1), 32);
+}
+
+void InitGL()
+{
+    gConsole->Print("\n^6==== Initializing OpenGL ====^15\n");
+    const int width = int(gEngine->width), height = int(gEngine->height);
+
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glEnable(GL_CULL_FACE);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearStencil(128);
+    glViewport(0, 0, width, height);
+
+    gEngine->aspect = float(width) / float(height);
+    gEngine->fieldOfView = 60.0f;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(frustum.left, frustum.right, frustum.bottom, frustum.top, frustum.zNear, frustum.zFar);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gEngine->framesPerSecond = 0.0f;
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+
+    gConsole->Print(" ^5- ^15Renderer: ^13%s\n", GLString(GL_RENDERER));
+    gConsole->Print(" ^5- ^15Vendor: ^13%s\n", GLString(GL_VENDOR));
+    gConsole->Print(" ^5- ^15Version: ^13%s\n", GLString(GL_VERSION));
+    gConsole->Print(" ^5- ^15Supported Extensions: \n^13%s^15\n\n", GLString(GL_EXTENSIONS));
+    gConsole->Print("\n^6==== Initializing Extensions ====\n");
+
+    InitExtensions();
+
+    DriverLimits limits;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &limits.maxTextureUnits);
+    if (HasExtension("GL_EXT_texture_filter_anisotropic"))
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &limits.maxAnisotropy);
+    std::string missing;
+    if (!DetectCapabilities(glExtensions, glxExtensions, limits, gGLCaps,
+                            gRenderSettings.lightingTwoPass, missing))
+        FatalError(1, "^1Error: Unable to initialize extension %s\n", missing.c_str());
+}
+
+void InitExtensions()
+{
+    glExtensions = ParseExtensionString(GLString(GL_EXTENSIONS));
+    glxExtensions = ParseExtensionString(Platform_WindowSystemExtensions().c_str());
+    LoadGLEntryPoints();
+}
+
+bool HasExtension(const char* name)
+{
+    return glExtensions.count(name) != 0;
+}
+
+bool HasGLXExtension(const char* name)
+{
+    return glxExtensions.count(name) != 0;
+}
+
+void SetGamma(int gamma)
+{
+    float value = float(gamma) * 0.03f + 1.0f;
+    SDL_SetGamma(value, value, value);
+}
+
+void Begin3D()
+{
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(frustum.left, frustum.right, frustum.bottom, frustum.top, frustum.zNear, frustum.zFar);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glPolygonMode(GL_FRONT_AND_BACK, gEngine->wireFrame ? GL_LINE : GL_FILL);
+    if (gGLCaps.multisampleAvailable && gEngine->antialiasSamples)
+        glEnable(GL_MULTISAMPLE_ARB);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void Begin2D()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, gEngine->width, gEngine->height, 0, -1, 0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    if (gGLCaps.multisampleAvailable && gEngine->antialiasSamples)
+        glDisable(GL_MULTISAMPLE_ARB);
+}
+
+void Shutdown()
+{
+    gConsole->SetLoadingMode(false);
+    gConsole->Print(" - Freeing SDL...");
+    SDL_Quit();
+    printf("Done\n");
+}
+
+}  // namespace Video

@@ -1,0 +1,128 @@
+#include "platform/platform.h"
+
+#include <GL/glx.h>
+#include <SDL.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <csignal>
+#include <ctime>
+#include <poll.h>
+#include <unistd.h>
+
+std::string Platform_ExecutableDirectory()
+{
+    char path[1024];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (n <= 0)
+        return ".";
+    path[n] = '\0';
+    std::string dir(path);
+    size_t slash = dir.rfind('/');
+    return slash == std::string::npos ? std::string(".") : dir.substr(0, slash);
+}
+
+static std::atomic<bool>* closeFlag = nullptr;
+
+static void OnCloseSignal(int)
+{
+    if (closeFlag)
+        closeFlag->store(true);
+}
+
+void Platform_InstallCloseHandler(std::atomic<bool>* quitFlag)
+{
+    closeFlag = quitFlag;
+    struct sigaction action = {};
+    action.sa_handler = OnCloseSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGHUP, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+uint64_t Platform_PerformanceCounter()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return uint64_t(ts.tv_sec) * 1000000000ull + uint64_t(ts.tv_nsec);
+}
+
+uint64_t Platform_PerformanceFrequency()
+{
+    return 1000000000ull;
+}
+
+void* Platform_GetGLProcAddress(const char* name)
+{
+    return SDL_GL_GetProcAddress(name);
+}
+
+std::string Platform_WindowSystemExtensions()
+{
+    Display* display = glXGetCurrentDisplay();
+    if (!display)
+        return "";
+    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    return extensions ? extensions : "";
+}
+
+// Asks the owner of the CLIPBOARD selection (or, failing that, PRIMARY) for
+// its text through a private connection, so SDL's event queue is untouched.
+static bool WaitForSelection(Display* display, Window window, XEvent* event)
+{
+    const int timeoutMs = 500;
+    uint64_t start = Platform_PerformanceCounter();
+    while (Platform_PerformanceCounter() - start < uint64_t(timeoutMs) * 1000000ull) {
+        while (XPending(display)) {
+            XNextEvent(display, event);
+            if (event->type == SelectionNotify && event->xselection.requestor == window)
+                return true;
+        }
+        pollfd fd = {ConnectionNumber(display), POLLIN, 0};
+        poll(&fd, 1, 20);
+    }
+    return false;
+}
+
+static std::string RequestSelection(Display* display, Window window, Atom selection)
+{
+    Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom property = XInternAtom(display, "MORVATHEN_PASTE", False);
+    XConvertSelection(display, selection, utf8, property, window, CurrentTime);
+    XFlush(display);
+
+    XEvent event;
+    if (!WaitForSelection(display, window, &event) || event.xselection.property == None)
+        return "";
+
+    Atom type;
+    int format;
+    unsigned long count, remaining;
+    unsigned char* data = nullptr;
+    std::string text;
+    if (XGetWindowProperty(display, window, property, 0, 65536, True, AnyPropertyType, &type, &format,
+                           &count, &remaining, &data) == Success && data) {
+        if (format == 8)
+            text.assign(reinterpret_cast<char*>(data), count);
+        XFree(data);
+    }
+    return text;
+}
+
+std::string Platform_ClipboardText()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return "";
+    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    std::string text;
+    Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
+    if (XGetSelectionOwner(display, clipboard) != None)
+        text = RequestSelection(display, window, clipboard);
+    else if (XGetSelectionOwner(display, XA_PRIMARY) != None)
+        text = RequestSelection(display, window, XA_PRIMARY);
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
+    return text;
+}

@@ -1,0 +1,25 @@
+// The thin layer between the engine and the host operating system.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// Directory holding the running executable, without a trailing separator.
+std::string Platform_ExecutableDirectory();
+
+// Console close: SIGHUP, SIGTERM and SIGINT store true into the flag so the
+// main loop finishes its frame and runs the normal shutdown.
+void Platform_InstallCloseHandler(std::atomic<bool>* quitFlag);
+
+uint64_t Platform_PerformanceCounter();
+uint64_t Platform_PerformanceFrequency();
+
+// OpenGL entry point lookup; null when the driver lacks the function.
+void* Platform_GetGLProcAddress(const char* name);
+
+// The window-system (GLX) extension string of the current display, or "".
+std::string Platform_WindowSystemExtensions();
+
+// Text of the clipboard selection, or "" when there is none.
+std::string Platform_ClipboardText();
