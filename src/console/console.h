@@ -149,6 +149,10 @@ private:
 
 extern Console* gConsole;
 
+// Reads a leading integer as "%i" does (decimal, 0x hex or 0 octal, text
+// after it ignored); false for no number or one outside the int range.
+bool ReadInteger(const char* text, int* value);
+
 // The console's own commands: Echo, SaveBuffer, Execute, Toggle.
 void Console_EchoCommand();
 void Console_SaveBufferCommand();

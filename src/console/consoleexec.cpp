@@ -5,6 +5,9 @@
 #include "vfs/vfs.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -14,6 +17,21 @@ const char* SkipSlash(const char* name)
 {
     return (*name == '/' || *name == '\\') ? name + 1 : name;
 }
+
+}  // namespace
+
+bool ReadInteger(const char* text, int* value)
+{
+    errno = 0;
+    char* end;
+    long number = strtol(text, &end, 0);
+    if (end == text || errno == ERANGE || number < INT_MIN || number > INT_MAX)
+        return false;
+    *value = int(number);
+    return true;
+}
+
+namespace {
 
 // Nested configuration files beyond this depth are refused, so a file that
 // executes itself cannot exhaust the stack.
@@ -261,14 +279,14 @@ void Console::SetVariable(ConsoleVariable* variable, bool quiet)
     int number = 0;
     switch (variable->type | 0x20) {  // either case of the type letter
     case CVarBool:
-        if (sscanf(argument, "%i", &number) != 1 || (number != 0 && number != 1)) {
+        if (!ReadInteger(argument, &number) || (number != 0 && number != 1)) {
             Print("^1*Invalid value for %s, Must be 0 or 1.^15\n", variable->name.c_str());
             return;
         }
         *static_cast<unsigned char*>(variable->value) = static_cast<unsigned char>(number);
         break;
     case CVarInt:
-        if (sscanf(argument, "%i", &number) == 1 && number >= variable->minimum &&
+        if (ReadInteger(argument, &number) && number >= variable->minimum &&
             number <= variable->maximum)
             *static_cast<int*>(variable->value) = number;
         else

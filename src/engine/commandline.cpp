@@ -3,7 +3,6 @@
 #include "console/console.h"
 #include "engine/engine.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -24,7 +23,7 @@ void PrintHelp()
 int ReadSize(const char* text, int fallback)
 {
     int value = 0;
-    if (sscanf(text, "%i", &value) != 1 || value < 64)
+    if (!ReadInteger(text, &value) || value < 64)
         return fallback;
     return value;
 }

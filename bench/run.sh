@@ -1,0 +1,55 @@
+#!/bin/bash
+# Builds the benchmarks in Release and runs them, then reports each
+# "<case>/console" figure against its "<case>/baseline" as a ratio.
+# Extra arguments go to every benchmark executable (e.g. --benchmark_filter=print).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-bench
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMORVATHEN_TESTS=OFF \
+  -DMORVATHEN_BENCH=ON -DMORVATHEN_SANITIZE=OFF -DMORVATHEN_FUZZ=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+results=()
+for source in "$root"/bench/*.cpp; do
+  name=$(basename "$source" .cpp)
+  json=$build/$name.json
+  "$build/bench/$name" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$json" --benchmark_out_format=json "$@"
+  results+=("$json")
+done
+
+python3 - "${results[@]}" <<'PY'
+import json, sys
+
+def seconds(run, key):
+    # Counters such as per_line are already in seconds; times are in time_unit.
+    if key != "real_time":
+        return run[key]
+    scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[run["time_unit"]]
+    return run[key] * scale
+
+def show(value):
+    for unit, scale in (("ns", 1e-9), ("us", 1e-6), ("ms", 1e-3)):
+        if value < 1000 * scale:
+            return f"{value / scale:.1f} {unit}"
+    return f"{value:.2f} s"
+
+runs = {}
+for path in sys.argv[1:]:
+    for run in json.load(open(path))["benchmarks"]:
+        # The median of the repetitions, or the single run without repetitions.
+        if run.get("aggregate_name", "median") == "median":
+            runs[run["run_name"]] = run
+
+print("\ncase                  console        baseline       ratio")
+for name, console in sorted(runs.items()):
+    case, _, side = name.rpartition("/")
+    baseline = runs.get(case + "/baseline")
+    if side != "console" or baseline is None:
+        continue
+    key = "per_line" if "per_line" in console else "real_time"
+    unit = "per line" if key == "per_line" else "per call"
+    c, b = seconds(console, key), seconds(baseline, key)
+    print(f"{case:<20} {show(c):>10}     {show(b):>10}     {c / b:8.1f}x   ({unit})")
+PY

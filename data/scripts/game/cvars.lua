@@ -1,0 +1,2 @@
+-- Console variables of the starter game. Runs before default.cfg is read the
+-- second time, so the values saved at the last exit apply to these too.
