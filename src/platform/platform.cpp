@@ -126,3 +126,28 @@ std::string Platform_ClipboardText()
     XCloseDisplay(display);
     return text;
 }
+
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+
+bool Platform_ListDirectory(const char* path, std::vector<PlatformDirEntry>& entries)
+{
+    entries.clear();
+    DIR* dir = opendir(path);
+    if (!dir)
+        return false;
+    while (dirent* entry = readdir(dir)) {
+        if (!strcmp(entry->d_name, ".") || !strcmp(entry->d_name, ".."))
+            continue;
+        bool isDirectory = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            const std::string full = std::string(path) + "/" + entry->d_name;
+            struct stat st;
+            isDirectory = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        entries.push_back({entry->d_name, isDirectory});
+    }
+    closedir(dir);
+    return true;
+}

@@ -23,3 +23,14 @@ std::string Platform_WindowSystemExtensions();
 
 // Text of the clipboard selection, or "" when there is none.
 std::string Platform_ClipboardText();
+
+#include <vector>
+
+struct PlatformDirEntry {
+    std::string name;
+    bool isDirectory;  // symbolic links count as what they point to
+};
+
+// The entries of a directory in the host's order, without "." and "..";
+// false when it cannot be read.
+bool Platform_ListDirectory(const char* path, std::vector<PlatformDirEntry>& entries);
