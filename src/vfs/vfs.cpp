@@ -1,70 +1,161 @@
 #include "vfs/vfs.h"
 
+#include "platform/platform.h"
+#include "vfs/hostpath.h"
+#include "vfs/pk3archive.h"
+#include "vfs/pk3member.h"
+#include "vfs/vfsstate.h"
+
 #include <SDL_mutex.h>
-#include <cstdio>
-#include <cstring>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+char vfs_search_paths[kVfsMaxSearchPaths][VFS_MAX_PATH + 1];
+int vfs_search_path_count = 0;
+
 namespace {
 
-constexpr int kMaxSearchPaths = 4;
-constexpr size_t kMaxPath = 256;
 constexpr int kMaxHandles = 32;
+constexpr unsigned kRead = 1;
+constexpr unsigned kWrite = 2;
 
-char searchPaths[kMaxSearchPaths][kMaxPath + 1];
-int searchPathCount = 0;
-FILE* handles[kMaxHandles];
+struct vfs_handle {
+    void* object;  // FILE* or vfs_zip_file*
+    bool isArchive;
+};
+
+vfs_handle handles[kMaxHandles];
 SDL_mutex* mutex = nullptr;
 
 struct Lock {
     Lock() { if (mutex) SDL_mutexP(mutex); }
     ~Lock() { if (mutex) SDL_mutexV(mutex); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
 };
 
-bool IsDirectory(const char* path)
+bool IsEnterableDirectory(const std::string& path)
 {
     struct stat st;
-    return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-bool JoinPath(char (&out)[1024], int searchPath, const char* name)
+std::string HostPath(int searchPath, const char* name)
 {
-    int n = snprintf(out, sizeof(out), "%s/%s", searchPaths[searchPath], name);
-    return n > 0 && size_t(n) < sizeof(out);
+    return vfs_host_path(vfs_search_paths[searchPath], name);
 }
 
-FILE* HandleStream(int handle)
+vfs_handle* Slot(int handle)
 {
-    if (handle < 1 || handle > kMaxHandles)
+    if (handle < 1 || handle > kMaxHandles || !handles[handle - 1].object)
         return nullptr;
-    return handles[handle - 1];
+    return &handles[handle - 1];
 }
 
-bool ModeWrites(const char* mode)
-{
-    return strpbrk(mode, "wa+") != nullptr;
-}
-
-int EnterHandle(FILE* stream)
+// Enters an opened object into the handle table; 0 when it is full.
+int vfs_open_file(void* object, bool isArchive)
 {
     for (int i = 0; i < kMaxHandles; ++i) {
-        if (!handles[i]) {
-            handles[i] = stream;
+        if (!handles[i].object) {
+            handles[i] = {object, isArchive};
             return i + 1;
         }
     }
     printf("vfs_open_file: out of file handles\n");
-    fclose(stream);
     return 0;
+}
+
+void CloseSlot(vfs_handle& slot)
+{
+    if (slot.isArchive)
+        vfs_zip_close(static_cast<vfs_zip_file*>(slot.object));
+    else
+        fclose(static_cast<FILE*>(slot.object));
+    slot = {};
+}
+
+unsigned AccessFlags(const char* mode)
+{
+    unsigned flags = 0;
+    for (const char* c = mode; *c; ++c) {
+        if (*c == 'r')
+            flags |= kRead;
+        else if (*c == 'w')
+            flags |= kWrite;
+        else if (*c == 'a')
+            flags |= kWrite;
+        else if (*c == '+' && c != mode)
+            flags |= c[-1] == 'r' ? kWrite : (c[-1] == 'a' || c[-1] == 'w') ? kRead : 0;
+    }
+    return flags;
+}
+
+FILE* OpenPlainFile(int searchPath, const char* name, const char* mode)
+{
+    FILE* stream = fopen(HostPath(searchPath, name).c_str(), mode);
+    struct stat st;
+    // A directory opens for reading on this host but has no bytes to give.
+    if (stream && fstat(fileno(stream), &st) == 0 && S_ISDIR(st.st_mode)) {
+        fclose(stream);
+        return nullptr;
+    }
+    return stream;
+}
+
+bool FindPlainFile(const char* name, struct stat* st)
+{
+    for (int i = 0; i < vfs_search_path_count; ++i)
+        if (stat(HostPath(i, name).c_str(), st) == 0 && S_ISREG(st->st_mode))
+            return true;
+    return false;
+}
+
+void ScanForArchives(const char* searchPath)
+{
+    std::vector<PlatformDirEntry> entries;
+    Platform_ListDirectory(searchPath, entries);
+    for (const PlatformDirEntry& entry : entries)
+        if (!entry.isDirectory && vfs_has_archive_extension(entry.name.c_str()))
+            vfs_load_archive((std::string(searchPath) + "/" + entry.name).c_str(), entry.name.c_str());
+}
+
+void ReleaseEverything()
+{
+    for (vfs_handle& slot : handles)
+        if (slot.object)
+            CloseSlot(slot);
+    vfs_free_archives();
+    vfs_forget_listings();
+    vfs_search_path_count = 0;
+    if (mutex) {
+        SDL_DestroyMutex(mutex);
+        mutex = nullptr;
+    }
 }
 
 }  // namespace
 
+void* vfs_alloc(size_t size)
+{
+    void* memory = malloc(size);
+    if (!memory) {
+        printf("Out of memory\n");
+        exit(-1);
+    }
+    return memory;
+}
+
 bool vfs_name_is_safe(const char* name)
 {
-    if (!name || !*name || name[0] == '/' || name[0] == '\\' || strlen(name) > kMaxPath)
+    if (!name || !*name || name[0] == '/' || name[0] == '\\' || strlen(name) > VFS_MAX_PATH)
         return false;
     // Reject ".." as any "/"- or "\"-separated component.
     const char* part = name;
@@ -82,24 +173,25 @@ bool vfs_name_is_safe(const char* name)
 int vfs_startup(const char* paths)
 {
     printf("**** VFS startup ************\n");
-    searchPathCount = 0;
-    std::string all = paths ? paths : "";
+    ReleaseEverything();  // a second start-up begins afresh
+    const std::string all = paths ? paths : "";
     size_t start = 0;
-    while (start <= all.size() && searchPathCount < kMaxSearchPaths) {
+    while (start <= all.size() && vfs_search_path_count < kVfsMaxSearchPaths) {
         size_t end = all.find(';', start);
         if (end == std::string::npos)
             end = all.size();
-        std::string segment = all.substr(start, end - start);
-        if (!segment.empty() && IsDirectory(segment.c_str())) {
+        const std::string segment = all.substr(start, end - start);
+        // A longer path would have to be cut, naming some other directory.
+        if (!segment.empty() && segment.size() <= VFS_MAX_PATH && IsEnterableDirectory(segment)) {
             printf("Search path: %s\n", segment.c_str());
-            snprintf(searchPaths[searchPathCount], kMaxPath + 1, "%s", segment.c_str());
-            ++searchPathCount;
+            memcpy(vfs_search_paths[vfs_search_path_count], segment.c_str(), segment.size() + 1);
+            ScanForArchives(segment.c_str());
+            ++vfs_search_path_count;
         } else {
             printf("Invalid search path: %s\n", segment.c_str());
         }
         start = end + 1;
     }
-    memset(handles, 0, sizeof(handles));
     mutex = SDL_CreateMutex();
     if (!mutex) {
         printf("vfs_startup:  Could not create mutex object!\n");
@@ -110,71 +202,76 @@ int vfs_startup(const char* paths)
 
 int vfs_shutdown()
 {
-    for (int i = 1; i <= kMaxHandles; ++i)
-        if (HandleStream(i))
-            vfs_fclose(i);
-    searchPathCount = 0;
-    if (mutex) {
-        SDL_DestroyMutex(mutex);
-        mutex = nullptr;
-    }
+    ReleaseEverything();
     return 0;
 }
 
 int vfs_fopen(const char* name, const char* mode)
 {
-    if (!mode || !strpbrk(mode, "rwa") || !vfs_name_is_safe(name))
+    if (!mode || !vfs_name_is_safe(name))
+        return 0;
+    const unsigned flags = AccessFlags(mode);
+    if (!flags)
         return 0;
     Lock lock;
-    char path[1024];
-    for (int i = 0; i < searchPathCount; ++i) {
-        if (!JoinPath(path, i, name))
-            continue;
-        FILE* stream = fopen(path, mode);
-        if (stream) {
-            if (!ModeWrites(mode) && IsDirectory(path)) {
+    for (int i = 0; i < vfs_search_path_count; ++i) {
+        if (FILE* stream = OpenPlainFile(i, name, mode)) {
+            const int handle = vfs_open_file(stream, false);
+            if (!handle)
                 fclose(stream);
-                continue;
-            }
-            return EnterHandle(stream);
+            return handle;
         }
     }
-    return 0;
+    if (flags & kWrite)
+        return 0;  // archives are read-only
+    vfs_entry* entry = vfs_find_entry(name);
+    vfs_zip_file* member = entry ? vfs_zip_open(entry) : nullptr;
+    if (!member)
+        return 0;
+    const int handle = vfs_open_file(member, true);
+    if (!handle)
+        vfs_zip_close(member);
+    return handle;
 }
 
 int vfs_fclose(int handle)
 {
     Lock lock;
-    FILE* stream = HandleStream(handle);
-    if (!stream) {
+    vfs_handle* slot = Slot(handle);
+    if (!slot) {
         printf("vfs_fclose: bad file handle\n");
         return -1;
     }
-    fclose(stream);
-    handles[handle - 1] = nullptr;
+    CloseSlot(*slot);
     return 0;
 }
 
 int vfs_fread(int handle, void* buffer, size_t count)
 {
     Lock lock;
-    FILE* stream = HandleStream(handle);
-    if (!stream) {
+    vfs_handle* slot = Slot(handle);
+    if (!slot) {
         printf("vfs_fread: bad file handle\n");
         return -1;
     }
-    return int(fread(buffer, 1, count, stream));
+    count = std::min<size_t>(count, INT_MAX);  // the result has to fit
+    if (slot->isArchive)
+        return vfs_zip_read(static_cast<vfs_zip_file*>(slot->object), buffer, count);
+    return int(fread(buffer, 1, count, static_cast<FILE*>(slot->object)));
 }
 
 int vfs_fwrite(int handle, const void* buffer, size_t count)
 {
     Lock lock;
-    FILE* stream = HandleStream(handle);
-    if (!stream) {
+    vfs_handle* slot = Slot(handle);
+    if (!slot) {
         printf("vfs_fwrite: bad file handle\n");
         return -1;
     }
-    return int(fwrite(buffer, 1, count, stream));
+    if (slot->isArchive)
+        return -1;
+    count = std::min<size_t>(count, INT_MAX);
+    return int(fwrite(buffer, 1, count, static_cast<FILE*>(slot->object)));
 }
 
 int vfs_fgetc(int handle)
@@ -188,34 +285,70 @@ int vfs_fgetc(int handle)
 int vfs_feof(int handle)
 {
     Lock lock;
-    FILE* stream = HandleStream(handle);
-    if (!stream) {
+    vfs_handle* slot = Slot(handle);
+    if (!slot) {
         printf("vfs_feof: bad file handle\n");
         return -1;
     }
-    return feof(stream);
-}
-
-// Finds the first plain file of that name along the search paths.
-static bool StatPlainFile(const char* name, struct stat* st)
-{
-    if (!vfs_name_is_safe(name))
-        return false;
-    char path[1024];
-    for (int i = 0; i < searchPathCount; ++i)
-        if (JoinPath(path, i, name) && stat(path, st) == 0 && S_ISREG(st->st_mode))
-            return true;
-    return false;
+    if (slot->isArchive)
+        return vfs_zip_eof(static_cast<vfs_zip_file*>(slot->object)) ? 1 : 0;
+    return feof(static_cast<FILE*>(slot->object));
 }
 
 unsigned vfs_file_size(const char* name)
 {
+    if (!vfs_name_is_safe(name))
+        return 0;
+    Lock lock;  // guards the cached directory listings
     struct stat st;
-    return StatPlainFile(name, &st) ? unsigned(st.st_size) : 0;
+    if (FindPlainFile(name, &st))
+        return unsigned(st.st_size);
+    const vfs_entry* entry = vfs_find_entry(name);
+    return entry ? entry->size : 0;
 }
 
 int vfs_file_exists(const char* name)
 {
+    if (!vfs_name_is_safe(name))
+        return 0;
+    Lock lock;
     struct stat st;
-    return StatPlainFile(name, &st) ? 1 : 0;
+    return FindPlainFile(name, &st) || vfs_find_entry(name) ? 1 : 0;
+}
+
+int vfs_mkdir(const char* path)
+{
+    if (!path)
+        return -1;
+    if (strlen(path) > VFS_MAX_PATH) {
+        printf("vfs_mkdir: path length exceeds VFS_MAX_PATH\n");
+        return -1;
+    }
+    if (!vfs_name_is_safe(path))
+        return -1;
+    Lock lock;
+    if (vfs_search_path_count == 0 || IsEnterableDirectory(HostPath(0, path)) ||
+        !IsEnterableDirectory(vfs_search_paths[0]))
+        return -1;
+    // Each level in turn, so that existing ones keep their spelling on disk.
+    const std::string all = path;
+    for (size_t end = all.find('/'); ; end = all.find('/', end + 1)) {
+        const std::string prefix = all.substr(0, end);
+        const std::string level = HostPath(0, prefix.c_str());
+        if (!IsEnterableDirectory(level) && (mkdir(level.c_str(), 0777) != 0 || !IsEnterableDirectory(level)))
+            return -1;
+        if (end == std::string::npos)
+            return 0;
+    }
+}
+
+int vfs_remove(const char* name)
+{
+    if (!vfs_name_is_safe(name))
+        return -1;
+    Lock lock;
+    for (int i = 0; i < vfs_search_path_count; ++i)
+        if (int result = unlink(HostPath(i, name).c_str()))
+            return result;
+    return 0;
 }

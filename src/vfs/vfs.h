@@ -1,5 +1,6 @@
-// The engine's file layer: relative names over up to four search paths.
-// Handles are 1..32; 0 means failure.
+// The engine's file layer: relative names over up to four search paths and
+// the pk3 archives found in them, merged into one read-only tree; writes go
+// to the plain directories only. Handles are 1..32; 0 means failure.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +17,20 @@ int vfs_feof(int handle);
 
 unsigned vfs_file_size(const char* name);
 int vfs_file_exists(const char* name);
+
+// Creates every missing level of a "/"-separated path in the first search
+// path; 0 on success, -1 when it exists already or cannot be made.
+int vfs_mkdir(const char* path);
+// Removes the file from every search path; 0 when all copies went.
+int vfs_remove(const char* name);
+
+// Wildcard search ("*" and "?") over the plain files of every search path,
+// depth first, then the archive members. Each match is written to `name`,
+// which holds at least 257 bytes.
+struct vfs_search;
+vfs_search* vfs_find_first(char* name, const char* pattern);  // null when nothing matches
+int vfs_find_next(char* name, vfs_search* search);  // 0 when exhausted
+void vfs_find_close(vfs_search* search);
 
 // True for a name that stays inside the search paths: relative, no ".."
 // component, and short enough for the path buffers.
