@@ -1,0 +1,38 @@
+// Builds ZIP archives in memory for the file-layer tests, with the offset of
+// every header kept so that a test can damage one field at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ZipArchive {
+    std::string bytes;
+    std::vector<size_t> localHeaders;  // per member, in the order added
+    std::vector<size_t> centralHeaders;
+    size_t endRecord = 0;
+
+    void PutU16(size_t at, uint16_t value);
+    void PutU32(size_t at, uint32_t value);
+};
+
+class ZipWriter {
+public:
+    // Method 8 deflates; any other method stores the bytes as they are
+    // under that method number.
+    ZipWriter& Add(const std::string& name, const std::string& data, uint16_t method = 8,
+                   uint32_t timestamp = 0x5a210000);
+    ZipArchive Finish(const std::string& comment = "") const;
+
+private:
+    struct Member {
+        std::string name;
+        std::string data;
+        uint16_t method;
+        uint32_t timestamp;
+    };
+    std::vector<Member> members;
+};
+
+// Raw deflate (no zlib header) of `data`.
+std::string Deflate(const std::string& data);

@@ -1,0 +1,195 @@
+// Plain files: search paths, handles, writing, directories and the name rules.
+#include "vfs_fixture.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+TEST_F(VfsTest, AFifthValidSearchPathIsIgnoredAndInvalidOnesTakeNoPlace)
+{
+    for (const char* name : {"p1", "p2", "p3", "p4", "p5"})
+        Write(std::string(name) + "/only_" + name + ".txt", name);
+    Write("p1/shared.txt", "first");
+    Write("p2/shared.txt", "second");
+    Write("not_a_directory", "");
+    const std::string out = StartWith(Dir("p1") + ";" + Dir("missing") + ";" + Dir("not_a_directory") + ";" +
+                                      Dir("p2") + ";" + Dir("p3") + ";" + Dir("p4") + ";" + Dir("p5"));
+    EXPECT_EQ(out, "**** VFS startup ************\n"
+                   "Search path: " + Dir("p1") + "\n"
+                   "Invalid search path: " + Dir("missing") + "\n"
+                   "Invalid search path: " + Dir("not_a_directory") + "\n"
+                   "Search path: " + Dir("p2") + "\n"
+                   "Search path: " + Dir("p3") + "\n"
+                   "Search path: " + Dir("p4") + "\n");
+    EXPECT_EQ(ReadAll("only_p4.txt"), "p4");
+    EXPECT_EQ(vfs_file_exists("only_p5.txt"), 0);
+    EXPECT_EQ(ReadAll("shared.txt"), "first");
+    EXPECT_EQ(vfs_file_size("shared.txt"), 5u);
+    EXPECT_EQ(vfs_file_size("nowhere.txt"), 0u);
+}
+
+TEST_F(VfsTest, ThirtyTwoHandlesAtMostAndBadHandlesAreReported)
+{
+    Write("data/f.txt", "f");
+    WriteArchive("data/a.pk3", ZipWriter().Add("m.txt", "m").Finish());
+    Start({"data"});
+    std::vector<int> handles;
+    for (int i = 0; i < 32; ++i)
+        handles.push_back(vfs_fopen(i % 2 ? "f.txt" : "m.txt", "rb"));
+    for (int i = 0; i < 32; ++i)
+        EXPECT_EQ(handles[size_t(i)], i + 1);
+    EXPECT_EQ(vfs_fopen("f.txt", "rb"), 0);
+    EXPECT_EQ(vfs_fopen("m.txt", "rb"), 0);
+    EXPECT_EQ(Output(), "vfs_open_file: out of file handles\nvfs_open_file: out of file handles\n");
+
+    EXPECT_EQ(vfs_fclose(7), 0);
+    EXPECT_EQ(vfs_fopen("m.txt", "rb"), 7);
+
+    EXPECT_EQ(vfs_fclose(20), 0);
+    char byte;
+    for (int bad : {0, 33, -1, 20}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(vfs_fclose(bad), -1);
+        EXPECT_EQ(vfs_fread(bad, &byte, 1), -1);
+        EXPECT_EQ(vfs_fwrite(bad, &byte, 1), -1);
+        EXPECT_EQ(vfs_feof(bad), -1);
+        EXPECT_EQ(vfs_fgetc(bad), -1);
+        EXPECT_EQ(Output(), "vfs_fclose: bad file handle\nvfs_fread: bad file handle\n"
+                            "vfs_fwrite: bad file handle\nvfs_feof: bad file handle\n"
+                            "vfs_fread: bad file handle\n");
+    }
+    vfs_shutdown();  // closes what is still open
+    EXPECT_EQ(vfs_fclose(1), -1);
+}
+
+TEST_F(VfsTest, PlainByteFFReadsAsMinusOneAndTheEndFollowsTheStream)
+{
+    Write("data/bytes.bin", std::string("\xff\x7f", 2));
+    Start({"data"});
+    const int handle = vfs_fopen("bytes.bin", "rb");
+    EXPECT_EQ(vfs_fgetc(handle), -1);
+    EXPECT_EQ(vfs_feof(handle), 0);
+    EXPECT_EQ(vfs_fgetc(handle), 0x7f);
+    EXPECT_EQ(vfs_fgetc(handle), -1);
+    EXPECT_NE(vfs_feof(handle), 0);
+    vfs_fclose(handle);
+}
+
+TEST_F(VfsTest, WritesGoToTheFirstSearchPathThatTakesThem)
+{
+    Start({"one", "two"});
+    int handle = vfs_fopen("new.txt", "wb");
+    ASSERT_NE(handle, 0);
+    EXPECT_EQ(vfs_fwrite(handle, "hello", 5), 5);
+    vfs_fclose(handle);
+    handle = vfs_fopen("new.txt", "ab");
+    EXPECT_EQ(vfs_fwrite(handle, "!", 1), 1);
+    vfs_fclose(handle);
+    EXPECT_EQ(ReadAll("new.txt"), "hello!");
+    EXPECT_TRUE(std::filesystem::exists(Dir("one/new.txt")));
+    EXPECT_EQ(vfs_fopen("missing/dir.txt", "wb"), 0);
+    EXPECT_EQ(vfs_fopen("new.txt", "b"), 0) << "a mode without access";
+    EXPECT_EQ(vfs_fopen("new.txt", ""), 0);
+}
+
+TEST_F(VfsTest, DirectoriesAreNotFilesToRead)
+{
+    std::filesystem::create_directories(Dir("data/textures"));
+    Start({"data"});
+    EXPECT_EQ(vfs_fopen("textures", "rb"), 0);
+    EXPECT_EQ(vfs_file_exists("textures"), 0);
+}
+
+TEST_F(VfsTest, MkdirMakesEveryLevelAndRefusesWhatExists)
+{
+    Write("data/file.txt", "");
+    Start({"data", "other"});
+    EXPECT_EQ(vfs_mkdir("a/b/c"), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(Dir("data/a/b/c")));
+    EXPECT_EQ(vfs_mkdir("a/b/c"), -1);
+    EXPECT_EQ(vfs_mkdir("a"), -1);
+    EXPECT_EQ(vfs_mkdir("a/b/d/"), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(Dir("data/a/b/d")));
+    EXPECT_EQ(vfs_mkdir("file.txt/sub"), -1);
+    EXPECT_FALSE(std::filesystem::exists(Dir("other/a")));
+    EXPECT_EQ(Output(), "");
+
+    EXPECT_EQ(vfs_mkdir(std::string(257, 'd').c_str()), -1);
+    EXPECT_EQ(Output(), "vfs_mkdir: path length exceeds VFS_MAX_PATH\n");
+}
+
+TEST_F(VfsTest, RemoveTakesTheFileFromEverySearchPath)
+{
+    Write("one/both.txt", "1");
+    Write("two/both.txt", "2");
+    Write("two/second_only.txt", "2");
+    Start({"one", "two"});
+    EXPECT_EQ(vfs_remove("both.txt"), 0);
+    EXPECT_EQ(vfs_file_exists("both.txt"), 0);
+    EXPECT_EQ(vfs_remove("both.txt"), -1);
+    EXPECT_EQ(vfs_remove("second_only.txt"), -1) << "stops at the first search path without it";
+    EXPECT_TRUE(std::filesystem::exists(Dir("two/second_only.txt")));
+}
+
+TEST_F(VfsTest, PlainFilesAreFoundWhateverTheCaseOfTheirPath)
+{
+    Write("data/Textures/Walls/Stone.TGA", "stone");
+    Write("data/exact.txt", "exact");
+    Write("data/EXACT.TXT", "upper");
+    WriteArchive("data/a.pk3", ZipWriter().Add("textures/walls/stone.tga", "member").Finish());
+    Start({"data"});
+    EXPECT_EQ(ReadAll("textures/walls/stone.tga"), "stone") << "the plain file still hides the member";
+    EXPECT_EQ(ReadAll("TEXTURES/walls/STONE.tga"), "stone");
+    EXPECT_EQ(vfs_file_size("textures/walls/stone.tga"), 5u);
+    EXPECT_EQ(vfs_file_exists("textures/WALLS/stone.tga"), 1);
+    EXPECT_EQ(ReadAll("exact.txt"), "exact") << "an exact spelling comes first";
+    EXPECT_EQ(ReadAll("EXACT.TXT"), "upper");
+
+    // Listings are cached; a file made after the first lookup is still found.
+    Write("data/Textures/Walls/Brick.TGA", "brick");
+    EXPECT_EQ(ReadAll("textures/walls/brick.tga"), "brick");
+
+    // Writing goes into the directory as spelt on disk.
+    const int handle = vfs_fopen("textures/walls/new.tga", "wb");
+    ASSERT_NE(handle, 0);
+    vfs_fclose(handle);
+    EXPECT_TRUE(std::filesystem::exists(Dir("data/Textures/Walls/new.tga")));
+    EXPECT_EQ(vfs_mkdir("textures/walls"), -1) << "it exists under another case";
+    EXPECT_EQ(vfs_mkdir("textures/walls/sub"), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(Dir("data/Textures/Walls/sub")));
+
+    EXPECT_EQ(vfs_remove("textures/walls/stone.tga"), 0);
+    EXPECT_FALSE(std::filesystem::exists(Dir("data/Textures/Walls/Stone.TGA")));
+    EXPECT_EQ(ReadAll("textures/walls/stone.tga"), "member");
+}
+
+TEST_F(VfsTest, NamesReachingOutsideTheSearchPathsAreRefusedEverywhere)
+{
+    Write("secret.txt", "outside");
+    Write("data/inside/file.txt", "inside");
+    Start({"data"});
+    const std::string longName = std::string(300, 'x');
+    for (const std::string& name : {std::string("../secret.txt"), std::string("inside/../../secret.txt"),
+                                    std::string(".."), Dir("secret.txt"), std::string("\\..\\secret.txt"),
+                                    std::string("inside/.."), longName, std::string()}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(vfs_fopen(name.c_str(), "rb"), 0);
+        EXPECT_EQ(vfs_fopen(name.c_str(), "wb"), 0);
+        EXPECT_EQ(vfs_file_size(name.c_str()), 0u);
+        EXPECT_EQ(vfs_file_exists(name.c_str()), 0);
+        EXPECT_EQ(vfs_remove(name.c_str()), -1);
+        char found[257];
+        EXPECT_EQ(vfs_find_first(found, name.c_str()), nullptr);
+    }
+    for (const char* path : {"../escape", "inside/../../escape", "/tmp/escape"})
+        EXPECT_EQ(vfs_mkdir(path), -1);
+    EXPECT_EQ(ReadAll("inside/file.txt"), "inside");
+    EXPECT_TRUE(std::filesystem::exists(Dir("secret.txt")));
+    EXPECT_FALSE(std::filesystem::exists(Dir("escape")));
+    EXPECT_FALSE(std::filesystem::exists("/tmp/escape"));
+    EXPECT_EQ(ReadAll("..name/ok..txt"), "<no file>") << "dots inside a component are fine";
+    Write("data/..name/ok..txt", "dots");
+    EXPECT_EQ(ReadAll("..name/ok..txt"), "dots");
+}
+
+}  // namespace

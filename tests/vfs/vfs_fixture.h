@@ -1,0 +1,104 @@
+// Fixture for the file-layer tests: a temporary directory whose
+// subdirectories serve as search paths, files and archives written into
+// them, and the layer's standard output captured.
+#pragma once
+
+#include "support/zip_writer.h"
+#include "vfs/vfs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+class VfsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/morvathen-vfs-XXXXXX";
+        root = mkdtemp(pattern);
+    }
+
+    void TearDown() override
+    {
+        if (started)
+            vfs_shutdown();
+        StopCapture();
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+
+    std::string Dir(const std::string& name) const { return root + "/" + name; }
+
+    // Writes a file (parents made as needed) below the temporary directory.
+    void Write(const std::string& name, const std::string& content) const
+    {
+        std::filesystem::path path = Dir(name);
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << content;
+    }
+
+    void WriteArchive(const std::string& name, const ZipArchive& archive) const { Write(name, archive.bytes); }
+
+    // Starts the layer on the named subdirectories (made when missing);
+    // returns what it printed.
+    std::string Start(const std::vector<std::string>& directories)
+    {
+        std::string paths;
+        for (const std::string& directory : directories) {
+            std::filesystem::create_directories(Dir(directory));
+            paths += (paths.empty() ? "" : ";") + Dir(directory);
+        }
+        return StartWith(paths);
+    }
+
+    std::string StartWith(const std::string& paths)
+    {
+        StopCapture();
+        testing::internal::CaptureStdout();
+        capturing = true;
+        EXPECT_EQ(vfs_startup(paths.c_str()), 1);
+        started = true;
+        return Output();
+    }
+
+    // Standard output since the last call; capturing goes on.
+    std::string Output()
+    {
+        std::string text = StopCapture();
+        testing::internal::CaptureStdout();
+        capturing = true;
+        return text;
+    }
+
+    // The whole member or file through vfs_fread, or "<no file>".
+    static std::string ReadAll(const std::string& name, size_t piece = 4096)
+    {
+        const int handle = vfs_fopen(name.c_str(), "rb");
+        if (!handle)
+            return "<no file>";
+        std::string content;
+        std::vector<char> buffer(piece);
+        int got;
+        while ((got = vfs_fread(handle, buffer.data(), piece)) > 0)
+            content.append(buffer.data(), size_t(got));
+        vfs_fclose(handle);
+        return got < 0 ? "<read error>" : content;
+    }
+
+    std::string root;
+
+private:
+    std::string StopCapture()
+    {
+        if (!capturing)
+            return "";
+        capturing = false;
+        return testing::internal::GetCapturedStdout();
+    }
+
+    bool capturing = false;
+    bool started = false;
+};

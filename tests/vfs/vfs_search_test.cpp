@@ -1,0 +1,129 @@
+// vfs_find_first / vfs_find_next and the wildcard rules.
+#include "vfs_fixture.h"
+#include "vfs/wildcard.h"
+
+#include <algorithm>
+
+namespace {
+
+std::vector<std::string> FindAll(const char* pattern)
+{
+    std::vector<std::string> names;
+    char name[257];
+    vfs_search* search = vfs_find_first(name, pattern);
+    if (!search)
+        return names;
+    do
+        names.push_back(name);
+    while (vfs_find_next(name, search));
+    EXPECT_EQ(vfs_find_next(name, search), 0) << "stays exhausted";
+    vfs_find_close(search);
+    return names;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(VfsTest, SearchWalksEachSearchPathInTurnThenTheArchiveMembers)
+{
+    Write("one/b.lua", "");
+    Write("one/scripts/game/main.lua", "");
+    Write("one/scripts/readme.txt", "");
+    Write("one/folder.pk3/inside.lua", "");  // a directory with the archive extension
+    Write("two/a.lua", "");
+    Write("two/shared.lua", "");
+    WriteArchive("two/pack.PK3", ZipWriter().Add("Zeta.lua", "").Add("alpha.lua", "").Add("shared.lua", "").Finish());
+    Start({"one", "two"});
+
+    const std::vector<std::string> all = FindAll("*");
+    ASSERT_EQ(all.size(), 8u);
+    EXPECT_EQ(Sorted({all.begin(), all.begin() + 3}),
+              (std::vector<std::string>{"b.lua", "scripts/game/main.lua", "scripts/readme.txt"}));
+    EXPECT_EQ(Sorted({all.begin() + 3, all.begin() + 5}), (std::vector<std::string>{"a.lua", "shared.lua"}));
+    EXPECT_EQ(std::vector<std::string>(all.begin() + 5, all.end()),
+              (std::vector<std::string>{"zeta.lua", "alpha.lua", "shared.lua"}))
+        << "members in archive order, lower-cased, and a name in both places twice";
+
+    EXPECT_EQ(Sorted(FindAll("*.lua")), (std::vector<std::string>{"a.lua", "alpha.lua", "b.lua",
+                                                                  "scripts/game/main.lua", "shared.lua",
+                                                                  "shared.lua", "zeta.lua"}));
+    EXPECT_EQ(FindAll("scripts/*/*.lua"), std::vector<std::string>{"scripts/game/main.lua"});
+    EXPECT_EQ(FindAll("Zeta.lua"), std::vector<std::string>{}) << "matching is case-sensitive";
+    EXPECT_EQ(FindAll("*.none"), std::vector<std::string>{});
+    vfs_find_close(nullptr);
+}
+
+TEST_F(VfsTest, SearchGoesThirtyOneLevelsDeep)
+{
+    std::string deep;
+    for (int level = 1; level <= 32; ++level) {
+        deep += "d/";
+        Write("data/" + deep + "f" + std::to_string(level), "");
+    }
+    Start({"data"});
+    const std::vector<std::string> found = FindAll("*");
+    EXPECT_EQ(found.size(), 31u);
+    EXPECT_NE(std::find(found.begin(), found.end(), deep.substr(0, 62) + "f31"), found.end());
+}
+
+TEST_F(VfsTest, SearchPassesOverNamesTooLongToReport)
+{
+    const std::string directory(200, 'd');
+    Write("data/" + directory + "/" + std::string(55, 'f'), "");  // 256 characters
+    Write("data/" + directory + "/" + std::string(56, 'g'), "");  // 257
+    Start({"data"});
+    EXPECT_EQ(FindAll("*"), std::vector<std::string>{directory + "/" + std::string(55, 'f')});
+}
+
+TEST(Wildcard, MatchesByTheEngineRules)
+{
+    struct Case {
+        const char* pattern;
+        const char* text;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"", "", true},
+        {"", "a", false},
+        {"*", "", true},
+        {"*", "dir/any/thing", true},
+        {"?", "", false},
+        {"?", "a", true},
+        {"?", "ab", false},
+        {"a*?", "a", false},
+        {"a*?", "ab", true},
+        {"*?", "", false},
+        {"*.lua", "a.lua", true},
+        {"*.lua", "dir/b.lua", true},
+        {"*.lua", "a.luac", false},
+        {"*.lua", "a.lua.lua", true},
+        {"*a*b*c", "xaybzc", true},
+        {"*a*b*c", "xaybz", false},
+        {"**", "a*", true},  // the character after a star is always literal
+        {"**", "ab", false},
+        {"a**", "a*xyz", false},
+        {"a***", "a*xyz", true},
+        {"*?x", "ax", true},
+        {"*?x", "x", false},
+        {"A.txt", "a.txt", false},
+        {"shaders/*.shader", "shaders/base.shader", true},
+        {"shaders/*.shader", "other/base.shader", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WildcardPattern(c.pattern).Matches(c.text), c.matches) << c.pattern << " vs " << c.text;
+}
+
+TEST(Wildcard, ManyStarsStayFast)
+{
+    const std::string text(256, 'a');
+    std::string pattern;
+    for (int i = 0; i < 100; ++i)
+        pattern += "*a";
+    EXPECT_FALSE(WildcardPattern((pattern + "b").c_str()).Matches(text.c_str()));
+    EXPECT_TRUE(WildcardPattern(pattern.c_str()).Matches(text.c_str()));
+}
+
+}  // namespace
