@@ -1,0 +1,155 @@
+// The definition-file reader: logical lines, tokens, brackets and messages.
+#include "support/test_console.h"
+#include "support/zip_writer.h"
+#include "vfs/definitionreader.h"
+#include "vfs/vfs.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Tokens = std::vector<std::string>;
+
+class DefinitionReaderTest : public ConsoleTest {
+protected:
+    // Every logical line of `content` as tokens, read as the given format.
+    std::vector<Tokens> Lines(DefinitionFormat format, const std::string& content)
+    {
+        WriteData("file.def", content);
+        DefinitionReader reader(format);
+        std::vector<Tokens> lines;
+        EXPECT_TRUE(reader.Parse("file.def", [&] { lines.push_back(reader.tokens); }));
+        return lines;
+    }
+};
+
+TEST_F(DefinitionReaderTest, ShaderLinesAreLowerCasedAndKnowSlashComments)
+{
+    const std::vector<Tokens> lines = Lines(DefinitionFormat::ShaderScript,
+                                            "\n  textures/Base {\r\n"
+                                            "\tmap Textures/Wall.TGA // the wall\n"
+                                            "a//b c\n"
+                                            "// whole line\n"
+                                            "# also a comment\n"
+                                            "x # trailing\n"
+                                            "\"Quoted Words\"\n"
+                                            "high\x80\xff" "bytes\x01\x7f\x7e ok\n"
+                                            "last/");
+    EXPECT_EQ(lines, (std::vector<Tokens>{{"textures/base", "{"},
+                                          {"map", "textures/wall.tga"},
+                                          {"a"},
+                                          {"x"},
+                                          {"\"quoted", "words\""},
+                                          {"highbytes", "ok"},
+                                          {"last"}}));
+}
+
+TEST_F(DefinitionReaderTest, OtherFormatsKeepSlashesAndOnlyGuiFilesQuote)
+{
+    const std::string text = "Sound a//b \"Two Words\" \"\"\n";
+    EXPECT_EQ(Lines(DefinitionFormat::SoundShader, text),
+              (std::vector<Tokens>{{"sound", "a//b", "\"two", "words\"", "\"\""}}));
+    EXPECT_EQ(Lines(DefinitionFormat::EffectFile, text),
+              (std::vector<Tokens>{{"sound", "a//b", "\"two", "words\"", "\"\""}}));
+    EXPECT_EQ(Lines(DefinitionFormat::GuiFile, "Caption \"Hello  World\" \"\" Name x\"y z\"w\n"),
+              (std::vector<Tokens>{{"caption", "Hello  World", "Name", "xy zw"}}));
+}
+
+TEST_F(DefinitionReaderTest, BracketsStandAloneOnTheirLine)
+{
+    DefinitionReader reader(DefinitionFormat::ShaderScript);
+    for (const auto& [line, bracket] : std::vector<std::pair<std::string, char>>{
+             {"{", '{'}, {"}", '}'}, {"name {", 0}, {"{{", 0}, {"{ }", 0}}) {
+        reader.Tokenize(line);
+        EXPECT_EQ(reader.Bracket(), bracket) << line;
+    }
+}
+
+TEST_F(DefinitionReaderTest, NumbersAndBooleansAreCheckedStrictly)
+{
+    for (const char* token : {"1", "-2.5", "1.5.2", "-", ".", "007"})
+        EXPECT_TRUE(DefinitionReader::IsNumeric(token)) << token;
+    for (const char* token : {"1e3", "+1", "0x10", "1,5", "one"})
+        EXPECT_FALSE(DefinitionReader::IsNumeric(token)) << token;
+    bool value = false;
+    EXPECT_TRUE(DefinitionReader::ParseBoolean("true", &value) && value);
+    EXPECT_TRUE(DefinitionReader::ParseBoolean("0", &value) && !value);
+    EXPECT_FALSE(DefinitionReader::ParseBoolean("True", &value));
+    EXPECT_FALSE(DefinitionReader::ParseBoolean("yes", &value));
+}
+
+TEST_F(DefinitionReaderTest, ErrorsNameTheFileAndTheLogicalLine)
+{
+    std::string content;
+    for (int i = 0; i < 10; ++i)
+        content += i % 2 ? "\n" : "   # comment\n";
+    content += "first\n\n// note\nbad line\n";
+    WriteData("shaders/test.shader", content);
+    DefinitionReader reader(DefinitionFormat::ShaderScript);
+    EXPECT_TRUE(reader.Parse("shaders/test.shader", [&] {
+        if (reader.tokens[0] == "bad")
+            reader.Error(kDefinitionUnknownCommand);
+    }));
+    EXPECT_NE(Text().find("^1Error: Unknown Command ^13(shaders/test.shader, line: 2).\n"), std::string::npos)
+        << Text();
+}
+
+TEST_F(DefinitionReaderTest, ShaderBlocksNestTwoDeepAndAMissingBraceIsReportedAtTheEnd)
+{
+    WriteData("a.shader", "one\n{\n{\n{\n}\n}\n}\n}\ntwo\n{\nmap x\n{\nblend add");
+    DefinitionReader reader(DefinitionFormat::ShaderScript);
+    std::vector<std::string> states;
+    EXPECT_TRUE(reader.Parse("a.shader", [&] {
+        reader.TrackBracket(false);
+        states.push_back(std::to_string(reader.inBlock) + std::to_string(reader.inStage));
+    }));
+    EXPECT_EQ(states, (std::vector<std::string>{"00", "10", "11", "11", "10", "00", "00", "00", "00", "10",
+                                                "10", "11", "11"}));
+    EXPECT_EQ(Text(), "^1Error: Incorrect bracket placement ^13(a.shader, line: 4).\n"
+                      "^1Error: Incorrect bracket placement ^13(a.shader, line: 7).\n"
+                      "^1Error: Incorrect bracket placement ^13(a.shader, line: 8).\n"
+                      "^1Error: Unexpected end of file, stage and/or shader not closed ^13(a.shader, line: 14).\n");
+}
+
+TEST_F(DefinitionReaderTest, SoundBlocksNeedANameAndHaveOneLevel)
+{
+    WriteData("a.sound", "{\nname\n{\n{\n}\n}\nother\n{\n");
+    DefinitionReader reader(DefinitionFormat::SoundShader);
+    bool named = false;
+    EXPECT_TRUE(reader.Parse("a.sound", [&] {
+        if (!reader.TrackBracket(named))
+            named = true;
+    }));
+    EXPECT_EQ(Text(), "^1Error: Shader bracket before shader name ^13(a.sound, line: 1).\n"
+                      "^1Error: Incorrect bracket placement ^13(a.sound, line: 4).\n"
+                      "^1Error: Incorrect bracket placement ^13(a.sound, line: 6).\n")
+        << "and no end-of-file check";
+}
+
+TEST_F(DefinitionReaderTest, EffectAndGuiFilesReportAnOpenStageOnly)
+{
+    WriteData("a.gui", "window\n{\n");
+    DefinitionReader gui(DefinitionFormat::GuiFile);
+    EXPECT_TRUE(gui.Parse("a.gui", [&] { gui.inBlock = gui.Bracket() == '{'; }));
+    EXPECT_EQ(Text(), "");
+    DefinitionReader effect(DefinitionFormat::EffectFile);
+    EXPECT_TRUE(effect.Parse("a.gui", [&] { effect.inStage = effect.Bracket() == '{'; }));
+    EXPECT_EQ(Text(), "^1Error: Unexpected end of file, stage not closed ^13(a.gui, line: 3).\n");
+}
+
+TEST_F(DefinitionReaderTest, MissingFilesAreSkippedSilentlyAndMembersReadLikeFiles)
+{
+    DefinitionReader reader(DefinitionFormat::EffectFile);
+    EXPECT_FALSE(reader.Parse("missing.effect", [] { ADD_FAILURE(); }));
+    EXPECT_EQ(Text(), "");
+
+    WriteData("effects.pk3", ZipWriter().Add("effects/fire.effect", "Emitter Flame\n{\n}\n").Finish().bytes);
+    vfs_shutdown();
+    vfs_startup(dataDirectory.c_str());
+    std::vector<Tokens> lines;
+    EXPECT_TRUE(reader.Parse("effects/fire.effect", [&] { lines.push_back(reader.tokens); }));
+    EXPECT_EQ(lines, (std::vector<Tokens>{{"emitter", "flame"}, {"{"}, {"}"}}));
+}
+
+}  // namespace
