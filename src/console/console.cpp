@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 Console* gConsole = new Console;
@@ -258,6 +259,11 @@ void Console::Toggle()
     }
 }
 
+void Console::LoadFont()
+{
+    font.Load("textures/console_font.tga", kCharWidth, kLineHeight, 16.0f, 16.0f);
+}
+
 void Console::Draw()
 {
     if (!created || !gEngine)
@@ -265,9 +271,8 @@ void Console::Draw()
     if (loadingMode)
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    // Background; text is drawn over it once the console font exists.
-    float width = float(gEngine->width);
-    float height = float(kLineHeight * rows);
+    const float width = float(gEngine->width);
+    const float height = float(kLineHeight * rows);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
@@ -279,9 +284,36 @@ void Console::Draw()
     glVertex2f(width, height);
     glVertex2f(0.0f, height);
     glEnd();
+
+    font.Bind();
+    const float promptY = float((rows - 1) * kLineHeight);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_TEXTURE_2D);
+    font.Print(0.0f, promptY, "^6>");
+    DrawInputLine(promptY);
+    // Line 0 lies above the screen; rows - 1 lines show above the prompt.
+    for (uint32_t i = 0; i < rows; ++i) {
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        font.Print(0.0f, float(int(i) - 1) * float(kLineHeight), "%s", displayLines[i].c_str());
+    }
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
     if (loadingMode)
         SDL_GL_SwapBuffers();
+}
+
+void Console::DrawInputLine(float promptY) const
+{
+    // A line wider than the console shows the window of it around the cursor.
+    uint32_t start = 0;
+    uint32_t column = cursor - uint32_t(input.size()) + visibleInputLength + 1;
+    if (visibleInputLength > wrapWidth - 2) {
+        start = cursor + 1 > wrapWidth ? cursor + 1 - wrapWidth : 0;
+        column = cursor - start + 1;
+    }
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    font.Print(float(kCharWidth), promptY, "%s", input.substr(start, wrapWidth).c_str());
+
+    const float pulse = (std::sin(float(SDL_GetTicks()) * 0.01f) + 1.0f) * 0.5f;
+    glColor4f(1.0f, 1.0f, 1.0f, pulse);
+    font.Print(float(kCharWidth * column), promptY, insertMode ? "_" : "\x83");
 }

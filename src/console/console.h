@@ -4,6 +4,7 @@
 #pragma once
 
 #include "console/consoleregistry.h"
+#include "render/font.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -49,6 +50,7 @@ public:
                          std::vector<std::pair<size_t, size_t>>& pieces);
 
     // Screen.
+    void LoadFont();
     void SetLoadingMode(bool on);
     bool IsLoadingMode() const { return loadingMode; }
     void Toggle();
@@ -97,6 +99,7 @@ private:
     void PrintTo(FILE* echo, const char* format, va_list args);
     void AppendText(const char* message, size_t length);
     void RebuildLines();
+    void DrawInputLine(float promptY) const;
     void UpdateVisibleInputLength();
     void SetInput(const std::string& line);
     void ClearInput();
@@ -125,6 +128,7 @@ private:
     int scrollOffset = 1;
     bool loadingMode = false;
     bool open = false;
+    Font font;
 
     // Input line.
     uint32_t maxInputLength = 0;

@@ -31,6 +31,11 @@ void Quit()
     gEngine->quitRequested = true;
 }
 
+void Screenshot()
+{
+    gEngine->screenshotPending = true;
+}
+
 void SetGamma()
 {
     if (gConsole->GetArgCount() != 2) {
@@ -153,6 +158,7 @@ void RegisterEngineCommands()
     gConsole->AddCommand("Exit", Quit);
     gConsole->AddCommand("Quit", Quit);
     gConsole->AddCommand("SaveBuffer", Console_SaveBufferCommand);
+    gConsole->AddCommand("Screenshot", Screenshot);
     gConsole->AddCommand("SetGamma", SetGamma);
     gConsole->AddCommand("Toggle", Console_ToggleCommand);
     gConsole->AddCommand("VideoRestart", VideoRestart);

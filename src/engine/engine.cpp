@@ -3,6 +3,7 @@
 #include "console/console.h"
 #include "engine/video.h"
 #include "platform/platform.h"
+#include "render/texture.h"
 
 #include <SDL.h>
 #include <cstdarg>
@@ -39,11 +40,7 @@ void Engine::Init(int newWidth, int newHeight, int newBitsPerPixel)
     const SDL_version* version = SDL_Linked_Version();
     gConsole->Print(" ^5- ^15SDL Version: ^13%d.%d.%d\n", version->major, version->minor, version->patch);
 
-    Video::CreateWindow(newWidth, newHeight, newBitsPerPixel);
-    Video::InitGL();
-
-    gConsole->Layout(255, uint32_t(height * 0.1), uint32_t(width * 0.1), 32);
-    gConsole->SetLoadingMode(true);
+    StartVideo(newWidth, newHeight, newBitsPerPixel);
 
     drawCallback = nullptr;
     updateCallback = nullptr;
@@ -54,9 +51,16 @@ void Engine::Init(int newWidth, int newHeight, int newBitsPerPixel)
 void Engine::RestartVideo(int newWidth, int newHeight, int fullScreen)
 {
     gScreenFull = fullScreen == 1;
-    Video::CreateWindow(newWidth, newHeight, 32);
+    StartVideo(newWidth, newHeight, 32);
+}
+
+void Engine::StartVideo(int newWidth, int newHeight, int newBitsPerPixel)
+{
+    Video::CreateWindow(newWidth, newHeight, newBitsPerPixel);
     Video::InitGL();
+    // The console covers the whole screen while loading and shows progress.
     gConsole->Layout(255, uint32_t(height * 0.1), uint32_t(width * 0.1), 32);
+    gConsole->LoadFont();
     gConsole->SetLoadingMode(true);
 }
 
@@ -74,6 +78,10 @@ void Engine::Draw()
 
 void Engine::EndFrame()
 {
+    if (screenshotPending) {
+        screenshotPending = false;
+        TakeScreenshot(int(width), int(height));
+    }
     SDL_GL_SwapBuffers();
     double now = double(Platform_PerformanceCounter()) * counterPeriod;
     framesPerSecond = frameRate.AddFrame(now);

@@ -26,6 +26,7 @@ public:
     float framesPerSecond = 0.0f;
     FrameCallback drawCallback = nullptr;
     FrameCallback updateCallback = nullptr;
+    bool screenshotPending = false;  // taken when the current frame is complete
 
     void Init(int width, int height, int bitsPerPixel);
     void RestartVideo(int width, int height, int fullScreen);
@@ -34,6 +35,8 @@ public:
     void EndFrame();
 
 private:
+    void StartVideo(int width, int height, int bitsPerPixel);
+
     FrameRateMeter frameRate;
     double counterPeriod = 0.0;
 };

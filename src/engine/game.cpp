@@ -6,6 +6,8 @@
 #include "engine/video.h"
 #include "input/inputevent.h"
 #include "input/inputmanager.h"
+#include "render/font.h"
+#include "render/texture.h"
 #include "vfs/vfs.h"
 
 #include <GL/gl.h>
@@ -24,6 +26,8 @@ void StartGame()
     gInputManager->Init();
     gInputManager->eventCallback = RouteInputEvent;
 
+    gFontManager->Load("textures/console_font.tga", 10, 10, 16.0f, 16.0f);
+
     gConsole->Print("\n^6==== Starting Game ====\n");
 
     gConsole->SetLoadingMode(false);
@@ -37,16 +41,26 @@ void FreeGameData()
         SaveDefaultConfig();
         printf("Done\n");
     }
+    printf(" - TextureManager...");
+    gTextureManager->Release();
+    printf("Done\n");
     printf(" - InputManager...");
     gInputManager->Release();
+    printf("Done\n");
+    printf(" - FontManager...");
+    gFontManager->Release();
     printf("Done\n");
 }
 
 void DestroySingletons()
 {
     printf(" - Destroying Classes...");
+    delete gTextureManager;
+    gTextureManager = nullptr;
     delete gInputManager;
     gInputManager = nullptr;
+    delete gFontManager;
+    gFontManager = nullptr;
     delete gConsole;
     gConsole = nullptr;
     printf("Done\n");
@@ -88,12 +102,40 @@ void GameUpdate(uint32_t)
         RestartVideo();
 }
 
+// Frame statistics in the bottom-right corner.
+static void DrawDebugOverlay()
+{
+    const float width = float(gEngine->width), height = float(gEngine->height);
+    glDisable(GL_TEXTURE_2D);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.8f);
+    glBegin(GL_QUADS);
+    glVertex2f(width - 114, height - 62);
+    glVertex2f(width - 2, height - 62);
+    glVertex2f(width - 2, height - 2);
+    glVertex2f(width - 114, height - 2);
+    glEnd();
+
+    // No map, lights or effects are drawn yet.
+    const int visibleRooms = 0, visibleLights = 0, visibleEmitters = 0, trianglesDrawn = 0;
+    gFontManager->Bind();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    const float x = width - 112;
+    gFontManager->Print(x, height - 60, "^6ROOMS: ^15%i", visibleRooms);
+    gFontManager->Print(x, height - 48, "^6LIGHTS: ^15%i", visibleLights);
+    gFontManager->Print(x, height - 36, "^6FX: ^15%i", visibleEmitters);
+    gFontManager->Print(x, height - 24, "^6TRIS: ^15%i", trianglesDrawn);
+    gFontManager->Print(x, height - 12, "^6FPS: ^15%.2f", double(gEngine->framesPerSecond));
+}
+
 void GameDraw(uint32_t)
 {
     Video::Begin3D();
     glEnable(GL_BLEND);
     Video::Begin2D();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    if (gDraw2d && gDebugInfo)
+        DrawDebugOverlay();
     if (gConsole->IsOpen())
         gConsole->Draw();
     gEngine->EndFrame();

@@ -5,7 +5,11 @@
 
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <GL/glx.h>
+
+// GLX's vertex-array-range allocator, declared here so that this header does
+// not pull in Xlib (whose `Font` would clash with the engine's).
+typedef void* (*PFNGLXALLOCATEMEMORYNVPROC)(GLsizei size, GLfloat readfreq, GLfloat writefreq, GLfloat priority);
+typedef void (*PFNGLXFREEMEMORYNVPROC)(GLvoid* pointer);
 
 #define GL_ENTRY_POINTS(X) \
     /* GL_ARB_multitexture */ \

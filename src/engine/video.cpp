@@ -5,6 +5,7 @@
 #include "engine/glentrypoints.h"
 #include "platform/platform.h"
 #include "render/rendersettings.h"
+#include "render/texture.h"
 #include "vfs/vfs.h"
 
 #include <GL/gl.h>
@@ -168,6 +169,8 @@ void InitGL()
     if (!DetectCapabilities(glExtensions, glxExtensions, limits, gGLCaps,
                             gRenderSettings.lightingTwoPass, missing))
         FatalError(1, "^1Error: Unable to initialize extension %s\n", missing.c_str());
+
+    gTextureManager->Reset();
 }
 
 void InitExtensions()

@@ -9,7 +9,9 @@ namespace {
 const std::vector<std::string> kShutdownLines = {
     "==== Shutdown Engine ====",
     " - Saving default.cfg...Done",
+    " - TextureManager...Done",
     " - InputManager...Done",
+    " - FontManager...Done",
     " - Freeing SDL...Done",
     " - Destroying Classes...Done",
     "==== Shutdown Complete ====",
@@ -134,8 +136,7 @@ TEST_P(CloseSignal, FinishesTheFrameAndRunsTheNormalShutdown)
 {
     EngineSandbox sandbox;
     EngineRunOptions options;
-    options.signalAfterOutput = "==== Starting Game ====";
-    options.signal = GetParam();
+    options.triggers.push_back(SendSignal("==== Starting Game ====", GetParam()));
     EngineRun run = sandbox.Run({}, options);
 
     ASSERT_FALSE(run.timedOut) << run.out;

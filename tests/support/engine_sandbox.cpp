@@ -2,6 +2,8 @@
 
 #include "support/virtual_display.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -29,6 +31,7 @@ EngineSandbox::EngineSandbox()
     fs::create_hard_link(MORVATHEN_EXECUTABLE, root + "/morvathen", error);
     if (error)
         fs::copy_file(MORVATHEN_EXECUTABLE, root + "/morvathen");
+    fs::copy(MORVATHEN_BUILD_DATA, root + "/data", fs::copy_options::recursive);
 }
 
 EngineSandbox::~EngineSandbox()
@@ -105,7 +108,7 @@ EngineRun EngineSandbox::Run(const std::vector<std::string>& arguments, const En
     close(errPipe[1]);
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeoutMs);
-    bool signalled = options.signalAfterOutput.empty();
+    size_t nextTrigger = 0;
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     int open = 2;
     while (open > 0) {
@@ -131,10 +134,9 @@ EngineRun EngineSandbox::Run(const std::vector<std::string>& arguments, const En
             }
             (i == 0 ? run.out : run.err).append(buffer, size_t(got));
         }
-        if (!signalled && run.out.find(options.signalAfterOutput) != std::string::npos) {
-            kill(pid, options.signal);
-            signalled = true;
-        }
+        while (nextTrigger < options.triggers.size() &&
+               run.out.find(options.triggers[nextTrigger].output) != std::string::npos)
+            options.triggers[nextTrigger++].action(pid, display);
     }
     for (pollfd& fd : fds)
         if (fd.fd >= 0)
@@ -144,6 +146,24 @@ EngineRun EngineSandbox::Run(const std::vector<std::string>& arguments, const En
     waitpid(pid, &status, 0);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return run;
+}
+
+EngineTrigger SendSignal(const std::string& afterOutput, int signal)
+{
+    return {afterOutput, [signal](pid_t engine, const std::string&) { kill(engine, signal); }};
+}
+
+EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std::string>& steps)
+{
+    return {afterOutput, [steps](pid_t, const std::string& display) {
+                for (const std::string& step : steps) {
+                    const std::string line = "DISPLAY=" + display +
+                                             " xdotool search --sync --name '^Morvathen$' windowfocus --sync " +
+                                             step + " >/dev/null 2>&1";
+                    if (system(line.c_str()) != 0)
+                        ADD_FAILURE() << "xdotool failed: " << line;
+                }
+            }};
 }
 
 std::vector<std::string> OutputLines(const std::string& text)

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <csignal>
+#include <functional>
 #include <string>
+#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -19,14 +21,27 @@ struct EngineRun {
     bool Has(const std::string& text) const { return out.find(text) != std::string::npos; }
 };
 
+// Something done to the running engine once its standard output contains
+// `output`; triggers fire one after another, in order.
+struct EngineTrigger {
+    std::string output;
+    std::function<void(pid_t engine, const std::string& display)> action;
+};
+
+EngineTrigger SendSignal(const std::string& afterOutput, int signal);
+// Runs xdotool once per step after focusing the engine's window, e.g.
+// {"key grave", "type /Quit", "key Return"}; type takes the rest of its step
+// as text. Waits for every step to finish.
+EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std::string>& steps);
+
 struct EngineRunOptions {
     int timeoutMs = 60000;
     std::vector<std::pair<std::string, std::string>> environment;  // added to the engine's
-    // Sends `signal` once standard output contains `signalAfterOutput`.
-    std::string signalAfterOutput;
-    int signal = SIGTERM;
+    std::vector<EngineTrigger> triggers;
 };
 
+// The sandbox's data directory starts with what the build generates (the
+// console font); tests add the rest.
 class EngineSandbox {
 public:
     EngineSandbox();
