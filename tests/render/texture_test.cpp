@@ -1,0 +1,127 @@
+// The texture manager, texture uploads, screenshots and the font's glyph
+// table, against a real (software) OpenGL context.
+#include "engine/glcaps.h"
+#include "render/font.h"
+#include "render/image.h"
+#include "render/texture.h"
+#include "support/gl_window.h"
+
+#include <GL/glext.h>
+
+namespace {
+
+std::string TgaFile(int width, int height, const std::vector<uint8_t>& rgb)
+{
+    std::vector<uint8_t> file = EncodeTGA(width, height, rgb.data());
+    return std::string(file.begin(), file.end());
+}
+
+class TextureTest : public GLWindowTest {};
+
+TEST_F(TextureTest, NamesAreCaseInsensitiveAndLoadedOnce)
+{
+    WriteData("textures/wall.tga", TgaFile(1, 1, {10, 20, 30}));
+    Texture* first = gTextureManager->Load("Textures/Wall.TGA", false, true, false);
+    EXPECT_EQ(gTextureManager->Load("textures/wall.tga", false, false, true), first);
+    EXPECT_EQ(gTextureManager->Find("TEXTURES/WALL.TGA"), first);
+    EXPECT_EQ(first->pixels, (std::vector<uint8_t>{10, 20, 30}));
+    EXPECT_EQ(first->bitsPerPixel, 24);
+    EXPECT_NE(first->glName, 0u);
+    EXPECT_EQ(first->normalMap, 0) << "the flags of a repeated request are ignored";
+}
+
+TEST_F(TextureTest, UnreadableImagesBecomeTheCheckerboardWithOneError)
+{
+    WriteData("textures/broken.png", "not a png at all");
+    Texture* broken = gTextureManager->Load("textures/broken.png", false, true, false);
+    Texture* missing = gTextureManager->Load("textures/missing.tga", false, true, false);
+    Texture* bmp = gTextureManager->Load("textures/picture.bmp", false, true, false);
+    for (Texture* texture : {broken, missing, bmp}) {
+        EXPECT_EQ(texture->width, 64);
+        EXPECT_NE(texture->glName, 0u);
+    }
+    EXPECT_NE(Text().find("^1Error: Could not load texture ^13textures/broken.png\n"), std::string::npos) << Text();
+    EXPECT_NE(Text().find("^1Error: Could not load texture ^13textures/missing.tga\n"), std::string::npos);
+
+    const std::string before = Text();
+    gTextureManager->Load("textures/missing.tga", false, true, false);
+    EXPECT_EQ(Text(), before) << "a failed name is cached, its error printed once";
+}
+
+TEST_F(TextureTest, GeneratedTextures)
+{
+    Texture* checker = gTextureManager->Load("default", false, true, false);
+    ASSERT_EQ(checker->width, 64);
+    // Black where x and y are on the same side of 32, dark blue elsewhere.
+    auto blue = [&](int x, int y) { return checker->pixels[size_t(y * 64 + x) * 3 + 2]; };
+    EXPECT_EQ(blue(0, 0), 0);
+    EXPECT_EQ(blue(40, 40), 0);
+    EXPECT_EQ(blue(40, 0), 128);
+    EXPECT_EQ(blue(0, 40), 128);
+
+    const std::string before = Text();
+    EXPECT_EQ(gTextureManager->Find("never/loaded.tga"), gTextureManager->defaultTexture());
+    EXPECT_EQ(Text(), before);
+    EXPECT_EQ(gTextureManager->flatNormalTexture()->width, 256);
+    EXPECT_EQ(gTextureManager->flatNormalTexture()->pixels[2], 255);
+}
+
+GLint InternalFormat(const Texture* texture)
+{
+    GLint format = 0;
+    glBindTexture(GL_TEXTURE_2D, texture->glName);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &format);
+    return format;
+}
+
+TEST_F(TextureTest, CompressionAndNormalMapLayout)
+{
+    gGLCaps.textureCompressionAvailable = true;
+    gGLCaps.useTextureCompression = true;
+    const std::vector<uint8_t> rgb(16 * 3, 0);
+    WriteData("plain.tga", TgaFile(4, 4, rgb));
+    WriteData("normal.tga", TgaFile(4, 4, std::vector<uint8_t>(48, 7)));
+    WriteData("kept.tga", TgaFile(4, 4, rgb));
+
+    EXPECT_EQ(InternalFormat(gTextureManager->Load("plain.tga", false, true, false)), GL_TRUE);
+    EXPECT_EQ(InternalFormat(gTextureManager->Load("kept.tga", false, false, false)), GL_FALSE);
+
+    Texture* normal = gTextureManager->Load("normal.tga", false, false, true);
+    EXPECT_EQ(normal->bitsPerPixel, 32);
+    // R, G, B (7, 7, 7) becomes alpha 0, G, B, then red in the alpha place.
+    EXPECT_EQ(std::vector<uint8_t>(normal->pixels.begin(), normal->pixels.begin() + 4),
+              (std::vector<uint8_t>{0, 7, 7, 7}));
+    EXPECT_EQ(InternalFormat(normal), GL_TRUE);
+}
+
+TEST_F(TextureTest, ScreenshotsTakeTheNextFreeNumber)
+{
+    for (int i = 0; i < 11; ++i)
+        WriteData("screenshots/ss" + std::string(i < 10 ? "0000" : "000") + std::to_string(i) + ".tga", "taken");
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    TakeScreenshot(128, 128);
+
+    EXPECT_NE(Text().find("Saved screenshot screenshots/ss00011.tga\n"), std::string::npos) << Text();
+    EXPECT_EQ(ReadData("screenshots/ss00010.tga"), "taken");
+    const std::string file = ReadData("screenshots/ss00011.tga");
+    Image image;
+    std::string error;
+    ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), image, error)) << error;
+    EXPECT_EQ(image.width, 128);
+    EXPECT_EQ(std::vector<uint8_t>(image.pixels.begin(), image.pixels.begin() + 3), (std::vector<uint8_t>{255, 0, 0}));
+}
+
+TEST(FontGlyphs, GridCoordinatesFromTheTopOfTheImage)
+{
+    Font font;
+    font.Load("", 10, 10, 16.0f, 16.0f);
+    // "A" (65) sits in column 1, row 4 of a 256 x 256 grid.
+    const float* a = font.Glyph(65);
+    EXPECT_FLOAT_EQ(a[0], 16.0f / 256.0f);
+    EXPECT_FLOAT_EQ(a[1], 1.0f - 64.0f / 256.0f);
+    EXPECT_FLOAT_EQ(a[6], 32.0f / 256.0f);
+    EXPECT_FLOAT_EQ(a[7], 1.0f - 80.0f / 256.0f);
+}
+
+}  // namespace

@@ -1,0 +1,27 @@
+#include "support/gl_window.h"
+
+#include "engine/glcaps.h"
+#include "render/texture.h"
+#include "support/virtual_display.h"
+
+#include <SDL.h>
+#include <cstdlib>
+
+void GLWindowTest::SetUp()
+{
+    ConsoleTest::SetUp();
+    setenv("DISPLAY", VirtualDisplay().c_str(), 1);
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    ASSERT_NE(SDL_SetVideoMode(128, 128, 32, SDL_OPENGL), nullptr) << SDL_GetError();
+    gGLCaps = GLCaps();
+    gTextureManager->Reset();
+}
+
+void GLWindowTest::TearDown()
+{
+    gTextureManager->Release();
+    SDL_Quit();
+    ConsoleTest::TearDown();
+}
