@@ -1,0 +1,85 @@
+// Definition files: any bytes read as each of the four formats, with the
+// bracket rules and parameter checks applied to every line.
+#include "console/console.h"
+#include "vfs/definitionreader.h"
+#include "vfs/vfs.h"
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string directory;
+std::string input;
+
+void RemoveFiles()
+{
+    unlink(input.c_str());
+    rmdir(directory.c_str());
+}
+
+void SetUpOnce()
+{
+    if (!freopen("/dev/null", "w", stdout))
+        abort();
+    char pattern[] = "/tmp/morvathen-fuzz-def-XXXXXX";
+    if (!mkdtemp(pattern))
+        abort();
+    directory = pattern;
+    input = directory + "/input.def";
+    atexit(RemoveFiles);
+    vfs_startup(directory.c_str());
+}
+
+void CheckTokens(const DefinitionReader& reader, DefinitionFormat format)
+{
+    for (const std::string& token : reader.tokens) {
+        if (token.empty())
+            abort();
+        // Only quoted GUI words may hold blanks; no token holds a line end or comment.
+        const char* forbidden = format == DefinitionFormat::GuiFile ? "\n#\"" : " \t\r\n#";
+        if (strpbrk(token.c_str(), forbidden))
+            abort();
+        bool value;
+        DefinitionReader::IsNumeric(token);
+        DefinitionReader::ParseBoolean(token, &value);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const bool ready = (SetUpOnce(), true);
+    (void)ready;
+    FILE* file = fopen(input.c_str(), "wb");
+    if (!file || fwrite(data, 1, size, file) != size || fclose(file) != 0)
+        abort();
+
+    // A small console, emptied for each input, so that long error runs wrap it.
+    gConsole->Create(1024, 64, 8, 32, 4);
+    for (DefinitionFormat format : {DefinitionFormat::ShaderScript, DefinitionFormat::SoundShader,
+                                    DefinitionFormat::EffectFile, DefinitionFormat::GuiFile}) {
+        DefinitionReader reader(format);
+        bool named = false;
+        int lines = 0;
+        reader.Parse("input.def", [&] {
+            if (reader.tokens.empty() || reader.lineNumber != ++lines)
+                abort();
+            CheckTokens(reader, format);
+            if (reader.TrackBracket(named))
+                return;
+            if (const char bracket = reader.Bracket())
+                reader.inStage = bracket == '{';
+            else if (reader.tokens.size() > 4)
+                reader.Error(kDefinitionParameterCount);
+            named = true;
+        });
+    }
+    return 0;
+}
