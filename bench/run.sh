@@ -1,6 +1,6 @@
 #!/bin/bash
 # Builds the benchmarks in Release and runs them, then reports each
-# "<case>/console" figure against its "<case>/baseline" as a ratio.
+# "<case>/<side>" figure against its "<case>/baseline" as a ratio.
 # Extra arguments go to every benchmark executable (e.g. --benchmark_filter=print).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,14 +42,14 @@ for path in sys.argv[1:]:
         if run.get("aggregate_name", "median") == "median":
             runs[run["run_name"]] = run
 
-print("\ncase                  console        baseline       ratio")
-for name, console in sorted(runs.items()):
+print(f"\n{'case/side':<32} {'measured':>10}     {'baseline':>10}     {'ratio':>9}")
+for name, measured in sorted(runs.items()):
     case, _, side = name.rpartition("/")
     baseline = runs.get(case + "/baseline")
-    if side != "console" or baseline is None:
+    if side == "baseline" or baseline is None:
         continue
-    key = "per_line" if "per_line" in console else "real_time"
+    key = "per_line" if "per_line" in measured else "real_time"
     unit = "per line" if key == "per_line" else "per call"
-    c, b = seconds(console, key), seconds(baseline, key)
-    print(f"{case:<20} {show(c):>10}     {show(b):>10}     {c / b:8.1f}x   ({unit})")
+    m, b = seconds(measured, key), seconds(baseline, key)
+    print(f"{name:<32} {show(m):>10}     {show(b):>10}     {m / b:8.2f}x   ({unit})")
 PY

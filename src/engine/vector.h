@@ -1,0 +1,14 @@
+// Three-component vectors and the operations the engine shares on them.
+#pragma once
+
+struct Vector {
+    float x, y, z;
+};
+
+// 0 for the zero vector; otherwise the table's Sqrt, so about 12 bits on SSE.
+float Length(const Vector& v);
+// Scales v to unit length with the table's RSqrt. Vectors whose squared length
+// is below 0.000001 are left as they are; returns whether v was scaled.
+bool Normalize(Vector& v);
+Vector Cross(const Vector& a, const Vector& b);
+Vector Subtract(const Vector& a, const Vector& b);
