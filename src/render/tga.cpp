@@ -65,6 +65,14 @@ void ConvertPixel(const uint8_t* in, int depth, bool grey, uint8_t* out)
     }
 }
 
+void SwapRedAndBlue(const uint8_t* in, size_t pixelCount, int bytesPerPixel, uint8_t* out)
+{
+    const size_t total = pixelCount * size_t(bytesPerPixel);
+    memcpy(out, in, total);
+    for (size_t i = 0; i < total; i += size_t(bytesPerPixel))
+        std::swap(out[i], out[i + 2]);
+}
+
 int OutputBytes(int depth, bool grey)
 {
     if (grey)
@@ -148,6 +156,11 @@ bool ReadTGA(const uint8_t* data, size_t size, Image& image, std::string& error)
     };
 
     size_t index = 0;
+    if (!rle && !mapped && !grey && (depth == 24 || depth == 32)) {
+        // The usual texture: swap blue and red without the per-pixel dispatch.
+        SwapRedAndBlue(data + file.at, pixelCount, outBytes, image.pixels.data());
+        index = pixelCount;
+    }
     while (index < pixelCount) {
         int count = 1;
         bool run = false;

@@ -1,11 +1,8 @@
 // Image readers over files made here, and the damage they must survive.
 #include "render/image.h"
+#include "support/image_files.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <jpeglib.h>
-#include <png.h>
 
 namespace {
 
@@ -120,33 +117,6 @@ TEST(TgaWriter, RoundTripsThroughTheReader)
     EXPECT_EQ(image.pixels, rgb);
 }
 
-// PNG files written with libpng; rows given top-down as in the file.
-Bytes MakePNG(int width, int height, int colourType, int bitDepth, const Bytes& rows,
-              const std::vector<png_color>& palette = {}, const Bytes& transparency = {})
-{
-    Bytes file;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(
-        png, &file, [](png_structp p, png_bytep data, png_size_t n) {
-            static_cast<Bytes*>(png_get_io_ptr(p))->insert(static_cast<Bytes*>(png_get_io_ptr(p))->end(), data, data + n);
-        },
-        nullptr);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colourType, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!palette.empty())
-        png_set_PLTE(png, info, palette.data(), int(palette.size()));
-    if (!transparency.empty())
-        png_set_tRNS(png, info, transparency.data(), int(transparency.size()), nullptr);
-    png_write_info(png, info);
-    const size_t rowBytes = rows.size() / size_t(height);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, rows.data() + size_t(y) * rowBytes);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return file;
-}
-
 TEST(PngReader, GreyRgbAndRgbaRowsComeOutBottomUp)
 {
     EXPECT_EQ(Decode(ReadPNG, MakePNG(1, 2, PNG_COLOR_TYPE_GRAY, 8, {10, 20})).pixels, (Bytes{20, 10}));
@@ -180,33 +150,6 @@ TEST(PngReader, RefusesDamagedFiles)
     Bytes huge = MakePNG(1, 1, PNG_COLOR_TYPE_GRAY, 8, {0});
     huge[16] = 0x7F;  // width 0x7F000001
     EXPECT_TRUE(Refuses(ReadPNG, huge));
-}
-
-Bytes MakeJPEG(int width, int height, int components, const Bytes& rows)
-{
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* memory = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &memory, &size);
-    info.image_width = JDIMENSION(width);
-    info.image_height = JDIMENSION(height);
-    info.input_components = components;
-    info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 100, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    for (int y = 0; y < height; ++y) {
-        JSAMPROW row = const_cast<uint8_t*>(rows.data()) + size_t(y * width * components);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    Bytes file(memory, memory + size);
-    jpeg_destroy_compress(&info);
-    free(memory);
-    return file;
 }
 
 TEST(JpegReader, ColourAndGreyRowsComeOutBottomUp)
