@@ -67,10 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                     DefinitionFormat::EffectFile, DefinitionFormat::GuiFile}) {
         DefinitionReader reader(format);
         bool named = false;
-        int lines = 0;
+        int lastLine = 0;
         reader.Parse("input.def", [&] {
-            if (reader.tokens.empty() || reader.lineNumber != ++lines)
+            if (reader.tokens.empty() || reader.lineNumber <= lastLine)
                 abort();
+            lastLine = reader.lineNumber;
             CheckTokens(reader, format);
             if (reader.TrackBracket(named))
                 return;

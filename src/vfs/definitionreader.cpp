@@ -62,7 +62,9 @@ bool DefinitionReader::Parse(const char* name, const std::function<void()>& proc
     std::string line;
     while (ReadLine(handle, line)) {
         Tokenize(line);
-        processLine();
+        // A GUI line of empty quotes holds no token: nothing for a parser.
+        if (!tokens.empty())
+            processLine();
         ++lineNumber;
     }
     if (format == DefinitionFormat::ShaderScript && (inBlock || inStage))

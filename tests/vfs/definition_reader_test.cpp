@@ -54,6 +54,8 @@ TEST_F(DefinitionReaderTest, OtherFormatsKeepSlashesAndOnlyGuiFilesQuote)
               (std::vector<Tokens>{{"sound", "a//b", "\"two", "words\"", "\"\""}}));
     EXPECT_EQ(Lines(DefinitionFormat::GuiFile, "Caption \"Hello  World\" \"\" Name x\"y z\"w\n"),
               (std::vector<Tokens>{{"caption", "Hello  World", "Name", "xy zw"}}));
+    // A line of nothing but empty quotes holds no token and reaches no parser.
+    EXPECT_EQ(Lines(DefinitionFormat::GuiFile, "\"\"\nvisible true\n"), (std::vector<Tokens>{{"visible", "true"}}));
 }
 
 TEST_F(DefinitionReaderTest, BracketsStandAloneOnTheirLine)
