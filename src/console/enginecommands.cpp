@@ -175,9 +175,7 @@ void SaveDefaultConfig()
         if (!variable->readOnly)
             text += ConfigLine(*variable);
 
-    int handle = vfs_fopen("default.cfg", "wt");
-    if (!handle)
-        return;
-    vfs_fwrite(handle, text.data(), text.size());
-    vfs_fclose(handle);
+    // Replaced whole or not at all: a failed write must not lose the settings.
+    if (vfs_replace_file("default.cfg", text.data(), text.size()) != 0)
+        gConsole->Print("^1Error: Unable to write ^13default.cfg^15\n");
 }

@@ -352,3 +352,24 @@ int vfs_remove(const char* name)
             return result;
     return 0;
 }
+
+int vfs_replace_file(const char* name, const void* data, size_t size)
+{
+    if (!vfs_name_is_safe(name))
+        return -1;
+    Lock lock;
+    for (int i = 0; i < vfs_search_path_count; ++i) {
+        const std::string target = HostPath(i, name);
+        const std::string temporary = target + ".tmp";
+        FILE* stream = fopen(temporary.c_str(), "wb");
+        if (!stream)
+            continue;
+        const bool written = fwrite(data, 1, size, stream) == size && fflush(stream) == 0 &&
+                             fsync(fileno(stream)) == 0;
+        if (fclose(stream) == 0 && written && rename(temporary.c_str(), target.c_str()) == 0)
+            return 0;
+        unlink(temporary.c_str());
+        return -1;
+    }
+    return -1;
+}

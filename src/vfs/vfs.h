@@ -23,6 +23,11 @@ int vfs_file_exists(const char* name);
 int vfs_mkdir(const char* path);
 // Removes the file from every search path; 0 when all copies went.
 int vfs_remove(const char* name);
+// Writes `size` bytes as the whole new content of `name` in the first search
+// path that takes it: a temporary file is written, flushed and renamed over
+// the old one, so a failure at any point leaves the old content whole.
+// 0 on success, -1 on failure.
+int vfs_replace_file(const char* name, const void* data, size_t size);
 
 // Wildcard search ("*" and "?") over the plain files of every search path,
 // depth first, then the archive members. Each match is written to `name`,

@@ -92,6 +92,21 @@ TEST_F(VfsTest, WritesGoToTheFirstSearchPathThatTakesThem)
     EXPECT_EQ(vfs_fopen("new.txt", ""), 0);
 }
 
+TEST_F(VfsTest, ReplacingAFileKeepsTheOldContentWhenTheWriteFails)
+{
+    Write("data/Settings.cfg", "old");
+    Start({"data"});
+    EXPECT_EQ(vfs_replace_file("settings.cfg", "new", 3), 0);
+    EXPECT_EQ(ReadAll("settings.cfg"), "new");
+    EXPECT_FALSE(std::filesystem::exists(Dir("data/Settings.cfg.tmp")));
+
+    // Nothing can be written where the temporary file would go.
+    std::filesystem::create_directories(Dir("data/Settings.cfg.tmp"));
+    EXPECT_EQ(vfs_replace_file("settings.cfg", "lost", 4), -1);
+    EXPECT_EQ(ReadAll("settings.cfg"), "new");
+    EXPECT_EQ(vfs_replace_file("../escape.cfg", "x", 1), -1);
+}
+
 TEST_F(VfsTest, DirectoriesAreNotFilesToRead)
 {
     std::filesystem::create_directories(Dir("data/textures"));
