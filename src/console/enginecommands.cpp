@@ -5,12 +5,14 @@
 #include "engine/glcaps.h"
 #include "engine/video.h"
 #include "render/rendersettings.h"
+#include "sound/soundsettings.h"
 #include "vfs/vfs.h"
 
 #include <cstdlib>
 #include <string>
 
 RenderSettings gRenderSettings;
+SoundSettings gSoundSettings;
 
 namespace {
 
@@ -94,9 +96,12 @@ void RegisterVariables()
     AddBool("r_drawBoxes", &render.drawBoxes);
     AddBool("r_drawNormals", &render.drawNormals);
     AddBool("r_drawLightBoxes", &render.drawLightBoxes);
+    AddBool("r_drawParticleBoxes", &render.drawParticleBoxes);
+    AddBool("r_drawRooms", &render.drawRooms);
     AddBool("r_drawShadowVolumes", &render.drawShadowVolumes);
     AddBool("r_drawTags", &render.drawTags);
     AddBool("r_drawTris", &render.drawTris);
+    AddBool("r_drawUI", &render.drawUI);
     AddInt("r_gamma", &gGamma, 0, 100);
     AddBool("r_hasPerPixelLighting", &gGLCaps.perPixelLighting, true);
     AddBool("r_hasRegisterCombiners", &gGLCaps.registerCombinersAvailable, true);
@@ -109,6 +114,7 @@ void RegisterVariables()
     AddBool("r_lightingTwoPass", &render.lightingTwoPass);
     AddBool("r_lightClip", &render.lightClip);
     AddBool("r_specular", &render.specular);
+    AddInt("r_numTempLights", &render.numTempLights, kNoRangeMin, kNoRangeMax, true);
     AddBool("r_shadows", &render.shadows);
     AddBool("r_screenFull", &gScreenFull, false, true);
     AddInt("r_screenHeight", &gScreenHeight, 480, 1200, true);
@@ -121,6 +127,12 @@ void RegisterVariables()
     AddBool("r_forceNV2x", &gForceNV2x);
     AddBool("r_forceR200", &gForceR200);
     AddBool("sound_enabled", &gSoundEnabled);
+    SoundSettings& sound = gSoundSettings;
+    AddInt("sound_maxSources", &sound.maxSources, 8, 64, true);
+    AddInt("sound_volume", &sound.volume, 0, 100);
+    AddBool("sound_eax", &sound.eax);
+    AddBool("sound_musicEnabled", &sound.musicEnabled);
+    AddInt("sound_musicVolume", &sound.musicVolume, 0, 100);
 }
 
 // One "name "value"" line of default.cfg, or "" for variables not saved.

@@ -1,4 +1,5 @@
-// Switches of the scene renderer, bound to r_ console variables.
+// Switches of the scene renderer and the managers that draw for it, bound to
+// r_ console variables.
 #pragma once
 
 struct RenderSettings {
@@ -7,9 +8,12 @@ struct RenderSettings {
     bool drawBoxes = false;
     bool drawNormals = false;
     bool drawLightBoxes = false;
+    bool drawParticleBoxes = false;
+    bool drawRooms = false;
     bool drawShadowVolumes = false;
     bool drawTags = false;
     bool drawTris = false;
+    bool drawUI = true;
     bool lensFlares = true;
     bool lighting = true;
     bool lightingTwoPass = false;
@@ -18,6 +22,7 @@ struct RenderSettings {
     bool shadows = false;
     bool useVertexBufferObject = true;
     bool vertexLighting = false;
+    int numTempLights = 4;  // read when the light manager starts
 };
 
 extern RenderSettings gRenderSettings;

@@ -19,3 +19,40 @@ TEST(DefaultConfig, AFailedWriteAtExitKeepsTheSavedSettings)
     EXPECT_TRUE(run.Has("Error: Unable to write default.cfg")) << run.out;
     EXPECT_EQ(sandbox.ReadData("default.cfg"), settings);
 }
+
+// Every writable variable in registration order with its default value.
+const char* const kDefaultVariables =
+    "g_cameraAngle \"90\"\ng_mouseLock \"1\"\nr_debugInfo \"0\"\n"
+    "r_anisotropicFiltering \"0\"\nr_fsaaMode \"0\"\nr_draw2d \"1\"\nr_drawBones \"0\"\n"
+    "r_drawColliders \"0\"\nr_drawBoxes \"0\"\nr_drawNormals \"0\"\nr_drawLightBoxes \"0\"\n"
+    "r_drawParticleBoxes \"0\"\nr_drawRooms \"0\"\nr_drawShadowVolumes \"0\"\nr_drawTags \"0\"\n"
+    "r_drawTris \"0\"\nr_drawUI \"1\"\nr_gamma \"0\"\nr_lensFlares \"1\"\nr_lighting \"1\"\n"
+    "r_lightingTwoPass \"0\"\nr_lightClip \"1\"\nr_specular \"1\"\nr_numTempLights \"4\"\n"
+    "r_shadows \"0\"\nr_screenFull \"0\"\nr_screenHeight \"480\"\nr_screenWidth \"640\"\n"
+    "r_useVertexBufferObject \"1\"\nr_textureCompression \"0\"\nr_vertexLighting \"0\"\n"
+    "r_wireFrame \"0\"\nr_quality \"1\"\nr_forceNV2x \"0\"\nr_forceR200 \"0\"\nsound_enabled \"1\"\n"
+    "sound_maxSources \"64\"\nsound_volume \"100\"\nsound_eax \"1\"\nsound_musicEnabled \"1\"\n"
+    "sound_musicVolume \"100\"\n";
+
+TEST(DefaultConfig, ListsEveryWritableVariableWithItsDefaultAndRefusesValuesOutOfRange)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("default.cfg",
+                      "g_cameraAngle 44\nr_gamma 101\nr_screenWidth 639\nsound_maxSources 65\n"
+                      "sound_volume -1\nsound_musicVolume 101\nr_numTempLights -100001\n"
+                      "r_hasVertexProgram 0\nr_shadows 2\nQuit\n");
+    EngineRun run = sandbox.Run({});
+
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    for (const char* refusal :
+         {"*Error: g_cameraAngle can only be 45 to 90.", "*Error: r_gamma can only be 0 to 100.",
+          "*Error: r_screenWidth can only be 640 to 1600.", "*Error: sound_maxSources can only be 8 to 64.",
+          "*Error: sound_volume can only be 0 to 100.", "*Error: sound_musicVolume can only be 0 to 100.",
+          "*Error: r_numTempLights can only be -100000 to 100000.", "*Error: r_hasVertexProgram is read only.",
+          "*Invalid value for r_shadows, Must be 0 or 1."})
+        EXPECT_TRUE(run.Has(refusal)) << refusal;
+    EXPECT_EQ(sandbox.ReadData("default.cfg"),
+              std::string("#Generated on program exit, modify at own risk.\nunbind all\n\n#console variables\n") +
+                  kDefaultVariables);
+}
