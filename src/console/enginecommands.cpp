@@ -4,6 +4,8 @@
 #include "engine/engine.h"
 #include "engine/glcaps.h"
 #include "engine/video.h"
+#include "input/inputmanager.h"
+#include "input/playerinputmanager.h"
 #include "render/rendersettings.h"
 #include "vfs/vfs.h"
 
@@ -85,6 +87,7 @@ void RegisterVariables()
     RenderSettings& render = gRenderSettings;
     AddInt("g_cameraAngle", &gCameraAngle, 45, 90);
     AddBool("g_mouseLock", &gMouseLock);
+    AddInt("g_mouseSensitivity", &gInputManager->mouseScale, 1, 20);
     AddBool("r_debugInfo", &gDebugInfo);
     AddBool("r_anisotropicFiltering", &gGLCaps.useAnisotropic);
     AddInt("r_fsaaMode", &gFsaaMode, kNoRangeMin, kNoRangeMax);
@@ -153,6 +156,8 @@ void RegisterEngineCommands()
 
     gConsole->AddCommand("CameraAngleUp", CameraAngleUp);
     gConsole->AddCommand("CameraAngleDown", CameraAngleDown);
+    gConsole->AddCommand("Bind", PlayerInput_BindCommand);
+    gConsole->AddCommand("Unbind", PlayerInput_UnbindCommand);
     gConsole->AddCommand("Echo", Console_EchoCommand);
     gConsole->AddCommand("Execute", Console_ExecuteCommand);
     gConsole->AddCommand("Exit", Quit);
@@ -167,17 +172,16 @@ void RegisterEngineCommands()
     gConsole->ExecuteFile("default.cfg");
 }
 
-void SaveDefaultConfig()
+std::string ConfigVariableLines()
 {
-    std::string text = "#Generated on program exit, modify at own risk.\nunbind all\n";
-    text += "\n#console variables\n";
+    std::string lines;
     for (const ConsoleVariable* variable : gConsole->Variables())
         if (!variable->readOnly)
-            text += ConfigLine(*variable);
+            lines += ConfigLine(*variable);
+    return lines;
+}
 
-    int handle = vfs_fopen("default.cfg", "wt");
-    if (!handle)
-        return;
-    vfs_fwrite(handle, text.data(), text.size());
-    vfs_fclose(handle);
+void SaveDefaultConfig()
+{
+    gPlayerInputManager->SaveBindings("default.cfg");
 }

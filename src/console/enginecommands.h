@@ -1,9 +1,14 @@
 // The engine's own commands, variables and configuration files.
 #pragma once
 
+#include <string>
+
 // Creates the console buffer, registers the engine's commands and variables
 // and executes "default.cfg".
 void RegisterEngineCommands();
 
-// Writes the writable variables to "default.cfg".
+// Writes the key bindings and the writable variables to "default.cfg".
 void SaveDefaultConfig();
+
+// One "name "value"" line per writable variable, in registration order.
+std::string ConfigVariableLines();
