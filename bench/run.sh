@@ -23,7 +23,7 @@ python3 - "${results[@]}" <<'PY'
 import json, sys
 
 def seconds(run, key):
-    # Counters such as per_line are already in seconds; times are in time_unit.
+    # Counters such as per_line or per_event are already in seconds; times are in time_unit.
     if key != "real_time":
         return run[key]
     scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[run["time_unit"]]
@@ -48,8 +48,9 @@ for name, measured in sorted(runs.items()):
     baseline = runs.get(case + "/baseline")
     if side == "baseline" or baseline is None:
         continue
-    key = "per_line" if "per_line" in measured else "real_time"
-    unit = "per line" if key == "per_line" else "per call"
+    per = [counter for counter in measured if counter.startswith("per_")]
+    key = per[0] if per else "real_time"
+    unit = key.replace("_", " ") if per else "per call"
     m, b = seconds(measured, key), seconds(baseline, key)
     print(f"{name:<32} {show(m):>10}     {show(b):>10}     {m / b:8.2f}x   ({unit})")
 PY
