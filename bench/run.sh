@@ -37,7 +37,10 @@ def show(value):
 
 runs = {}
 for path in sys.argv[1:]:
-    for run in json.load(open(path))["benchmarks"]:
+    text = open(path).read()
+    if not text.strip():
+        continue  # a filter matched nothing in this executable
+    for run in json.loads(text)["benchmarks"]:
         # The median of the repetitions, or the single run without repetitions.
         if run.get("aggregate_name", "median") == "median":
             runs[run["run_name"]] = run
@@ -48,7 +51,8 @@ for name, measured in sorted(runs.items()):
     baseline = runs.get(case + "/baseline")
     if side == "baseline" or baseline is None:
         continue
-    per = [counter for counter in measured if counter.startswith("per_")]
+    # Our per-item counters, not Google Benchmark's own per_family_instance_index.
+    per = [c for c in measured if c.startswith("per_") and c != "per_family_instance_index"]
     key = per[0] if per else "real_time"
     unit = key.replace("_", " ") if per else "per call"
     m, b = seconds(measured, key), seconds(baseline, key)

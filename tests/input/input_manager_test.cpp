@@ -78,14 +78,12 @@ TEST_F(InputManagerTest, MouseMotionIsHalvedScaledAndSmoothedOverTenFrames)
         Frame();
         ASSERT_EQ(input.rawDX, 2);
         EXPECT_EQ(input.smoothY, 0.0f);
-        if (frame == 1)
-            EXPECT_FLOAT_EQ(input.smoothX, (2.0f + 0.0f) / 2.0f);
-        if (frame == 2)
-            EXPECT_FLOAT_EQ(input.smoothX, (2.0f + 1.0f + 0.0f) / 3.0f);
-        if (frame == 9)
-            EXPECT_FLOAT_EQ(input.smoothX, 2.0f * (511.0f / 256.0f) / 10.0f);
-        if (frame >= 10)
-            EXPECT_FLOAT_EQ(input.smoothX, settled) << "frame " << frame;
+        const float expected = frame == 1   ? (2.0f + 0.0f) / 2.0f
+                               : frame == 2 ? (2.0f + 1.0f + 0.0f) / 3.0f
+                               : frame == 9 ? 2.0f * (511.0f / 256.0f) / 10.0f
+                               : frame >= 10 ? settled
+                                             : input.smoothX;
+        EXPECT_FLOAT_EQ(input.smoothX, expected) << "frame " << frame;
     }
 
     // Halving truncates toward zero.
