@@ -23,7 +23,7 @@ python3 - "${results[@]}" <<'PY'
 import json, sys
 
 def seconds(run, key):
-    # Counters such as per_line are already in seconds; times are in time_unit.
+    # Counters such as per_line or per_event are already in seconds; times are in time_unit.
     if key != "real_time":
         return run[key]
     scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[run["time_unit"]]
@@ -37,7 +37,10 @@ def show(value):
 
 runs = {}
 for path in sys.argv[1:]:
-    for run in json.load(open(path))["benchmarks"]:
+    text = open(path).read()
+    if not text.strip():
+        continue  # a filter matched nothing in this executable
+    for run in json.loads(text)["benchmarks"]:
         # The median of the repetitions, or the single run without repetitions.
         if run.get("aggregate_name", "median") == "median":
             runs[run["run_name"]] = run
@@ -48,8 +51,10 @@ for name, measured in sorted(runs.items()):
     baseline = runs.get(case + "/baseline")
     if side == "baseline" or baseline is None:
         continue
-    key = "per_line" if "per_line" in measured else "real_time"
-    unit = "per line" if key == "per_line" else "per call"
+    # Our per-item counters, not Google Benchmark's own per_family_instance_index.
+    per = [c for c in measured if c.startswith("per_") and c != "per_family_instance_index"]
+    key = per[0] if per else "real_time"
+    unit = key.replace("_", " ") if per else "per call"
     m, b = seconds(measured, key), seconds(baseline, key)
     print(f"{name:<32} {show(m):>10}     {show(b):>10}     {m / b:8.2f}x   ({unit})")
 PY

@@ -4,6 +4,8 @@
 #include "engine/engine.h"
 #include "engine/glcaps.h"
 #include "engine/video.h"
+#include "input/inputmanager.h"
+#include "input/playerinputmanager.h"
 #include "render/rendersettings.h"
 #include "sound/soundsettings.h"
 #include "vfs/vfs.h"
@@ -87,6 +89,7 @@ void RegisterVariables()
     RenderSettings& render = gRenderSettings;
     AddInt("g_cameraAngle", &gCameraAngle, 45, 90);
     AddBool("g_mouseLock", &gMouseLock);
+    AddInt("g_mouseSensitivity", &gInputManager->mouseScale, 1, 20);
     AddBool("r_debugInfo", &gDebugInfo);
     AddBool("r_anisotropicFiltering", &gGLCaps.useAnisotropic);
     AddInt("r_fsaaMode", &gFsaaMode, kNoRangeMin, kNoRangeMax);
@@ -165,6 +168,8 @@ void RegisterEngineCommands()
 
     gConsole->AddCommand("CameraAngleUp", CameraAngleUp);
     gConsole->AddCommand("CameraAngleDown", CameraAngleDown);
+    gConsole->AddCommand("Bind", PlayerInput_BindCommand);
+    gConsole->AddCommand("Unbind", PlayerInput_UnbindCommand);
     gConsole->AddCommand("Echo", Console_EchoCommand);
     gConsole->AddCommand("Execute", Console_ExecuteCommand);
     gConsole->AddCommand("Exit", Quit);
@@ -182,6 +187,7 @@ void RegisterEngineCommands()
 void SaveDefaultConfig()
 {
     std::string text = "#Generated on program exit, modify at own risk.\nunbind all\n";
+    text += gPlayerInputManager->BindingLines();
     text += "\n#console variables\n";
     for (const ConsoleVariable* variable : gConsole->Variables())
         if (!variable->readOnly)

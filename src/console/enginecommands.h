@@ -5,5 +5,5 @@
 // and executes "default.cfg".
 void RegisterEngineCommands();
 
-// Writes the writable variables to "default.cfg".
+// Writes the key bindings and the writable variables to "default.cfg".
 void SaveDefaultConfig();

@@ -6,6 +6,7 @@
 #include "engine/video.h"
 #include "input/inputevent.h"
 #include "input/inputmanager.h"
+#include "input/playerinputmanager.h"
 #include "render/font.h"
 #include "render/texture.h"
 #include "vfs/vfs.h"
@@ -17,6 +18,8 @@
 
 void StartGame()
 {
+    gPlayerInputManager->Reset();
+
     // Values saved for variables registered since the first read apply now;
     // afterwards load-time variables are frozen.
     gConsole->SetLoadTimeLocked(false);
@@ -28,10 +31,14 @@ void StartGame()
 
     gFontManager->Load("textures/console_font.tga", 10, 10, 16.0f, 16.0f);
 
+    // A close request made while loading is honoured; keys pressed at the
+    // loading screen are dropped.
+    gInputManager->PumpEvents();
     gConsole->Print("\n^6==== Starting Game ====\n");
 
     gConsole->SetLoadingMode(false);
     gConsole->Layout(255, uint32_t(gEngine->height * 0.05), uint32_t(gEngine->width * 0.1), 32);
+    gInputManager->PostStart();
 }
 
 void FreeGameData()
@@ -47,6 +54,9 @@ void FreeGameData()
     printf(" - InputManager...");
     gInputManager->Release();
     printf("Done\n");
+    printf(" - PlayerInputManager...");
+    gPlayerInputManager->Reset();
+    printf("Done\n");
     printf(" - FontManager...");
     gFontManager->Release();
     printf("Done\n");
@@ -59,6 +69,8 @@ void DestroySingletons()
     gTextureManager = nullptr;
     delete gInputManager;
     gInputManager = nullptr;
+    delete gPlayerInputManager;
+    gPlayerInputManager = nullptr;
     delete gFontManager;
     gFontManager = nullptr;
     delete gConsole;
@@ -98,6 +110,10 @@ static void RestartVideo()
 
 void GameUpdate(uint32_t)
 {
+    // Mouse look: the pointer goes back to the centre every frame.
+    if (gMouseLock && gInputManager->cursorLock && !gConsole->IsOpen() && gInputManager->hasFocus)
+        gInputManager->WarpMouse(int(gEngine->halfWidth), int(gEngine->halfHeight));
+
     if (gVideoRestartPending)
         RestartVideo();
 }
@@ -153,4 +169,11 @@ void RouteInputEvent(InputEvent* event)
         else if (gConsole->IsOpen())
             gConsole->HandleKey(*event);
     }
+    // While the console is open it has the keyboard to itself.
+    if (gConsole->IsOpen())
+        return;
+    // Past the console, in turn: the GUI's controls, the key bindings, and
+    // the script's key-press callback. A receiver may set the type to None
+    // to hide the event from those after it.
+    gPlayerInputManager->HandleEvent(event);
 }

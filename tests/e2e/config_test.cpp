@@ -22,7 +22,7 @@ TEST(DefaultConfig, AFailedWriteAtExitKeepsTheSavedSettings)
 
 // Every writable variable in registration order with its default value.
 const char* const kDefaultVariables =
-    "g_cameraAngle \"90\"\ng_mouseLock \"1\"\nr_debugInfo \"0\"\n"
+    "g_cameraAngle \"90\"\ng_mouseLock \"1\"\ng_mouseSensitivity \"1\"\nr_debugInfo \"0\"\n"
     "r_anisotropicFiltering \"0\"\nr_fsaaMode \"0\"\nr_draw2d \"1\"\nr_drawBones \"0\"\n"
     "r_drawColliders \"0\"\nr_drawBoxes \"0\"\nr_drawNormals \"0\"\nr_drawLightBoxes \"0\"\n"
     "r_drawParticleBoxes \"0\"\nr_drawRooms \"0\"\nr_drawShadowVolumes \"0\"\nr_drawTags \"0\"\n"
@@ -40,7 +40,7 @@ TEST(DefaultConfig, ListsEveryWritableVariableWithItsDefaultAndRefusesValuesOutO
     sandbox.WriteData("default.cfg",
                       "g_cameraAngle 44\nr_gamma 101\nr_screenWidth 639\nsound_maxSources 65\n"
                       "sound_volume -1\nsound_musicVolume 101\nr_numTempLights -100001\n"
-                      "r_hasVertexProgram 0\nr_shadows 2\nQuit\n");
+                      "r_hasVertexProgram 0\nr_shadows 2\ng_mouseSensitivity 21\nQuit\n");
     EngineRun run = sandbox.Run({});
 
     ASSERT_FALSE(run.timedOut);
@@ -50,7 +50,7 @@ TEST(DefaultConfig, ListsEveryWritableVariableWithItsDefaultAndRefusesValuesOutO
           "*Error: r_screenWidth can only be 640 to 1600.", "*Error: sound_maxSources can only be 8 to 64.",
           "*Error: sound_volume can only be 0 to 100.", "*Error: sound_musicVolume can only be 0 to 100.",
           "*Error: r_numTempLights can only be -100000 to 100000.", "*Error: r_hasVertexProgram is read only.",
-          "*Invalid value for r_shadows, Must be 0 or 1."})
+          "*Invalid value for r_shadows, Must be 0 or 1.", "*Error: g_mouseSensitivity can only be 1 to 20."})
         EXPECT_TRUE(run.Has(refusal)) << refusal;
     EXPECT_EQ(sandbox.ReadData("default.cfg"),
               std::string("#Generated on program exit, modify at own risk.\nunbind all\n\n#console variables\n") +

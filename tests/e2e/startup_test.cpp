@@ -11,6 +11,7 @@ const std::vector<std::string> kShutdownLines = {
     " - Saving default.cfg...Done",
     " - TextureManager...Done",
     " - InputManager...Done",
+    " - PlayerInputManager...Done",
     " - FontManager...Done",
     " - Freeing SDL...Done",
     " - Destroying Classes...Done",

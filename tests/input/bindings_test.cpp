@@ -1,0 +1,204 @@
+// Key names, the Bind and Unbind commands, bound commands run by inputs,
+// the bind-next-input mode and the bindings' lines of "default.cfg".
+#include "console/console.h"
+#include "engine/game.h"
+#include "input/keycodes.h"
+#include "input/playerinputmanager.h"
+#include "input_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(KeyNames, EveryNamedCodeRoundTripsToItselfOrTheLowerCodeSharingItsName)
+{
+    int named = 0;
+    for (int code = 0; code < kKeyCodeCount; ++code) {
+        const std::string& name = KeyName(code);
+        if (name.empty())
+            continue;
+        ++named;
+        const int found = KeyCodeOf(name);
+        const bool shared = code == 42 || (code >= 562 && code < 612);
+        EXPECT_EQ(found, shared ? (code == 42 ? 39 : code - 50) : code) << "\"" << name << "\"";
+        for (char c : name)
+            EXPECT_FALSE(c >= 'A' && c <= 'Z') << name;
+    }
+    EXPECT_EQ(named, 165);
+
+    const std::pair<int, const char*> fixed[] = {
+        {32, "spacebar"},  {39, "'"},           {92, "\\"},          {96, "`"},
+        {266, "keypad_."}, {273, "arrow_up"},   {296, "f15"},        {312, "windows_right"},
+        {527, "joy0_1_downright"}, {557, "joy0_button7"}, {569, "joy0_0_downright"},
+        {612, "mouse0"},   {615, "mouse_wheel_up"}, {619, "mouse5"},
+    };
+    for (const auto& [code, name] : fixed)
+        EXPECT_EQ(KeyName(code), name) << code;
+    for (int code : {-1, 0, 7, 128, 299, 313, 511, 528, 620, 1023, 1024})
+        EXPECT_EQ(KeyName(code), "") << code;
+    EXPECT_EQ(KeyCodeOf(""), -1);
+    EXPECT_EQ(KeyCodeOf("A"), -1);  // names are matched exactly
+}
+
+class BindingsTest : public InputManagerTest {
+protected:
+    void SetUp() override
+    {
+        InputManagerTest::SetUp();
+        gConsole->AddCommand("Bind", PlayerInput_BindCommand);
+        gConsole->AddCommand("Unbind", PlayerInput_UnbindCommand);
+        gConsole->AddCommand("Echo", Console_EchoCommand);
+        gConsole->AddButtonCommand("+forward", [](int pressed) { forward.push_back(pressed); });
+        gPlayerInputManager->Reset();
+        forward.clear();
+        // Events take the engine's own road: console first, then bindings.
+        input.eventCallback = RouteInputEvent;
+    }
+
+    void TearDown() override
+    {
+        gPlayerInputManager->Reset();
+        InputManagerTest::TearDown();
+    }
+
+    static void Run(const std::string& line) { gConsole->Execute(line.c_str(), true); }
+    static const std::string& Bound(const char* key) { return gPlayerInputManager->Binding(KeyCodeOf(key)); }
+
+    static inline std::vector<int> forward;
+};
+
+TEST_F(BindingsTest, BindAndUnbindByKeyName)
+{
+    Run("Bind A \"+forward\"");
+    EXPECT_EQ(Bound("a"), "+forward");
+    const std::pair<const char*, const char*> replies[] = {
+        {"bind a", "^15Bind: Key ^13a^15 is bound to ^13+forward^15\n"},
+        {"bind b", "^15Bind: ^13b^15 is unbound.\n"},
+        {"bind NoSuchKey Quit", "^1Error: ^13nosuchkey^1 is not a known keyname.^15\n"},
+        {"bind", "^15Usage: ^6Bind ^5[key] [command]^15\n"},
+        {"unbind Bogus", "^1Error: ^13Bogus^1 is not a known keyname.^15\n"},
+        {"unbind", "^15Usage: ^6Unbind ^5[key/all]^15\n"},
+    };
+    for (const auto& [line, reply] : replies) {
+        const size_t mark = Text().size();
+        Run(line);
+        EXPECT_EQ(Text().substr(mark), reply) << line;
+    }
+    Run("bind mouse0 +attack");
+    Run("unbind A");
+    EXPECT_EQ(Bound("a"), "");
+    EXPECT_EQ(Bound("mouse0"), "+attack");
+    Run("Unbind ALL");
+    EXPECT_EQ(Bound("mouse0"), "");
+}
+
+TEST_F(BindingsTest, PlusCommandsRunTheirMinusFormOnRelease)
+{
+    Run("bind w +forward");
+    Run("bind mouse0 +forward");
+    Run("bind e \"Echo pressed-e\"");
+    PushKey(true, SDLK_w);
+    PushKey(false, SDLK_w);
+    PushButton(true, SDL_BUTTON_LEFT);
+    PushButton(false, SDL_BUTTON_LEFT);
+    PushKey(true, SDLK_e);
+    PushKey(false, SDLK_e);
+    PushKey(true, SDLK_x);  // unbound: nothing
+    Frame();
+    EXPECT_EQ(forward, (std::vector<int>{1, 0, 1, 0}));
+    EXPECT_EQ(gConsole->FindCommand("+forward")->pressed, false);
+    EXPECT_NE(Text().find("pressed-e"), std::string::npos);
+    EXPECT_EQ(Text().find("Invalid Command"), std::string::npos) << Text();
+
+    // While the console is open the keys are its own.
+    gConsole->Toggle();
+    PushKey(true, SDLK_w);
+    Frame();
+    gConsole->Toggle();
+    EXPECT_EQ(forward.size(), 4u);
+}
+
+TEST_F(BindingsTest, BindNextInputCapturesOnePress)
+{
+    Run("bind spacebar +forward");
+    gPlayerInputManager->BindNextInput("+forward", "SPACEBAR");
+    EXPECT_EQ(gPlayerInputManager->IsWaitingForInput(), 1);
+    PushKey(true, SDLK_j);
+    PushKey(false, SDLK_j);  // releases pass through as usual
+    Frame();
+    EXPECT_EQ(gPlayerInputManager->IsWaitingForInput(), 0);
+    EXPECT_EQ(Bound("j"), "+forward");
+    EXPECT_EQ(Bound("spacebar"), "");
+    EXPECT_EQ(forward, std::vector<int>{0});  // the press was taken, not run
+
+    // Escape gives up; Backspace unbinds the key the command had.
+    gPlayerInputManager->BindNextInput("+forward", "j");
+    PushKey(true, SDLK_ESCAPE);
+    PushKey(true, SDLK_k);
+    Frame();
+    EXPECT_EQ(Bound("j"), "+forward");
+    EXPECT_EQ(Bound("k"), "");
+    gPlayerInputManager->BindNextInput("+forward", "j");
+    PushKey(true, SDLK_BACKSPACE);
+    Frame();
+    EXPECT_EQ(Bound("j"), "");
+
+    // A whole command line survives the capture; a second joystick's input
+    // is bound under the first one's name.
+    gPlayerInputManager->BindNextInput("Echo two words", "[none]");
+    InputEvent joy;
+    joy.type = JoyPress;
+    joy.joyIndex = 1;
+    joy.joyCode = JoyLeft;
+    joy.joyStick = 1;
+    gPlayerInputManager->HandleEvent(&joy);
+    EXPECT_EQ(joy.type, None);
+    EXPECT_EQ(Bound("joy0_1_left"), "Echo two words");
+    EXPECT_EQ(gPlayerInputManager->Binding(522), "Echo two words");
+
+    // With nothing to bind the mode ends at once.
+    gPlayerInputManager->BindNextInput("", "[none]");
+    PushKey(true, SDLK_e);
+    Frame();
+    EXPECT_EQ(gPlayerInputManager->IsWaitingForInput(), 0);
+    EXPECT_EQ(Bound("e"), "");
+}
+
+TEST_F(BindingsTest, BoundKeysAreTheTwoLowestCodes)
+{
+    Run("bind z +Forward");
+    Run("bind mouse1 +forward");
+    Run("bind arrow_up +FORWARD");
+    std::string first, second;
+    gPlayerInputManager->GetBoundKeys("+forward", first, second);
+    EXPECT_EQ(first, "Z");
+    EXPECT_EQ(second, "ARROW_UP");
+    gPlayerInputManager->GetBoundKeys("+back", first, second);
+    EXPECT_EQ(first, "[None]");
+    EXPECT_EQ(second, "[None]");
+}
+
+TEST_F(BindingsTest, SavedBindingsReadBackUnchanged)
+{
+    Run("bind F1 \"Echo \\\"quoted\\\" words\"");
+    Run("bind mouse_wheel_down +forward");
+    Run("bind q \"Echo one\nQuit\"");  // a line break must not start a new line in the file
+    const std::string lines = gPlayerInputManager->BindingLines();
+    EXPECT_EQ(lines,
+              "bind q \"Echo one Quit\"\n"
+              "bind f1 \"Echo \\\"quoted\\\" words\"\n"
+              "bind mouse_wheel_down \"+forward\"\n");
+
+    Run("bind a Quit");
+    WriteData("saved.cfg", "unbind all\n" + lines);
+    gConsole->ExecuteFile("saved.cfg");
+    EXPECT_EQ(Bound("a"), "");
+    EXPECT_EQ(Bound("f1"), "Echo \"quoted\" words");
+    EXPECT_EQ(Bound("mouse_wheel_down"), "+forward");
+    EXPECT_EQ(Bound("q"), "Echo one Quit");
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+// An input manager started on SDL's dummy video driver, so that a test can
+// queue SDL events and move the pointer without a display, and records
+// every event the manager hands on.
+#pragma once
+
+#include "engine/engine.h"
+#include "input/inputmanager.h"
+#include "support/test_console.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <vector>
+
+class InputManagerTest : public ConsoleTest {
+protected:
+    void SetUp() override
+    {
+        ConsoleTest::SetUp();
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        ASSERT_NE(SDL_SetVideoMode(640, 480, 0, 0), nullptr) << SDL_GetError();
+        input.Init();
+        input.eventCallback = Record;
+        Frame();  // whatever start-up queued
+        received.clear();
+        gEngine->quitRequested = false;
+    }
+
+    void TearDown() override
+    {
+        input.Release();
+        SDL_Quit();
+        gEngine->quitRequested = false;
+        ConsoleTest::TearDown();
+    }
+
+    static void Record(InputEvent* event) { received.push_back(*event); }
+
+    static void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 0); }
+
+    static void PushKey(bool down, SDLKey key, Uint16 unicode = 0, SDLMod mod = KMOD_NONE)
+    {
+        SDL_Event event = {};
+        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.keysym.sym = key;
+        event.key.keysym.unicode = unicode;
+        event.key.keysym.mod = mod;
+        Push(event);
+    }
+
+    static void PushButton(bool down, Uint8 button, Uint16 x = 0, Uint16 y = 0)
+    {
+        SDL_Event event = {};
+        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        event.button.button = button;
+        event.button.x = x;
+        event.button.y = y;
+        Push(event);
+    }
+
+    void Frame()
+    {
+        input.Update();
+    }
+
+    InputManager input;
+    static inline std::vector<InputEvent> received;
+};

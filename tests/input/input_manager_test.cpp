@@ -1,0 +1,259 @@
+// The input manager over synthetic SDL events: key, mouse, wheel and stick
+// records, the smoothed mouse motion, focus, quit, and the guard against
+// use before start-up.
+#include "input_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void PushAxis(Uint8 joystick, Uint8 axis, Sint16 value)
+{
+    SDL_Event event = {};
+    event.type = SDL_JOYAXISMOTION;
+    event.jaxis.which = joystick;
+    event.jaxis.axis = axis;
+    event.jaxis.value = value;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+}
+
+TEST_F(InputManagerTest, EachKeyEventGetsItsOwnRecordAndTheStateFollowsTheLast)
+{
+    PushKey(true, SDLK_a, 'A', KMOD_LSHIFT);
+    PushKey(true, SDLK_b, 0xE9);  // a character beyond 7 bits keeps its low bits
+    PushKey(false, SDLK_a);
+    Frame();
+
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[0].type, KeyDown);
+    EXPECT_EQ(received[0].key, uint32_t(SDLK_a));
+    EXPECT_EQ(received[0].character, uint32_t('A'));
+    EXPECT_EQ(received[0].keyModifiers, uint32_t(KMOD_LSHIFT));
+    EXPECT_EQ(received[1].key, uint32_t(SDLK_b));
+    EXPECT_EQ(received[1].character, 0xE9u & 0x7F);
+    EXPECT_EQ(received[2].type, KeyUp);
+    EXPECT_EQ(input.keyDown[SDLK_a], 0);
+    EXPECT_EQ(input.keyDown[SDLK_b], 1);
+    EXPECT_EQ(input.modifiers, uint32_t(KMOD_NONE));
+}
+
+TEST_F(InputManagerTest, MouseButtonsAndTheWheelArrivePressedAndReleased)
+{
+    PushButton(true, SDL_BUTTON_RIGHT);
+    PushButton(true, SDL_BUTTON_MIDDLE);
+    PushButton(true, 8);  // no index: dropped
+    Frame();
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0].mouseButton, 1u);
+    EXPECT_EQ(received[1].mouseButton, 2u);
+    EXPECT_EQ(input.mouseButtonDown[1], 1);
+
+    // A wheel notch warps to its position first, so it carries that
+    // position and leaves no motion behind.
+    received.clear();
+    PushButton(true, SDL_BUTTON_WHEELUP, 100, 50);
+    PushButton(false, SDL_BUTTON_WHEELUP, 100, 50);
+    PushButton(true, SDL_BUTTON_WHEELDOWN, 100, 50);
+    Frame();
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[0].type, MouseDown);
+    EXPECT_EQ(received[0].mouseButton, 3u);
+    EXPECT_EQ(received[0].mouseX, 100u);
+    EXPECT_EQ(received[0].mouseY, 50u);
+    EXPECT_EQ(received[1].type, MouseUp);
+    EXPECT_EQ(received[2].mouseButton, 4u);
+    EXPECT_EQ(input.rawDX, 0);
+    EXPECT_EQ(input.rawDY, 0);
+    EXPECT_EQ(input.mouseX, 100);
+}
+
+TEST_F(InputManagerTest, MouseMotionIsHalvedScaledAndSmoothedOverTenFrames)
+{
+    // Steady motion of 4 pixels a frame counts as 2. The newest frame
+    // weighs 1, each older one half as much, and the sum is divided by the
+    // number of frames kept (start-up's still frame is the first).
+    const float settled = 2.0f * (1023.0f / 512.0f) / 10.0f;
+    for (int frame = 1; frame <= 12; ++frame) {
+        SDL_WarpMouse(Uint16(4 * frame), 0);
+        Frame();
+        ASSERT_EQ(input.rawDX, 2);
+        EXPECT_EQ(input.smoothY, 0.0f);
+        const float expected = frame == 1   ? (2.0f + 0.0f) / 2.0f
+                               : frame == 2 ? (2.0f + 1.0f + 0.0f) / 3.0f
+                               : frame == 9 ? 2.0f * (511.0f / 256.0f) / 10.0f
+                               : frame >= 10 ? settled
+                                             : input.smoothX;
+        EXPECT_FLOAT_EQ(input.smoothX, expected) << "frame " << frame;
+    }
+
+    // Halving truncates toward zero.
+    input.WarpMouse(200, 200);
+    const struct {
+        int scale, move, raw;
+    } cases[] = {{1, 3, 1}, {1, 1, 0}, {1, -3, -1}, {3, 3, 4}, {20, -5, -50}};
+    for (const auto& c : cases) {
+        input.mouseScale = c.scale;
+        SDL_WarpMouse(Uint16(input.mouseX + c.move), Uint16(input.mouseY + c.move));
+        Frame();
+        EXPECT_EQ(input.rawDX, c.raw) << c.scale << " x " << c.move;
+        EXPECT_EQ(input.rawDY, c.raw);
+    }
+}
+
+TEST_F(InputManagerTest, WarpAndPostStartLeaveNoMotion)
+{
+    SDL_WarpMouse(300, 200);
+    input.PostStart();  // travel while loading is no mouse-look
+    Frame();
+    EXPECT_EQ(input.rawDX, 0);
+    EXPECT_EQ(input.mouseX, 300);
+
+    SDL_WarpMouse(310, 200);
+    Frame();
+    EXPECT_EQ(input.rawDX, 5);
+    input.WarpMouse(320, 240);
+    EXPECT_EQ(input.rawDX, 0);
+    EXPECT_EQ(input.smoothX, 0.0f);
+    Frame();
+    EXPECT_EQ(input.rawDX, 0);
+    EXPECT_EQ(input.mouseY, 240);
+}
+
+class StickTest : public InputManagerTest {
+protected:
+    void SetUp() override
+    {
+        InputManagerTest::SetUp();
+        input.joystickCount = 1;  // a two-stick pad, as SDL would report it
+        input.joysticks[0].axisCount = 4;
+        input.joysticks[0].stickCount = 2;
+    }
+
+    // Moves stick 0 and returns the (type, joyCode) pairs reported.
+    std::vector<std::pair<int, int>> Move(int x, int y)
+    {
+        PushAxis(0, 0, Sint16(x));
+        PushAxis(0, 1, Sint16(y));
+        return Reported();
+    }
+
+    std::vector<std::pair<int, int>> Reported()
+    {
+        received.clear();
+        Frame();
+        std::vector<std::pair<int, int>> pairs;
+        for (const InputEvent& event : received)
+            pairs.emplace_back(event.type, int(event.joyCode));
+        return pairs;
+    }
+
+    typedef std::vector<std::pair<int, int>> Events;
+};
+
+constexpr int kFar = 20000;
+
+TEST_F(StickTest, DirectionChangesArePressesAndReleases)
+{
+    EXPECT_EQ(Move(-kFar, -kFar), (Events{{JoyPress, JoyUpLeft}}));
+    EXPECT_EQ(received[0].joyIndex, 0u);
+    EXPECT_EQ(received[0].joyStick, 0u);
+    EXPECT_EQ(Move(0, 0), (Events{{JoyRelease, JoyUp}, {JoyRelease, JoyLeft}}));
+
+    EXPECT_EQ(Move(0, -kFar), (Events{{JoyPress, JoyUp}}));
+    EXPECT_EQ(Move(-kFar, -kFar), (Events{{JoyPress, JoyUpLeft}}));  // up is still held
+    EXPECT_EQ(Move(-kFar, 0), (Events{{JoyPress, JoyLeft}, {JoyRelease, JoyUp}}));
+    EXPECT_EQ(Move(-kFar, kFar), (Events{{JoyPress, JoyDownLeft}}));
+    EXPECT_EQ(Move(kFar, kFar), (Events{{JoyPress, JoyDownRight}, {JoyRelease, JoyLeft}}));
+    EXPECT_EQ(Move(kFar, 0), (Events{{JoyPress, JoyRight}, {JoyRelease, JoyDown}}));
+    EXPECT_EQ(Move(-kFar, -kFar), (Events{{JoyPress, JoyUpLeft}, {JoyRelease, JoyRight}}));
+    EXPECT_EQ(Move(kFar, 0), (Events{{JoyPress, JoyRight}, {JoyRelease, JoyUpLeft}}));
+    EXPECT_EQ(Move(kFar, 0), Events{});
+    EXPECT_EQ(Move(0, 0), (Events{{JoyRelease, JoyRight}}));
+}
+
+TEST_F(StickTest, TheDeadZoneEndsAtFifteenThousand)
+{
+    EXPECT_EQ(Move(15000, -15000), Events{});
+    EXPECT_EQ(Move(-15000, 15000), Events{});
+    EXPECT_EQ(Move(15001, 0), (Events{{JoyPress, JoyRight}}));
+    EXPECT_EQ(Move(0, 15001), (Events{{JoyPress, JoyDown}, {JoyRelease, JoyRight}}));
+    EXPECT_EQ(Move(0, -15001), (Events{{JoyPress, JoyUp}, {JoyRelease, JoyDown}}));
+}
+
+TEST_F(StickTest, SecondStickButtonsAndAxesNobodyHas)
+{
+    // The second stick's axes are stored the other way round: axis 3 is x.
+    PushAxis(0, 3, kFar);
+    EXPECT_EQ(Reported(), (Events{{JoyPress, JoyRight}}));
+    EXPECT_EQ(received[0].joyStick, 1u);
+    PushAxis(0, 2, kFar);
+    EXPECT_EQ(Reported(), (Events{{JoyPress, JoyDownRight}}));
+
+    // A third stick, a stick of a fourth axis pair and a second joystick
+    // that are not there are dropped.
+    PushAxis(0, 4, kFar);
+    PushAxis(0, 7, kFar);
+    PushAxis(1, 0, kFar);
+    PushAxis(200, 0, kFar);
+    EXPECT_EQ(Reported(), Events{});
+
+    SDL_Event button = {};
+    button.type = SDL_JOYBUTTONDOWN;
+    button.jbutton.which = 0;
+    button.jbutton.button = 2;
+    Push(button);
+    button.type = SDL_JOYBUTTONUP;
+    Push(button);
+    EXPECT_EQ(Reported(), (Events{{JoyPress, 40}, {JoyRelease, 40}}));
+}
+
+TEST_F(InputManagerTest, FocusAndQuitProduceNoRecords)
+{
+    SDL_Event active = {};
+    active.type = SDL_ACTIVEEVENT;
+    active.active.gain = 0;
+    active.active.state = SDL_APPMOUSEFOCUS;  // the pointer leaving is not focus
+    Push(active);
+    Frame();
+    EXPECT_EQ(input.hasFocus, 1);
+
+    active.active.state = SDL_APPINPUTFOCUS | SDL_APPACTIVE;
+    Push(active);
+    Frame();
+    EXPECT_EQ(input.hasFocus, 0);
+    EXPECT_TRUE(received.empty());
+    EXPECT_FALSE(gEngine->quitRequested);
+
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    Push(quit);
+    Frame();
+    EXPECT_TRUE(gEngine->quitRequested);
+    EXPECT_TRUE(received.empty());
+
+    // While loading, only focus and quit count; keys are dropped.
+    gEngine->quitRequested = false;
+    active.active.gain = 1;
+    Push(active);
+    PushKey(true, SDLK_a);
+    Push(quit);
+    input.PumpEvents();
+    EXPECT_EQ(input.hasFocus, 1);
+    EXPECT_TRUE(gEngine->quitRequested);
+    Frame();
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(input.keyDown[SDLK_a], 0);
+}
+
+TEST(InputManagerGuard, UseBeforeStartUpEndsTheProgramNamingTheSource)
+{
+    const char* message = "InputManager not initialized\\. \\(\\./src/input/inputmanager:[0-9]+\\)";
+    InputManager unstarted;
+    EXPECT_EXIT(unstarted.Update(), testing::ExitedWithCode(1), message);
+    EXPECT_EXIT(unstarted.UpdateMouse(), testing::ExitedWithCode(1), message);
+    EXPECT_EXIT(unstarted.WarpMouse(1, 1), testing::ExitedWithCode(1), message);
+    EXPECT_EXIT(unstarted.PumpEvents(), testing::ExitedWithCode(1), message);
+    EXPECT_EXIT(unstarted.PostStart(), testing::ExitedWithCode(1), message);
+}
+
+}  // namespace
