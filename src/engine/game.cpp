@@ -8,6 +8,8 @@
 #include "input/inputmanager.h"
 #include "render/font.h"
 #include "render/texture.h"
+#include "script/scriptapi.h"
+#include "script/scriptmanager.h"
 #include "vfs/vfs.h"
 
 #include <GL/gl.h>
@@ -15,8 +17,24 @@
 #include <SDL_keysym.h>
 #include <cstdio>
 
+// The game cannot run without its main script, so a missing one ends the
+// engine with a clear message instead of an empty window.
+static void RunMainScript()
+{
+    const char* name = "scripts/game/main.lua";
+    if (!gScriptManager->ExecuteScript(name)) {
+        gConsole->Print("^1Error: The game script %s is missing or empty.\n", name);
+        FatalError(1, "Error: Unable to execute script file %s\n", name);
+    }
+}
+
 void StartGame()
 {
+    gScriptManager->Start();
+    RegisterScriptApi();
+    if (!gScriptManager->ExecuteScript("scripts/game/cvars.lua"))
+        gConsole->Print("^14Warning: Could not execute file ^13%s^15\n", "scripts/game/cvars.lua");
+
     // Values saved for variables registered since the first read apply now;
     // afterwards load-time variables are frozen.
     gConsole->SetLoadTimeLocked(false);
@@ -29,6 +47,7 @@ void StartGame()
     gFontManager->Load("textures/console_font.tga", 10, 10, 16.0f, 16.0f);
 
     gConsole->Print("\n^6==== Starting Game ====\n");
+    RunMainScript();
 
     gConsole->SetLoadingMode(false);
     gConsole->Layout(255, uint32_t(gEngine->height * 0.05), uint32_t(gEngine->width * 0.1), 32);
@@ -50,6 +69,9 @@ void FreeGameData()
     printf(" - FontManager...");
     gFontManager->Release();
     printf("Done\n");
+    printf(" - ScriptManager...");
+    gScriptManager->Shutdown();
+    printf("Done\n");
 }
 
 void DestroySingletons()
@@ -61,6 +83,8 @@ void DestroySingletons()
     gInputManager = nullptr;
     delete gFontManager;
     gFontManager = nullptr;
+    delete gScriptManager;
+    gScriptManager = nullptr;
     delete gConsole;
     gConsole = nullptr;
     printf("Done\n");
@@ -98,6 +122,7 @@ static void RestartVideo()
 
 void GameUpdate(uint32_t)
 {
+    gScriptManager->CallFunction("update");
     if (gVideoRestartPending)
         RestartVideo();
 }
@@ -153,4 +178,6 @@ void RouteInputEvent(InputEvent* event)
         else if (gConsole->IsOpen())
             gConsole->HandleKey(*event);
     }
+    if (!gConsole->IsOpen() && event->key != SDLK_BACKQUOTE)
+        gScriptManager->OnInputEvent(*event);
 }

@@ -31,7 +31,12 @@ EngineSandbox::EngineSandbox()
     fs::create_hard_link(MORVATHEN_EXECUTABLE, root + "/morvathen", error);
     if (error)
         fs::copy_file(MORVATHEN_EXECUTABLE, root + "/morvathen");
-    fs::copy(MORVATHEN_BUILD_DATA, root + "/data", fs::copy_options::recursive);
+    // Only the generated font: the build's data directory may also hold a
+    // game and settings that run.sh and earlier runs left there.
+    fs::create_directories(DataPath("textures"));
+    fs::copy_file(std::string(MORVATHEN_BUILD_DATA) + "/textures/console_font.tga",
+                  DataPath("textures/console_font.tga"));
+    WriteData("scripts/game/main.lua", kIdleGame);
 }
 
 EngineSandbox::~EngineSandbox()
@@ -60,6 +65,17 @@ std::string EngineSandbox::ReadData(const std::string& name) const
     std::stringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+void EngineSandbox::InstallBundledGame()
+{
+    fs::copy(MORVATHEN_SOURCE_DATA, DataPath(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+void EngineSandbox::RemoveData(const std::string& name)
+{
+    fs::remove(DataPath(name));
 }
 
 bool EngineSandbox::DataExists(const std::string& name) const
@@ -173,4 +189,18 @@ std::vector<std::string> OutputLines(const std::string& text)
     for (std::string line; std::getline(stream, line);)
         lines.push_back(line);
     return lines;
+}
+
+::testing::AssertionResult LinesInOrder(const std::string& out, const std::vector<std::string>& expected)
+{
+    std::vector<std::string> lines = OutputLines(out);
+    size_t at = 0;
+    for (const std::string& want : expected) {
+        while (at < lines.size() && lines[at] != want)
+            ++at;
+        if (at == lines.size())
+            return ::testing::AssertionFailure() << "missing or out of order: \"" << want << "\"\n" << out;
+        ++at;
+    }
+    return ::testing::AssertionSuccess();
 }
