@@ -75,6 +75,10 @@ TEST_F(ScriptHostTest, VariableRefusals)
     EXPECT_TRUE(Printed("^1Error: Invalid dataType provided for cvar!\n"));
     EXPECT_TRUE(Printed("^1Error: No dataType provided for cvar!\n"));
     EXPECT_FALSE(gConsole->FindVariable("g_i"));
+    // The two settings are the read-only and load-time-only flags.
+    ASSERT_TRUE(Run("Console_AddVariable('g_fixed', 'F', 1, 0, 1, '')\nConsole_AddVariable('g_boot', 'B', 0, 1, 1, '')\n"));
+    EXPECT_TRUE(gConsole->FindVariable("g_fixed")->readOnly && !gConsole->FindVariable("g_fixed")->loadTimeOnly);
+    EXPECT_TRUE(gConsole->FindVariable("g_boot")->loadTimeOnly && !gConsole->FindVariable("g_boot")->readOnly);
     EXPECT_EQ(RunFatal("Console_AddVariable('g_zero', 'S', 0, 0, 0, '')\n"), 1);
     EXPECT_TRUE(Printed("^1Script Error: Invalid function argument.\n"));
 }
@@ -99,15 +103,6 @@ TEST_F(ScriptHostTest, ChangeCallbacksGetTheValueOfEachDatatype)
     // Characters are signed bytes in the console too.
     gConsole->ExecuteTyped("/g_char 200");
     EXPECT_TRUE(Printed("^1*Error: g_char can only be -128 to 127.\n^15^15g_char = \"-5\"\n")) << Text();
-}
-
-TEST_F(ScriptHostTest, VariableSettingsAreReadOnlyAndLoadTimeFlags)
-{
-    ASSERT_TRUE(Run("Console_AddVariable('g_fixed', 'F', 1, 0, 1, '')\n"
-                    "Console_AddVariable('g_boot', 'B', 0, 1, 1, '')\n"));
-    EXPECT_TRUE(gConsole->FindVariable("g_fixed")->readOnly);
-    EXPECT_FALSE(gConsole->FindVariable("g_fixed")->loadTimeOnly);
-    EXPECT_TRUE(gConsole->FindVariable("g_boot")->loadTimeOnly);
 }
 
 }  // namespace

