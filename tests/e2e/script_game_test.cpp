@@ -6,13 +6,18 @@
 
 namespace {
 
+std::vector<EngineTrigger> OpenConsoleAndSayHello()
+{
+    return {UseKeyboard("==== Starting Game ====", {"key grave", "sleep 0.3"}),
+            UseKeyboard("==== Starting Game ====", {"type --delay 30 /Hello", "key Return"})};
+}
+
 TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
 {
     EngineSandbox sandbox;
     sandbox.InstallBundledGame();
     EngineRunOptions options;
-    options.triggers.push_back(UseKeyboard("==== Starting Game ====",
-                                           {"key grave", "type --delay 30 /Hello", "key Return"}));
+    options.triggers = OpenConsoleAndSayHello();
     options.triggers.push_back(UseKeyboard("Hello, stranger!", {"type --delay 30 '/g_playerName Ada'", "key Return",
                                                                 "type --delay 30 /Hello", "key Return"}));
     options.triggers.push_back(UseKeyboard("Hello, Ada!", {"type --delay 30 /Quit", "key Return"}));
@@ -27,9 +32,8 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
     EXPECT_NE(sandbox.ReadData("default.cfg").find("g_playerName \"Ada\"\n"), std::string::npos);
 
     // The saved value comes back through cvars.lua's variable and callback.
-    options.triggers = {UseKeyboard("==== Starting Game ====",
-                                    {"key grave", "type --delay 30 /Hello", "key Return"}),
-                        UseKeyboard("Hello, ", {"type --delay 30 /Quit", "key Return"})};
+    options.triggers = OpenConsoleAndSayHello();
+    options.triggers.push_back(UseKeyboard("Hello, ", {"type --delay 30 /Quit", "key Return"}));
     run = sandbox.Run({}, options);
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_TRUE(run.Has("Hello, Ada! This is frame ")) << run.out;

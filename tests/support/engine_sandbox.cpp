@@ -172,10 +172,14 @@ EngineTrigger SendSignal(const std::string& afterOutput, int signal)
 EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std::string>& steps)
 {
     return {afterOutput, [steps](pid_t, const std::string& display) {
+                // Focus first, then the step on its own: chained after the
+                // search, xdotool sends synthetic events to the window, which
+                // the engine sometimes never sees on a server that earlier
+                // runs used; real (XTEST) events to the focused window arrive.
+                const std::string xdotool = "DISPLAY=" + display + " xdotool ";
                 for (const std::string& step : steps) {
-                    const std::string line = "DISPLAY=" + display +
-                                             " xdotool search --sync --name '^Morvathen$' windowfocus --sync " +
-                                             step + " >/dev/null 2>&1";
+                    const std::string line = xdotool + "search --sync --name '^Morvathen$' windowfocus --sync >/dev/null 2>&1 && " +
+                                             xdotool + step + " >/dev/null 2>&1";
                     if (system(line.c_str()) != 0)
                         ADD_FAILURE() << "xdotool failed: " << line;
                 }
