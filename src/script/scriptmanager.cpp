@@ -283,26 +283,24 @@ void ScriptManager::AddConsoleCommand(const char* name, const char* function, co
     commands.push_back(std::move(command));
 }
 
-void ScriptManager::OnCommand()
+void ScriptManager::RunCommand(double argument)
 {
-    ScriptManager* host = gScriptManager;
-    auto found = host->commandMap.find(CommandKey(gConsole->GetArg(0)));
-    if (found == host->commandMap.end() || !host->state)
+    // Key-state commands arrive under "+name" and "-name"; the key drops either.
+    auto found = commandMap.find(CommandKey(gConsole->GetArg(0)));
+    if (found == commandMap.end() || !state)
         return;
     const ScriptCommand& command = *found->second;
-    host->CallWithNumber(command.isTableFunction ? command.table.c_str() : "", command.function.c_str(), 0);
+    CallWithNumber(command.isTableFunction ? command.table.c_str() : "", command.function.c_str(), argument);
+}
+
+void ScriptManager::OnCommand()
+{
+    gScriptManager->RunCommand(0);
 }
 
 void ScriptManager::OnButtonCommand(int pressed)
 {
-    // Press and release both arrive here; the key drops the "+" or "-".
-    ScriptManager* host = gScriptManager;
-    auto found = host->commandMap.find(CommandKey(gConsole->GetArg(0)));
-    if (found == host->commandMap.end() || !host->state)
-        return;
-    const ScriptCommand& command = *found->second;
-    host->CallWithNumber(command.isTableFunction ? command.table.c_str() : "", command.function.c_str(),
-                         pressed ? 1 : 0);
+    gScriptManager->RunCommand(pressed ? 1 : 0);
 }
 
 void* ScriptManager::Storage(ScriptCvar& variable)

@@ -69,6 +69,8 @@ private:
     static void OnVariableChanged(const char* name, void* value);
 
     void CloseState();
+    // The script function of the console command being executed.
+    void RunCommand(double argument);
     // Pushes the error handler and then the function, ending the engine when
     // the function is undefined; returns the handler's stack index.
     int PushFunction(const char* table, const char* function);
