@@ -293,6 +293,12 @@ void Console::SetVariable(ConsoleVariable* variable, bool quiet)
             Print("^1*Error: %s can only be %i to %i.\n^15", variable->name.c_str(),
                   variable->minimum, variable->maximum);
         break;
+    case CVarChar:
+        if (ReadInteger(argument, &number) && number >= SCHAR_MIN && number <= SCHAR_MAX)
+            *static_cast<signed char*>(variable->value) = static_cast<signed char>(number);
+        else
+            Print("^1*Error: %s can only be %i to %i.\n^15", variable->name.c_str(), SCHAR_MIN, SCHAR_MAX);
+        break;
     case CVarFloat: {
         float value;
         if (sscanf(argument, "%f", &value) == 1)
@@ -324,6 +330,9 @@ void Console::PrintVariable(const ConsoleVariable* variable)
         break;
     case CVarInt:
         Print("^15%s = \"%i\"\n", name, *static_cast<int*>(variable->value));
+        break;
+    case CVarChar:
+        Print("^15%s = \"%i\"\n", name, *static_cast<signed char*>(variable->value));
         break;
     case CVarFloat:
         Print("^15%s = \"%f\"\n", name, double(*static_cast<float*>(variable->value)));

@@ -16,8 +16,9 @@ struct ConsoleCommand {
     bool pressed = false;
 };
 
-// Type letters of console variables (either case).
-enum : char { CVarBool = 'b', CVarInt = 'i', CVarFloat = 'f', CVarString = 's' };
+// Type letters of console variables (either case). Characters are signed
+// 8-bit numbers; scripts make them.
+enum : char { CVarBool = 'b', CVarChar = 'c', CVarInt = 'i', CVarFloat = 'f', CVarString = 's' };
 
 // Range used by variables that have none.
 constexpr int kNoRangeMin = -100000;

@@ -149,6 +149,9 @@ std::string ConfigLine(const ConsoleVariable& variable)
     case CVarInt:
         snprintf(value, sizeof(value), "%i", *static_cast<int*>(variable.value));
         break;
+    case CVarChar:
+        snprintf(value, sizeof(value), "%i", *static_cast<signed char*>(variable.value));
+        break;
     case CVarFloat:
         snprintf(value, sizeof(value), "%f", double(*static_cast<float*>(variable.value)));
         break;

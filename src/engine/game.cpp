@@ -9,6 +9,8 @@
 #include "input/playerinputmanager.h"
 #include "render/font.h"
 #include "render/texture.h"
+#include "script/scriptapi.h"
+#include "script/scriptmanager.h"
 #include "vfs/vfs.h"
 
 #include <GL/gl.h>
@@ -16,9 +18,24 @@
 #include <SDL_keysym.h>
 #include <cstdio>
 
+// The game cannot run without its main script, so a missing one ends the
+// engine with a clear message instead of an empty window.
+static void RunMainScript()
+{
+    const char* name = "scripts/game/main.lua";
+    if (!gScriptManager->ExecuteScript(name)) {
+        gConsole->Print("^1Error: The game script %s is missing or empty.\n", name);
+        FatalError(1, "Error: Unable to execute script file %s\n", name);
+    }
+}
+
 void StartGame()
 {
     gPlayerInputManager->Reset();
+    gScriptManager->Start();
+    RegisterScriptApi();
+    if (!gScriptManager->ExecuteScript("scripts/game/cvars.lua"))
+        gConsole->Print("^14Warning: Could not execute file ^13%s^15\n", "scripts/game/cvars.lua");
 
     // Values saved for variables registered since the first read apply now;
     // afterwards load-time variables are frozen.
@@ -35,6 +52,7 @@ void StartGame()
     // loading screen are dropped.
     gInputManager->PumpEvents();
     gConsole->Print("\n^6==== Starting Game ====\n");
+    RunMainScript();
 
     gConsole->SetLoadingMode(false);
     gConsole->Layout(255, uint32_t(gEngine->height * 0.05), uint32_t(gEngine->width * 0.1), 32);
@@ -60,6 +78,9 @@ void FreeGameData()
     printf(" - FontManager...");
     gFontManager->Release();
     printf("Done\n");
+    printf(" - ScriptManager...");
+    gScriptManager->Shutdown();
+    printf("Done\n");
 }
 
 void DestroySingletons()
@@ -73,6 +94,8 @@ void DestroySingletons()
     gPlayerInputManager = nullptr;
     delete gFontManager;
     gFontManager = nullptr;
+    delete gScriptManager;
+    gScriptManager = nullptr;
     delete gConsole;
     gConsole = nullptr;
     printf("Done\n");
@@ -110,6 +133,8 @@ static void RestartVideo()
 
 void GameUpdate(uint32_t)
 {
+    gScriptManager->CallFunction("update");
+
     // Mouse look: the pointer goes back to the centre every frame.
     if (gMouseLock && gInputManager->cursorLock && !gConsole->IsOpen() && gInputManager->hasFocus)
         gInputManager->WarpMouse(int(gEngine->halfWidth), int(gEngine->halfHeight));
@@ -176,4 +201,5 @@ void RouteInputEvent(InputEvent* event)
     // the script's key-press callback. A receiver may set the type to None
     // to hide the event from those after it.
     gPlayerInputManager->HandleEvent(event);
+    gScriptManager->OnInputEvent(*event);
 }

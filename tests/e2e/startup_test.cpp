@@ -13,6 +13,7 @@ const std::vector<std::string> kShutdownLines = {
     " - InputManager...Done",
     " - PlayerInputManager...Done",
     " - FontManager...Done",
+    " - ScriptManager...Done",
     " - Freeing SDL...Done",
     " - Destroying Classes...Done",
     "==== Shutdown Complete ====",
@@ -23,21 +24,6 @@ EngineRunOptions WithEnvironment(const std::string& name, const std::string& val
     EngineRunOptions options;
     options.environment.emplace_back(name, value);
     return options;
-}
-
-// True when `expected` appear in this order as whole lines of `out`.
-::testing::AssertionResult LinesInOrder(const std::string& out, const std::vector<std::string>& expected)
-{
-    std::vector<std::string> lines = OutputLines(out);
-    size_t at = 0;
-    for (const std::string& want : expected) {
-        while (at < lines.size() && lines[at] != want)
-            ++at;
-        if (at == lines.size())
-            return ::testing::AssertionFailure() << "missing or out of order: \"" << want << "\"\n" << out;
-        ++at;
-    }
-    return ::testing::AssertionSuccess();
 }
 
 TEST(Startup, DefaultCfgRunsBeforeTheWindowAndQuitShutsDownInOrder)

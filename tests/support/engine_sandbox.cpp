@@ -31,7 +31,12 @@ EngineSandbox::EngineSandbox()
     fs::create_hard_link(MORVATHEN_EXECUTABLE, root + "/morvathen", error);
     if (error)
         fs::copy_file(MORVATHEN_EXECUTABLE, root + "/morvathen");
-    fs::copy(MORVATHEN_BUILD_DATA, root + "/data", fs::copy_options::recursive);
+    // Only the generated font: the build's data directory may also hold a
+    // game and settings that run.sh and earlier runs left there.
+    fs::create_directories(DataPath("textures"));
+    fs::copy_file(std::string(MORVATHEN_BUILD_DATA) + "/textures/console_font.tga",
+                  DataPath("textures/console_font.tga"));
+    WriteData("scripts/game/main.lua", kIdleGame);
 }
 
 EngineSandbox::~EngineSandbox()
@@ -60,6 +65,17 @@ std::string EngineSandbox::ReadData(const std::string& name) const
     std::stringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+void EngineSandbox::InstallBundledGame()
+{
+    fs::copy(MORVATHEN_SOURCE_DATA, DataPath(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+void EngineSandbox::RemoveData(const std::string& name)
+{
+    fs::remove(DataPath(name));
 }
 
 bool EngineSandbox::DataExists(const std::string& name) const
@@ -156,10 +172,14 @@ EngineTrigger SendSignal(const std::string& afterOutput, int signal)
 EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std::string>& steps)
 {
     return {afterOutput, [steps](pid_t, const std::string& display) {
+                // Focus first, then the step on its own: chained after the
+                // search, xdotool sends synthetic events to the window, which
+                // the engine sometimes never sees on a server that earlier
+                // runs used; real (XTEST) events to the focused window arrive.
+                const std::string xdotool = "DISPLAY=" + display + " xdotool ";
                 for (size_t i = 0; i < steps.size(); ++i) {
-                    const std::string line = "DISPLAY=" + display +
-                                             " xdotool search --sync --name '^Morvathen$' windowfocus --sync " +
-                                             steps[i] + " >/dev/null 2>&1";
+                    const std::string line = xdotool + "search --sync --name '^Morvathen$' windowfocus --sync >/dev/null 2>&1 && " +
+                                             xdotool + steps[i] + " >/dev/null 2>&1";
                     // The last step may quit the engine, whose window can then
                     // vanish before xdotool is done with it.
                     if (system(line.c_str()) != 0 && i + 1 < steps.size())
@@ -175,4 +195,18 @@ std::vector<std::string> OutputLines(const std::string& text)
     for (std::string line; std::getline(stream, line);)
         lines.push_back(line);
     return lines;
+}
+
+::testing::AssertionResult LinesInOrder(const std::string& out, const std::vector<std::string>& expected)
+{
+    std::vector<std::string> lines = OutputLines(out);
+    size_t at = 0;
+    for (const std::string& want : expected) {
+        while (at < lines.size() && lines[at] != want)
+            ++at;
+        if (at == lines.size())
+            return ::testing::AssertionFailure() << "missing or out of order: \"" << want << "\"\n" << out;
+        ++at;
+    }
+    return ::testing::AssertionSuccess();
 }

@@ -3,6 +3,8 @@
 // process's virtual display, and captures what a user would see.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <csignal>
 #include <functional>
 #include <string>
@@ -40,8 +42,11 @@ struct EngineRunOptions {
     std::vector<EngineTrigger> triggers;
 };
 
+// The smallest game the engine runs: a main script with an empty "update".
+constexpr const char* kIdleGame = "function update()\nend\n";
+
 // The sandbox's data directory starts with what the build generates (the
-// console font); tests add the rest.
+// console font) and the idle game as "scripts/game/main.lua"; tests add the rest.
 class EngineSandbox {
 public:
     EngineSandbox();
@@ -52,6 +57,9 @@ public:
     // Files below the sandbox's data directory.
     void WriteData(const std::string& name, const std::string& content);
     std::string ReadData(const std::string& name) const;
+    void RemoveData(const std::string& name);
+    // The game in the repository's data directory, in place of the idle one.
+    void InstallBundledGame();
     bool DataExists(const std::string& name) const;
     std::string DataPath(const std::string& name = "") const;
     const std::string& Root() const { return root; }
@@ -64,3 +72,5 @@ private:
 
 // Splits captured output into its lines.
 std::vector<std::string> OutputLines(const std::string& text);
+// True when `expected` appear in this order as whole lines of `out`.
+::testing::AssertionResult LinesInOrder(const std::string& out, const std::vector<std::string>& expected);

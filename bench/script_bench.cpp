@@ -1,0 +1,53 @@
+// The cost of crossing between engine and scripts: one engine-to-script call
+// of an empty "update" against a plain indirect C++ call, and script-to-engine
+// calls of a trivial host function against calls of an empty Lua function
+// (1000 calls from one script loop per iteration). Pairs are named
+// "<case>/<side>" with the baseline side "baseline" for run.sh's ratios.
+#include "script/scriptmanager.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+int Nothing(lua_State*)
+{
+    return 0;
+}
+
+void StartScripts()
+{
+    gScriptManager->Start();
+    gScriptManager->RegisterFunction("Bench_Nothing", Nothing);
+    luaL_dostring(gScriptManager->State(), R"(
+        function update() end
+        local function empty() end
+        function CallLua() for i = 1, 1000 do empty() end end
+        function CallEngine() for i = 1, 1000 do Bench_Nothing() end end
+    )");
+}
+
+__attribute__((noinline)) void EmptyUpdate(uint32_t) {}
+
+void CppCall(benchmark::State& state)
+{
+    void (*volatile update)(uint32_t) = EmptyUpdate;
+    for (auto _ : state)
+        update(0);
+}
+
+void ScriptCall(benchmark::State& state, const char* function)
+{
+    StartScripts();
+    for (auto _ : state)
+        gScriptManager->CallFunction(function);
+    gScriptManager->Shutdown();
+}
+
+}  // namespace
+
+BENCHMARK(CppCall)->Name("engine_to_script_call/baseline");
+BENCHMARK_CAPTURE(ScriptCall, update, "update")->Name("engine_to_script_call/update");
+BENCHMARK_CAPTURE(ScriptCall, lua, "CallLua")->Name("script_to_engine_1000_calls/baseline");
+BENCHMARK_CAPTURE(ScriptCall, engine, "CallEngine")->Name("script_to_engine_1000_calls/binding");
+
+BENCHMARK_MAIN();

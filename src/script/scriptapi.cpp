@@ -1,0 +1,6 @@
+#include "script/scriptapi.h"
+
+void RegisterScriptApi()
+{
+    RegisterConsoleFunctions();
+}

@@ -1,0 +1,407 @@
+#include "script/scriptmanager.h"
+
+#include "console/console.h"
+#include "engine/engine.h"
+#include "engine/mathkernels.h"
+#include "input/inputevent.h"
+#include "script/scriptloader.h"
+#include "script/scriptvalue.h"
+#include "vfs/vfs.h"
+
+#include <cstring>
+
+// Script errors leave the Lua calls through FatalError's longjmp, so the host
+// functions below hold no C++ objects with destructors while they run Lua.
+
+ScriptManager* gScriptManager = new ScriptManager;
+
+namespace {
+
+const char* FunctionName(const lua_Debug& level)
+{
+    if (level.name)
+        return level.name;
+    return strcmp(level.what, "main") == 0 ? "main chunk" : "?";
+}
+
+// Where the error happened: the function at level 1 and, when that is a host
+// function, the script that called it.
+void PrintTrace(lua_State* L)
+{
+    lua_Debug level;
+    if (!lua_getstack(L, 1, &level))
+        return;
+    lua_getinfo(L, "Sln", &level);
+    if (strcmp(level.what, "C") == 0) {
+        gConsole->Print("^1 - Error occured in C function. Stack tracing...\n");
+        gConsole->Print("^1 - C Function: %s\n", FunctionName(level));
+        if (!lua_getstack(L, 2, &level))
+            return;
+        lua_getinfo(L, "Sln", &level);
+    }
+    gConsole->Print("^1 - Source: %s\n", level.short_src);
+    gConsole->Print("^1 - Function: %s (Line: %i)\n", FunctionName(level), level.currentline);
+}
+
+// The panic function and the error function of every protected call: prints
+// the error with its trace and ends the engine.
+int ErrorHandler(lua_State* L)
+{
+    bool printed = false;
+    for (int index = 1; index <= lua_gettop(L); ++index) {
+        if (!lua_isstring(L, index))
+            continue;
+        gConsole->Print("^1Script Error: %s\n", lua_tostring(L, index));
+        PrintTrace(L);
+        printed = true;
+    }
+    if (!printed) {
+        // error() with a table or nil: still say where.
+        gConsole->Print("^1Script Error: %s\n", "(the error value is not a string)");
+        PrintTrace(L);
+    }
+    FatalError(1, "Error: Scripting error occured, shutting down.\n");
+}
+
+int ConsolePrint(lua_State* L)
+{
+    const int count = lua_gettop(L);
+    for (int index = 1; index <= count; ++index)
+        if (lua_isstring(L, index))
+            gConsole->Print("%s", lua_tostring(L, index));
+    return 0;
+}
+
+// __script_execute(name): 1 when the file ran, 0 when it is missing or empty.
+int ScriptExecute(lua_State* L)
+{
+    if (lua_type(L, -1) != LUA_TSTRING)
+        return RaiseInvalidArgument(L);
+    const char* name = lua_tostring(L, -1);
+    if (vfs_file_size(name) == 0) {
+        lua_pushnumber(L, 0);
+        return 1;
+    }
+    switch (LoadScriptFile(L, name)) {
+    case ScriptFileStatus::Loaded:
+        break;
+    case ScriptFileStatus::Missing:
+        lua_pushnumber(L, 0);
+        return 1;
+    case ScriptFileStatus::Failed:
+        gConsole->Print("^1Script Error: %s\n", lua_tostring(L, -1));
+        FatalError(1, "Error: Unable to execute script file %s\n", name);
+    }
+    lua_call(L, 0, 0);
+    lua_pushnumber(L, 1);
+    return 1;
+}
+
+bool ReadNumber(lua_State* L, float& value)
+{
+    return ScriptValue(L).GetFloat(value);
+}
+
+int MathSqrt(lua_State* L)
+{
+    float x;
+    if (!ReadNumber(L, x))
+        return RaiseInvalidArgument(L);
+    lua_pushnumber(L, Sqrt(x));
+    return 1;
+}
+
+int MathRSqrt(lua_State* L)
+{
+    float x;
+    if (!ReadNumber(L, x))
+        return RaiseInvalidArgument(L);
+    lua_pushnumber(L, RSqrt(x));
+    return 1;
+}
+
+void OpenLibrary(lua_State* L, const char* name, lua_CFunction open)
+{
+    lua_pushcfunction(L, open);
+    lua_pushstring(L, name);
+    lua_call(L, 1, 0);
+}
+
+// Console names may come with one leading "/" or "\".
+const char* SkipSlash(const char* name)
+{
+    return (*name == '/' || *name == '\\') ? name + 1 : name;
+}
+
+std::string CommandKey(const char* name)
+{
+    name = SkipSlash(name);
+    if (*name == '+' || *name == '-')
+        ++name;
+    return LowerAscii(name);
+}
+
+bool IsDatatype(char letter)
+{
+    return strchr("bcfis", letter | 0x20) != nullptr && letter != '\0';
+}
+
+}  // namespace
+
+ScriptManager::~ScriptManager()
+{
+    Shutdown();
+}
+
+void ScriptManager::CloseState()
+{
+    if (!state)
+        return;
+    lua_settop(state, 0);
+    lua_close(state);
+    state = nullptr;
+}
+
+void ScriptManager::Start()
+{
+    CloseState();
+    state = luaL_newstate();
+    if (!state)
+        FatalError(1, "Failed to allocate memory.\n");
+    lua_atpanic(state, ErrorHandler);
+
+    // Not opened: io, os and debug (host access), package (native modules).
+    OpenLibrary(state, "", luaopen_base);
+    OpenLibrary(state, LUA_STRLIBNAME, luaopen_string);
+    OpenLibrary(state, LUA_MATHLIBNAME, luaopen_math);
+    lua_getglobal(state, LUA_MATHLIBNAME);
+    lua_pushcfunction(state, MathSqrt);
+    lua_setfield(state, -2, "sqrt");
+    lua_pushcfunction(state, MathRSqrt);
+    lua_setfield(state, -2, "rsqrt");
+    lua_pop(state, 1);
+    OpenLibrary(state, LUA_TABLIBNAME, luaopen_table);
+    InstallSafeLoaders(state);
+
+    RegisterFunction("Console_Print", ConsolePrint);
+    RegisterFunction("__error_handler", ErrorHandler);
+    RegisterFunction("__script_execute", ScriptExecute);
+}
+
+void ScriptManager::RegisterFunction(const char* name, lua_CFunction function)
+{
+    lua_register(state, name, function);
+}
+
+int ScriptManager::PushFunction(const char* table, const char* function)
+{
+    // The host's own handler rather than the global, which a script may replace.
+    lua_pushcfunction(state, ErrorHandler);
+    const int handler = lua_gettop(state);
+    if (*table) {
+        lua_getglobal(state, table);
+        if (lua_istable(state, -1))
+            lua_getfield(state, -1, function);
+        else
+            lua_pushnil(state);
+        lua_remove(state, -2);
+    } else {
+        lua_getglobal(state, function);
+    }
+    if (lua_isnil(state, -1)) {
+        lua_settop(state, handler - 1);
+        FatalError(1, "Script Error: \"%s%s%s\" is an undefined function.\n", table, *table ? "." : "",
+                   function);
+    }
+    return handler;
+}
+
+void ScriptManager::CallPushed(int handler, int arguments)
+{
+    // The handler never returns; a failure here means the handler itself failed.
+    if (lua_pcall(state, arguments, 0, handler) != 0)
+        FatalError(1, "Error: Scripting error occured, shutting down.\n");
+    lua_settop(state, handler - 1);
+}
+
+int ScriptManager::CallFunction(const char* name)
+{
+    if (!state)
+        return 1;
+    CallPushed(PushFunction("", name), 0);
+    return 0;
+}
+
+void ScriptManager::CallWithNumber(const char* table, const char* function, double argument)
+{
+    const int handler = PushFunction(table, function);
+    lua_pushnumber(state, argument);
+    CallPushed(handler, 1);
+}
+
+bool ScriptManager::ExecuteScript(const char* fileName)
+{
+    if (!state)
+        return false;
+    lua_pushcfunction(state, ErrorHandler);
+    const int handler = lua_gettop(state);
+    lua_pushcfunction(state, ScriptExecute);
+    lua_pushstring(state, fileName);
+    if (lua_pcall(state, 1, 1, handler) != 0)
+        FatalError(1, "Error: Scripting error occured, shutting down.\n");
+    const bool ran = lua_tonumber(state, -1) == 1;
+    lua_settop(state, handler - 1);
+    return ran;
+}
+
+void ScriptManager::AddConsoleCommand(const char* name, const char* function, const char* table,
+                                      bool isTableFunction)
+{
+    if (!*name || !*function)
+        return;
+    const std::string key = CommandKey(name);
+    // Another part of the engine owns that name: leave it alone, and never
+    // remove it at shut-down.
+    if (gConsole->FindCommand(name) && !commandMap.count(key)) {
+        gConsole->Print("^14Warning: Console command '%s' already exists!\n", LowerAscii(name).c_str());
+        return;
+    }
+    auto command = std::make_unique<ScriptCommand>();
+    command->name = LowerAscii(name);
+    command->table = table;
+    command->function = function;
+    command->isTableFunction = isTableFunction;
+    if (isTableFunction && !*table) {
+        gConsole->Print("^14Warning: No table provided for console function callback!\n");
+        command->isTableFunction = false;
+    }
+    commandMap[key] = command.get();
+    if (name[0] == '+')
+        gConsole->AddButtonCommand(command->name.c_str(), OnButtonCommand);
+    else
+        gConsole->AddCommand(command->name.c_str(), OnCommand);
+    commands.push_back(std::move(command));
+}
+
+void ScriptManager::RunCommand(double argument)
+{
+    // Key-state commands arrive under "+name" and "-name"; the key drops either.
+    auto found = commandMap.find(CommandKey(gConsole->GetArg(0)));
+    if (found == commandMap.end() || !state)
+        return;
+    const ScriptCommand& command = *found->second;
+    CallWithNumber(command.isTableFunction ? command.table.c_str() : "", command.function.c_str(), argument);
+}
+
+void ScriptManager::OnCommand()
+{
+    gScriptManager->RunCommand(0);
+}
+
+void ScriptManager::OnButtonCommand(int pressed)
+{
+    gScriptManager->RunCommand(pressed ? 1 : 0);
+}
+
+void* ScriptManager::Storage(ScriptCvar& variable)
+{
+    switch (variable.datatype | 0x20) {
+    case CVarBool:
+        return &variable.boolValue;
+    case CVarChar:
+        return &variable.charValue;
+    case CVarFloat:
+        return &variable.floatValue;
+    case CVarInt:
+        return &variable.intValue;
+    default:
+        return variable.stringValue;
+    }
+}
+
+void ScriptManager::AddConsoleVariable(const char* name, char datatype, int readOnly, int loadTimeOnly,
+                                       int maxLength, const char* callback)
+{
+    if (maxLength > kMaxStringLength) {
+        gConsole->Print("^1Error: String cvars cannot have a length larger than 1023!\n");
+        return;
+    }
+    if (!IsDatatype(datatype)) {
+        gConsole->Print("^1Error: Invalid datatype provided for cvar!\n");
+        return;
+    }
+    const std::string lowerName = LowerAscii(name);
+    if (gConsole->FindVariable(name)) {
+        gConsole->Print("^14Warning: Console variable '%s' already exists!\n", lowerName.c_str());
+        return;
+    }
+    auto variable = std::make_unique<ScriptCvar>();
+    variable->name = lowerName;
+    variable->datatype = datatype;
+    variable->readOnly = readOnly;
+    variable->loadTimeOnly = loadTimeOnly;
+    variable->maxLength = maxLength < 0 ? 0 : maxLength;
+    variable->callback = callback;
+    variableMap[lowerName] = variable.get();
+    gConsole->AddVariable(name, Storage(*variable), datatype, variable->maxLength, readOnly != 0,
+                          loadTimeOnly != 0, kNoRangeMin, kNoRangeMax,
+                          *callback ? OnVariableChanged : nullptr);
+    variables.push_back(std::move(variable));
+}
+
+void ScriptManager::PushValue(const ScriptCvar& variable)
+{
+    switch (variable.datatype | 0x20) {
+    case CVarBool:
+        lua_pushnumber(state, variable.boolValue ? 1 : 0);
+        break;
+    case CVarChar:
+        lua_pushnumber(state, variable.charValue);
+        break;
+    case CVarFloat:
+        lua_pushnumber(state, variable.floatValue);
+        break;
+    case CVarInt:
+        lua_pushnumber(state, variable.intValue);
+        break;
+    default:
+        lua_pushstring(state, variable.stringValue);
+        break;
+    }
+}
+
+void ScriptManager::OnVariableChanged(const char* name, void*)
+{
+    ScriptManager* host = gScriptManager;
+    auto found = host->variableMap.find(LowerAscii(SkipSlash(name)));
+    if (found == host->variableMap.end() || !host->state)
+        return;
+    const ScriptCvar& variable = *found->second;
+    const int handler = host->PushFunction("", variable.callback.c_str());
+    host->PushValue(variable);
+    host->CallPushed(handler, 1);
+}
+
+void ScriptManager::OnInputEvent(const InputEvent& event)
+{
+    if (event.type != KeyDown || keypressCallback.empty() || !state)
+        return;
+    CallWithNumber("", keypressCallback.c_str(), event.character);
+}
+
+void ScriptManager::Shutdown()
+{
+    CloseState();
+    // The console goes before the managers at exit; by then its registries are empty.
+    if (gConsole) {
+        for (const auto& command : commands)
+            gConsole->RemoveCommand(command->name.c_str());
+        for (const auto& variable : variables)
+            gConsole->RemoveVariable(variable->name.c_str());
+    }
+    commands.clear();
+    commandMap.clear();
+    variables.clear();
+    variableMap.clear();
+    keypressCallback.clear();
+}

@@ -1,0 +1,92 @@
+// The Lua host: owns the one script state, runs script files, calls script
+// functions from the engine and bridges console commands and variables to
+// script functions. Every script error prints a trace and ends the engine
+// through FatalError.
+#pragma once
+
+#include <lua.hpp>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct InputEvent;
+
+// A console variable whose value lives in the host, made by a script.
+struct ScriptCvar {
+    std::string name;  // lower-cased
+    char stringValue[1024] = {};
+    int intValue = 0;
+    int readOnly = 0;      // the script's two settings, handed to the console
+    int loadTimeOnly = 0;  // registry as its read-only and load-time-only flags
+    float floatValue = 0.0f;
+    signed char charValue = 0;
+    unsigned char boolValue = 0;
+    char datatype = 0;
+    int maxLength = 0;  // string variables: 0 to 1023
+    std::string callback;  // global script function told of changes; empty for none
+};
+
+// A console command that calls a script function, plain or "+" key-state.
+struct ScriptCommand {
+    std::string name;  // lower-cased
+    std::string table;
+    std::string function;
+    bool isTableFunction = false;
+};
+
+class ScriptManager {
+public:
+    static constexpr int kMaxStringLength = 1023;
+
+    virtual ~ScriptManager();
+
+    // A fresh state with the libraries scripts may use and the host's own
+    // functions. Script commands and variables stay registered.
+    void Start();
+    lua_State* State() const { return state; }
+    void RegisterFunction(const char* name, lua_CFunction function);
+    // Runs the global function `name` without arguments; 0 when it ran. An
+    // undefined function or any error inside it ends the engine.
+    int CallFunction(const char* name);
+    // Runs the file through __script_execute. False when the file is missing
+    // or empty (nothing ran); load and run errors end the engine.
+    bool ExecuteScript(const char* fileName);
+    void AddConsoleCommand(const char* name, const char* function, const char* table,
+                           bool isTableFunction);
+    void AddConsoleVariable(const char* name, char datatype, int readOnly, int loadTimeOnly,
+                            int maxLength, const char* callback);
+    // Key-down events reach the key-press callback with their character.
+    void OnInputEvent(const InputEvent& event);
+    void SetKeypressCallback(const char* function) { keypressCallback = function; }
+    // Closes the state and removes every script command and variable.
+    void Shutdown();
+
+private:
+    static void OnCommand();
+    static void OnButtonCommand(int pressed);
+    static void OnVariableChanged(const char* name, void* value);
+
+    void CloseState();
+    // The script function of the console command being executed.
+    void RunCommand(double argument);
+    // Pushes the error handler and then the function, ending the engine when
+    // the function is undefined; returns the handler's stack index.
+    int PushFunction(const char* table, const char* function);
+    // Calls the function pushed by PushFunction with its `arguments`.
+    void CallPushed(int handler, int arguments);
+    void CallWithNumber(const char* table, const char* function, double argument);
+    void PushValue(const ScriptCvar& variable);
+    void* Storage(ScriptCvar& variable);
+
+    lua_State* state = nullptr;
+    std::vector<std::unique_ptr<ScriptCvar>> variables;
+    std::unordered_map<std::string, ScriptCvar*> variableMap;
+    std::vector<std::unique_ptr<ScriptCommand>> commands;
+    // Key-state commands are entered without their "+", as the console does.
+    std::unordered_map<std::string, ScriptCommand*> commandMap;
+    std::string keypressCallback;
+};
+
+extern ScriptManager* gScriptManager;

@@ -1,0 +1,100 @@
+// The game scripts as a user meets them: the bundled game, "update" every
+// frame, and script faults ending the engine with a trace and error.log.
+#include "support/engine_sandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<EngineTrigger> OpenConsoleAndSayHello()
+{
+    return {UseKeyboard("==== Starting Game ====", {"key grave", "sleep 0.3"}),
+            UseKeyboard("==== Starting Game ====", {"type --delay 30 /Hello", "key Return"})};
+}
+
+TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
+{
+    EngineSandbox sandbox;
+    sandbox.InstallBundledGame();
+    EngineRunOptions options;
+    options.triggers = OpenConsoleAndSayHello();
+    options.triggers.push_back(UseKeyboard("Hello, stranger!", {"type --delay 30 '/g_playerName Ada'", "key Return",
+                                                                "type --delay 30 /Hello", "key Return"}));
+    options.triggers.push_back(UseKeyboard("Hello, Ada!", {"type --delay 30 /Quit", "key Return"}));
+    EngineRun run = sandbox.Run({}, options);
+
+    ASSERT_FALSE(run.timedOut) << run.out << run.err;
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_TRUE(run.Has(" - Open the console with `, then type /Hello or /g_playerName [name].\n")) << run.out;
+    // Frames have run by the time a key can be typed.
+    EXPECT_TRUE(run.Has("Hello, stranger! This is frame ")) << run.out;
+    EXPECT_FALSE(run.Has("Hello, stranger! This is frame 0.")) << run.out;
+    EXPECT_NE(sandbox.ReadData("default.cfg").find("g_playerName \"Ada\"\n"), std::string::npos);
+
+    // The saved value comes back through cvars.lua's variable and callback.
+    options.triggers = OpenConsoleAndSayHello();
+    options.triggers.push_back(UseKeyboard("Hello, ", {"type --delay 30 /Quit", "key Return"}));
+    run = sandbox.Run({}, options);
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_TRUE(run.Has("Hello, Ada! This is frame ")) << run.out;
+}
+
+TEST(ScriptGame, UpdateRunsOncePerFrameAfterTheMainScript)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("scripts/game/main.lua",
+                      "frames = 0\nConsole_Print('main ran\\n')\n"
+                      "function update()\n  frames = frames + 1\n  Console_Print('frame ', frames, '\\n')\nend\n");
+    EngineRunOptions options;
+    options.triggers.push_back(SendSignal("frame 3\n", SIGTERM));
+    EngineRun run = sandbox.Run({}, options);
+
+    ASSERT_FALSE(run.timedOut) << run.out;
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_TRUE(LinesInOrder(run.out, {"==== Starting Game ====", "main ran", "frame 1", "frame 2", "frame 3",
+                                       " - ScriptManager...Done"}));
+}
+
+TEST(ScriptGame, ScriptErrorEndsTheEngineWithTheTraceInErrorLog)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("default.cfg", "r_gamma \"40\"\n");
+    sandbox.WriteData("scripts/game/main.lua", "frames = 0\nfunction update()\n  frames = frames + 1\n"
+                                               "  if frames == 2 then\n    local player\n"
+                                               "    player.health = 0\n  end\nend\n");
+    EngineRun run = sandbox.Run({});
+
+    ASSERT_FALSE(run.timedOut) << run.out;
+    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    const std::string error = "Script Error: scripts/game/main.lua:6: attempt to index local 'player' (a nil value)";
+    EXPECT_TRUE(LinesInOrder(run.out, {error, " - Source: scripts/game/main.lua", " - Function: ? (Line: 6)",
+                                       "==== Shutdown Engine ===="}));
+    EXPECT_NE(run.err.find("==== Fatal Error ====\nError: Scripting error occured, shutting down.\n"),
+              std::string::npos) << run.err;
+    const std::string log = sandbox.ReadData("error.log");
+    EXPECT_NE(log.find("^1" + error + "\n^1 - Source: scripts/game/main.lua\n"), std::string::npos) << log;
+    EXPECT_EQ(sandbox.ReadData("default.cfg"), "r_gamma \"40\"\n");
+}
+
+TEST(ScriptGame, GameWithoutMainScriptOrUpdateDoesNotStart)
+{
+    EngineSandbox sandbox;
+    sandbox.RemoveData("scripts/game/main.lua");
+    EngineRun missing = sandbox.Run({});
+    EXPECT_EQ(missing.exitCode, 1) << missing.out << missing.err;
+    EXPECT_TRUE(missing.Has("Error: The game script scripts/game/main.lua is missing or empty.\n")) << missing.out;
+    EXPECT_NE(missing.err.find("Error: Unable to execute script file scripts/game/main.lua\n"), std::string::npos);
+    EXPECT_NE(sandbox.ReadData("error.log").find("is missing or empty"), std::string::npos);
+
+    sandbox.RemoveData("error.log");
+    sandbox.WriteData("scripts/game/main.lua", "Console_Print('no update here\\n')\n");
+    EngineRun noUpdate = sandbox.Run({});
+    EXPECT_EQ(noUpdate.exitCode, 1) << noUpdate.out << noUpdate.err;
+    EXPECT_TRUE(noUpdate.Has("no update here\n"));
+    EXPECT_NE(noUpdate.err.find("Script Error: \"update\" is an undefined function.\n"), std::string::npos)
+        << noUpdate.err;
+    EXPECT_NE(sandbox.ReadData("error.log").find("Script Error: \"update\" is an undefined function."),
+              std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,108 @@
+// Console commands and variables made by scripts, reaching script functions.
+#include "script_fixture.h"
+
+namespace {
+
+bool gEngineQuitCalled = false;
+
+TEST_F(ScriptHostTest, CommandsReachTheirFunctionsUnderAnySpelling)
+{
+    ASSERT_TRUE(Run(R"(
+        calls = ''
+        function Jump(state) calls = calls .. 'jump' .. state .. ' ' end
+        Player = {}
+        function Player.Walk(state) calls = calls .. 'walk' .. state .. ' ' end
+        Console_AddCommand('Jump', 'Jump', '')
+        Console_AddCommand('+Walk', 'Walk', 'Player')
+    )"));
+    gConsole->Execute("/jump", true);
+    gConsole->Execute("\\JUMP", true);
+    gConsole->ExecuteTyped("/+walk");
+    gConsole->Execute("-WALK", true);
+    EXPECT_EQ(Global("calls"), "jump0 jump0 walk1 walk0 ");
+    EXPECT_TRUE(gConsole->FindCommand("+walk")->button);
+}
+
+TEST_F(ScriptHostTest, CommandRegistrationEdgeCases)
+{
+    ASSERT_TRUE(Run("function Said() said = 1 end\nfunction Quit() end\n"));
+    gScriptManager->AddConsoleCommand("say", "Said", "", true);
+    EXPECT_TRUE(Printed("^14Warning: No table provided for console function callback!\n"));
+    gConsole->Execute("say", true);
+    EXPECT_EQ(Global("said"), "1");
+
+    // Nothing made from an empty name or function.
+    gScriptManager->AddConsoleCommand("", "Said", "", false);
+    gScriptManager->AddConsoleCommand("silent", "", "", false);
+    EXPECT_FALSE(gConsole->FindCommand("silent"));
+
+    // A name the engine owns stays the engine's, also after shut-down.
+    gConsole->AddCommand("Quit", [] { gEngineQuitCalled = true; });
+    gScriptManager->AddConsoleCommand("quit", "Quit", "", false);
+    EXPECT_TRUE(Printed("^14Warning: Console command 'quit' already exists!\n")) << Text();
+    gScriptManager->Shutdown();
+    gConsole->Execute("quit", true);
+    EXPECT_TRUE(gEngineQuitCalled);
+}
+
+TEST_F(ScriptHostTest, UndefinedCommandFunctionStopsTheEngine)
+{
+    ASSERT_TRUE(Run("Console_AddCommand('Fire', 'NotThere', 'Weapons')\n"));
+    EXPECT_EQ(FatalCode([] { gConsole->Execute("fire", true); }), 1);
+    EXPECT_TRUE(Printed("Script Error: \"Weapons.NotThere\" is an undefined function.\n")) << Text();
+}
+
+TEST_F(ScriptHostTest, VariableRefusals)
+{
+    gScriptManager->AddConsoleVariable("g_long", 'S', 0, 0, 1024, "");
+    EXPECT_TRUE(Printed("^1Error: String cvars cannot have a length larger than 1023!\n"));
+    EXPECT_FALSE(gConsole->FindVariable("g_long"));
+    gScriptManager->AddConsoleVariable("g_long", 'S', 0, 0, 1023, "");
+    EXPECT_TRUE(gConsole->FindVariable("g_long"));
+
+    gScriptManager->AddConsoleVariable("g_odd", 'x', 0, 0, 1, "");
+    EXPECT_TRUE(Printed("^1Error: Invalid datatype provided for cvar!\n"));
+    EXPECT_FALSE(gConsole->FindVariable("g_odd"));
+
+    int existing = 7;
+    gConsole->AddVariable("r_Existing", &existing, CVarInt, 1, false, false, 0, 10, nullptr);
+    gScriptManager->AddConsoleVariable("R_EXISTING", 'F', 0, 0, 1, "");
+    EXPECT_TRUE(Printed("^14Warning: Console variable 'r_existing' already exists!\n"));
+    EXPECT_EQ(gConsole->FindVariable("r_existing")->value, &existing);
+
+    // The script side: integers belong to the engine, and a length below 1 is an argument error.
+    ASSERT_TRUE(Run("Console_AddVariable('g_i', 'i', 0, 0, 1, '')\nConsole_AddVariable('g_e', '', 0, 0, 1, '')\n"));
+    EXPECT_TRUE(Printed("^1Error: Invalid dataType provided for cvar!\n"));
+    EXPECT_TRUE(Printed("^1Error: No dataType provided for cvar!\n"));
+    EXPECT_FALSE(gConsole->FindVariable("g_i"));
+    // The two settings are the read-only and load-time-only flags.
+    ASSERT_TRUE(Run("Console_AddVariable('g_fixed', 'F', 1, 0, 1, '')\nConsole_AddVariable('g_boot', 'B', 0, 1, 1, '')\n"));
+    EXPECT_TRUE(gConsole->FindVariable("g_fixed")->readOnly && !gConsole->FindVariable("g_fixed")->loadTimeOnly);
+    EXPECT_TRUE(gConsole->FindVariable("g_boot")->loadTimeOnly && !gConsole->FindVariable("g_boot")->readOnly);
+    EXPECT_EQ(RunFatal("Console_AddVariable('g_zero', 'S', 0, 0, 0, '')\n"), 1);
+    EXPECT_TRUE(Printed("^1Script Error: Invalid function argument.\n"));
+}
+
+TEST_F(ScriptHostTest, ChangeCallbacksGetTheValueOfEachDatatype)
+{
+    ASSERT_TRUE(Run(R"(
+        seen = ''
+        function Changed(value) seen = seen .. type(value) .. ':' .. value .. ' ' end
+        Console_AddVariable('g_bool', 'b', 0, 0, 1, 'Changed')
+        Console_AddVariable('g_char', 'C', 0, 0, 1, 'Changed')
+        Console_AddVariable('g_float', 'F', 0, 0, 1, 'Changed')
+        Console_AddVariable('g_text', 's', 0, 0, 5, 'Changed')
+        Console_AddVariable('g_quiet', 'S', 0, 0, 8, '')
+    )"));
+    gScriptManager->AddConsoleVariable("g_int", 'I', 0, 0, 1, "Changed");
+    for (const char* line : {"g_bool 1", "/G_CHAR -5", "g_float 2.5", "g_int 42", "g_text \"long text\"",
+                             "g_quiet value"})
+        gConsole->Execute(line, true);
+    EXPECT_EQ(Global("seen"), "number:1 number:-5 number:2.5 number:42 string:long  ");
+
+    // Characters are signed bytes in the console too.
+    gConsole->ExecuteTyped("/g_char 200");
+    EXPECT_TRUE(Printed("^1*Error: g_char can only be -128 to 127.\n^15^15g_char = \"-5\"\n")) << Text();
+}
+
+}  // namespace

@@ -1,0 +1,194 @@
+// The script host: running files, the libraries scripts get, what they may
+// not reach, error traces and restarts.
+#include "input/inputevent.h"
+#include "script_fixture.h"
+#include "script/scriptvalue.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+TEST_F(ScriptHostTest, ConsolePrintJoinsStringsAndNumbersAndSkipsTheRest)
+{
+    ASSERT_TRUE(Run("Console_Print('^15one', 2.5, nil, {}, 'three\\n')"));
+    EXPECT_TRUE(Printed("^15one2.5three\n")) << Text();
+}
+
+TEST_F(ScriptHostTest, ExecuteReportsWhetherAFileRan)
+{
+    WriteData("scripts/empty.lua", "");
+    EXPECT_FALSE(gScriptManager->ExecuteScript("scripts/missing.lua"));
+    EXPECT_FALSE(gScriptManager->ExecuteScript("scripts/empty.lua"));
+    EXPECT_TRUE(Run("ran = __script_execute('scripts/missing.lua')"));
+    EXPECT_EQ(Global("ran"), "0");
+}
+
+TEST_F(ScriptHostTest, OnlyTheSafeLibrariesAreOpen)
+{
+    ASSERT_TRUE(Run(R"(
+        absent = ''
+        for _, name in ipairs({'io', 'os', 'debug', 'package', 'require', 'loadlib', 'module'}) do
+            if _G[name] ~= nil then absent = absent .. name .. ' ' end
+        end
+        present = type(string.format) .. type(table.insert) .. type(coroutine.create) .. type(math.floor)
+        root = math.sqrt(16)
+        inverse = math.rsqrt(4)
+        legacy = table.getn({1, 2, 3}) .. math.mod(7, 4)
+    )"));
+    EXPECT_EQ(Global("absent"), "");
+    EXPECT_EQ(Global("present"), "functionfunctionfunctionfunction");
+    EXPECT_NEAR(std::stod(Global("root")), 4.0, 4.0 / 1024);
+    EXPECT_NEAR(std::stod(Global("inverse")), 0.5, 0.5 / 1024);
+    EXPECT_EQ(Global("legacy"), "33");  // Lua 5.0 functions still there
+}
+
+TEST_F(ScriptHostTest, DofileAndLoadfileReadOnlyTheDataDirectory)
+{
+    WriteData("scripts/lib.lua", "return 1 + 1, 'two'");
+    // A file beside the data directory that a script must not reach.
+    std::ofstream(dataDirectory + "/../outside.lua") << "return 'escaped'";
+    ASSERT_TRUE(Run(R"(
+        sum, word = dofile('scripts/lib.lua')
+        chunk = loadfile('scripts/lib.lua')
+        viaLoadfile = chunk()
+        outside, message = loadfile('../outside.lua')
+        outside = tostring(outside) .. ' ' .. message
+        absolute = tostring(loadfile('/etc/passwd'))
+    )"));
+    std::filesystem::remove(dataDirectory + "/../outside.lua");
+    EXPECT_EQ(Global("sum") + Global("word") + Global("viaLoadfile"), "2two2");
+    EXPECT_EQ(Global("outside"), "nil cannot open ../outside.lua");
+    EXPECT_EQ(Global("absolute"), "nil");
+
+    // dofile raises, and every script error stops the engine.
+    EXPECT_EQ(RunFatal("dofile('../outside.lua')"), 1);
+    EXPECT_TRUE(Printed("^1Script Error: cannot open ../outside.lua\n")) << Text();
+}
+
+TEST_F(ScriptHostTest, PrecompiledChunksAreRefusedEverywhere)
+{
+    ASSERT_TRUE(Run(R"(
+        local code = string.dump(function() return 1 end)
+        local f, message = loadstring(code)
+        fromString = tostring(f) .. ' ' .. message
+        local given = false
+        f, message = load(function() if given then return nil end given = true return code end)
+        fromReader = tostring(f) .. ' ' .. message
+        plain = loadstring('return 7')()
+    )"));
+    EXPECT_EQ(Global("fromString").substr(0, 4), "nil ");
+    EXPECT_NE(Global("fromString").find("precompiled chunks are not accepted"), std::string::npos);
+    EXPECT_EQ(Global("fromReader"), "nil (load): precompiled chunks are not accepted");
+    EXPECT_EQ(Global("plain"), "7");
+
+    // A bytecode file: the loaders report it, the host stops on it.
+    WriteData("scripts/compiled.lua", std::string("\x1bLua\x51", 5) + std::string(40, '\0'));
+    ASSERT_TRUE(Run("compiled = select(2, loadfile('scripts/compiled.lua'))"));
+    EXPECT_EQ(Global("compiled"), "scripts/compiled.lua: precompiled chunks are not accepted");
+    EXPECT_EQ(FatalCode([] { gScriptManager->ExecuteScript("scripts/compiled.lua"); }), 1);
+    EXPECT_TRUE(Printed("Error: Unable to execute script file scripts/compiled.lua\n")) << Text();
+}
+
+TEST_F(ScriptHostTest, RunTimeErrorPrintsTheScriptsPlace)
+{
+    EXPECT_EQ(RunFatal("x = 1\nlocal t = nil\nx = t.field\n"), 1);
+    EXPECT_TRUE(Printed("^1Script Error: scripts/test.lua:3: attempt to index local 't' (a nil value)\n"))
+        << Text();
+    EXPECT_TRUE(Printed("^1 - Source: scripts/test.lua\n^1 - Function: main chunk (Line: 3)\n"));
+    EXPECT_TRUE(Printed("Error: Scripting error occured, shutting down.\n"));
+}
+
+TEST_F(ScriptHostTest, WrongArgumentNamesTheHostFunctionAndTheCaller)
+{
+    EXPECT_EQ(RunFatal("function setup()\n  Console_AddCommand('a', 'b', 3)\nend\nsetup()\n"), 1);
+    EXPECT_TRUE(Printed("^1Script Error: Invalid function argument.\n"
+                        "^1 - Error occured in C function. Stack tracing...\n"
+                        "^1 - C Function: Console_AddCommand\n"
+                        "^1 - Source: scripts/test.lua\n"
+                        "^1 - Function: setup (Line: 2)\n"))
+        << Text();
+}
+
+TEST_F(ScriptHostTest, SyntaxErrorNamesTheFile)
+{
+    EXPECT_EQ(RunFatal("function broken(\n"), 1);
+    EXPECT_TRUE(Printed("^1Script Error: scripts/test.lua:2:")) << Text();
+    EXPECT_TRUE(Printed("Error: Unable to execute script file scripts/test.lua\n"));
+}
+
+TEST_F(ScriptHostTest, CallFunctionByName)
+{
+    ASSERT_TRUE(Run("calls = 0\nfunction update() calls = calls + 1 end\nnotAFunction = 5\n"));
+    EXPECT_EQ(gScriptManager->CallFunction("update"), 0);
+    EXPECT_EQ(gScriptManager->CallFunction("update"), 0);
+    EXPECT_EQ(Global("calls"), "2");
+
+    EXPECT_EQ(FatalCode([] { gScriptManager->CallFunction("missing"); }), 1);
+    EXPECT_TRUE(Printed("Script Error: \"missing\" is an undefined function.\n")) << Text();
+    gScriptManager->Start();
+    ASSERT_TRUE(Run("notAFunction = 5\n"));
+    EXPECT_EQ(FatalCode([] { gScriptManager->CallFunction("notAFunction"); }), 1);
+    EXPECT_TRUE(Printed("attempt to call a number value")) << Text();
+}
+
+TEST_F(ScriptHostTest, KeyPressCallbackGetsTheCharacterOfKeyDowns)
+{
+    ASSERT_TRUE(Run("keys = ''\nfunction OnKey(c) keys = keys .. c .. ' ' end\n"));
+    InputEvent event;
+    event.type = KeyDown;
+    event.character = 'a';
+    gScriptManager->OnInputEvent(event);  // no callback set yet
+    gScriptManager->SetKeypressCallback("OnKey");
+    gScriptManager->OnInputEvent(event);
+    event.type = KeyUp;
+    gScriptManager->OnInputEvent(event);
+    event.type = KeyDown;
+    event.character = 0;  // a key without a character
+    gScriptManager->OnInputEvent(event);
+    EXPECT_EQ(Global("keys"), "97 0 ");
+}
+
+TEST_F(ScriptHostTest, RestartMakesAFreshStateAndKeepsTheConsoleBridges)
+{
+    ASSERT_TRUE(Run("before = 1\nfunction Ping() pings = (pings or 0) + 1 end\n"
+                    "Console_AddCommand('ping', 'Ping', '')\n"
+                    "Console_AddVariable('g_kept', 'F', 0, 0, 1, '')\n"));
+    gScriptManager->Start();
+    EXPECT_EQ(Global("before"), "nil");
+    ASSERT_TRUE(gConsole->FindCommand("ping"));
+    ASSERT_TRUE(gConsole->FindVariable("g_kept"));
+    ASSERT_TRUE(Run("function Ping() pings = 10 end\n"));
+    gConsole->Execute("ping", true);
+    EXPECT_EQ(Global("pings"), "10");
+
+    gScriptManager->Shutdown();
+    EXPECT_EQ(gScriptManager->State(), nullptr);
+    EXPECT_FALSE(gConsole->FindCommand("ping"));
+    EXPECT_FALSE(gConsole->FindVariable("g_kept"));
+}
+
+TEST(ScriptValueTest, ReadsOnlyTheMatchingKindAndConsumesFromTheTop)
+{
+    lua_State* L = luaL_newstate();
+    int object = 0;
+    lua_pushnumber(L, 0);
+    lua_pushlightuserdata(L, &object);
+    lua_pushnumber(L, -2.75);
+    lua_pushnumber(L, 3e10);
+    lua_pushstring(L, "text");
+    std::string text;
+    int integer;
+    void* pointer = nullptr;
+    ScriptValue top(L);
+    EXPECT_TRUE(top.GetString(text) && text == "text");
+    EXPECT_FALSE(top.GetInt(integer));
+    EXPECT_FALSE(ScriptValue(L).GetInt(integer)) << "3e10 has no int";
+    EXPECT_TRUE(ScriptValue(L).GetInt(integer) && integer == -2);
+    EXPECT_TRUE(ScriptValue(L).GetPointer(pointer) && pointer == &object);
+    EXPECT_TRUE(ScriptValue(L).GetPointer(pointer) && pointer == nullptr);  // the number 0
+    EXPECT_FALSE(ScriptValue(L).GetString(text)) << "nothing left to read";
+    lua_close(L);
+}
+
+}  // namespace
