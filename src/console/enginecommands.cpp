@@ -7,8 +7,10 @@
 #include "input/inputmanager.h"
 #include "input/playerinputmanager.h"
 #include "render/rendersettings.h"
+#include "script/scriptmanager.h"
 #include "sound/soundsettings.h"
 #include "vfs/vfs.h"
+#include "world/map.h"
 
 #include <cstdlib>
 #include <string>
@@ -28,6 +30,17 @@ void CameraAngleDown()
 {
     if (gCameraAngle > 45)
         gCameraAngle = std::max(gCameraAngle - 5, 45);
+}
+
+void MapCommand()
+{
+    if (gConsole->GetArgCount() != 2) {
+        gConsole->Print("^15Usage: ^6Map ^5[map_name]^15\n");
+        return;
+    }
+    gConsole->SetLoadingMode(true);
+    LoadMap(gConsole->GetArg(1), true);
+    gConsole->SetLoadingMode(false);
 }
 
 void Quit()
@@ -176,6 +189,7 @@ void RegisterEngineCommands()
     gConsole->AddCommand("Echo", Console_EchoCommand);
     gConsole->AddCommand("Execute", Console_ExecuteCommand);
     gConsole->AddCommand("Exit", Quit);
+    gConsole->AddCommand("Map", MapCommand);
     gConsole->AddCommand("Quit", Quit);
     gConsole->AddCommand("SaveBuffer", Console_SaveBufferCommand);
     gConsole->AddCommand("Screenshot", Screenshot);
@@ -185,6 +199,28 @@ void RegisterEngineCommands()
 
     RegisterVariables();
     gConsole->ExecuteFile("default.cfg");
+}
+
+bool LoadMap(const char* name, bool withEntities)
+{
+    if (!Map::IsMapFile(name)) {
+        gConsole->Print("^1Error: Unable to load map %s.^15\n", name);
+        return false;
+    }
+    gScriptManager->CallFunction("MapFree");
+    // Sound, effects, models and lights are cleared here as they are built.
+    gConsole->ExecuteFile("autoexec.cfg");
+    if (!gMap->Load(name)) {
+        gConsole->Print("^1Error: Unable to load map %s.^15\n", name);
+        return false;
+    }
+    // The map's script has the map's name with "lua" for its extension.
+    std::string script = name;
+    if (script.size() < 4)
+        return true;
+    script.replace(script.size() - 3, 3, "lua");
+    gScriptManager->CallFunction(withEntities ? "MapLoad" : "MapLoadNoEnts", script.c_str(), name);
+    return true;
 }
 
 void SaveDefaultConfig()

@@ -12,6 +12,7 @@
 #include "script/scriptapi.h"
 #include "script/scriptmanager.h"
 #include "vfs/vfs.h"
+#include "world/map.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -53,6 +54,10 @@ void StartGame()
     gInputManager->PumpEvents();
     gConsole->Print("\n^6==== Starting Game ====\n");
     RunMainScript();
+    if (gMapGiven) {
+        gMapGiven = false;
+        LoadMap(gMapName.c_str(), true);
+    }
 
     gConsole->SetLoadingMode(false);
     gConsole->Layout(255, uint32_t(gEngine->height * 0.05), uint32_t(gEngine->width * 0.1), 32);
@@ -66,6 +71,8 @@ void FreeGameData()
         SaveDefaultConfig();
         printf("Done\n");
     }
+    printf(" - Map...");
+    printf("Done\n");
     printf(" - TextureManager...");
     gTextureManager->Release();
     printf("Done\n");
@@ -94,6 +101,8 @@ void DestroySingletons()
     gPlayerInputManager = nullptr;
     delete gFontManager;
     gFontManager = nullptr;
+    delete gMap;
+    gMap = nullptr;
     delete gScriptManager;
     gScriptManager = nullptr;
     delete gConsole;

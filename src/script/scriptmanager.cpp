@@ -232,6 +232,16 @@ int ScriptManager::CallFunction(const char* name)
     return 0;
 }
 
+void ScriptManager::CallFunction(const char* name, const char* first, const char* second)
+{
+    if (!state)
+        return;
+    const int handler = PushFunction("", name);
+    lua_pushstring(state, first);
+    lua_pushstring(state, second);
+    CallPushed(handler, 2);
+}
+
 void ScriptManager::CallWithNumber(const char* table, const char* function, double argument)
 {
     const int handler = PushFunction(table, function);

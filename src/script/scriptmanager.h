@@ -50,6 +50,8 @@ public:
     // Runs the global function `name` without arguments; 0 when it ran. An
     // undefined function or any error inside it ends the engine.
     int CallFunction(const char* name);
+    // The same with two string arguments.
+    void CallFunction(const char* name, const char* first, const char* second);
     // Runs the file through __script_execute. False when the file is missing
     // or empty (nothing ran); load and run errors end the engine.
     bool ExecuteScript(const char* fileName);

@@ -9,6 +9,7 @@ namespace {
 const std::vector<std::string> kShutdownLines = {
     "==== Shutdown Engine ====",
     " - Saving default.cfg...Done",
+    " - Map...Done",
     " - TextureManager...Done",
     " - InputManager...Done",
     " - PlayerInputManager...Done",
