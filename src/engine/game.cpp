@@ -7,6 +7,8 @@
 #include "input/inputevent.h"
 #include "input/inputmanager.h"
 #include "render/font.h"
+#include "render/glstatecache.h"
+#include "render/shadermanager.h"
 #include "render/texture.h"
 #include "vfs/vfs.h"
 
@@ -26,6 +28,9 @@ void StartGame()
     gInputManager->Init();
     gInputManager->eventCallback = RouteInputEvent;
 
+    gConsole->Print("\n^6==== Loading Shaders ====\n");
+    gShaderManager->Init();
+
     gFontManager->Load("textures/console_font.tga", 10, 10, 16.0f, 16.0f);
 
     gConsole->Print("\n^6==== Starting Game ====\n");
@@ -41,6 +46,9 @@ void FreeGameData()
         SaveDefaultConfig();
         printf("Done\n");
     }
+    printf(" - ShaderManager...");
+    gShaderManager->Release();
+    printf("Done\n");
     printf(" - TextureManager...");
     gTextureManager->Release();
     printf("Done\n");
@@ -55,6 +63,8 @@ void FreeGameData()
 void DestroySingletons()
 {
     printf(" - Destroying Classes...");
+    delete gShaderManager;
+    gShaderManager = nullptr;
     delete gTextureManager;
     gTextureManager = nullptr;
     delete gInputManager;
@@ -107,8 +117,8 @@ static void DrawDebugOverlay()
 {
     const float width = float(gEngine->width), height = float(gEngine->height);
     glDisable(GL_TEXTURE_2D);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.8f);
+    gGLState.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gGLState.Colour(0.0f, 0.0f, 0.0f, 0.8f);
     glBegin(GL_QUADS);
     glVertex2f(width - 114, height - 62);
     glVertex2f(width - 2, height - 62);
@@ -119,7 +129,7 @@ static void DrawDebugOverlay()
     // No map, lights or effects are drawn yet.
     const int visibleRooms = 0, visibleLights = 0, visibleEmitters = 0, trianglesDrawn = 0;
     gFontManager->Bind();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
     const float x = width - 112;
     gFontManager->Print(x, height - 60, "^6ROOMS: ^15%i", visibleRooms);
     gFontManager->Print(x, height - 48, "^6LIGHTS: ^15%i", visibleLights);
@@ -133,7 +143,7 @@ void GameDraw(uint32_t)
     Video::Begin3D();
     glEnable(GL_BLEND);
     Video::Begin2D();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
     if (gDraw2d && gDebugInfo)
         DrawDebugOverlay();
     if (gConsole->IsOpen())
