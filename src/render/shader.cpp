@@ -12,6 +12,9 @@ void Shader::Reset()
 
 void Shader::LoadTextures()
 {
+    // Cleared first: a load error is printed, and a console in loading mode
+    // redraws itself, possibly with this very shader.
+    texturesPending = false;
     for (size_t i = 0; i < stages.size(); ++i) {
         ShaderStage& stage = stages[i];
         const bool normalMapStageOfShader = int(i) == normalMapStage;
@@ -20,7 +23,6 @@ void Shader::LoadTextures()
         if (stage.blendDestination != GL_ZERO)
             blended = true;
     }
-    texturesPending = false;
 }
 
 void Shader::BeginPasses()

@@ -23,7 +23,9 @@ TEST(ShaderConsole, ConsoleBackgroundUsesTheConsoleShader)
     sandbox.WriteData("textures/green.tga", SolidTga(4, 0, 200, 0));
     sandbox.WriteData("shaders/console.shader",
                       "// the console's own material\n"
-                      "Console\n{\n\tsurfaceparm nodepthtest\n\t{\n\t\tmap textures/green.tga\n\t}\n}\n");
+                      "Console\n{\n\tsurfaceparm nodepthtest\n\t{\n\t\tmap textures/green.tga\n\t}\n"
+                      // A texture that fails to load is reported while the console redraws.
+                      "\t{\n\t\tmap textures/missing.tga\n\t\tblendfunc gl_zero gl_one\n\t}\n}\n");
     sandbox.WriteData("shaders/broken.shader",
                       std::string("broken\n{\n\tcolour red\n\t{\n\t\ttcmod scroll x\n\x01\xff\n") +
                           std::string(5000, '{') + "\n");
@@ -49,6 +51,9 @@ TEST(ShaderConsole, ConsoleBackgroundUsesTheConsoleShader)
                        shaders),
               std::string::npos)
         << run.out;
+    const size_t missing = run.Find("Error: Could not load texture textures/missing.tga\n", shaders);
+    EXPECT_NE(missing, std::string::npos) << run.out;
+    EXPECT_EQ(run.Find("Error: Could not load texture textures/missing.tga\n", missing + 1), std::string::npos);
     EXPECT_NE(run.Find("==== Starting Game ====", shaders), std::string::npos);
     EXPECT_NE(run.Find(" - ShaderManager...Done\n - TextureManager...Done\n"), std::string::npos) << run.out;
 
