@@ -54,8 +54,10 @@ for name, measured in sorted(runs.items()):
     baseline = runs.get(case + "/baseline")
     if side == "baseline" or baseline is None:
         continue
-    # A per_<item> counter (per_line, per_shader) is the time per item.
-    key = next((k for k in measured if k.startswith("per_")), "real_time")
+    # A per_<item> counter (per_line, per_shader) is the time per item;
+    # per_family_instance_index is the library's own field.
+    key = next((k for k in measured if k.startswith("per_") and k != "per_family_instance_index"),
+               "real_time")
     unit = key.replace("_", " ") if key != "real_time" else "per call"
     m, b = seconds(measured, key), seconds(baseline, key)
     print(f"{name:<32} {show(m):>10}     {show(b):>10}     {m / b:8.2f}x   ({unit})")
