@@ -2,12 +2,10 @@
 // same job. Pairs are named "<case>/console" and "<case>/baseline" so that
 // run.sh can report each as a ratio.
 #include "console/console.h"
+#include "quiet_stdout.h"
 #include "vfs/vfs.h"
 
 #include <benchmark/benchmark.h>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -17,31 +15,6 @@
 #include <vector>
 
 namespace {
-
-// Sends standard output to /dev/null while alive, so the echo of every
-// print costs its write but floods nothing; the report comes out after.
-class QuietStdout {
-public:
-    QuietStdout()
-    {
-        fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
-    ~QuietStdout()
-    {
-        fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-    }
-    QuietStdout(const QuietStdout&) = delete;
-    QuietStdout& operator=(const QuietStdout&) = delete;
-
-private:
-    int saved;
-};
 
 constexpr uint32_t kCapacity = 65535;
 

@@ -10,11 +10,17 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMORVATHEN_TESTS=OFF \
   -DMORVATHEN_BENCH=ON -DMORVATHEN_SANITIZE=OFF -DMORVATHEN_FUZZ=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
+# Benchmarks that draw need a display; without one they get a virtual one.
+launcher=()
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+  launcher=(xvfb-run -a -s "-screen 0 640x480x24")
+fi
+
 results=()
 for source in "$root"/bench/*.cpp; do
   name=$(basename "$source" .cpp)
   json=$build/$name.json
-  "$build/bench/$name" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+  "${launcher[@]}" "$build/bench/$name" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_out="$json" --benchmark_out_format=json "$@"
   results+=("$json")
 done
@@ -51,10 +57,11 @@ for name, measured in sorted(runs.items()):
     baseline = runs.get(case + "/baseline")
     if side == "baseline" or baseline is None:
         continue
-    # Our per-item counters, not Google Benchmark's own per_family_instance_index.
-    per = [c for c in measured if c.startswith("per_") and c != "per_family_instance_index"]
-    key = per[0] if per else "real_time"
-    unit = key.replace("_", " ") if per else "per call"
+    # A per_<item> counter (per_line, per_shader) is the time per item;
+    # per_family_instance_index is the library's own field.
+    key = next((k for k in measured if k.startswith("per_") and k != "per_family_instance_index"),
+               "real_time")
+    unit = key.replace("_", " ") if key != "real_time" else "per call"
     m, b = seconds(measured, key), seconds(baseline, key)
     print(f"{name:<32} {show(m):>10}     {show(b):>10}     {m / b:8.2f}x   ({unit})")
 PY

@@ -1,9 +1,12 @@
 #!/bin/bash
 # Builds the fuzz targets with clang and libFuzzer in build-fuzz and runs each
-# for the given number of seconds (default 60). Findings are written to
+# for the given number of seconds (default 60); further arguments name the
+# targets to run (default all), e.g. fuzz/run.sh 60 fuzz_shader. Findings are written to
 # build-fuzz/fuzz/artifacts/<target>/; replay one with build-fuzz/fuzz/<target> FILE.
 set -euo pipefail
 seconds=${1:-60}
+shift || true
+targets=("$@")
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
 
@@ -14,6 +17,9 @@ status=0
 for source in "$root"/fuzz/*.cpp; do
   name=$(basename "$source" .cpp)
   [ "$name" = replay_main ] && continue
+  if [ ${#targets[@]} -gt 0 ] && [[ ! " ${targets[*]} " =~ " $name " ]]; then
+    continue
+  fi
   cmake --build "$build" -j"$(nproc)" --target "$name"
   corpus=$build/fuzz/corpus/$name
   artifacts=$build/fuzz/artifacts/$name

@@ -1,6 +1,8 @@
 #include "console/console.h"
 
 #include "engine/engine.h"
+#include "render/glstatecache.h"
+#include "render/shadermanager.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -245,7 +247,7 @@ void Console::SetLoadingMode(bool on)
     glOrtho(0, width, height, 0, -1, 0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
+    gGLState.DepthTest(false);
 }
 
 void Console::Toggle()
@@ -271,34 +273,66 @@ void Console::Draw()
     if (loadingMode)
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    const float width = float(gEngine->width);
-    const float height = float(kLineHeight * rows);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.75f);
-    glBegin(GL_QUADS);
-    glVertex2f(0.0f, 0.0f);
-    glVertex2f(width, 0.0f);
-    glVertex2f(width, height);
-    glVertex2f(0.0f, height);
-    glEnd();
+    DrawBackground();
+    gGLState.DepthTest(false);
 
     font.Bind();
     const float promptY = float((rows - 1) * kLineHeight);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
     font.Print(0.0f, promptY, "^6>");
     DrawInputLine(promptY);
     // Line 0 lies above the screen; rows - 1 lines show above the prompt.
     for (uint32_t i = 0; i < rows; ++i) {
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
         font.Print(0.0f, float(int(i) - 1) * float(kLineHeight), "%s", displayLines[i].c_str());
     }
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
 
     if (loadingMode)
         SDL_GL_SwapBuffers();
+}
+
+// A quad over the console area, counter-clockwise on the screen so that
+// back-face culling keeps it; texture t runs from `top` down to 0.
+static void DrawQuad(float width, float height, float top)
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, top);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.0f, height);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(width, height);
+    glTexCoord2f(1.0f, top);
+    glVertex2f(width, 0.0f);
+    glEnd();
+}
+
+void Console::DrawBackground() const
+{
+    const float width = float(gEngine->width);
+    const float screenHeight = float(std::max(gEngine->height, 1u));
+    const float height = float(kLineHeight * rows);
+    // The game may give the console a material of its own.
+    if (gShaderManager && gShaderManager->Find("console")) {
+        Shader* shader = gShaderManager->Get("console");
+        const uint32_t now = SDL_GetTicks();
+        glEnable(GL_TEXTURE_2D);
+        glEnable(GL_BLEND);
+        shader->BeginPasses();
+        while (shader->NextPass()) {
+            shader->ApplyPass(now);
+            DrawQuad(width, std::min(height, screenHeight), height / screenHeight);
+            shader->AdvancePass();
+        }
+        return;
+    }
+    glDisable(GL_TEXTURE_2D);
+    gGLState.DepthTest(false);
+    glEnable(GL_BLEND);
+    gGLState.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gGLState.Colour(0.0f, 0.0f, 0.0f, 0.75f);
+    DrawQuad(width, height, 0.0f);
 }
 
 void Console::DrawInputLine(float promptY) const
@@ -310,10 +344,10 @@ void Console::DrawInputLine(float promptY) const
         start = cursor + 1 > wrapWidth ? cursor + 1 - wrapWidth : 0;
         column = cursor - start + 1;
     }
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
     font.Print(float(kCharWidth), promptY, "%s", input.substr(start, wrapWidth).c_str());
 
     const float pulse = (std::sin(float(SDL_GetTicks()) * 0.01f) + 1.0f) * 0.5f;
-    glColor4f(1.0f, 1.0f, 1.0f, pulse);
+    gGLState.Colour(1.0f, 1.0f, 1.0f, pulse);
     font.Print(float(kCharWidth * column), promptY, insertMode ? "_" : "\x83");
 }

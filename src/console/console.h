@@ -99,6 +99,7 @@ private:
     void PrintTo(FILE* echo, const char* format, va_list args);
     void AppendText(const char* message, size_t length);
     void RebuildLines();
+    void DrawBackground() const;
     void DrawInputLine(float promptY) const;
     void UpdateVisibleInputLength();
     void SetInput(const std::string& line);

@@ -8,6 +8,8 @@
 #include "input/inputmanager.h"
 #include "input/playerinputmanager.h"
 #include "render/font.h"
+#include "render/glstatecache.h"
+#include "render/shadermanager.h"
 #include "render/texture.h"
 #include "script/scriptapi.h"
 #include "script/scriptmanager.h"
@@ -47,6 +49,9 @@ void StartGame()
     gInputManager->Init();
     gInputManager->eventCallback = RouteInputEvent;
 
+    gConsole->Print("\n^6==== Loading Shaders ====\n");
+    gShaderManager->Init();
+
     gFontManager->Load("textures/console_font.tga", 10, 10, 16.0f, 16.0f);
 
     // A close request made while loading is honoured; keys pressed at the
@@ -73,6 +78,9 @@ void FreeGameData()
     }
     printf(" - Map...");
     printf("Done\n");
+    printf(" - ShaderManager...");
+    gShaderManager->Release();
+    printf("Done\n");
     printf(" - TextureManager...");
     gTextureManager->Release();
     printf("Done\n");
@@ -93,6 +101,8 @@ void FreeGameData()
 void DestroySingletons()
 {
     printf(" - Destroying Classes...");
+    delete gShaderManager;
+    gShaderManager = nullptr;
     delete gTextureManager;
     gTextureManager = nullptr;
     delete gInputManager;
@@ -157,8 +167,8 @@ static void DrawDebugOverlay()
 {
     const float width = float(gEngine->width), height = float(gEngine->height);
     glDisable(GL_TEXTURE_2D);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.8f);
+    gGLState.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gGLState.Colour(0.0f, 0.0f, 0.0f, 0.8f);
     glBegin(GL_QUADS);
     glVertex2f(width - 114, height - 62);
     glVertex2f(width - 2, height - 62);
@@ -169,7 +179,7 @@ static void DrawDebugOverlay()
     // No map, lights or effects are drawn yet.
     const int visibleRooms = 0, visibleLights = 0, visibleEmitters = 0, trianglesDrawn = 0;
     gFontManager->Bind();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
     const float x = width - 112;
     gFontManager->Print(x, height - 60, "^6ROOMS: ^15%i", visibleRooms);
     gFontManager->Print(x, height - 48, "^6LIGHTS: ^15%i", visibleLights);
@@ -183,7 +193,7 @@ void GameDraw(uint32_t)
     Video::Begin3D();
     glEnable(GL_BLEND);
     Video::Begin2D();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
     if (gDraw2d && gDebugInfo)
         DrawDebugOverlay();
     if (gConsole->IsOpen())

@@ -4,6 +4,7 @@
 #include "engine/engine.h"
 #include "engine/glentrypoints.h"
 #include "platform/platform.h"
+#include "render/glstatecache.h"
 #include "render/rendersettings.h"
 #include "render/texture.h"
 #include "vfs/vfs.h"
@@ -170,6 +171,7 @@ void InitGL()
                             gRenderSettings.lightingTwoPass, missing))
         FatalError(1, "^1Error: Unable to initialize extension %s\n", missing.c_str());
 
+    gGLState.Reset();
     gTextureManager->Reset();
 }
 
@@ -198,7 +200,7 @@ void SetGamma(int gamma)
 
 void Begin3D()
 {
-    glDepthMask(GL_TRUE);
+    gGLState.DepthWrite(true);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -209,7 +211,7 @@ void Begin3D()
     glPolygonMode(GL_FRONT_AND_BACK, gEngine->wireFrame ? GL_LINE : GL_FILL);
     if (gGLCaps.multisampleAvailable && gEngine->antialiasSamples)
         glEnable(GL_MULTISAMPLE_ARB);
-    glEnable(GL_DEPTH_TEST);
+    gGLState.DepthTest(true);
 }
 
 void Begin2D()
@@ -219,7 +221,7 @@ void Begin2D()
     glOrtho(0, gEngine->width, gEngine->height, 0, -1, 0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
+    gGLState.DepthTest(false);
     if (gGLCaps.multisampleAvailable && gEngine->antialiasSamples)
         glDisable(GL_MULTISAMPLE_ARB);
 }

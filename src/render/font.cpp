@@ -1,5 +1,6 @@
 #include "render/font.h"
 
+#include "render/glstatecache.h"
 #include "render/texture.h"
 
 #include <GL/gl.h>
@@ -70,11 +71,11 @@ void Font::LoadAuto(const char* textureName, uint32_t newCellWidth, uint32_t new
 void Font::Bind() const
 {
     glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gGLState.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (texture && texture->glName) {
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture->glName);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        gGLState.BindTexture(texture->glName);
+        gGLState.TextureMinFilter(GL_LINEAR);
     } else {
         glDisable(GL_TEXTURE_2D);
     }
@@ -151,7 +152,7 @@ void Font::Draw(float x, float y, float charWidth, float charHeight, const char*
         }
         if (pending) {
             const float* rgb = kColours[code];
-            glColor4f(rgb[0], rgb[1], rgb[2], current[3]);
+            gGLState.Colour(rgb[0], rgb[1], rgb[2], current[3]);
             pending = false;
         }
         const float* g = glyphs[static_cast<unsigned char>(text[i])];

@@ -3,6 +3,7 @@
 #include "console/console.h"
 #include "console/consoleregistry.h"
 #include "engine/glcaps.h"
+#include "render/glstatecache.h"
 #include "render/image.h"
 #include "vfs/vfs.h"
 
@@ -103,7 +104,9 @@ void Texture::Upload()
 {
     if (!glName)
         glGenTextures(1, &glName);
-    glBindTexture(GL_TEXTURE_2D, glName);
+    // The parameters set here bypass the cache, which must not trust its record.
+    gGLState.ForgetTexture(glName);
+    gGLState.BindTexture(glName);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     if (gGLCaps.anisotropicAvailable && gGLCaps.useAnisotropic)
@@ -155,8 +158,10 @@ void Texture::Release()
 {
     std::vector<uint8_t>().swap(pixels);
     bytesPerPixel = bitsPerPixel = width = height = 0;
-    if (glName)
+    if (glName) {
         glDeleteTextures(1, &glName);
+        gGLState.ForgetTexture(glName);
+    }
     glName = 0;
     normalMapLaidOut = false;
 }

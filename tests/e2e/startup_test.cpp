@@ -10,6 +10,7 @@ const std::vector<std::string> kShutdownLines = {
     "==== Shutdown Engine ====",
     " - Saving default.cfg...Done",
     " - Map...Done",
+    " - ShaderManager...Done",
     " - TextureManager...Done",
     " - InputManager...Done",
     " - PlayerInputManager...Done",

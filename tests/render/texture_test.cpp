@@ -2,6 +2,7 @@
 // table, against a real (software) OpenGL context.
 #include "engine/glcaps.h"
 #include "render/font.h"
+#include "render/glstatecache.h"
 #include "render/image.h"
 #include "render/texture.h"
 #include "support/gl_window.h"
@@ -69,7 +70,7 @@ TEST_F(TextureTest, GeneratedTextures)
 GLint InternalFormat(const Texture* texture)
 {
     GLint format = 0;
-    glBindTexture(GL_TEXTURE_2D, texture->glName);
+    gGLState.BindTexture(texture->glName);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &format);
     return format;
 }

@@ -1,6 +1,7 @@
 #include "support/gl_window.h"
 
 #include "engine/glcaps.h"
+#include "render/glstatecache.h"
 #include "render/texture.h"
 #include "support/virtual_display.h"
 
@@ -16,6 +17,7 @@ void GLWindowTest::SetUp()
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     ASSERT_NE(SDL_SetVideoMode(128, 128, 32, SDL_OPENGL), nullptr) << SDL_GetError();
     gGLCaps = GLCaps();
+    gGLState.Reset();
     gTextureManager->Reset();
 }
 
