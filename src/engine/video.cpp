@@ -194,6 +194,10 @@ bool HasGLXExtension(const char* name)
 
 void SetGamma(int gamma)
 {
+    // "default.cfg" may set it before the window exists (SDL would crash);
+    // the window applies the stored value when it is made.
+    if (!SDL_GetVideoSurface())
+        return;
     float value = float(gamma) * 0.03f + 1.0f;
     SDL_SetGamma(value, value, value);
 }

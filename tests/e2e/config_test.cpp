@@ -56,3 +56,53 @@ TEST(DefaultConfig, ListsEveryWritableVariableWithItsDefaultAndRefusesValuesOutO
               std::string("#Generated on program exit, modify at own risk.\nunbind all\n\n#console variables\n") +
                   kDefaultVariables);
 }
+
+TEST(EngineCommands, CameraAngleAndGammaStayInTheirRanges)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("default.cfg", "g_cameraAngle 88\nCameraAngleUp\nCameraAngleUp\nSetGamma 250\nQuit\n");
+    ASSERT_EQ(sandbox.Run({}).exitCode, 0);
+    std::string saved = sandbox.ReadData("default.cfg");
+    EXPECT_NE(saved.find("g_cameraAngle \"90\"\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("r_gamma \"100\"\n"), std::string::npos);
+
+    sandbox.WriteData("default.cfg", "g_cameraAngle 47\nCameraAngleDown\nSetGamma -5\nQuit\n");
+    ASSERT_EQ(sandbox.Run({}).exitCode, 0);
+    saved = sandbox.ReadData("default.cfg");
+    EXPECT_NE(saved.find("g_cameraAngle \"45\"\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("r_gamma \"0\"\n"), std::string::npos);
+}
+
+// A map given on the command line, then the console: a load-time variable
+// refused after start-up, and a video restart that starts the game again.
+TEST(EngineCommands, MapLoadRunsAutoexecAndVideoRestartStartsTheGameAgain)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("scripts/game/main.lua",
+                      "Console_Print('main.lua started\\n')\n"
+                      "function update() end\n"
+                      "function MapFree() Console_Print('MapFree called\\n') end\n");
+    sandbox.WriteData("autoexec.cfg", "Echo autoexec-ran\n");
+    std::string header(120, '\0');
+    header.replace(0, 5, "KRSM\3");
+    sandbox.WriteData("maps/test.map", header);
+
+    EngineRunOptions options;
+    options.timeoutMs = 30000;
+    options.triggers.push_back(UseKeyboard("Unable to load map maps/test.map.",
+                                           {"key grave", "type --delay 30 '/r_screenWidth 800'", "key Return",
+                                            "type --delay 30 '/VideoRestart 800 600 0'", "key Return"}));
+    options.triggers.push_back(SendSignal("Reloading data...", SIGTERM));
+    EngineRun run = sandbox.Run({"-map", "maps/test.map"}, options);
+
+    ASSERT_FALSE(run.timedOut) << run.out;
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_TRUE(LinesInOrder(run.out, {"main.lua started", "MapFree called", "autoexec-ran",
+                                       "Error: Unable to load map maps/test.map.",
+                                       "*Error: r_screenWidth can only be changed at load time.",
+                                       "==== Video Restart ====", " - Freeing data...", " - Saving default.cfg...Done",
+                                       " - Restarting Video...", " - Width: 800", " - Height: 600",
+                                       " - Reloading data...", "main.lua started"}));
+    // The map was given once: the restart does not load it again.
+    EXPECT_EQ(run.out.find("MapFree called"), run.out.rfind("MapFree called"));
+}
