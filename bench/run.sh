@@ -65,3 +65,6 @@ for name, measured in sorted(runs.items()):
     m, b = seconds(measured, key), seconds(baseline, key)
     print(f"{name:<32} {show(m):>10}     {show(b):>10}     {m / b:8.2f}x   ({unit})")
 PY
+
+# Whole-engine timings with the starter game: start-up and video restart.
+"${launcher[@]}" python3 "$root/bench/startup.py" "$build/morvathen" "$build/data" "$root/data"
