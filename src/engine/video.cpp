@@ -31,16 +31,10 @@ const char* GLString(GLenum name)
 // The icon comes from the data directory like everything else.
 void SetWindowIcon()
 {
-    unsigned size = vfs_file_size("icon.bmp");
-    int handle = size ? vfs_fopen("icon.bmp", "rb") : 0;
-    if (!handle)
+    std::vector<uint8_t> bytes;
+    if (!vfs_read_file("icon.bmp", bytes) || bytes.empty())
         return;
-    std::vector<char> bytes(size);
-    int got = vfs_fread(handle, bytes.data(), size);
-    vfs_fclose(handle);
-    if (got != int(size))
-        return;
-    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), int(size)), 1);
+    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);
     if (!icon) {
         gConsole->Print("^14Warning: Could not read the window icon ^13icon.bmp^15\n");
         return;

@@ -14,19 +14,6 @@ TextureManager* gTextureManager = new TextureManager;
 
 namespace {
 
-// The whole file through the file system, or false when it cannot be read.
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes)
-{
-    const unsigned size = vfs_file_size(path);
-    const int handle = vfs_fopen(path, "rb");
-    if (!handle)
-        return false;
-    bytes.resize(size);
-    const int got = size ? vfs_fread(handle, bytes.data(), size) : 0;
-    vfs_fclose(handle);
-    return got == int(size);
-}
-
 bool EndsWith(const std::string& text, const char* suffix)
 {
     const size_t length = strlen(suffix);
@@ -78,7 +65,7 @@ bool Texture::LoadFile(const char* path)
     std::string error = "unknown image type";
     bool read = false;
     if (name.size() >= 4 && (EndsWith(name, "tga") || EndsWith(name, "png") || EndsWith(name, "jpg"))) {
-        if (!ReadWholeFile(path, bytes))
+        if (!vfs_read_file(path, bytes))
             error = "file not found";
         else if (EndsWith(name, "tga"))
             read = ReadTGA(bytes.data(), bytes.size(), image, error);

@@ -10,19 +10,6 @@ namespace {
 // The first byte of every precompiled chunk (LUA_SIGNATURE).
 constexpr char kBytecodeMark = '\x1b';
 
-// Reads the whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const char* name, std::vector<char>& content)
-{
-    const unsigned size = vfs_file_size(name);
-    const int handle = vfs_fopen(name, "rb");
-    if (!handle)
-        return false;
-    content.resize(size);
-    const bool complete = size == 0 || vfs_fread(handle, content.data(), size) == int(size);
-    vfs_fclose(handle);
-    return complete;
-}
-
 // The script's file-name argument. Without one Lua's own functions would read
 // standard input, which a game has no business doing.
 const char* FileNameArgument(lua_State* L)
@@ -122,11 +109,12 @@ int LoadScriptChunk(lua_State* L, const char* data, size_t size, const char* chu
 ScriptFileStatus LoadScriptFile(lua_State* L, const char* name)
 {
     // Scoped so that no C++ object is alive if the caller raises a Lua error.
-    std::vector<char> content;
-    if (!ReadWholeFile(name, content))
+    std::vector<uint8_t> content;
+    if (!vfs_read_file(name, content))
         return ScriptFileStatus::Missing;
     const std::string chunkName = std::string("@") + name;
-    return LoadScriptChunk(L, content.data(), content.size(), chunkName.c_str()) == 0
+    return LoadScriptChunk(L, reinterpret_cast<const char*>(content.data()), content.size(),
+                           chunkName.c_str()) == 0
                ? ScriptFileStatus::Loaded
                : ScriptFileStatus::Failed;
 }

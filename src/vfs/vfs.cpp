@@ -307,6 +307,18 @@ unsigned vfs_file_size(const char* name)
     return entry ? entry->size : 0;
 }
 
+bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes)
+{
+    const unsigned size = vfs_file_size(name);
+    const int handle = vfs_fopen(name, "rb");
+    if (!handle)
+        return false;
+    bytes.resize(size);
+    const bool complete = size == 0 || vfs_fread(handle, bytes.data(), size) == int(size);
+    vfs_fclose(handle);
+    return complete;
+}
+
 int vfs_file_exists(const char* name)
 {
     if (!vfs_name_is_safe(name))

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 int vfs_startup(const char* searchPaths);  // ";"-separated directories
 int vfs_shutdown();
@@ -16,6 +18,9 @@ int vfs_fgetc(int handle);
 int vfs_feof(int handle);
 
 unsigned vfs_file_size(const char* name);
+// The whole file (plain or archive member); false when it cannot be opened
+// or yields fewer bytes than its size.
+bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes);
 int vfs_file_exists(const char* name);
 
 // Creates every missing level of a "/"-separated path in the first search

@@ -14,19 +14,6 @@ namespace {
 constexpr char kMagic[4] = {'K', 'R', 'S', 'M'};
 constexpr size_t kHeaderSize = 120;
 
-// Reads the whole file; false when it cannot be opened or read.
-bool ReadWhole(const char* path, std::vector<uint8_t>& bytes)
-{
-    const unsigned size = vfs_file_size(path);
-    const int handle = vfs_fopen(path, "rb");
-    if (!handle)
-        return false;
-    bytes.resize(size);
-    const int got = size ? vfs_fread(handle, bytes.data(), size) : 0;
-    vfs_fclose(handle);
-    return got == int(size);
-}
-
 }  // namespace
 
 bool Map::IsMapFile(const char* path)
@@ -45,7 +32,7 @@ bool Map::IsMapFile(const char* path)
 bool Map::Load(const char* path)
 {
     std::vector<uint8_t> file;
-    if (!ReadWhole(path, file)) {
+    if (!vfs_read_file(path, file)) {
         gConsole->Print("^1Error: Unable to open map %s.\n", path);
         return false;
     }
