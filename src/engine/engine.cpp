@@ -25,6 +25,7 @@ bool gQuality = true;
 bool gForceNV2x = false, gForceR200 = false;
 bool gSoundEnabled = true;
 float gGuiScaleX = 1.0f, gGuiScaleY = 1.0f;
+Colour gScreenOverlay = {0.0f, 0.0f, 0.0f, 0.0f};
 
 bool gMapGiven = false;
 std::string gMapName;

@@ -1,6 +1,7 @@
 // The engine object, its globals and the fatal-error path.
 #pragma once
 
+#include "engine/colour.h"
 #include "engine/framerate.h"
 
 #include <atomic>
@@ -56,6 +57,9 @@ extern bool gQuality;
 extern bool gForceNV2x, gForceR200;
 extern bool gSoundEnabled;
 extern float gGuiScaleX, gGuiScaleY;
+
+// The colour the 2D pass blends over the whole screen (fades); scripts set it.
+extern Colour gScreenOverlay;
 
 // Start-up and restart state.
 extern bool gMapGiven;

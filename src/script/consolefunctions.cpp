@@ -1,65 +1,132 @@
-// The Console_ family: script-made console commands and variables.
+// The Console_ family: the console's text, commands and variables for
+// scripts. Console_Print is the host's own.
 #include "console/console.h"
 #include "script/scriptapi.h"
 #include "script/scriptmanager.h"
-#include "script/scriptvalue.h"
 
 #include <cstring>
 #include <string>
 
 namespace {
 
-// Reads and acts; false for arguments that do not match. Kept apart from the
-// bindings so that its strings are gone before an error unwinds the stack.
-bool AddCommand(lua_State* L)
+int StripCodes(lua_State* L)
+{
+    std::string text;
+    if (!ScriptValue(L).GetString(text))
+        return kArgumentMismatch;
+    Console::StripCodes(&text[0]);
+    lua_pushstring(L, text.c_str());
+    return 1;
+}
+
+// Console_AddCommand(name, function, table): table may be "" for a global function.
+int AddCommand(lua_State* L)
 {
     std::string name, function, table;
     if (!ScriptValue(L).GetString(table) || !ScriptValue(L).GetString(function) ||
         !ScriptValue(L).GetString(name))
-        return false;
+        return kArgumentMismatch;
     gScriptManager->AddConsoleCommand(name.c_str(), function.c_str(), table.c_str(), !table.empty());
-    return true;
+    return 0;
 }
 
-// Console_AddCommand(name, function, table): table may be "" for a global function.
-int Console_AddCommand(lua_State* L)
-{
-    return AddCommand(L) ? 0 : RaiseInvalidArgument(L);
-}
-
-bool AddVariable(lua_State* L)
+// Console_AddVariable(name, datatype, readOnly, loadTimeOnly, maxLength, callback).
+int AddVariable(lua_State* L)
 {
     std::string name, datatype, callback;
     int readOnly, loadTimeOnly, maxLength;
     if (!ScriptValue(L).GetString(callback) || !ScriptValue(L).GetInt(maxLength) || maxLength < 1 ||
         !ScriptValue(L).GetInt(loadTimeOnly) || !ScriptValue(L).GetInt(readOnly) ||
         !ScriptValue(L).GetString(datatype) || !ScriptValue(L).GetString(name))
-        return false;
+        return kArgumentMismatch;
     if (datatype.empty()) {
         gConsole->Print("^1Error: No dataType provided for cvar!\n");
-        return true;
+        return 0;
     }
     // Integer variables belong to the engine; scripts make the other four.
     const char letter = datatype[0];
     if (letter == '\0' || !strchr("BCFSbcfs", letter)) {
         gConsole->Print("^1Error: Invalid dataType provided for cvar!\n");
-        return true;
+        return 0;
     }
     gScriptManager->AddConsoleVariable(name.c_str(), letter, readOnly, loadTimeOnly, maxLength,
                                        callback.c_str());
-    return true;
+    return 0;
 }
 
-// Console_AddVariable(name, datatype, readOnly, loadTimeOnly, maxLength, callback).
-int Console_AddVariable(lua_State* L)
+// Console_GetVariable(name): the value as text; nothing for an unknown name.
+int GetVariable(lua_State* L)
 {
-    return AddVariable(L) ? 0 : RaiseInvalidArgument(L);
+    std::string name;
+    if (!ScriptValue(L).GetString(name))
+        return kArgumentMismatch;
+    const ConsoleVariable* variable = gConsole->FindVariable(name.c_str());
+    if (!variable)
+        return 0;
+    char text[64];
+    switch (variable->type | 0x20) {
+    case CVarBool:
+        snprintf(text, sizeof text, "%i", *static_cast<unsigned char*>(variable->value) ? 1 : 0);
+        break;
+    case CVarInt:
+        snprintf(text, sizeof text, "%i", *static_cast<int*>(variable->value));
+        break;
+    case CVarChar:
+        snprintf(text, sizeof text, "%i", *static_cast<signed char*>(variable->value));
+        break;
+    case CVarFloat:
+        snprintf(text, sizeof text, "%f", double(*static_cast<float*>(variable->value)));
+        break;
+    case CVarString:
+        lua_pushstring(L, static_cast<const char*>(variable->value));
+        return 1;
+    default:
+        return 0;
+    }
+    lua_pushstring(L, text);
+    return 1;
+}
+
+// Console_Command(line). The line may reach script functions that end the
+// engine, so it stays on the stack instead of in a C++ string.
+int Command(lua_State* L)
+{
+    if (!lua_isstring(L, -1))
+        return RaiseInvalidArgument(L);
+    gConsole->Execute(lua_tostring(L, -1), true);
+    lua_pop(L, 1);
+    return 0;
+}
+
+// Console_GetParameter(index): an argument of the command being executed.
+int GetParameter(lua_State* L)
+{
+    int index;
+    if (!ScriptValue(L).GetInt(index))
+        return kArgumentMismatch;
+    if (index < 0 || index >= gConsole->GetArgCount()) {
+        gConsole->Print("^1Error: Parameter index provided is greater than number of parameters!\n");
+        return 0;
+    }
+    lua_pushstring(L, gConsole->GetArg(index));
+    return 1;
+}
+
+int GetNumParameters(lua_State* L)
+{
+    lua_pushnumber(L, gConsole->GetArgCount());
+    return 1;
 }
 
 }  // namespace
 
 void RegisterConsoleFunctions()
 {
-    gScriptManager->RegisterFunction("Console_AddCommand", Console_AddCommand);
-    gScriptManager->RegisterFunction("Console_AddVariable", Console_AddVariable);
+    gScriptManager->RegisterFunction("Console_StripCodes", Binding<StripCodes>);
+    gScriptManager->RegisterFunction("Console_AddCommand", Binding<AddCommand>);
+    gScriptManager->RegisterFunction("Console_AddVariable", Binding<AddVariable>);
+    gScriptManager->RegisterFunction("Console_GetVariable", Binding<GetVariable>);
+    gScriptManager->RegisterFunction("Console_Command", Command);
+    gScriptManager->RegisterFunction("Console_GetParameter", Binding<GetParameter>);
+    gScriptManager->RegisterFunction("Console_GetNumParameters", GetNumParameters);
 }

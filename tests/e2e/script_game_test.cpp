@@ -29,14 +29,21 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
     // Frames have run by the time a key can be typed.
     EXPECT_TRUE(run.Has("Hello, stranger! This is frame ")) << run.out;
     EXPECT_FALSE(run.Has("Hello, stranger! This is frame 0.")) << run.out;
+    EXPECT_TRUE(run.Has(" - This game has started 1 time(s), counted in saves/starts.lua.\n")) << run.out;
     EXPECT_NE(sandbox.ReadData("default.cfg").find("g_playerName \"Ada\"\n"), std::string::npos);
 
-    // The saved value comes back through cvars.lua's variable and callback.
+    // The saved value comes back through cvars.lua's variable and callback,
+    // the start count through the file the game saved, and F2 runs /Stats.
     options.triggers = OpenConsoleAndSayHello();
-    options.triggers.push_back(UseKeyboard("Hello, ", {"type --delay 30 /Quit", "key Return"}));
+    options.triggers.push_back(UseKeyboard("Hello, ", {"key Escape", "key F2"}));
+    options.triggers.push_back(SendSignal(" per second.\n", SIGTERM));
     run = sandbox.Run({}, options);
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_TRUE(run.Has(" - Press F2 or type /Stats for the date and the frame rate.\n")) << run.out;
+    EXPECT_TRUE(run.Has(" - This game has started 2 time(s), counted in saves/starts.lua.\n")) << run.out;
     EXPECT_TRUE(run.Has("Hello, Ada! This is frame ")) << run.out;
+    EXPECT_TRUE(run.Has(" frames in ")) << run.out;
+    EXPECT_EQ(sandbox.ReadData("saves/starts.lua"), "return 2\n");
 }
 
 TEST(ScriptGame, UpdateRunsOncePerFrameAfterTheMainScript)

@@ -101,7 +101,7 @@ TEST_F(ScriptHostTest, RunTimeErrorPrintsTheScriptsPlace)
 
 TEST_F(ScriptHostTest, WrongArgumentNamesTheHostFunctionAndTheCaller)
 {
-    EXPECT_EQ(RunFatal("function setup()\n  Console_AddCommand('a', 'b', 3)\nend\nsetup()\n"), 1);
+    EXPECT_EQ(RunFatal("function setup()\n  Console_AddCommand('a', 'b', {})\nend\nsetup()\n"), 1);
     EXPECT_TRUE(Printed("^1Script Error: Invalid function argument.\n"
                         "^1 - Error occured in C function. Stack tracing...\n"
                         "^1 - C Function: Console_AddCommand\n"

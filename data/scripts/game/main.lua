@@ -2,6 +2,7 @@
 -- update() once per frame.
 
 frames = 0
+startTime = GetFrameTime()
 
 function update()
     frames = frames + 1
@@ -12,6 +13,43 @@ function Hello()
     Console_Print("^15Hello, ^13", playerName, "^15! This is frame ^13", frames, "^15.\n")
 end
 
+-- /Stats: today's date and the frame rate since the game started.
+function Stats()
+    local seconds = GetFrameTime() - startTime
+    local rate = 0
+    if seconds > 0 then
+        rate = frames / seconds
+    end
+    Console_Print("^15", System_Date("%A %d %B %Y, %H:%M"), ": ^13", frames, "^15 frames in ^13",
+                  string.format("%.1f", seconds), "^15 s, ^13", string.format("%.0f", rate), "^15 per second.\n")
+end
+
 Console_AddCommand("Hello", "Hello", "")
+Console_AddCommand("Stats", "Stats", "")
+-- F2 runs /Stats unless the player has bound it elsewhere; bindings are
+-- saved in default.cfg at exit.
+if Input_GetBoundKeys("Stats") == "[None]" then
+    Console_Command("bind f2 Stats")
+end
+
+-- How often the game has started, kept in the data directory as a small Lua
+-- chunk. It runs in an empty environment, and a damaged file counts from 0.
+local startsFile = "saves/starts.lua"
+local starts = 0
+if System_FileExists(startsFile) == 1 then
+    local chunk = loadfile(startsFile)
+    if chunk then
+        setfenv(chunk, {})
+    end
+    local ok, saved = pcall(chunk)
+    if ok and type(saved) == "number" then
+        starts = saved
+    end
+end
+starts = starts + 1
+System_MakeDir("saves")
+System_SaveFile(startsFile, "return " .. starts .. "\n")
 
 Console_Print(" ^5- ^15Open the console with ^13`^15, then type ^6/Hello ^15or ^6/g_playerName ^5[name]^15.\n")
+Console_Print(" ^5- ^15Press ^13", (Input_GetBoundKeys("Stats")), "^15 or type ^6/Stats ^15for the date and the frame rate.\n")
+Console_Print(" ^5- ^15This game has started ^13", starts, "^15 time(s), counted in ^13", startsFile, "^15.\n")

@@ -1,0 +1,81 @@
+// The Matrix_ family: matrices as tables of 16 numbers in the engine's
+// column-major order, worked on by the engine's own matrix routines.
+// Results are new tables; the arguments are not changed.
+#include "engine/matrix.h"
+#include "script/scriptapi.h"
+#include "script/scriptmanager.h"
+
+namespace {
+
+int Identity(lua_State* L)
+{
+    Matrix m;
+    m.Identity();
+    PushMatrix(L, m);
+    return 1;
+}
+
+// Matrix_Rotate(m, angles) and Matrix_Translate(m, v): the matrix with the
+// operation applied; Translate moves by the negated vector, as for cameras.
+template <void (Matrix::*Operation)(const Vector&)>
+int MatrixAndVector(lua_State* L)
+{
+    Matrix m;
+    Vector v;
+    if (!ScriptValue(L).GetVector(v) || !ScriptValue(L).GetMatrix(m))
+        return kArgumentMismatch;
+    (m.*Operation)(v);
+    PushMatrix(L, m);
+    return 1;
+}
+
+template <void (Matrix::*Operation)()>
+int MatrixOnly(lua_State* L)
+{
+    Matrix m;
+    if (!ScriptValue(L).GetMatrix(m))
+        return kArgumentMismatch;
+    (m.*Operation)();
+    PushMatrix(L, m);
+    return 1;
+}
+
+// Matrix_TransformVector(m, point) and Matrix_RotateVector(m, v).
+template <Vector (Matrix::*Apply)(const Vector&) const>
+int VectorThroughMatrix(lua_State* L)
+{
+    Matrix m;
+    Vector v;
+    if (!ScriptValue(L).GetVector(v) || !ScriptValue(L).GetMatrix(m))
+        return kArgumentMismatch;
+    PushVector(L, (m.*Apply)(v));
+    return 1;
+}
+
+// Matrix_LookAt(eye, target): the rotation that turns the view from eye to
+// target with the world's up axis; no translation.
+int LookAt(lua_State* L)
+{
+    Vector eye, target;
+    if (!ScriptValue(L).GetVector(target) || !ScriptValue(L).GetVector(eye))
+        return kArgumentMismatch;
+    Matrix m;
+    m.Identity();
+    m.LookAt(eye, target, {0.0f, 1.0f, 0.0f});
+    PushMatrix(L, m);
+    return 1;
+}
+
+}  // namespace
+
+void RegisterMatrixFunctions()
+{
+    gScriptManager->RegisterFunction("Matrix_Identity", Binding<Identity>);
+    gScriptManager->RegisterFunction("Matrix_Rotate", Binding<MatrixAndVector<&Matrix::Rotate>>);
+    gScriptManager->RegisterFunction("Matrix_Translate", Binding<MatrixAndVector<&Matrix::Translate>>);
+    gScriptManager->RegisterFunction("Matrix_Transpose", Binding<MatrixOnly<&Matrix::Transpose>>);
+    gScriptManager->RegisterFunction("Matrix_TransposeRotation", Binding<MatrixOnly<&Matrix::TransposeRotation>>);
+    gScriptManager->RegisterFunction("Matrix_TransformVector", Binding<VectorThroughMatrix<&Matrix::TransformPoint>>);
+    gScriptManager->RegisterFunction("Matrix_RotateVector", Binding<VectorThroughMatrix<&Matrix::RotateVector>>);
+    gScriptManager->RegisterFunction("Matrix_LookAt", Binding<LookAt>);
+}

@@ -1,0 +1,149 @@
+// The System_ family: script files, the game's own files inside the data
+// directory, the date, and the screen settings scripts read or set.
+#include "console/console.h"
+#include "engine/engine.h"
+#include "script/scriptapi.h"
+#include "script/scriptmanager.h"
+#include "vfs/vfs.h"
+
+#include <ctime>
+#include <string>
+
+namespace {
+
+// The file layer refuses names that leave the data directory; say so, since
+// the script only sees its failure value.
+bool InsideDataDirectory(const std::string& name)
+{
+    if (vfs_name_is_safe(name.c_str()))
+        return true;
+    gConsole->Print("^1Error: %s is not a file name inside the data directory.^15\n", name.c_str());
+    return false;
+}
+
+// System_ExecuteScript(name): 1 when the file ran. The script may end the
+// engine, so the name stays on the stack instead of in a C++ string.
+int ExecuteScript(lua_State* L)
+{
+    if (!lua_isstring(L, -1))
+        return RaiseInvalidArgument(L);
+    const bool ran = gScriptManager->ExecuteScript(lua_tostring(L, -1));
+    lua_pop(L, 1);
+    lua_pushnumber(L, ran ? 1 : 0);
+    return 1;
+}
+
+// System_SaveFile(name, contents). The old content is replaced only once the
+// new one is completely written, so a failed save never loses a saved game.
+int SaveFile(lua_State* L)
+{
+    std::string name, contents;
+    if (!ScriptValue(L).GetString(contents) || !ScriptValue(L).GetString(name))
+        return kArgumentMismatch;
+    if (InsideDataDirectory(name) && vfs_replace_file(name.c_str(), contents.data(), contents.size()) != 0)
+        gConsole->Print("^1Error: Unable to save file %s.^15\n", name.c_str());
+    return 0;
+}
+
+int FileExists(lua_State* L)
+{
+    std::string name;
+    if (!ScriptValue(L).GetString(name))
+        return kArgumentMismatch;
+    lua_pushnumber(L, InsideDataDirectory(name) && vfs_file_exists(name.c_str()) ? 1 : 0);
+    return 1;
+}
+
+// System_GetFiles(pattern): the matching names in the file layer's order.
+int GetFiles(lua_State* L)
+{
+    std::string pattern;
+    if (!ScriptValue(L).GetString(pattern))
+        return kArgumentMismatch;
+    lua_newtable(L);
+    if (!InsideDataDirectory(pattern))
+        return 1;
+    char found[257];  // the size vfs_find_first asks for
+    vfs_search* search = vfs_find_first(found, pattern.c_str());
+    for (int key = 1; search; ++key) {
+        lua_pushstring(L, found);
+        lua_rawseti(L, -2, key);
+        if (!vfs_find_next(found, search))
+            break;
+    }
+    vfs_find_close(search);
+    return 1;
+}
+
+// System_MakeDir(path): an existing directory is no error.
+int MakeDir(lua_State* L)
+{
+    std::string path;
+    if (!ScriptValue(L).GetString(path))
+        return kArgumentMismatch;
+    if (InsideDataDirectory(path))
+        vfs_mkdir(path.c_str());
+    return 0;
+}
+
+int DeleteFile(lua_State* L)
+{
+    std::string name;
+    if (!ScriptValue(L).GetString(name))
+        return kArgumentMismatch;
+    lua_pushnumber(L, InsideDataDirectory(name) && vfs_remove(name.c_str()) == 0 ? 1 : 0);
+    return 1;
+}
+
+// System_Date(format): the local time through strftime; the empty string
+// when the text would be longer than 1023 characters.
+int Date(lua_State* L)
+{
+    std::string format;
+    if (!ScriptValue(L).GetString(format))
+        return kArgumentMismatch;
+    const time_t now = time(nullptr);
+    tm local;
+    char text[1024];
+    if (!localtime_r(&now, &local) || strftime(text, sizeof text, format.c_str(), &local) == 0)
+        text[0] = '\0';
+    lua_pushstring(L, text);
+    return 1;
+}
+
+int GetFSAA(lua_State* L)
+{
+    lua_pushnumber(L, gEngine->antialiasSamples);
+    return 1;
+}
+
+int GetScreenOverlay(lua_State* L)
+{
+    PushColour(L, gScreenOverlay);
+    return 1;
+}
+
+int SetScreenOverlay(lua_State* L)
+{
+    Colour colour;
+    if (!ScriptValue(L).GetColour(colour))
+        return kArgumentMismatch;
+    gScreenOverlay = colour;
+    return 0;
+}
+
+}  // namespace
+
+void RegisterSystemFunctions()
+{
+    gScriptManager->RegisterFunction("System_ExecuteScript", ExecuteScript);
+    gScriptManager->RegisterFunction("System_SaveFile", Binding<SaveFile>);
+    gScriptManager->RegisterFunction("System_FileExists", Binding<FileExists>);
+    gScriptManager->RegisterFunction("System_GetFiles", Binding<GetFiles>);
+    gScriptManager->RegisterFunction("System_MakeDir", Binding<MakeDir>);
+    gScriptManager->RegisterFunction("System_DeleteFile", Binding<DeleteFile>);
+    gScriptManager->RegisterFunction("System_Date", Binding<Date>);
+    gScriptManager->RegisterFunction("System_GetFSAA", GetFSAA);
+    gScriptManager->RegisterFunction("System_GetScreenOverlay", GetScreenOverlay);
+    gScriptManager->RegisterFunction("System_SetScreenOverlay", Binding<SetScreenOverlay>);
+}

@@ -1,0 +1,243 @@
+// The engine functions as a game script meets them: each family called from
+// a game's main script, results printed with Console_Print and checked on
+// standard output, and input reaching the input functions through real key
+// and pointer events.
+#include "support/engine_sandbox.h"
+#include "support/zip_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+// Prints "label: value" lines; numbers in tables are rounded to two places
+// because lengths and normalisation use the engine's fast estimates.
+constexpr const char* kPrintHelpers = R"(
+local function rounded(x)
+    local v = math.floor(x * 100 + 0.5) / 100
+    if v == 0 then v = 0 end  -- no "-0"
+    return tostring(v)
+end
+function list(t)
+    local parts = {}
+    for i = 1, table.getn(t) do
+        parts[i] = type(t[i]) == 'number' and rounded(t[i]) or t[i]
+    end
+    return '{' .. table.concat(parts, ',') .. '}'
+end
+function show(label, value) Console_Print(label, ': ', tostring(value), '\n') end
+)";
+
+constexpr const char* kFamiliesGame = R"lua(
+show('screen', screen.width .. 'x' .. screen.height .. ' half ' .. screen.widthHalf .. 'x' .. screen.heightHalf)
+
+local a = {1, 2, 3}
+show('Vector_Add number', list(Vector_Add(a, 10)))
+show('Vector_Add vector', list(Vector_Add(a, {0.5, 0.5, 0.5, 'ignored'})))
+show('Vector_Subtract', list(Vector_Subtract(a, {1, 1, 1})))
+show('Vector_Multiply', list(Vector_Multiply(a, {2, 3, 4})))
+show('Vector_Divide', list(Vector_Divide(a, 2)))
+show('Vector_Length', list({Vector_Length({3, 4, 0})}))
+show('Vector_Normalize', list(Vector_Normalize({0, 3, 4})))
+show('Vector_Resize', list(Vector_Resize({0, 3, 4}, 10)))
+show('vector argument', list(a))
+
+local m = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}
+show('Matrix_Transpose', list(Matrix_Transpose(m)))
+show('Matrix_TransposeRotation', list(Matrix_TransposeRotation(m)))
+show('matrix argument', list(m))
+local moved = Matrix_Translate(Matrix_Identity(), {1, 2, 3})
+show('Matrix_Translate', list(moved))
+show('Matrix_TransformVector', list(Matrix_TransformVector(moved, {1, 1, 1})))
+show('Matrix_RotateVector', list(Matrix_RotateVector(Matrix_Rotate(Matrix_Identity(), {0, 90, 0}), {1, 0, 0})))
+show('Matrix_LookAt', list(Matrix_LookAt({0, 0, 0}, {10, 0, 0})))
+
+System_SaveFile('saves/slot1.txt', 'no directory yet')
+System_MakeDir('saves')
+System_MakeDir('saves')
+System_SaveFile('saves/slot1.txt', 'level 3')
+System_SaveFile('saves/slot1.txt', 'level 4')
+show('System_FileExists', System_FileExists('saves/slot1.txt') .. System_FileExists('saves/none.txt'))
+show('System_GetFiles', list(System_GetFiles('saves/*')))
+show('System_GetFiles nothing', table.getn(System_GetFiles('*.none')))
+show('System_DeleteFile missing', System_DeleteFile('saves/none.txt'))
+System_SaveFile('saves/scratch.txt', '')
+show('System_DeleteFile', System_DeleteFile('saves/scratch.txt') .. System_FileExists('saves/scratch.txt'))
+System_SaveFile('../outside.txt', 'escaped')
+System_MakeDir('../outside')
+show('refused delete', System_DeleteFile('/etc/hostname'))
+show('refused list', table.getn(System_GetFiles('../*')))
+System_SaveFile('scripts/extra.lua', "Console_Print('extra script ran\\n')")
+show('System_ExecuteScript', System_ExecuteScript('scripts/extra.lua') .. System_ExecuteScript('scripts/none.lua'))
+show('System_Date', System_Date('%%Y: ') .. tostring(string.find(System_Date('%Y-%m-%d'), '^%d%d%d%d%-%d%d%-%d%d$')))
+show('System_Date lengths', string.len(System_Date(string.rep('x', 1023))) .. ' ' ..
+                            string.len(System_Date(string.rep('x', 1024))) .. ' ' ..
+                            string.len(System_Date(string.rep('%Y', 400))))
+show('System_GetFSAA', System_GetFSAA())
+show('overlay before', list(System_GetScreenOverlay()))
+System_SetScreenOverlay({0.25, 0.5, 0.75, 1, 'extra'})
+show('overlay after', list(System_GetScreenOverlay()))
+
+show('Console_StripCodes', Console_StripCodes('^1red ^15white'))
+Console_AddVariable('g_speed', 'F', 0, 0, 1, '')
+Console_AddVariable('g_count', 'i', 0, 0, 1, '')
+Console_AddVariable('g_none', '', 0, 0, 1, '')
+Console_Command('g_speed 2.5')
+show('Console_GetVariable', Console_GetVariable('g_speed') .. ' ' .. Console_GetVariable('r_fsaaMode') .. ' ' ..
+                            tostring((Console_GetVariable('g_count'))))
+function Params()
+    show('parameters', Console_GetNumParameters() .. ' ' .. Console_GetParameter(0) .. ' ' .. Console_GetParameter(2))
+    show('beyond', tostring((Console_GetParameter(3))))
+end
+Console_AddCommand('Params', 'Params', '')
+Console_Command('params one "two words"')
+
+local dx, dy = MouseChange()
+show('MouseChange', type(dx) .. ' ' .. type(dy))
+show('GetFrameTime', GetFrameTime() > 0)
+show('Input_GetBoundKeys', table.concat({Input_GetBoundKeys('QUIT')}, ' '))
+show('Input_WaitingForInput', Input_WaitingForInput())
+show('KeyPressed', KeyPressed('+nothing') .. Input_KeyPressed('quit'))
+
+frames = 0
+function update()
+    frames = frames + 1
+    if frames == 2 then
+        BadCall()
+    end
+end
+function BadCall()
+    local sum = Vector_Add({1, 2, 3}, {1, 2})
+    return sum
+end
+)lua";
+
+TEST(ScriptApi, CoreFamiliesFromAGameScriptAndAnArgumentErrorEndingIt)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("default.cfg", "bind f5 quit\nbind q Quit\n");
+    // Archive members follow the plain files, in the archive's order.
+    sandbox.WriteData("pack.pk3", ZipWriter().Add("saves/z.txt", "").Add("saves/a.txt", "").Finish().bytes);
+    sandbox.WriteData("scripts/game/main.lua", std::string(kPrintHelpers) + kFamiliesGame);
+    EngineRun run = sandbox.Run({});
+
+    ASSERT_FALSE(run.timedOut) << run.out;
+    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    EXPECT_TRUE(LinesInOrder(run.out, {
+        "screen: 640x480 half 320x240",
+        "Vector_Add number: {11,12,13}",
+        "Vector_Add vector: {1.5,2.5,3.5}",
+        "Vector_Subtract: {0,1,2}",
+        "Vector_Multiply: {2,6,12}",
+        "Vector_Divide: {0.5,1,1.5}",
+        "Vector_Length: {5}",
+        "Vector_Normalize: {0,0.6,0.8}",
+        "Vector_Resize: {0,6,8}",
+        "vector argument: {1,2,3}",
+        "Matrix_Transpose: {1,5,9,13,2,6,10,14,3,7,11,15,4,8,12,16}",
+        "Matrix_TransposeRotation: {1,5,9,4,2,6,10,8,3,7,11,12,13,14,15,16}",
+        "matrix argument: {1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16}",
+        "Matrix_Translate: {1,0,0,0,0,1,0,0,0,0,1,0,-1,-2,-3,1}",
+        "Matrix_TransformVector: {0,-1,-2}",
+        "Matrix_RotateVector: {0,0,-1}",
+        "Matrix_LookAt: {0,0,-1,0,0,1,0,0,1,0,0,0,0,0,0,1}",
+        "Error: Unable to save file saves/slot1.txt.",
+        "System_FileExists: 10",
+        "System_GetFiles: {saves/slot1.txt,saves/z.txt,saves/a.txt}",
+        "System_GetFiles nothing: 0",
+        "System_DeleteFile missing: 0",
+        "System_DeleteFile: 10",
+        "Error: ../outside.txt is not a file name inside the data directory.",
+        "Error: ../outside is not a file name inside the data directory.",
+        "Error: /etc/hostname is not a file name inside the data directory.",
+        "refused delete: 0",
+        "Error: ../* is not a file name inside the data directory.",
+        "refused list: 0",
+        "extra script ran",
+        "System_ExecuteScript: 10",
+        "System_Date: %Y: 1",
+        "System_Date lengths: 1023 0 0",
+        "System_GetFSAA: 0",
+        "overlay before: {0,0,0,0}",
+        "overlay after: {0.25,0.5,0.75,1}",
+        "Console_StripCodes: red white",
+        "Error: Invalid dataType provided for cvar!",
+        "Error: No dataType provided for cvar!",
+        "Console_GetVariable: 2.500000 0 nil",
+        "parameters: 3 params two words",
+        "Error: Parameter index provided is greater than number of parameters!",
+        "beyond: nil",
+        "MouseChange: number number",
+        "GetFrameTime: true",
+        "Input_GetBoundKeys: Q F5",
+        "Input_WaitingForInput: 0",
+        "KeyPressed: 00",
+        // The second frame's call of Vector_Add with a two-element table.
+        "Script Error: Invalid function argument.",
+        " - Error occured in C function. Stack tracing...",
+        " - C Function: Vector_Add",
+        " - Source: scripts/game/main.lua",
+        " - Function: BadCall (Line: 94)",
+        "==== Shutdown Engine ====",
+    }));
+    EXPECT_NE(run.err.find("Error: Scripting error occured, shutting down.\n"), std::string::npos) << run.err;
+    EXPECT_EQ(sandbox.ReadData("saves/slot1.txt"), "level 4");
+    EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside.txt")));
+    EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside")));
+}
+
+constexpr const char* kInputGame = R"lua(
+Input_BindNextInput('Echo "captured binding"', '[none]')
+Console_Print('waiting ', Input_WaitingForInput(), '\n')
+Console_AddCommand('+jump', 'Jump', '')
+function Jump(state)
+    Console_Print('jump ', state, ' pressed ', KeyPressed('+jump'), Input_KeyPressed('JUMP'), '\n')
+end
+Input_SetKeypressCallback('OnKey')
+function OnKey(character) Console_Print('key ', character, '\n') end
+
+waiting, held, moved = 1, 0, false
+function update()
+    if Input_WaitingForInput() ~= waiting then
+        waiting = Input_WaitingForInput()
+        local first, second = Input_GetBoundKeys('echo "captured binding"')
+        Console_Print('bound keys ', first, ' ', second, '\n')
+    end
+    if KeyPressed('jump') ~= held then
+        held = KeyPressed('jump')
+        Console_Print('update sees jump ', held, '\n')
+    end
+    local dx = MouseChange()
+    if dx > 0 and not moved then
+        moved = true
+        Console_Print('mouse moved right\n')
+        Console_Command('Quit')
+    end
+end
+)lua";
+
+TEST(ScriptApi, InputFunctionsFollowKeysAndPointer)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("default.cfg", "bind j +jump\n");
+    sandbox.WriteData("scripts/game/main.lua", kInputGame);
+    EngineRunOptions options;
+    options.timeoutMs = 30000;
+    // The first key is captured by the bind-next-input mode; the second runs the new binding.
+    options.triggers.push_back(UseKeyboard("waiting 1\n", {"key b"}));
+    options.triggers.push_back(UseKeyboard("bound keys B [None]\n", {"key b"}));
+    options.triggers.push_back(UseKeyboard("\ncaptured binding\n", {"keydown j", "sleep 0.5", "keyup j"}));
+    options.triggers.push_back(UseKeyboard("update sees jump 0\n", {"key k"}));
+    options.triggers.push_back(UseKeyboard("key 107\n", {"mousemove_relative 60 0"}));
+    EngineRun run = sandbox.Run({}, options);
+
+    ASSERT_FALSE(run.timedOut) << run.out;
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_TRUE(LinesInOrder(run.out, {"waiting 1", "bound keys B [None]", "captured binding", "key 98",
+                                       "jump 1 pressed 11", "update sees jump 1", "jump 0 pressed 00",
+                                       "update sees jump 0", "key 107", "mouse moved right"}));
+    EXPECT_EQ(run.out.find("key 98"), run.out.rfind("key 98")) << "the captured press reached no one else";
+}
+
+}  // namespace
