@@ -127,7 +127,9 @@ std::string Platform_ClipboardText()
     return text;
 }
 
+#include <algorithm>
 #include <cstring>
+#include <strings.h>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -149,5 +151,12 @@ bool Platform_ListDirectory(const char* path, std::vector<PlatformDirEntry>& ent
         entries.push_back({entry->d_name, isDirectory});
     }
     closedir(dir);
+    // Directory order is whatever the host file system keeps; name order
+    // (ignoring case, as the data's original file system listed it) makes
+    // searches, archive loading and shader order the same on every machine.
+    std::sort(entries.begin(), entries.end(), [](const PlatformDirEntry& a, const PlatformDirEntry& b) {
+        const int order = strcasecmp(a.name.c_str(), b.name.c_str());
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
     return true;
 }

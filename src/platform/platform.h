@@ -31,6 +31,6 @@ struct PlatformDirEntry {
     bool isDirectory;  // symbolic links count as what they point to
 };
 
-// The entries of a directory in the host's order, without "." and "..";
+// The entries of a directory by name, ignoring case, without "." and "..";
 // false when it cannot be read.
 bool Platform_ListDirectory(const char* path, std::vector<PlatformDirEntry>& entries);
