@@ -1,5 +1,4 @@
-// The console's line editor: typing, cursor movement, edit modes, history,
-// undo, paste and tab completion.
+// The console's line editor: typing, edit modes, history, undo, paste and completion.
 #include "console_fixture.h"
 
 #include <cstring>
@@ -48,20 +47,6 @@ TEST_F(ConsoleEditorTest, BackspaceAtStartAndDeleteAtEndAreNoEdits)
     ExpectInput("abc", 0);
     PressCtrl(SDLK_z);  // undo still goes back to before the "c"
     EXPECT_EQ(gConsole->InputLine(), "ab");
-}
-
-TEST_F(ConsoleEditorTest, OverwriteReplacesAndExtendsAtEnd)
-{
-    Type("abcd");
-    Press(SDLK_INSERT);
-    EXPECT_FALSE(gConsole->InsertMode());
-    Press({SDLK_HOME, SDLK_RIGHT});
-    Type("XY");
-    ExpectInput("aXYd", 3);
-    Type("ZW");
-    ExpectInput("aXYZW", 5);
-    Press(SDLK_INSERT);
-    EXPECT_TRUE(gConsole->InsertMode());
 }
 
 TEST_F(ConsoleEditorTest, InputStopsAtMaximumLengthAndShowsCodesAsNothing)
@@ -147,17 +132,26 @@ TEST_F(ConsoleEditorTest, HistoryKeepsMostRecentLines)
     EXPECT_EQ(gConsole->InputLine(), "line 8");
 }
 
-TEST_F(ConsoleEditorTest, PasteInsertsOrOverwritesAtCursor)
+TEST_F(ConsoleEditorTest, TypingAndPasteInsertOrOverwriteAndExtendAtEnd)
 {
     Type("abef");
     Press({SDLK_LEFT, SDLK_LEFT});
     gConsole->Paste("cd");
     ExpectInput("abcdef", 4);
-    Press({SDLK_INSERT, SDLK_HOME, SDLK_RIGHT, SDLK_RIGHT});
-    gConsole->Paste("XY");
-    ExpectInput("abXYef", 4);
+    Press(SDLK_INSERT);
+    EXPECT_FALSE(gConsole->InsertMode());
+    Press({SDLK_HOME, SDLK_RIGHT});
+    Type("XY");
+    ExpectInput("aXYdef", 3);
+    gConsole->Paste("12");
+    ExpectInput("aXY12f", 5);
+    Type("ZW");
+    ExpectInput("aXY12ZW", 7);
+    Press(SDLK_LEFT);
     gConsole->Paste("1234");
-    ExpectInput("abXY1234", 8);
+    ExpectInput("aXY12Z1234", 10);
+    Press(SDLK_INSERT);
+    EXPECT_TRUE(gConsole->InsertMode());
 }
 
 TEST_F(ConsoleEditorTest, PasteIsCutAtMaximumLength)
