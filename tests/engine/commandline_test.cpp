@@ -93,14 +93,4 @@ TEST_F(CommandLineTest, UnknownOptionIsReportedLowerCasedAndParsingGoesOn)
     EXPECT_EQ(Text().substr(mark), "") << "the program name is never an error";
 }
 
-TEST_F(CommandLineTest, HelpPrintsOptionListAndContinues)
-{
-    const std::string printed = Parse({"-help", "-width", "800"});
-    EXPECT_EQ(printed.rfind("\n^6==== Command Line Arguments ====\n", 0), 0u);
-    for (const char* option : {"help:", "windowed:", "fullscreen:", "width [width]:", "height [height]:",
-                               "map [MapName]:", "nosound:"})
-        EXPECT_NE(printed.find(std::string("^5- ^6") + option), std::string::npos) << option;
-    EXPECT_EQ(gScreenWidth, 800);
-}
-
 }  // namespace

@@ -1,7 +1,5 @@
-// The texture manager, texture uploads, screenshots and the font's glyph
-// table, against a real (software) OpenGL context.
+// The texture manager, texture uploads and screenshots on a real (software) GL context.
 #include "engine/glcaps.h"
-#include "render/font.h"
 #include "render/glstatecache.h"
 #include "render/image.h"
 #include "render/texture.h"
@@ -107,18 +105,6 @@ TEST_F(TextureTest, ScreenshotsTakeTheNextFreeNumber)
     ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), image, error)) << error;
     EXPECT_EQ(image.width, 128);
     EXPECT_EQ(Bytes(image.pixels.begin(), image.pixels.begin() + 3), (Bytes{255, 0, 0}));
-}
-
-TEST(FontGlyphs, GridCoordinatesFromTheTopOfTheImage)
-{
-    Font font;
-    font.Load("", 10, 10, 16.0f, 16.0f);
-    // "A" (65) sits in column 1, row 4 of a 256 x 256 grid.
-    const float* a = font.Glyph(65);
-    EXPECT_FLOAT_EQ(a[0], 16.0f / 256.0f);
-    EXPECT_FLOAT_EQ(a[1], 1.0f - 64.0f / 256.0f);
-    EXPECT_FLOAT_EQ(a[6], 32.0f / 256.0f);
-    EXPECT_FLOAT_EQ(a[7], 1.0f - 80.0f / 256.0f);
 }
 
 }  // namespace
