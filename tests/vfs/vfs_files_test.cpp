@@ -1,8 +1,6 @@
 // Plain files: search paths, handles, writing, directories and the name rules.
 #include "vfs_fixture.h"
 
-#include <sys/stat.h>
-
 namespace {
 
 TEST_F(VfsTest, AFifthValidSearchPathIsIgnoredAndInvalidOnesTakeNoPlace)
