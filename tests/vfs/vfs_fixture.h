@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+// Return values of several calls made in order, compared at once.
+typedef std::vector<long> Results;
+
 class VfsTest : public ::testing::Test {
 protected:
     void SetUp() override
