@@ -1,12 +1,11 @@
-// The console's line editor: typing, cursor movement, edit modes, history,
-// undo, paste and tab completion.
+// The console's line editor: typing, edit modes, history, undo, paste and completion.
 #include "console_fixture.h"
+
+#include <cstring>
 
 namespace {
 
 constexpr size_t kMaxInput = 255;
-
-void NoOp() {}
 
 class ConsoleEditorTest : public ConsoleUnitTest {
 protected:
@@ -17,83 +16,48 @@ protected:
     }
 };
 
-TEST_F(ConsoleEditorTest, TypingInsertsAtCursor)
+TEST_F(ConsoleEditorTest, CursorMovesAndEditsWithinTheLine)
 {
     Type("hello");
     ExpectInput("hello", 5);
-    Press(SDLK_LEFT);
-    Press(SDLK_LEFT);
+    Press(SDLK_RIGHT);  // stops at the end
+    ExpectInput("hello", 5);
+    Press({SDLK_LEFT, SDLK_LEFT});
     Type("X");
     ExpectInput("helXlo", 4);
     Press(SDLK_HOME);
     Type("[");
     ExpectInput("[helXlo", 1);
+    Press({SDLK_LEFT, SDLK_LEFT});  // stops at the start
+    ExpectInput("[helXlo", 0);
     Press(SDLK_END);
     ExpectInput("[helXlo", 7);
-}
-
-TEST_F(ConsoleEditorTest, OverwriteReplacesAndExtendsAtEnd)
-{
-    Type("abcd");
-    Press(SDLK_INSERT);
-    EXPECT_FALSE(gConsole->InsertMode());
-    Press(SDLK_HOME);
-    Press(SDLK_RIGHT);
-    Type("XY");
-    ExpectInput("aXYd", 3);
-    Type("ZW");
-    ExpectInput("aXYZW", 5);
-    Press(SDLK_INSERT);
-    EXPECT_TRUE(gConsole->InsertMode());
-}
-
-TEST_F(ConsoleEditorTest, CursorStopsAtBothEnds)
-{
-    Type("ab");
-    Press(SDLK_RIGHT);
-    ExpectInput("ab", 2);
-    Press(SDLK_LEFT);
-    Press(SDLK_LEFT);
-    Press(SDLK_LEFT);
-    ExpectInput("ab", 0);
-}
-
-TEST_F(ConsoleEditorTest, BackspaceAndDeleteRemoveAroundCursor)
-{
-    Type("abcde");
-    Press(SDLK_LEFT);
-    Press(SDLK_LEFT);
-    Press(SDLK_BACKSPACE);
-    ExpectInput("abde", 2);
+    Press({SDLK_LEFT, SDLK_LEFT, SDLK_BACKSPACE});
+    ExpectInput("[hello", 4);
     Press(SDLK_DELETE);
-    ExpectInput("abe", 2);
+    ExpectInput("[helo", 4);
 }
 
-TEST_F(ConsoleEditorTest, BackspaceAtStartAndDeleteAtEndChangeNothing)
+TEST_F(ConsoleEditorTest, BackspaceAtStartAndDeleteAtEndAreNoEdits)
 {
     Type("abc");
     Press(SDLK_DELETE);
     ExpectInput("abc", 3);
-    Press(SDLK_HOME);
-    Press(SDLK_BACKSPACE);
+    Press({SDLK_HOME, SDLK_BACKSPACE});
     ExpectInput("abc", 0);
-    // Neither counted as an edit: undo still goes back to before the "c".
-    PressCtrl(SDLK_z);
+    PressCtrl(SDLK_z);  // undo still goes back to before the "c"
     EXPECT_EQ(gConsole->InputLine(), "ab");
 }
 
-TEST_F(ConsoleEditorTest, InputStopsAtMaximumLength)
+TEST_F(ConsoleEditorTest, InputStopsAtMaximumLengthAndShowsCodesAsNothing)
 {
     Type(std::string(kMaxInput + 20, 'q'));
-    EXPECT_EQ(gConsole->InputLine(), std::string(kMaxInput, 'q'));
-    EXPECT_EQ(gConsole->Cursor(), kMaxInput);
+    ExpectInput(std::string(kMaxInput, 'q'), kMaxInput);
     Press(SDLK_HOME);
     Type("x");
     EXPECT_EQ(gConsole->InputLine(), std::string(kMaxInput, 'q'));
-}
 
-TEST_F(ConsoleEditorTest, VisibleLengthIgnoresColourCodes)
-{
+    Press(SDLK_RETURN);
     Type("^1ab^^");
     EXPECT_EQ(gConsole->InputLine().size(), 6u);
     EXPECT_EQ(gConsole->VisibleInputLength(), 3u);
@@ -106,16 +70,14 @@ TEST_F(ConsoleEditorTest, IgnoresKeysThatAreNotTyping)
     Type("ab");
     gConsole->HandleKey(KeyEvent(SDLK_F1, 0));
     gConsole->HandleKey(KeyEvent(SDLK_LSHIFT, 0));
-    gConsole->HandleKey(KeyEvent(SDLK_a, 'a', KMOD_LCTRL));   // Ctrl+A is no command
+    gConsole->HandleKey(KeyEvent(SDLK_a, 'a', KMOD_LCTRL));  // Ctrl+A is no command
     InputEvent release = KeyEvent(SDLK_c, 'c');
     release.type = KeyUp;
     gConsole->HandleKey(release);
     ExpectInput("ab", 2);
 }
 
-// --- Undo ----------------------------------------------------------------
-
-TEST_F(ConsoleEditorTest, CtrlZSwapsWithLineBeforeLastEdit)
+TEST_F(ConsoleEditorTest, UndoSwapsWithTheLineBeforeTheLastEdit)
 {
     Type("abc");
     Press(SDLK_BACKSPACE);
@@ -123,38 +85,39 @@ TEST_F(ConsoleEditorTest, CtrlZSwapsWithLineBeforeLastEdit)
     ExpectInput("abc", 3);
     gConsole->HandleKey(KeyEvent(SDLK_z, 0, KMOD_RCTRL));  // either Control key
     ExpectInput("ab", 2);
-}
-
-TEST_F(ConsoleEditorTest, UndoAfterEnterBringsBackExecutedLine)
-{
-    Enter("say hi");
+    Press(SDLK_RETURN);
     EXPECT_EQ(gConsole->InputLine(), "");
-    PressCtrl(SDLK_z);
-    ExpectInput("say hi", 6);
+    PressCtrl(SDLK_z);  // brings back the executed line
+    ExpectInput("ab", 2);
 }
-
-// --- History -------------------------------------------------------------
 
 TEST_F(ConsoleEditorTest, HistoryBrowsesNewestFirstAndBackToEmpty)
 {
     Enter("one");
     Enter("two");
     Enter("three");
+    Press(SDLK_RETURN);  // an empty line is not remembered
+    EXPECT_EQ(gConsole->History().size(), 3u);
     Press(SDLK_UP);
     ExpectInput("three", 5);
-    Press(SDLK_UP);
-    Press(SDLK_UP);
-    Press(SDLK_UP);  // past the oldest: stays there
+    Press({SDLK_UP, SDLK_UP, SDLK_UP});  // past the oldest: stays there
     ExpectInput("one", 3);
     Press(SDLK_DOWN);
     EXPECT_EQ(gConsole->InputLine(), "two");
-    Press(SDLK_DOWN);
-    Press(SDLK_DOWN);
+    Press({SDLK_DOWN, SDLK_DOWN});
     ExpectInput("", 0);
     Press(SDLK_DOWN);
     ExpectInput("", 0);
     Press(SDLK_UP);
     EXPECT_EQ(gConsole->InputLine(), "three");
+
+    // A line edited while browsing is remembered anew and browsing restarts.
+    Press({SDLK_UP, SDLK_UP});
+    Type("!");
+    Press(SDLK_RETURN);
+    EXPECT_EQ(gConsole->History().front(), "one!");
+    Press(SDLK_UP);
+    EXPECT_EQ(gConsole->InputLine(), "one!");
 }
 
 TEST_F(ConsoleEditorTest, HistoryKeepsMostRecentLines)
@@ -169,138 +132,77 @@ TEST_F(ConsoleEditorTest, HistoryKeepsMostRecentLines)
     EXPECT_EQ(gConsole->InputLine(), "line 8");
 }
 
-TEST_F(ConsoleEditorTest, EmptyLineIsNotRemembered)
-{
-    Enter("kept");
-    Press(SDLK_RETURN);
-    EXPECT_EQ(gConsole->History().size(), 1u);
-}
-
-TEST_F(ConsoleEditorTest, EnterAfterBrowsingStartsBrowsingAnew)
-{
-    Enter("first");
-    Enter("second");
-    Press(SDLK_UP);
-    Press(SDLK_UP);
-    Type("!");
-    Press(SDLK_RETURN);
-    EXPECT_EQ(gConsole->History().front(), "first!");
-    Press(SDLK_UP);
-    EXPECT_EQ(gConsole->InputLine(), "first!");
-}
-
-// --- Paste ---------------------------------------------------------------
-
-TEST_F(ConsoleEditorTest, PasteInsertsAtCursor)
+TEST_F(ConsoleEditorTest, TypingAndPasteInsertOrOverwriteAndExtendAtEnd)
 {
     Type("abef");
-    Press(SDLK_LEFT);
-    Press(SDLK_LEFT);
+    Press({SDLK_LEFT, SDLK_LEFT});
     gConsole->Paste("cd");
     ExpectInput("abcdef", 4);
-}
-
-TEST_F(ConsoleEditorTest, PasteOverwritesAndExtends)
-{
-    Type("abcdef");
     Press(SDLK_INSERT);
-    Press(SDLK_HOME);
-    Press(SDLK_RIGHT);
-    Press(SDLK_RIGHT);
-    gConsole->Paste("XY");
-    ExpectInput("abXYef", 4);
+    EXPECT_FALSE(gConsole->InsertMode());
+    Press({SDLK_HOME, SDLK_RIGHT});
+    Type("XY");
+    ExpectInput("aXYdef", 3);
+    gConsole->Paste("12");
+    ExpectInput("aXY12f", 5);
+    Type("ZW");
+    ExpectInput("aXY12ZW", 7);
+    Press(SDLK_LEFT);
     gConsole->Paste("1234");
-    ExpectInput("abXY1234", 8);
+    ExpectInput("aXY12Z1234", 10);
+    Press(SDLK_INSERT);
+    EXPECT_TRUE(gConsole->InsertMode());
 }
 
-TEST_F(ConsoleEditorTest, PasteIsCutAtMaximumLengthInInsertMode)
+TEST_F(ConsoleEditorTest, PasteIsCutAtMaximumLength)
 {
     Type(std::string(250, 'a'));
     Press(SDLK_HOME);
     gConsole->Paste("0123456789");
-    EXPECT_EQ(gConsole->InputLine(), "01234" + std::string(250, 'a'));
-    EXPECT_EQ(gConsole->Cursor(), 5u);
+    ExpectInput("01234" + std::string(250, 'a'), 5);
     gConsole->Paste("more");
     EXPECT_EQ(gConsole->InputLine().size(), kMaxInput);
-}
 
-TEST_F(ConsoleEditorTest, PasteIsCutAtMaximumLengthInOverwriteMode)
-{
-    Type(std::string(kMaxInput, 'a'));
-    Press(SDLK_INSERT);
-    for (int i = 0; i < 5; ++i)
-        Press(SDLK_LEFT);
+    // Overwriting near the end of a full line.
+    Press({SDLK_INSERT, SDLK_END, SDLK_LEFT, SDLK_LEFT, SDLK_LEFT, SDLK_LEFT, SDLK_LEFT});
     gConsole->Paste("0123456789");
-    EXPECT_EQ(gConsole->InputLine(), std::string(250, 'a') + "01234");
+    EXPECT_EQ(gConsole->InputLine(), "01234" + std::string(245, 'a') + "01234");
     EXPECT_EQ(gConsole->Cursor(), kMaxInput);
-
     gConsole->Paste(std::string(400, 'p'));  // at the end of a full line: nothing fits
     EXPECT_EQ(gConsole->InputLine().size(), kMaxInput);
 }
 
-// --- Completion ----------------------------------------------------------
+void NoOp() {}
 
-class ConsoleCompletionTest : public ConsoleEditorTest {
-protected:
-    void SetUp() override
-    {
-        ConsoleEditorTest::SetUp();
-        gConsole->AddCommand("SetGamma", NoOp);
-        gConsole->AddCommand("VideoRestart", NoOp);
-        gConsole->AddVariable("r_gamma", &gamma, CVarInt, 1, false, false, 0, 100, nullptr);
-        gConsole->AddVariable("r_fsaaMode", &fsaa, CVarInt, 1, false, false, kNoRangeMin,
-                              kNoRangeMax, nullptr);
-        gConsole->AddVariable("sound_enabled", &sound, CVarBool, 1, false, false, kNoRangeMin,
-                              kNoRangeMax, nullptr);
-    }
+TEST_F(ConsoleEditorTest, CompletionFillsInOneNameOrListsSeveral)
+{
     int gamma = 0, fsaa = 0;
     bool sound = true;
-};
-
-TEST_F(ConsoleCompletionTest, SingleMatchFillsInRegisteredName)
-{
-    Type("/vid");
-    const size_t mark = Text().size();
-    Press(SDLK_TAB);
-    ExpectInput("/VideoRestart", 13);
-    EXPECT_EQ(Since(mark), "^15/VideoRestart\n");
-}
-
-TEST_F(ConsoleCompletionTest, PrefixIsCaseInsensitiveWithOrWithoutSlash)
-{
-    for (const char* typed : {"VIDEO", "\\vIdEoR", "/videorestart"}) {
-        Type(typed);
-        gConsole->Complete();
-        EXPECT_EQ(gConsole->InputLine(), "/VideoRestart") << typed;
+    gConsole->AddCommand("SetGamma", NoOp);
+    gConsole->AddCommand("VideoRestart", NoOp);
+    gConsole->AddVariable("r_gamma", &gamma, CVarInt, 1, false, false, 0, 100, nullptr);
+    gConsole->AddVariable("r_fsaaMode", &fsaa, CVarInt, 1, false, false, kNoRangeMin, kNoRangeMax, nullptr);
+    gConsole->AddVariable("sound_enabled", &sound, CVarBool, 1, false, false, kNoRangeMin, kNoRangeMax, nullptr);
+    const struct {
+        const char *typed, *completed, *printed;
+    } cases[] = {
+        {"/vid", "/VideoRestart", "^15/VideoRestart\n"},  // the registered spelling
+        {"VIDEO", "/VideoRestart", "^15/VideoRestart\n"},  // case-insensitive, with or without slash
+        {"\\vIdEoR", "/VideoRestart", "^15/VideoRestart\n"},
+        {"/videorestart", "/VideoRestart", "^15/VideoRestart\n"},
+        {"/r_", "/r_", "^15/r_gamma\n^15/r_fsaaMode\n"},
+        {"s", "s", "^15/SetGamma\n^15/sound_enabled\n"},  // commands before variables
+        {"/zzz", "/zzz", ""},
+    };
+    for (const auto& c : cases) {
+        Type(c.typed);
+        const size_t mark = Text().size();
+        Press(SDLK_TAB);
+        EXPECT_EQ(gConsole->InputLine(), c.completed) << c.typed;
+        EXPECT_EQ(gConsole->Cursor(), strlen(c.completed)) << c.typed;
+        EXPECT_EQ(Since(mark), c.printed) << c.typed;
         Press(SDLK_RETURN);
     }
-}
-
-TEST_F(ConsoleCompletionTest, SeveralMatchesArePrintedAndInputKept)
-{
-    Type("/r_");
-    const size_t mark = Text().size();
-    Press(SDLK_TAB);
-    ExpectInput("/r_", 3);
-    EXPECT_EQ(Since(mark), "^15/r_gamma\n^15/r_fsaaMode\n");
-}
-
-TEST_F(ConsoleCompletionTest, CommandsAreListedBeforeVariables)
-{
-    Type("s");
-    const size_t mark = Text().size();
-    Press(SDLK_TAB);
-    EXPECT_EQ(Since(mark), "^15/SetGamma\n^15/sound_enabled\n");
-    EXPECT_EQ(gConsole->InputLine(), "s");
-}
-
-TEST_F(ConsoleCompletionTest, NoMatchLeavesInputAndPrintsNothing)
-{
-    Type("/zzz");
-    const size_t mark = Text().size();
-    Press(SDLK_TAB);
-    ExpectInput("/zzz", 4);
-    EXPECT_EQ(Since(mark), "");
 }
 
 }  // namespace

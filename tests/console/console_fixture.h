@@ -1,5 +1,5 @@
-// Shared helpers for the console unit tests: key events for the line editor
-// and a fixture that puts back the console state that outlives Release().
+// Console unit-test helpers: key events for the line editor and a fixture
+// that resets the console state surviving Release().
 #pragma once
 
 #include "console/console.h"
@@ -8,6 +8,7 @@
 
 #include <SDL_keysym.h>
 
+#include <initializer_list>
 #include <string>
 
 inline InputEvent KeyEvent(uint32_t key, uint32_t character = 0, uint32_t modifiers = 0)
@@ -25,8 +26,7 @@ protected:
     void SetUp() override
     {
         ConsoleTest::SetUp();
-        // gConsole is one object for the whole test program; the edit mode
-        // and the load-time lock survive Release()/Create().
+        // gConsole lives for the whole program: edit mode and load-time lock outlast Release().
         if (!gConsole->InsertMode())
             Press(SDLK_INSERT);
         gConsole->SetLoadTimeLocked(false);
@@ -38,13 +38,15 @@ protected:
         ConsoleTest::TearDown();
     }
 
-    static void Press(uint32_t key, uint32_t modifiers = 0)
+    static void Press(uint32_t key, uint32_t modifiers = 0) { gConsole->HandleKey(KeyEvent(key, 0, modifiers)); }
+    static void Press(std::initializer_list<uint32_t> keys)
     {
-        gConsole->HandleKey(KeyEvent(key, 0, modifiers));
+        for (uint32_t key : keys)
+            Press(key);
     }
     static void PressCtrl(uint32_t key) { Press(key, KMOD_LCTRL); }
 
-    // Types printable text the way SDL reports it: key symbol plus character.
+    // Printable text the way SDL reports it: key symbol plus character.
     static void Type(const std::string& text)
     {
         for (unsigned char c : text)
@@ -59,13 +61,4 @@ protected:
 
     // Console text printed after `mark` (a length of Text() taken earlier).
     std::string Since(size_t mark) const { return Text().substr(mark); }
-
-    static size_t Count(const std::string& haystack, const std::string& needle)
-    {
-        size_t count = 0;
-        for (size_t at = haystack.find(needle); at != std::string::npos;
-             at = haystack.find(needle, at + 1))
-            ++count;
-        return count;
-    }
 };

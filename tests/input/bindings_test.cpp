@@ -1,5 +1,4 @@
-// Key names, the Bind and Unbind commands, bound commands run by inputs,
-// the bind-next-input mode and the bindings' lines of "default.cfg".
+// Key names, Bind and Unbind, bound commands run by inputs, bind-next-input and saved bindings.
 #include "console/console.h"
 #include "engine/game.h"
 #include "input/keycodes.h"
@@ -30,10 +29,9 @@ TEST(KeyNames, EveryNamedCodeRoundTripsToItselfOrTheLowerCodeSharingItsName)
     EXPECT_EQ(named, 165);
 
     const std::pair<int, const char*> fixed[] = {
-        {32, "spacebar"},  {39, "'"},           {92, "\\"},          {96, "`"},
-        {266, "keypad_."}, {273, "arrow_up"},   {296, "f15"},        {312, "windows_right"},
-        {527, "joy0_1_downright"}, {557, "joy0_button7"}, {569, "joy0_0_downright"},
-        {612, "mouse0"},   {615, "mouse_wheel_up"}, {619, "mouse5"},
+        {32, "spacebar"}, {39, "'"}, {92, "\\"}, {96, "`"}, {266, "keypad_."}, {273, "arrow_up"}, {296, "f15"},
+        {312, "windows_right"}, {527, "joy0_1_downright"}, {557, "joy0_button7"}, {569, "joy0_0_downright"},
+        {612, "mouse0"}, {615, "mouse_wheel_up"}, {619, "mouse5"},
     };
     for (const auto& [code, name] : fixed)
         EXPECT_EQ(KeyName(code), name) << code;
@@ -150,10 +148,7 @@ TEST_F(BindingsTest, BindNextInputCapturesOnePress)
     // is bound under the first one's name.
     gPlayerInputManager->BindNextInput("Echo two words", "[none]");
     InputEvent joy;
-    joy.type = JoyPress;
-    joy.joyIndex = 1;
-    joy.joyCode = JoyLeft;
-    joy.joyStick = 1;
+    joy.type = JoyPress, joy.joyIndex = 1, joy.joyCode = JoyLeft, joy.joyStick = 1;
     gPlayerInputManager->HandleEvent(&joy);
     EXPECT_EQ(joy.type, None);
     EXPECT_EQ(Bound("joy0_1_left"), "Echo two words");

@@ -1,6 +1,5 @@
-// An input manager started on SDL's dummy video driver, so that a test can
-// queue SDL events and move the pointer without a display, and records
-// every event the manager hands on.
+// An input manager on SDL's dummy video driver, so tests can queue events and
+// move the pointer without a display; every event handed on is recorded.
 #pragma once
 
 #include "engine/engine.h"

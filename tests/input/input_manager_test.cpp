@@ -1,9 +1,9 @@
-// The input manager over synthetic SDL events: key, mouse, wheel and stick
-// records, the smoothed mouse motion, focus, quit, and the guard against
-// use before start-up.
+// The input manager over synthetic SDL events: records, smoothed motion, sticks, focus and quit.
 #include "input_fixture.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace {
 
@@ -17,51 +17,38 @@ void PushAxis(Uint8 joystick, Uint8 axis, Sint16 value)
     ASSERT_EQ(SDL_PushEvent(&event), 0);
 }
 
-TEST_F(InputManagerTest, EachKeyEventGetsItsOwnRecordAndTheStateFollowsTheLast)
+TEST_F(InputManagerTest, EachKeyAndButtonGetsItsOwnRecordAndTheStateFollowsTheLast)
 {
     PushKey(true, SDLK_a, 'A', KMOD_LSHIFT);
     PushKey(true, SDLK_b, 0xE9);  // a character beyond 7 bits keeps its low bits
     PushKey(false, SDLK_a);
-    Frame();
-
-    ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(received[0].type, KeyDown);
-    EXPECT_EQ(received[0].key, uint32_t(SDLK_a));
-    EXPECT_EQ(received[0].character, uint32_t('A'));
-    EXPECT_EQ(received[0].keyModifiers, uint32_t(KMOD_LSHIFT));
-    EXPECT_EQ(received[1].key, uint32_t(SDLK_b));
-    EXPECT_EQ(received[1].character, 0xE9u & 0x7F);
-    EXPECT_EQ(received[2].type, KeyUp);
-    EXPECT_EQ(input.keyDown[SDLK_a], 0);
-    EXPECT_EQ(input.keyDown[SDLK_b], 1);
-    EXPECT_EQ(input.modifiers, uint32_t(KMOD_NONE));
-}
-
-TEST_F(InputManagerTest, MouseButtonsAndTheWheelArrivePressedAndReleased)
-{
     PushButton(true, SDL_BUTTON_RIGHT);
     PushButton(true, SDL_BUTTON_MIDDLE);
     PushButton(true, 8);  // no index: dropped
     Frame();
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0].mouseButton, 1u);
-    EXPECT_EQ(received[1].mouseButton, 2u);
+    ASSERT_EQ(received.size(), 5u);
+    auto key = [](const InputEvent& e) { return std::make_tuple(int(e.type), e.key, e.character, e.keyModifiers); };
+    EXPECT_EQ(key(received[0]), std::make_tuple(int(KeyDown), uint32_t(SDLK_a), uint32_t('A'), uint32_t(KMOD_LSHIFT)));
+    EXPECT_EQ(key(received[1]), std::make_tuple(int(KeyDown), uint32_t(SDLK_b), 0xE9u & 0x7F, 0u));
+    EXPECT_EQ(received[2].type, KeyUp);
+    EXPECT_EQ(received[3].mouseButton, 1u);
+    EXPECT_EQ(received[4].mouseButton, 2u);
+    EXPECT_EQ(input.keyDown[SDLK_a], 0);
+    EXPECT_EQ(input.keyDown[SDLK_b], 1);
+    EXPECT_EQ(input.modifiers, uint32_t(KMOD_NONE));
     EXPECT_EQ(input.mouseButtonDown[1], 1);
 
-    // A wheel notch warps to its position first, so it carries that
-    // position and leaves no motion behind.
+    // A wheel notch warps to its position first, so it carries that position and leaves no motion behind.
     received.clear();
     PushButton(true, SDL_BUTTON_WHEELUP, 100, 50);
     PushButton(false, SDL_BUTTON_WHEELUP, 100, 50);
     PushButton(true, SDL_BUTTON_WHEELDOWN, 100, 50);
     Frame();
     ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(received[0].type, MouseDown);
-    EXPECT_EQ(received[0].mouseButton, 3u);
-    EXPECT_EQ(received[0].mouseX, 100u);
-    EXPECT_EQ(received[0].mouseY, 50u);
-    EXPECT_EQ(received[1].type, MouseUp);
-    EXPECT_EQ(received[2].mouseButton, 4u);
+    auto button = [](const InputEvent& e) { return std::make_tuple(int(e.type), e.mouseButton, e.mouseX, e.mouseY); };
+    EXPECT_EQ(button(received[0]), std::make_tuple(int(MouseDown), 3u, 100u, 50u));
+    EXPECT_EQ(button(received[1]), std::make_tuple(int(MouseUp), 3u, 100u, 50u));
+    EXPECT_EQ(button(received[2]), std::make_tuple(int(MouseDown), 4u, 100u, 50u));
     EXPECT_EQ(input.rawDX, 0);
     EXPECT_EQ(input.rawDY, 0);
     EXPECT_EQ(input.mouseX, 100);
@@ -121,6 +108,8 @@ TEST_F(InputManagerTest, WarpAndPostStartLeaveNoMotion)
 
 class StickTest : public InputManagerTest {
 protected:
+    typedef std::vector<std::pair<int, int>> Events;  // (type, joyCode)
+
     void SetUp() override
     {
         InputManagerTest::SetUp();
@@ -129,36 +118,31 @@ protected:
         input.joysticks[0].stickCount = 2;
     }
 
-    // Moves stick 0 and returns the (type, joyCode) pairs reported.
-    std::vector<std::pair<int, int>> Move(int x, int y)
+    Events Move(int x, int y)  // stick 0
     {
         PushAxis(0, 0, Sint16(x));
         PushAxis(0, 1, Sint16(y));
         return Reported();
     }
-
-    std::vector<std::pair<int, int>> Reported()
+    Events Reported()
     {
         received.clear();
         Frame();
-        std::vector<std::pair<int, int>> pairs;
+        Events pairs;
         for (const InputEvent& event : received)
             pairs.emplace_back(event.type, int(event.joyCode));
         return pairs;
     }
-
-    typedef std::vector<std::pair<int, int>> Events;
 };
 
 constexpr int kFar = 20000;
 
-TEST_F(StickTest, DirectionChangesArePressesAndReleases)
+TEST_F(StickTest, DirectionChangesArePressesAndReleasesBeyondTheDeadZone)
 {
     EXPECT_EQ(Move(-kFar, -kFar), (Events{{JoyPress, JoyUpLeft}}));
     EXPECT_EQ(received[0].joyIndex, 0u);
     EXPECT_EQ(received[0].joyStick, 0u);
     EXPECT_EQ(Move(0, 0), (Events{{JoyRelease, JoyUp}, {JoyRelease, JoyLeft}}));
-
     EXPECT_EQ(Move(0, -kFar), (Events{{JoyPress, JoyUp}}));
     EXPECT_EQ(Move(-kFar, -kFar), (Events{{JoyPress, JoyUpLeft}}));  // up is still held
     EXPECT_EQ(Move(-kFar, 0), (Events{{JoyPress, JoyLeft}, {JoyRelease, JoyUp}}));
@@ -169,10 +153,7 @@ TEST_F(StickTest, DirectionChangesArePressesAndReleases)
     EXPECT_EQ(Move(kFar, 0), (Events{{JoyPress, JoyRight}, {JoyRelease, JoyUpLeft}}));
     EXPECT_EQ(Move(kFar, 0), Events{});
     EXPECT_EQ(Move(0, 0), (Events{{JoyRelease, JoyRight}}));
-}
-
-TEST_F(StickTest, TheDeadZoneEndsAtFifteenThousand)
-{
+    // The dead zone ends at 15000.
     EXPECT_EQ(Move(15000, -15000), Events{});
     EXPECT_EQ(Move(-15000, 15000), Events{});
     EXPECT_EQ(Move(15001, 0), (Events{{JoyPress, JoyRight}}));
@@ -189,8 +170,7 @@ TEST_F(StickTest, SecondStickButtonsAndAxesNobodyHas)
     PushAxis(0, 2, kFar);
     EXPECT_EQ(Reported(), (Events{{JoyPress, JoyDownRight}}));
 
-    // A third stick, a stick of a fourth axis pair and a second joystick
-    // that are not there are dropped.
+    // A third stick, a fourth axis pair and joysticks that are not there are dropped.
     PushAxis(0, 4, kFar);
     PushAxis(0, 7, kFar);
     PushAxis(1, 0, kFar);
@@ -199,7 +179,6 @@ TEST_F(StickTest, SecondStickButtonsAndAxesNobodyHas)
 
     SDL_Event button = {};
     button.type = SDL_JOYBUTTONDOWN;
-    button.jbutton.which = 0;
     button.jbutton.button = 2;
     Push(button);
     button.type = SDL_JOYBUTTONUP;
@@ -209,23 +188,22 @@ TEST_F(StickTest, SecondStickButtonsAndAxesNobodyHas)
 
 TEST_F(InputManagerTest, FocusAndQuitProduceNoRecords)
 {
-    SDL_Event active = {};
-    active.type = SDL_ACTIVEEVENT;
-    active.active.gain = 0;
-    active.active.state = SDL_APPMOUSEFOCUS;  // the pointer leaving is not focus
-    Push(active);
-    Frame();
-    EXPECT_EQ(input.hasFocus, 1);
-
-    active.active.state = SDL_APPINPUTFOCUS | SDL_APPACTIVE;
-    Push(active);
-    Frame();
-    EXPECT_EQ(input.hasFocus, 0);
-    EXPECT_TRUE(received.empty());
-    EXPECT_FALSE(gEngine->quitRequested);
-
+    auto pushActive = [](Uint8 gain, Uint8 state) {
+        SDL_Event active = {};
+        active.type = SDL_ACTIVEEVENT;
+        active.active.gain = gain;
+        active.active.state = state;
+        Push(active);
+    };
     SDL_Event quit = {};
     quit.type = SDL_QUIT;
+    pushActive(0, SDL_APPMOUSEFOCUS);  // the pointer leaving is not focus
+    Frame();
+    EXPECT_EQ(input.hasFocus, 1);
+    pushActive(0, SDL_APPINPUTFOCUS | SDL_APPACTIVE);
+    Frame();
+    EXPECT_EQ(input.hasFocus, 0);
+    EXPECT_FALSE(gEngine->quitRequested);
     Push(quit);
     Frame();
     EXPECT_TRUE(gEngine->quitRequested);
@@ -233,8 +211,7 @@ TEST_F(InputManagerTest, FocusAndQuitProduceNoRecords)
 
     // While loading, only focus and quit count; keys are dropped.
     gEngine->quitRequested = false;
-    active.active.gain = 1;
-    Push(active);
+    pushActive(1, SDL_APPINPUTFOCUS | SDL_APPACTIVE);
     PushKey(true, SDLK_a);
     Push(quit);
     input.PumpEvents();

@@ -15,9 +15,11 @@ Vertex At(float x, float y, float z)
     return v;
 }
 
-TEST(BoundingBoxTest, FromTwoPoints)
+TEST(BoundingBoxTest, FromTwoPointsInAnyOrder)
 {
     BoundingBox box;
+    box.SetFromPoints({0, 0, 0}, {2, 2, 2}, false);
+    EXPECT_EQ(box.radius, 0.0f) << "derived fields only when asked";
     box.SetFromPoints({1, 2, 3}, {-1, 0, 5}, true);
     EXPECT_TRUE(VectorNear(box.minimum, {-1, 0, 3}));
     EXPECT_TRUE(VectorNear(box.maximum, {1, 2, 5}));
@@ -25,20 +27,10 @@ TEST(BoundingBoxTest, FromTwoPoints)
     EXPECT_TRUE(VectorNear(box.halfExtents, {1, 1, 1}));
     EXPECT_TRUE(VectorNear(box.extent, {1, 1, 1}));
     EXPECT_NEAR(box.radius, std::sqrt(3.0f), std::sqrt(3.0f) * kEstimateTolerance);
-
     const Vector corners[8] = {{-1, 0, 3}, {1, 0, 3}, {1, 2, 3}, {-1, 2, 3},
                                {-1, 2, 5}, {-1, 0, 5}, {1, 0, 5}, {1, 2, 5}};
     for (int i = 0; i < 8; ++i)
         EXPECT_TRUE(VectorNear(box.corners[i], corners[i])) << "corner " << i;
-}
-
-TEST(BoundingBoxTest, DerivedFieldsOnlyWhenAsked)
-{
-    BoundingBox box;
-    box.SetFromPoints({0, 0, 0}, {2, 2, 2}, false);
-    EXPECT_EQ(box.radius, 0.0f);
-    box.Recompute();
-    EXPECT_TRUE(VectorNear(box.centre, {1, 1, 1}));
 }
 
 TEST(BoundingBoxTest, FitsVertices)
@@ -51,11 +43,10 @@ TEST(BoundingBoxTest, FitsVertices)
     EXPECT_TRUE(VectorNear(box.maximum, {5, 7, 6}));
     EXPECT_TRUE(VectorNear(box.centre, {3, 1.5f, 2}));
 
-    const uint32_t indices[] = {3, 0};
+    const uint32_t indices[] = {3, 0}, more[] = {2};
     box.FitIndexed(vertices.data(), indices, 2);
     EXPECT_TRUE(VectorNear(box.minimum, {5, 5, 5}));
     EXPECT_TRUE(VectorNear(box.maximum, {9, 9, 9}));
-    const uint32_t more[] = {2};
     box.GrowIndexed(vertices.data(), more, 1);
     EXPECT_TRUE(VectorNear(box.minimum, {3, -4, 5}));
     EXPECT_TRUE(VectorNear(box.maximum, {9, 9, 9}));

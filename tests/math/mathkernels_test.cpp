@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -28,11 +29,7 @@ std::vector<Family> Families()
     return families;
 }
 
-bool SameChoice(const KernelChoice& a, const KernelChoice& b)
-{
-    return a.sqrt == b.sqrt && a.rsqrt == b.rsqrt && a.matrixMultiply == b.matrixMultiply &&
-           a.transformVertices == b.transformVertices;
-}
+auto Tied(const KernelChoice& c) { return std::tie(c.sqrt, c.rsqrt, c.matrixMultiply, c.transformVertices); }
 
 TEST(KernelDispatchTest, ChoosesFromFeatureWords)
 {
@@ -53,7 +50,7 @@ TEST(KernelDispatchTest, ChoosesFromFeatureWords)
         {{kCpuSse, 0x80000002u, k3DNowStreaming}, {F::Scalar, F::Scalar, F::Sse, F::Sse}},
     };
     for (const auto& c : cases)
-        EXPECT_TRUE(SameChoice(ChooseKernels(c.features), c.expected))
+        EXPECT_TRUE(Tied(ChooseKernels(c.features)) == Tied(c.expected))
             << std::hex << c.features.standardEdx << " " << c.features.extendedMaxLeaf << " "
             << c.features.extendedEdx;
 }
@@ -130,17 +127,11 @@ TEST(MathKernelsTest, MatrixMultiplyIsBTimesA)
     }
 }
 
-Matrix Translation(float x, float y, float z)
-{
-    Matrix m;
-    m.Identity();
-    m.m[12] = x, m.m[13] = y, m.m[14] = z;
-    return m;
-}
-
 TEST(MathKernelsTest, TransformVerticesContract)
 {
-    const Matrix translation = Translation(10, 20, 30);
+    Matrix translation;
+    translation.Identity();
+    translation.m[12] = 10, translation.m[13] = 20, translation.m[14] = 30;
     for (const Family& family : Families()) {
         SCOPED_TRACE(family.name);
         std::vector<Vertex> in(2), out(2);

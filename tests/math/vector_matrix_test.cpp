@@ -13,6 +13,13 @@ Matrix IdentityMatrix()
     return m;
 }
 
+Matrix Translation(float x, float y, float z)
+{
+    Matrix m = IdentityMatrix();
+    m.m[12] = x, m.m[13] = y, m.m[14] = z;
+    return m;
+}
+
 // Columns (1, 2, 3, 4), (5, 6, 7, 8), ...: no entry equals another.
 Matrix Counting()
 {
@@ -26,12 +33,11 @@ Matrix Counting()
 {
     for (int i = 0; i < 16; ++i)
         if (std::fabs(actual.m[i] - expected.m[i]) > 1e-5f * (1.0f + std::fabs(expected.m[i])))
-            return ::testing::AssertionFailure()
-                   << "m" << i << " is " << actual.m[i] << ", not " << expected.m[i];
+            return ::testing::AssertionFailure() << "m" << i << " is " << actual.m[i] << ", not " << expected.m[i];
     return ::testing::AssertionSuccess();
 }
 
-TEST(VectorTest, LengthAndNormalize)
+TEST(VectorTest, LengthNormalizeCrossAndSubtract)
 {
     EXPECT_EQ(Length({0.0f, 0.0f, 0.0f}), 0.0f);
     EXPECT_NEAR(Length({3.0f, -4.0f, 12.0f}), 13.0f, 13.0f * kEstimateTolerance);
@@ -45,67 +51,49 @@ TEST(VectorTest, LengthAndNormalize)
     Vector small{0.001f, 0.0001f, 0.0f};
     EXPECT_TRUE(Normalize(small));
     EXPECT_NEAR(small.x, 0.995f, kEstimateTolerance);
-
     Vector v{0.0f, -3.0f, 4.0f};
     EXPECT_TRUE(Normalize(v));
     EXPECT_TRUE(VectorNear(v, {0.0f, -0.6f, 0.8f}, kEstimateTolerance));
-}
 
-TEST(VectorTest, CrossAndSubtract)
-{
     EXPECT_TRUE(VectorNear(Cross({1, 0, 0}, {0, 1, 0}), {0, 0, 1}));
     EXPECT_TRUE(VectorNear(Cross({2, 3, 4}, {5, 6, 7}), {-3, 6, -3}));
     EXPECT_TRUE(VectorNear(Subtract({5, 6, 7}, {1, 2, 4}), {4, 4, 3}));
 }
 
-TEST(MatrixTest, MultiplyPostMultiplies)
+TEST(MatrixTest, MultiplyTranslateAndScalePostMultiply)
 {
     // Translating after a scale in OpenGL terms: M * T scales the translation.
     Matrix m = IdentityMatrix();
     m.Scale({2.0f, 3.0f, 4.0f});
-    Matrix t = IdentityMatrix();
-    t.m[12] = 1.0f, t.m[13] = 1.0f, t.m[14] = 1.0f;
-    m.Multiply(t);
+    m.Multiply(Translation(1, 1, 1));
     EXPECT_TRUE(VectorNear({m.m[12], m.m[13], m.m[14]}, {2.0f, 3.0f, 4.0f}));
     EXPECT_EQ(m.m[0], 2.0f);
-}
 
-TEST(MatrixTest, TranslateByTheNegatedVector)
-{
-    Matrix m = IdentityMatrix();
-    m.Translate({1.0f, 0.0f, 0.0f});
-    EXPECT_EQ(m.m[12], -1.0f);
-
-    // On any matrix, the same as post-multiplying T(-v), in all four rows.
+    // Translate is by the negated vector: M * T(-v), in all four rows.
     Matrix translated = Counting();
     translated.Translate({1.0f, 2.0f, 3.0f});
     Matrix expected = Counting();
-    Matrix t = IdentityMatrix();
-    t.m[12] = -1.0f, t.m[13] = -2.0f, t.m[14] = -3.0f;
-    expected.Multiply(t);
+    expected.Multiply(Translation(-1, -2, -3));
     EXPECT_TRUE(MatrixNear(translated, expected));
-}
 
-TEST(MatrixTest, ScaleMultipliesColumns)
-{
-    Matrix m = Counting();
-    m.Scale({2.0f, 3.0f, 4.0f});
+    Matrix scaled = Counting();
+    scaled.Scale({2.0f, 3.0f, 4.0f});
     for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(m.m[i], float(i + 1) * (i < 12 ? float(i / 4 + 2) : 1.0f)) << i;
+        EXPECT_EQ(scaled.m[i], float(i + 1) * (i < 12 ? float(i / 4 + 2) : 1.0f)) << i;
 }
 
-TEST(MatrixTest, RotateAppliesXThenYThenZ)
+TEST(MatrixTest, RotationsAboutAxes)
 {
-    Matrix m = IdentityMatrix();
-    m.Rotate({0.0f, 90.0f, 0.0f});
-    EXPECT_TRUE(VectorNear(m.RotateVector({1, 0, 0}), {0, 0, -1}));
-    m = IdentityMatrix();
-    m.Rotate({90.0f, 0.0f, 0.0f});
-    EXPECT_TRUE(VectorNear(m.RotateVector({0, 1, 0}), {0, 0, 1}));
-    m = IdentityMatrix();
-    m.Rotate({0.0f, 0.0f, 90.0f});
-    EXPECT_TRUE(VectorNear(m.RotateVector({1, 0, 0}), {0, 1, 0}));
-
+    const struct {
+        Vector angles;  // x, then y, then z
+        Vector in, out;
+    } euler[] = {
+        {{0, 90, 0}, {1, 0, 0}, {0, 0, -1}}, {{90, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 0, 90}, {1, 0, 0}, {0, 1, 0}}};
+    for (const auto& c : euler) {
+        Matrix m = IdentityMatrix();
+        m.Rotate(c.angles);
+        EXPECT_TRUE(VectorNear(m.RotateVector(c.in), c.out)) << c.angles.x << " " << c.angles.y << " " << c.angles.z;
+    }
     Matrix combined = Counting();
     combined.Rotate({30.0f, -50.0f, 70.0f});
     Matrix steps = Counting();
@@ -113,18 +101,13 @@ TEST(MatrixTest, RotateAppliesXThenYThenZ)
     steps.RotateAxis(-50.0f, {0, 1, 0});
     steps.RotateAxis(70.0f, {0, 0, 1});
     EXPECT_TRUE(MatrixNear(combined, steps));
-}
 
-TEST(MatrixTest, RotateAxis)
-{
     Matrix m = IdentityMatrix();
     m.RotateAxis(90.0f, {0.0f, 0.0f, 5.0f});  // the axis is normalised
     EXPECT_TRUE(VectorNear(m.RotateVector({1, 0, 0}), {0, 1, 0}));
-
     m = IdentityMatrix();
     m.RotateAxis(120.0f, {1.0f, 1.0f, 1.0f});  // cycles the axes
     EXPECT_TRUE(VectorNear(m.RotateVector({1, 0, 0}), {0, 1, 0}, 1e-5f));
-
     m = Counting();
     m.RotateAxis(0.0f, {1, 2, 3});
     EXPECT_TRUE(MatrixNear(m, Counting()));
@@ -141,49 +124,40 @@ TEST(MatrixTest, LookAtSetsOnlyTheRotation)
     EXPECT_TRUE(VectorNear(m.RotateVector({0, 1, 0}), {0, 1, 0}, kEstimateTolerance));
     for (int i : {3, 7, 11, 12, 13, 14, 15})
         EXPECT_EQ(m.m[i], float(i + 1)) << i;
-}
 
-TEST(MatrixTest, LookAtDegenerateGivesIdentityRotation)
-{
-    struct Case {
-        Vector eye, target, up;
-    } cases[] = {
-        {{1, 2, 3}, {1, 2, 3}, {0, 1, 0}},         // eye at target
-        {{0, 0, 0}, {0, 5, 0}, {0, 2, 0}},         // up along the view
-        {{0, 0, 0}, {0, -5, 0}, {0, 1, 0}},        // up against the view
-        {{0, 0, 0}, {0.0001f, 0, 0}, {0, 1, 0}},   // too close to normalise
+    // Degenerate views give the identity rotation.
+    Matrix expected = Counting();
+    for (int i : {0, 1, 2, 4, 5, 6, 8, 9, 10})
+        expected.m[i] = i % 5 == 0 ? 1.0f : 0.0f;
+    const Vector degenerate[][3] = {
+        {{1, 2, 3}, {1, 2, 3}, {0, 1, 0}},        // eye at target
+        {{0, 0, 0}, {0, 5, 0}, {0, 2, 0}},        // up along the view
+        {{0, 0, 0}, {0, -5, 0}, {0, 1, 0}},       // up against the view
+        {{0, 0, 0}, {0.0001f, 0, 0}, {0, 1, 0}},  // too close to normalise
     };
-    for (const Case& c : cases) {
-        Matrix m = Counting();
-        m.LookAt(c.eye, c.target, c.up);
-        Matrix expected = Counting();
-        for (int i : {0, 1, 2, 4, 5, 6, 8, 9, 10})
-            expected.m[i] = i % 5 == 0 ? 1.0f : 0.0f;
-        EXPECT_TRUE(MatrixNear(m, expected)) << c.target.x << ", " << c.target.y;
+    for (const auto& [eye, target, up] : degenerate) {
+        m = Counting();
+        m.LookAt(eye, target, up);
+        EXPECT_TRUE(MatrixNear(m, expected)) << target.x << ", " << target.y;
     }
 }
 
-TEST(MatrixTest, Transposes)
+TEST(MatrixTest, TransposesAndTransforms)
 {
     Matrix m = Counting();
     m.Transpose();
     for (int row = 0; row < 4; ++row)
         for (int column = 0; column < 4; ++column)
             EXPECT_EQ(m.m[column * 4 + row], float(row * 4 + column + 1));
-
     m = Counting();
     m.TransposeRotation();
     const float expected[16] = {1, 5, 9, 4, 2, 6, 10, 8, 3, 7, 11, 12, 13, 14, 15, 16};
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(m.m[i], expected[i]) << i;
-}
 
-TEST(MatrixTest, RotateVectorByColumnsTransformPointByRows)
-{
-    const Matrix m = Counting();
-    EXPECT_TRUE(VectorNear(m.RotateVector({1, 10, 100}), {951, 1062, 1173}));
-    // Rows of the 3x3 part, then the translation (13, 14, 15).
-    EXPECT_TRUE(VectorNear(m.TransformPoint({1, 10, 100}), {334, 779, 1224}));
+    // RotateVector by columns; TransformPoint by rows of the 3x3 part, then the translation (13, 14, 15).
+    EXPECT_TRUE(VectorNear(Counting().RotateVector({1, 10, 100}), {951, 1062, 1173}));
+    EXPECT_TRUE(VectorNear(Counting().TransformPoint({1, 10, 100}), {334, 779, 1224}));
 }
 
 }  // namespace

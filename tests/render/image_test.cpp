@@ -7,9 +7,9 @@
 namespace {
 
 typedef std::vector<uint8_t> Bytes;
+typedef bool (*Reader)(const uint8_t*, size_t, Image&, std::string&);
 
-// A TGA file: header fields, then an optional identification field and
-// colour map, then the pixel bytes as given.
+// A TGA file: header, optional identification field and colour map, then the pixel bytes as given.
 Bytes MakeTGA(int type, int width, int height, int depth, int descriptor, const Bytes& pixels,
               const Bytes& colourMap = {}, int mapDepth = 0, int idLength = 0)
 {
@@ -24,7 +24,7 @@ Bytes MakeTGA(int type, int width, int height, int depth, int descriptor, const 
     return file;
 }
 
-Image Decode(bool (*reader)(const uint8_t*, size_t, Image&, std::string&), const Bytes& file)
+Image Decode(Reader reader, const Bytes& file)
 {
     Image image;
     std::string error;
@@ -32,64 +32,51 @@ Image Decode(bool (*reader)(const uint8_t*, size_t, Image&, std::string&), const
     return image;
 }
 
-bool Refuses(bool (*reader)(const uint8_t*, size_t, Image&, std::string&), const Bytes& file)
+bool Refuses(Reader reader, const Bytes& file)
 {
     Image image;
     std::string error;
-    const bool read = reader(file.data(), file.size(), image, error);
-    return !read && !error.empty();
+    return !reader(file.data(), file.size(), image, error) && !error.empty();
 }
 
-TEST(TgaReader, TrueColourSwapsToRgbAndKeepsBottomUpRows)
-{
-    // Stored B, G, R: (10, 20, 30) becomes R, G, B (30, 20, 10).
-    Image image = Decode(ReadTGA, MakeTGA(2, 2, 1, 24, 0, {10, 20, 30, 1, 2, 3}));
-    EXPECT_EQ(image.bytesPerPixel, 3);
-    EXPECT_EQ(image.pixels, (Bytes{30, 20, 10, 3, 2, 1}));
+struct DecodeCase {
+    const char* what;
+    Reader reader;
+    Bytes file;
+    int bytesPerPixel;
+    Bytes pixels;  // bottom row first
+};
 
-    Image rgba = Decode(ReadTGA, MakeTGA(2, 1, 2, 32, 8, {1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(rgba.pixels, (Bytes{3, 2, 1, 4, 7, 6, 5, 8}));
+void ExpectDecoded(const DecodeCase& c)
+{
+    const Image image = Decode(c.reader, c.file);
+    EXPECT_EQ(image.bytesPerPixel, c.bytesPerPixel) << c.what;
+    EXPECT_EQ(image.pixels, c.pixels) << c.what;
 }
 
-TEST(TgaReader, TopLeftOriginAndRightToLeftAreTurnedIntoBottomUp)
+TEST(TgaReader, DecodesEveryTypeAndOrigin)
 {
-    Image topDown = Decode(ReadTGA, MakeTGA(3, 1, 3, 8, 0x20, {1, 2, 3}));
-    EXPECT_EQ(topDown.pixels, (Bytes{3, 2, 1}));
-    Image mirrored = Decode(ReadTGA, MakeTGA(3, 3, 1, 8, 0x10, {1, 2, 3}));
-    EXPECT_EQ(mirrored.pixels, (Bytes{3, 2, 1}));
-}
-
-TEST(TgaReader, GreyAndGreyAlpha)
-{
-    EXPECT_EQ(Decode(ReadTGA, MakeTGA(3, 2, 1, 8, 0, {7, 9})).bytesPerPixel, 1);
-    Image la = Decode(ReadTGA, MakeTGA(3, 1, 1, 16, 8, {7, 200}));
-    EXPECT_EQ(la.bytesPerPixel, 2);
-    EXPECT_EQ(la.pixels, (Bytes{7, 200}));
-}
-
-TEST(TgaReader, SixteenBitColourExpandsToRgba)
-{
-    // A1R5G5B5: red full, alpha bit set.
-    Image image = Decode(ReadTGA, MakeTGA(2, 1, 1, 16, 1, {0x00, 0xFC}));
-    EXPECT_EQ(image.pixels, (Bytes{255, 0, 0, 255}));
-}
-
-TEST(TgaReader, ColourMappedWithIdentificationField)
-{
-    const Bytes map = {0, 0, 255, 0, 255, 0};  // two B, G, R entries: red, green
-    Image image = Decode(ReadTGA, MakeTGA(1, 2, 1, 8, 0, {1, 0}, map, 24, 5));
-    EXPECT_EQ(image.pixels, (Bytes{0, 255, 0, 255, 0, 0}));
-}
-
-TEST(TgaReader, RunLengthPacketsOfEveryKind)
-{
-    // A run of three blue pixels, then two raw pixels.
-    Image image = Decode(ReadTGA, MakeTGA(10, 5, 1, 24, 0, {0x82, 255, 0, 0, 0x01, 1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(image.pixels, (Bytes{0, 0, 255, 0, 0, 255, 0, 0, 255, 3, 2, 1, 6, 5, 4}));
-    Image grey = Decode(ReadTGA, MakeTGA(11, 4, 1, 8, 0, {0x83, 42}));
-    EXPECT_EQ(grey.pixels, (Bytes{42, 42, 42, 42}));
-    Image mapped = Decode(ReadTGA, MakeTGA(9, 2, 1, 8, 0, {0x81, 1}, {0, 0, 0, 9, 9, 9}, 24));
-    EXPECT_EQ(mapped.pixels, (Bytes{9, 9, 9, 9, 9, 9}));
+    const Bytes rgb = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+    const DecodeCase cases[] = {
+        {"BGR to RGB, rows kept", ReadTGA, MakeTGA(2, 2, 1, 24, 0, {10, 20, 30, 1, 2, 3}), 3, {30, 20, 10, 3, 2, 1}},
+        {"BGRA", ReadTGA, MakeTGA(2, 1, 2, 32, 8, {1, 2, 3, 4, 5, 6, 7, 8}), 4, {3, 2, 1, 4, 7, 6, 5, 8}},
+        {"top-left origin", ReadTGA, MakeTGA(3, 1, 3, 8, 0x20, {1, 2, 3}), 1, {3, 2, 1}},
+        {"right to left", ReadTGA, MakeTGA(3, 3, 1, 8, 0x10, {1, 2, 3}), 1, {3, 2, 1}},
+        {"grey", ReadTGA, MakeTGA(3, 2, 1, 8, 0, {7, 9}), 1, {7, 9}},
+        {"grey alpha", ReadTGA, MakeTGA(3, 1, 1, 16, 8, {7, 200}), 2, {7, 200}},
+        {"A1R5G5B5 red", ReadTGA, MakeTGA(2, 1, 1, 16, 1, {0x00, 0xFC}), 4, {255, 0, 0, 255}},
+        {"mapped with id field", ReadTGA, MakeTGA(1, 2, 1, 8, 0, {1, 0}, {0, 0, 255, 0, 255, 0}, 24, 5), 3,
+         {0, 255, 0, 255, 0, 0}},
+        // A run of three blue pixels, then two raw ones.
+        {"RLE colour", ReadTGA, MakeTGA(10, 5, 1, 24, 0, {0x82, 255, 0, 0, 0x01, 1, 2, 3, 4, 5, 6}), 3,
+         {0, 0, 255, 0, 0, 255, 0, 0, 255, 3, 2, 1, 6, 5, 4}},
+        {"RLE grey", ReadTGA, MakeTGA(11, 4, 1, 8, 0, {0x83, 42}), 1, {42, 42, 42, 42}},
+        {"RLE mapped", ReadTGA, MakeTGA(9, 2, 1, 8, 0, {0x81, 1}, {0, 0, 0, 9, 9, 9}, 24), 3, {9, 9, 9, 9, 9, 9}},
+        {"own writer", ReadTGA, EncodeTGA(3, 2, rgb.data()), 3, rgb},
+    };
+    for (const DecodeCase& c : cases)
+        ExpectDecoded(c);
+    EXPECT_EQ(Decode(ReadTGA, EncodeTGA(3, 2, rgb.data())).height, 2);
 }
 
 TEST(TgaReader, RefusesDamagedFiles)
@@ -98,45 +85,31 @@ TEST(TgaReader, RefusesDamagedFiles)
     for (size_t cut = 0; cut < good.size(); ++cut)
         EXPECT_TRUE(Refuses(ReadTGA, Bytes(good.begin(), good.begin() + long(cut)))) << "cut at " << cut;
 
-    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(2, 0, 2, 24, 0, {})));               // no width
-    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(2, 2, 2, 7, 0, Bytes(12, 1))));      // odd depth
-    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(5, 2, 2, 24, 0, Bytes(12, 1))));     // unknown type
-    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(2, 65535, 65535, 32, 0, Bytes(16)))); // huge, little data
-    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(10, 2, 1, 24, 0, {0x85, 1, 2, 3})));  // run past the image
-    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(10, 2, 1, 24, 0, {0x01, 1, 2, 3})));  // raw packet cut short
+    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(2, 0, 2, 24, 0, {})));                 // no width
+    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(2, 2, 2, 7, 0, Bytes(12, 1))));        // odd depth
+    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(5, 2, 2, 24, 0, Bytes(12, 1))));       // unknown type
+    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(2, 65535, 65535, 32, 0, Bytes(16))));  // huge, little data
+    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(10, 2, 1, 24, 0, {0x85, 1, 2, 3})));   // run past the image
+    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(10, 2, 1, 24, 0, {0x01, 1, 2, 3})));   // raw packet cut short
     EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(1, 1, 1, 8, 0, {5}, {0, 0, 0}, 24)));  // index past the map
-    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(1, 1, 1, 8, 0, {0})));                // map missing
+    EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(1, 1, 1, 8, 0, {0})));                 // map missing
 }
 
-TEST(TgaWriter, RoundTripsThroughTheReader)
-{
-    const Bytes rgb = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
-    Image image = Decode(ReadTGA, EncodeTGA(3, 2, rgb.data()));
-    EXPECT_EQ(image.width, 3);
-    EXPECT_EQ(image.height, 2);
-    EXPECT_EQ(image.pixels, rgb);
-}
-
-TEST(PngReader, GreyRgbAndRgbaRowsComeOutBottomUp)
-{
-    EXPECT_EQ(Decode(ReadPNG, MakePNG(1, 2, PNG_COLOR_TYPE_GRAY, 8, {10, 20})).pixels, (Bytes{20, 10}));
-    Image rgb = Decode(ReadPNG, MakePNG(1, 2, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(rgb.bytesPerPixel, 3);
-    EXPECT_EQ(rgb.pixels, (Bytes{4, 5, 6, 1, 2, 3}));
-    EXPECT_EQ(Decode(ReadPNG, MakePNG(1, 1, PNG_COLOR_TYPE_RGBA, 8, {1, 2, 3, 4})).bytesPerPixel, 4);
-    // Low-depth grey widens to 8 bits, 16-bit channels narrow to 8.
-    EXPECT_EQ(Decode(ReadPNG, MakePNG(8, 1, PNG_COLOR_TYPE_GRAY, 1, {0x80})).pixels[0], 255);
-    EXPECT_EQ(Decode(ReadPNG, MakePNG(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 0, 0, 0, 0, 0})).pixels,
-              (Bytes{0xAB, 0, 0}));
-}
-
-TEST(PngReader, PaletteWithTransparencyBecomesRgba)
+TEST(PngReader, DecodesEveryColourTypeBottomUp)
 {
     const std::vector<png_color> palette = {{255, 0, 0}, {0, 0, 255}};
-    Image image = Decode(ReadPNG, MakePNG(1, 2, PNG_COLOR_TYPE_PALETTE, 8, {0, 1}, palette, {128, 255}));
-    EXPECT_EQ(image.bytesPerPixel, 4);
-    // The first file row is the last stored row.
-    EXPECT_EQ(image.pixels, (Bytes{0, 0, 255, 255, 255, 0, 0, 128}));
+    const DecodeCase cases[] = {
+        {"grey", ReadPNG, MakePNG(1, 2, PNG_COLOR_TYPE_GRAY, 8, {10, 20}), 1, {20, 10}},
+        {"RGB", ReadPNG, MakePNG(1, 2, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6}), 3, {4, 5, 6, 1, 2, 3}},
+        {"RGBA", ReadPNG, MakePNG(1, 1, PNG_COLOR_TYPE_RGBA, 8, {1, 2, 3, 4}), 4, {1, 2, 3, 4}},
+        // Low-depth grey widens to 8 bits, 16-bit channels narrow to 8.
+        {"1-bit grey", ReadPNG, MakePNG(8, 1, PNG_COLOR_TYPE_GRAY, 1, {0x80}), 1, {255, 0, 0, 0, 0, 0, 0, 0}},
+        {"16-bit RGB", ReadPNG, MakePNG(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 0, 0, 0, 0, 0}), 3, {0xAB, 0, 0}},
+        {"palette with transparency", ReadPNG,
+         MakePNG(1, 2, PNG_COLOR_TYPE_PALETTE, 8, {0, 1}, palette, {128, 255}), 4, {0, 0, 255, 255, 255, 0, 0, 128}},
+    };
+    for (const DecodeCase& c : cases)
+        ExpectDecoded(c);
 }
 
 TEST(PngReader, RefusesDamagedFiles)
@@ -159,7 +132,7 @@ TEST(JpegReader, ColourAndGreyRowsComeOutBottomUp)
     std::fill(rows.begin() + 8 * 16 * 3, rows.end(), 0);
     Image image = Decode(ReadJPEG, MakeJPEG(16, 16, 3, rows));
     EXPECT_EQ(image.bytesPerPixel, 3);
-    EXPECT_LT(image.pixels[0], 8);                        // first stored row: the bottom, black
+    EXPECT_LT(image.pixels[0], 8);                          // first stored row: the bottom, black
     EXPECT_GT(image.pixels[image.pixels.size() - 1], 247);  // last stored row: the top, white
     EXPECT_EQ(Decode(ReadJPEG, MakeJPEG(8, 8, 1, Bytes(64, 100))).bytesPerPixel, 1);
 }

@@ -5,7 +5,8 @@
 #include "render/wave.h"
 #include "support/test_console.h"
 
-#include <cmath>
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -40,27 +41,12 @@ protected:
         static ShaderStage none;
         return shader.stages.empty() ? none : shader.stages[0];
     }
-    bool Printed(const std::string& message, int line) const
+    bool Printed(const std::string& message, int line, const char* file = "shaders/test.shader") const
     {
-        const std::string text = message + " ^13(shaders/test.shader, line: " + std::to_string(line) + ").\n";
+        const std::string text = message + " ^13(" + file + ", line: " + std::to_string(line) + ").\n";
         return Text().find(text) != std::string::npos;
     }
 };
-
-// Where the texture matrix takes the coordinates (s, t).
-void Transform(const Matrix& m, float s, float t, float* out)
-{
-    out[0] = m.m[0] * s + m.m[4] * t + m.m[12];
-    out[1] = m.m[1] * s + m.m[5] * t + m.m[13];
-}
-
-#define EXPECT_MAPS(stage, time, s, t, es, et)                       \
-    do {                                                             \
-        float got[2];                                                \
-        Transform((stage).TextureMatrix(time), s, t, got);           \
-        EXPECT_NEAR(got[0], es, 1e-4f) << "s at " << (time) << " ms"; \
-        EXPECT_NEAR(got[1], et, 1e-4f) << "t at " << (time) << " ms"; \
-    } while (0)
 
 TEST_F(ShaderParseTest, DefaultsOfShaderAndStage)
 {
@@ -72,73 +58,37 @@ TEST_F(ShaderParseTest, DefaultsOfShaderAndStage)
     EXPECT_EQ(shader.normalMapStage, -1);
     EXPECT_EQ(shader.luminanceStage, -1);
     ASSERT_EQ(shader.stages.size(), 1u);
-    const ShaderStage& stage = shader.stages[0];
-    EXPECT_EQ(stage.textureName, "textures/plain.tga");
-    EXPECT_EQ(stage.tcModCount, 0);
-    EXPECT_EQ(stage.texGen, 0);
-    EXPECT_EQ(stage.rotationCentre[0], 0.5f);
-    EXPECT_EQ(stage.blendSource, GLenum(GL_ONE));
-    EXPECT_EQ(stage.blendDestination, GLenum(GL_ZERO));
-    EXPECT_EQ(stage.wrap, GL_REPEAT);
-    EXPECT_EQ(stage.minFilter, GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(stage.depthFunc, GLenum(GL_LEQUAL));
-    EXPECT_FALSE(stage.alphaTest || stage.normalMap || stage.luminanceMap);
-    EXPECT_EQ(stage.rgbGen, kColourVertex);
-    EXPECT_EQ(stage.fogMode, 0);
-    EXPECT_EQ(stage.specular, 1.0f);
-    EXPECT_EQ(stage.flare[0], 0.0f);
-    EXPECT_EQ(stage.imageSize[0], 0.0f);
-    EXPECT_TRUE(Text().find(" ^5- ^15Shader: ^13shaders/test.shader^15, 1 shader(s) parsed.^15\n") !=
-                std::string::npos)
+    const ShaderStage& s = shader.stages[0];
+    EXPECT_EQ(s.textureName, "textures/plain.tga");
+    EXPECT_EQ(s.tcModCount, 0);
+    EXPECT_EQ(s.texGen, 0);
+    EXPECT_EQ(s.rotationCentre[0], 0.5f);
+    EXPECT_EQ(s.blendSource, GLenum(GL_ONE));
+    EXPECT_EQ(s.blendDestination, GLenum(GL_ZERO));
+    EXPECT_EQ(s.fogMode, 0);
+    EXPECT_EQ(s.wrap, GL_REPEAT);
+    EXPECT_EQ(s.minFilter, GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(s.depthFunc, GLenum(GL_LEQUAL));
+    EXPECT_FALSE(s.alphaTest || s.normalMap || s.luminanceMap);
+    EXPECT_EQ(s.rgbGen, kColourVertex);
+    EXPECT_NE(Text().find(" ^5- ^15Shader: ^13shaders/test.shader^15, 1 shader(s) parsed.^15\n"), std::string::npos)
         << Text();
 }
 
 TEST_F(ShaderParseTest, EveryKeyword)
 {
-    Shader& shader = Parse(R"(everything
-{
-	cull none
-	surfaceparm noclip
-	surfaceparm nodraw
-	surfaceparm nodepthtest
-	surfaceparm nodepthwrite
-	surfaceparm nolight
-	surfaceparm noocclude
-	surfaceparm trans
-	qer_editorimage textures/x.tga
-	editor_anything goes here
-	{
-		clampmap Textures/Wall.TGA
-		tcmod scroll 1 2
-		tcmod rotate 90
-		tcmod translate 0.5 -0.5
-		tcmod scale 2 4
-		tcmod turb 0 0.5 10 1
-		tcmod stretch sin 1 0.5 0 2
-		tcmod transform 2 4 1 1 3 2
-		tcgen env
-		rgbgen wave triangle 0.5 0.25 100 2
-		blendfunc gl_dst_color gl_zero ignored
-		depthfunc equal
-		alphafunc ge128
-		specular 1
-		nomipmap
-		flare 32 1 2
-		gui_imagesize 64 32
-		gui_bordersize 4 2
-		gui_imagebordersize 8 6
-	}
-	{
-		normalmap textures/n.tga
-	}
-	{
-		luminancemap textures/glow.tga
-		rgbgen translate 0.1 0.2 0.3 0.4
-		tcgen sphere
-	}
-}
-)",
-                           "everything");
+    Shader& shader = Parse(
+        "everything\n{\ncull none\nsurfaceparm noclip\nsurfaceparm nodraw\nsurfaceparm nodepthtest\n"
+        "surfaceparm nodepthwrite\nsurfaceparm nolight\nsurfaceparm noocclude\nsurfaceparm trans\n"
+        "qer_editorimage textures/x.tga\neditor_anything goes here\n"
+        "{\nclampmap Textures/Wall.TGA\ntcmod scroll 1 2\ntcmod rotate 90\ntcmod translate 0.5 -0.5\n"
+        "tcmod scale 2 4\ntcmod turb 0 0.5 10 1\ntcmod stretch sin 1 0.5 0 2\ntcmod transform 2 4 1 1 3 2\n"
+        "tcgen env\nrgbgen wave triangle 0.5 0.25 100 2\nblendfunc gl_dst_color gl_zero ignored\n"
+        "depthfunc equal\nalphafunc ge128\nspecular 1\nnomipmap\nflare 32 1 2\ngui_imagesize 64 32\n"
+        "gui_bordersize 4 2\ngui_imagebordersize 8 6\n}\n"
+        "{\nnormalmap textures/n.tga\n}\n"
+        "{\nluminancemap textures/glow.tga\nrgbgen translate 0.1 0.2 0.3 0.4\ntcgen sphere\n}\n}\n",
+        "everything");
     EXPECT_EQ(Text().find("^1Error"), std::string::npos) << Text();
     EXPECT_EQ(shader.cullMode, 0);
     EXPECT_TRUE(shader.nonsolid && shader.nodraw && shader.nolight && shader.translucent);
@@ -151,43 +101,30 @@ TEST_F(ShaderParseTest, EveryKeyword)
     ASSERT_EQ(s.tcModCount, 7);
     const TcMod* m = s.tcMods;
     EXPECT_EQ(m[0].kind, TcMod::kScroll);
-    EXPECT_FLOAT_EQ(m[0].p[0], -0.001f);
-    EXPECT_FLOAT_EQ(m[0].p[1], -0.002f);
-    EXPECT_FLOAT_EQ(m[1].p[0], -0.09f);
-    EXPECT_FLOAT_EQ(m[2].p[0], -0.5f);
-    EXPECT_FLOAT_EQ(m[2].p[1], 0.5f);
-    EXPECT_FLOAT_EQ(m[3].p[1], 4.0f);
-    EXPECT_FLOAT_EQ(s.rotationCentre[0], 0.25f);
-    EXPECT_FLOAT_EQ(s.rotationCentre[1], 0.125f);
     EXPECT_EQ(m[4].kind, TcMod::kTurb);
-    EXPECT_FLOAT_EQ(m[4].p[2], 0.01f);
-    EXPECT_FLOAT_EQ(m[4].p[3], 0.001f);
     EXPECT_EQ(m[5].kind, TcMod::kStretch);
     EXPECT_EQ(m[5].wave, kWaveSine);
-    EXPECT_FLOAT_EQ(m[5].p[0], 1.0f);
-    EXPECT_FLOAT_EQ(m[5].p[3], 0.002f);
-    // transform a b c d e f = 2 4 1 1 3 2: c/a, (b-f+d)/b, e/a, f/b.
-    EXPECT_FLOAT_EQ(m[6].p[0], 0.5f);
-    EXPECT_FLOAT_EQ(m[6].p[1], 0.75f);
-    EXPECT_FLOAT_EQ(m[6].p[2], 1.5f);
-    EXPECT_FLOAT_EQ(m[6].p[3], 0.5f);
+    // Parameters as stored: rates per millisecond, scroll and translate negated,
+    // transform a b c d e f = 2 4 1 1 3 2 as c/a, (b-f+d)/b, e/a, f/b.
+    const std::pair<float, float> stored[] = {
+        {m[0].p[0], -0.001f}, {m[0].p[1], -0.002f}, {m[1].p[0], -0.09f},  {m[2].p[0], -0.5f},
+        {m[2].p[1], 0.5f},    {m[3].p[1], 4.0f},    {s.rotationCentre[0], 0.25f}, {s.rotationCentre[1], 0.125f},
+        {m[4].p[2], 0.01f},   {m[4].p[3], 0.001f},  {m[5].p[0], 1.0f},    {m[5].p[3], 0.002f},
+        {m[6].p[0], 0.5f},    {m[6].p[1], 0.75f},   {m[6].p[2], 1.5f},    {m[6].p[3], 0.5f},
+        {s.rgbParams[2], 0.1f}, {s.rgbParams[3], 0.002f}, {s.alphaReference, 0.5f}, {s.specular, 1.0f},
+        {s.flare[2], 2.0f},   {s.imageSize[0], 64.0f}, {s.borderSize[1], 2.0f}, {s.imageBorderSize[0], 8.0f},
+    };
+    for (size_t i = 0; i < std::size(stored); ++i)
+        EXPECT_FLOAT_EQ(stored[i].first, stored[i].second) << "value " << i;
     EXPECT_EQ(s.texGen, 1);
     EXPECT_EQ(s.rgbGen, kColourWave);
     EXPECT_EQ(s.rgbWave, kWaveTriangle);
-    EXPECT_FLOAT_EQ(s.rgbParams[2], 0.1f);
-    EXPECT_FLOAT_EQ(s.rgbParams[3], 0.002f);
     EXPECT_EQ(s.blendSource, GLenum(GL_DST_COLOR));
     EXPECT_EQ(s.blendDestination, GLenum(GL_ZERO));
     EXPECT_EQ(s.depthFunc, GLenum(GL_EQUAL));
     EXPECT_TRUE(s.alphaTest);
     EXPECT_EQ(s.alphaFunc, GLenum(GL_GEQUAL));
-    EXPECT_EQ(s.alphaReference, 0.5f);
-    EXPECT_EQ(s.specular, 1.0f);
     EXPECT_EQ(s.minFilter, GL_LINEAR);
-    EXPECT_EQ(s.flare[2], 2.0f);
-    EXPECT_EQ(s.imageSize[0], 64.0f);
-    EXPECT_EQ(s.borderSize[1], 2.0f);
-    EXPECT_EQ(s.imageBorderSize[0], 8.0f);
 
     EXPECT_TRUE(shader.stages[1].normalMap);
     EXPECT_EQ(shader.normalMapStage, 1);
@@ -200,90 +137,70 @@ TEST_F(ShaderParseTest, EveryKeyword)
     EXPECT_EQ(glow.texGen, 1);
 }
 
-TEST_F(ShaderParseTest, BlendFunctionsAndFogModes)
+TEST_F(ShaderParseTest, BlendFunctionsSetTheFogMode)
 {
-    Shader& shader = Parse(R"(bf
-{
-	{
-		blendfunc add
-	}
-	{
-		blendfunc GL_ONE GL_ONE
-	}
-	{
-		blendfunc filter
-	}
-	{
-		blendfunc gl_dst_color gl_src_color
-	}
-	{
-		blendfunc blend
-	}
-}
-)",
-                           "bf");
-    ASSERT_EQ(shader.stages.size(), 5u);
-    const std::vector<ShaderStage>& s = shader.stages;
-    EXPECT_EQ(s[0].blendSource, s[1].blendSource);
-    EXPECT_EQ(s[0].blendDestination, GLenum(GL_ONE));
-    EXPECT_EQ(s[1].blendDestination, GLenum(GL_ONE));
-    EXPECT_EQ(s[0].fogMode, 1);
-    EXPECT_EQ(s[1].fogMode, 1);
-    EXPECT_EQ(s[2].blendSource, GLenum(GL_ZERO));
-    EXPECT_EQ(s[2].blendDestination, GLenum(GL_SRC_COLOR));
-    EXPECT_EQ(s[2].fogMode, 3);
-    EXPECT_EQ(s[3].fogMode, 2);
-    EXPECT_EQ(s[4].blendSource, GLenum(GL_SRC_ALPHA));
-    EXPECT_EQ(s[4].blendDestination, GLenum(GL_ONE_MINUS_SRC_ALPHA));
-    EXPECT_EQ(s[4].fogMode, 0);
+    const struct {
+        const char* blend;
+        GLenum source, destination;
+        int fogMode;
+    } cases[] = {
+        {"add", GL_ONE, GL_ONE, 1},
+        {"GL_ONE GL_ONE", GL_ONE, GL_ONE, 1},
+        {"filter", GL_ZERO, GL_SRC_COLOR, 3},
+        {"gl_dst_color gl_src_color", GL_DST_COLOR, GL_SRC_COLOR, 2},
+        {"blend", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 0},
+    };
+    for (const auto& c : cases) {
+        const ShaderStage& stage = ParseStage("blendfunc " + std::string(c.blend) + "\n");
+        EXPECT_EQ(stage.blendSource, c.source) << c.blend;
+        EXPECT_EQ(stage.blendDestination, c.destination) << c.blend;
+        EXPECT_EQ(stage.fogMode, c.fogMode) << c.blend;
+    }
 }
 
 TEST_F(ShaderParseTest, MalformedLinesArePrintedAndSkipped)
 {
-    Shader& broken = Parse(R"(broken
-{
-	unknownword 1
-	surfaceparm
-	surfaceparm nonsolid extra
-	surfaceparm bogus
-	cull sideways
-	{
-		{
-		map
-		tcmod scroll 1 x
-		tcmod scroll 1
-		tcmod wobble 1 2
-		tcmod stretch wiggle 1 2 3 4
-		specular 1.5
-		specular -0.1
-		rgbgen identity
-		blendfunc nonsense
-		blendfunc gl_one gl_bogus
-		frobnicate
-		tcmod scale 0 1
-		rgbgen wave sine 1 x 0 1
-		cull none
-	}
-}
-}
-after
-{
-	{
-		map textures/after.tga
-	}
-}
-)",
-                           "broken");
     const char* unknown = "^1Error: Unknown Command";
     const char* count = "^1Error: Incorrect number of parameters";
     const char* invalid = "^1Error: Invalid parameter";
     const char* datatype = "^1Error: Incorrect datatype for parameter";
     const char* bracket = "^1Error: Incorrect bracket placement";
-    const std::pair<const char*, int> expected[] = {
-        {unknown, 3},  {unknown, 4},  {unknown, 5},  {unknown, 6},   {invalid, 7},   {bracket, 9},   {count, 10},
-        {datatype, 11}, {count, 12},  {invalid, 13}, {invalid, 14},  {invalid, 15},  {invalid, 16},  {invalid, 18},
-        {invalid, 19}, {unknown, 20}, {invalid, 21}, {datatype, 22}, {unknown, 23},  {bracket, 26},
+    // Lines of the file, each with the error it must give.
+    const std::pair<const char*, const char*> script[] = {
+        {"broken\n{", nullptr},
+        {"unknownword 1", unknown},
+        {"surfaceparm", unknown},
+        {"surfaceparm nonsolid extra", unknown},
+        {"surfaceparm bogus", unknown},
+        {"cull sideways", invalid},
+        {"{", nullptr},
+        {"{", bracket},
+        {"map", count},
+        {"tcmod scroll 1 x", datatype},
+        {"tcmod scroll 1", count},
+        {"tcmod wobble 1 2", invalid},
+        {"tcmod stretch wiggle 1 2 3 4", invalid},
+        {"specular 1.5", invalid},
+        {"specular -0.1", invalid},
+        {"rgbgen identity", nullptr},
+        {"blendfunc nonsense", invalid},
+        {"blendfunc gl_one gl_bogus", invalid},
+        {"frobnicate", unknown},
+        {"tcmod scale 0 1", invalid},
+        {"rgbgen wave sine 1 x 0 1", datatype},
+        {"cull none", unknown},
+        {"}\n}", nullptr},
+        {"}", bracket},
+        {"after\n{\n{\nmap textures/after.tga\n}\n}", nullptr},
     };
+    std::string text;
+    std::vector<std::pair<const char*, int>> expected;
+    for (const auto& [lines, error] : script) {
+        if (error)
+            expected.emplace_back(error, int(std::count(text.begin(), text.end(), '\n')) + 1);
+        text += std::string(lines) + "\n";
+    }
+    Shader& broken = Parse(text, "broken");
     for (const auto& [message, line] : expected)
         EXPECT_TRUE(Printed(message, line)) << message << " at line " << line << "\n" << Text();
 
@@ -328,17 +245,13 @@ TEST_F(ShaderParseTest, RedefinitionReplacesAndUnclosedFilesAreReported)
     ASSERT_EQ(gShaderManager->parsedShaders().size(), 3u);
     EXPECT_EQ(gShaderManager->parsedShaders()[0].get(), dup);
 
-    EXPECT_NE(Text().find("^1Error: Unexpected end of file, stage and/or shader not closed "
-                          "^13(shaders/c.shader, line: 5).\n"),
-              std::string::npos)
+    EXPECT_TRUE(Printed("^1Error: Unexpected end of file, stage and/or shader not closed", 5, "shaders/c.shader"))
         << Text();
     ASSERT_NE(gShaderManager->Find("open"), nullptr);
     EXPECT_EQ(gShaderManager->Find("open")->stages.size(), 1u) << "what was parsed stays";
     // Each file starts outside any shader.
-    EXPECT_NE(Text().find("^1Error: Shader bracket before shader name ^13(shaders/d.shader, line: 1).\n"),
-              std::string::npos);
-    EXPECT_NE(Text().find("^1Error: Incorrect bracket placement ^13(shaders/d.shader, line: 2).\n"),
-              std::string::npos);
+    EXPECT_TRUE(Printed("^1Error: Shader bracket before shader name", 1, "shaders/d.shader"));
+    EXPECT_TRUE(Printed("^1Error: Incorrect bracket placement", 2, "shaders/d.shader"));
     EXPECT_TRUE(gShaderManager->Find("later")->stages.empty());
     EXPECT_EQ(Text().find("shaders/e.shader"), std::string::npos) << "no summary without a shader";
 }
@@ -366,11 +279,11 @@ TEST(Wave, FormsAtQuarterPeriods)
 {
     // One period per second: t = 0, 250, 500 and 750 ms are f = 0, 1/4, 1/2, 3/4.
     const float expected[5][4] = {
-        {0, 1, 0, -1},          // sine
-        {-1, 0, 1, 0},          // triangle
-        {1, 1, -1, -1},         // square
-        {-1, -0.5f, 0, 0.5f},   // sawtooth
-        {1, 0.5f, 0, -0.5f},    // inverse sawtooth
+        {0, 1, 0, -1},         // sine
+        {-1, 0, 1, 0},         // triangle
+        {1, 1, -1, -1},        // square
+        {-1, -0.5f, 0, 0.5f},  // sawtooth
+        {1, 0.5f, 0, -0.5f},   // inverse sawtooth
     };
     for (int form = 0; form < 5; ++form)
         for (int quarter = 0; quarter < 4; ++quarter)
@@ -388,25 +301,30 @@ TEST(Wave, FormsAtQuarterPeriods)
 
 TEST_F(ShaderParseTest, TextureCoordinatesOverTime)
 {
-    EXPECT_MAPS(ParseStage("tcmod scroll 1 2\n"), 500, 0.0f, 0.0f, -0.5f, -1.0f);
-    EXPECT_MAPS(ParseStage("tcmod scroll 1 2\n"), 1000, 0.0f, 0.0f, -1.0f, -2.0f);
-    // 90 degrees a second about the centre.
-    ShaderStage& rotate = ParseStage("tcmod rotate 90\n");
-    EXPECT_MAPS(rotate, 1000, 0.5f, 0.5f, 0.5f, 0.5f);
-    EXPECT_MAPS(rotate, 1000, 1.0f, 0.5f, 0.5f, 0.0f);
-    EXPECT_MAPS(rotate, 2000, 1.0f, 0.5f, 0.0f, 0.5f);
-    EXPECT_MAPS(ParseStage("tcmod scale 2 4\n"), 0, 1.0f, 1.0f, 2.0f, 4.0f);
-    EXPECT_MAPS(ParseStage("tcmod translate 1 2\n"), 0, 0.0f, 0.0f, -1.0f, -2.0f);
-    // A constant stretch of 0.5 doubles around the centre.
-    ShaderStage& stretch = ParseStage("tcmod stretch square 0.5 0 0 1\n");
-    EXPECT_MAPS(stretch, 123, 0.5f, 0.5f, 0.5f, 0.5f);
-    EXPECT_MAPS(stretch, 123, 1.0f, 1.0f, 1.5f, 1.5f);
-    ShaderStage& turb = ParseStage("tcmod turb 0 1 0 1\n");
-    EXPECT_MAPS(turb, 0, 1.0f, 1.0f, 1.0f, 1.2f);
-    EXPECT_MAPS(turb, 250, 1.0f, 1.0f, 1.2f, 1.0f);
-    EXPECT_MAPS(ParseStage("tcmod transform 2 4 1 1 3 2\n"), 0, 1.0f, 1.0f, 2.0f, 1.25f);
-    // Modifiers apply in the order written: the last one acts first.
-    EXPECT_MAPS(ParseStage("tcmod translate -1 0\ntcmod scale 2 2\n"), 0, 1.0f, 1.0f, 3.0f, 2.0f);
+    const struct {
+        const char* lines;
+        uint32_t time;
+        float s, t, expectedS, expectedT;
+    } cases[] = {
+        {"tcmod scroll 1 2\n", 500, 0, 0, -0.5f, -1},
+        {"tcmod scroll 1 2\n", 1000, 0, 0, -1, -2},
+        {"tcmod rotate 90\n", 1000, 0.5f, 0.5f, 0.5f, 0.5f},  // 90 degrees a second about the centre
+        {"tcmod rotate 90\n", 1000, 1, 0.5f, 0.5f, 0},
+        {"tcmod rotate 90\n", 2000, 1, 0.5f, 0, 0.5f},
+        {"tcmod scale 2 4\n", 0, 1, 1, 2, 4},
+        {"tcmod translate 1 2\n", 0, 0, 0, -1, -2},
+        {"tcmod stretch square 0.5 0 0 1\n", 123, 0.5f, 0.5f, 0.5f, 0.5f},  // a constant 0.5 doubles about the centre
+        {"tcmod stretch square 0.5 0 0 1\n", 123, 1, 1, 1.5f, 1.5f},
+        {"tcmod turb 0 1 0 1\n", 0, 1, 1, 1, 1.2f},
+        {"tcmod turb 0 1 0 1\n", 250, 1, 1, 1.2f, 1},
+        {"tcmod transform 2 4 1 1 3 2\n", 0, 1, 1, 2, 1.25f},
+        {"tcmod translate -1 0\ntcmod scale 2 2\n", 0, 1, 1, 3, 2},  // the last written acts first
+    };
+    for (const auto& c : cases) {
+        const Matrix m = ParseStage(c.lines).TextureMatrix(c.time);
+        EXPECT_NEAR(m.m[0] * c.s + m.m[4] * c.t + m.m[12], c.expectedS, 1e-4f) << c.lines << " at " << c.time;
+        EXPECT_NEAR(m.m[1] * c.s + m.m[5] * c.t + m.m[13], c.expectedT, 1e-4f) << c.lines << " at " << c.time;
+    }
 }
 
 TEST_F(ShaderParseTest, ColourRules)
@@ -426,9 +344,9 @@ TEST_F(ShaderParseTest, ColourRules)
     for (const char* rule : {"rgbgen vertex\n", "rgbgen lightingdiffuse\n", "rgbgen base\n"}) {
         ShaderStage& stage = ParseStage("rgbgen translate 0 0 0 0\n" + std::string(rule));
         stage.GenerateColour(0);
-        const bool kept = std::string(rule) == "rgbgen base\n";
-        EXPECT_EQ(stage.colour[0], kept ? 0.0f : 1.0f) << rule;
-        EXPECT_EQ(stage.colour[3], kept ? 0.0f : 1.0f) << rule;
+        const float expected = std::string(rule) == "rgbgen base\n" ? 0.0f : 1.0f;
+        EXPECT_EQ(stage.colour[0], expected) << rule;
+        EXPECT_EQ(stage.colour[3], expected) << rule;
     }
 }
 

@@ -1,7 +1,5 @@
-// The texture manager, texture uploads, screenshots and the font's glyph
-// table, against a real (software) OpenGL context.
+// The texture manager, texture uploads and screenshots on a real (software) GL context.
 #include "engine/glcaps.h"
-#include "render/font.h"
 #include "render/glstatecache.h"
 #include "render/image.h"
 #include "render/texture.h"
@@ -11,9 +9,11 @@
 
 namespace {
 
-std::string TgaFile(int width, int height, const std::vector<uint8_t>& rgb)
+typedef std::vector<uint8_t> Bytes;
+
+std::string TgaFile(int width, int height, const Bytes& rgb)
 {
-    std::vector<uint8_t> file = EncodeTGA(width, height, rgb.data());
+    const Bytes file = EncodeTGA(width, height, rgb.data());
     return std::string(file.begin(), file.end());
 }
 
@@ -25,7 +25,7 @@ TEST_F(TextureTest, NamesAreCaseInsensitiveAndLoadedOnce)
     Texture* first = gTextureManager->Load("Textures/Wall.TGA", false, true, false);
     EXPECT_EQ(gTextureManager->Load("textures/wall.tga", false, false, true), first);
     EXPECT_EQ(gTextureManager->Find("TEXTURES/WALL.TGA"), first);
-    EXPECT_EQ(first->pixels, (std::vector<uint8_t>{10, 20, 30}));
+    EXPECT_EQ(first->pixels, (Bytes{10, 20, 30}));
     EXPECT_EQ(first->bitsPerPixel, 24);
     EXPECT_NE(first->glName, 0u);
     EXPECT_EQ(first->normalMap, 0) << "the flags of a repeated request are ignored";
@@ -34,15 +34,14 @@ TEST_F(TextureTest, NamesAreCaseInsensitiveAndLoadedOnce)
 TEST_F(TextureTest, UnreadableImagesBecomeTheCheckerboardWithOneError)
 {
     WriteData("textures/broken.png", "not a png at all");
-    Texture* broken = gTextureManager->Load("textures/broken.png", false, true, false);
-    Texture* missing = gTextureManager->Load("textures/missing.tga", false, true, false);
-    Texture* bmp = gTextureManager->Load("textures/picture.bmp", false, true, false);
-    for (Texture* texture : {broken, missing, bmp}) {
-        EXPECT_EQ(texture->width, 64);
-        EXPECT_NE(texture->glName, 0u);
+    for (const char* name : {"textures/broken.png", "textures/missing.tga", "textures/picture.bmp"}) {
+        Texture* texture = gTextureManager->Load(name, false, true, false);
+        EXPECT_EQ(texture->width, 64) << name;
+        EXPECT_NE(texture->glName, 0u) << name;
     }
-    EXPECT_NE(Text().find("^1Error: Could not load texture ^13textures/broken.png\n"), std::string::npos) << Text();
-    EXPECT_NE(Text().find("^1Error: Could not load texture ^13textures/missing.tga\n"), std::string::npos);
+    for (const char* name : {"textures/broken.png", "textures/missing.tga"})
+        EXPECT_NE(Text().find(std::string("^1Error: Could not load texture ^13") + name + "\n"), std::string::npos)
+            << Text();
 
     const std::string before = Text();
     gTextureManager->Load("textures/missing.tga", false, true, false);
@@ -54,11 +53,9 @@ TEST_F(TextureTest, GeneratedTextures)
     Texture* checker = gTextureManager->Load("default", false, true, false);
     ASSERT_EQ(checker->width, 64);
     // Black where x and y are on the same side of 32, dark blue elsewhere.
-    auto blue = [&](int x, int y) { return checker->pixels[size_t(y * 64 + x) * 3 + 2]; };
-    EXPECT_EQ(blue(0, 0), 0);
-    EXPECT_EQ(blue(40, 40), 0);
-    EXPECT_EQ(blue(40, 0), 128);
-    EXPECT_EQ(blue(0, 40), 128);
+    const int blue[][3] = {{0, 0, 0}, {40, 40, 0}, {40, 0, 128}, {0, 40, 128}};  // x, y, blue
+    for (const auto& [x, y, value] : blue)
+        EXPECT_EQ(checker->pixels[size_t(y * 64 + x) * 3 + 2], value) << x << "," << y;
 
     const std::string before = Text();
     EXPECT_EQ(gTextureManager->Find("never/loaded.tga"), gTextureManager->defaultTexture());
@@ -67,32 +64,29 @@ TEST_F(TextureTest, GeneratedTextures)
     EXPECT_EQ(gTextureManager->flatNormalTexture()->pixels[2], 255);
 }
 
-GLint InternalFormat(const Texture* texture)
+GLint Compressed(const Texture* texture)
 {
-    GLint format = 0;
+    GLint compressed = 0;
     gGLState.BindTexture(texture->glName);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &format);
-    return format;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);
+    return compressed;
 }
 
 TEST_F(TextureTest, CompressionAndNormalMapLayout)
 {
     gGLCaps.textureCompressionAvailable = true;
     gGLCaps.useTextureCompression = true;
-    const std::vector<uint8_t> rgb(16 * 3, 0);
-    WriteData("plain.tga", TgaFile(4, 4, rgb));
-    WriteData("normal.tga", TgaFile(4, 4, std::vector<uint8_t>(48, 7)));
-    WriteData("kept.tga", TgaFile(4, 4, rgb));
-
-    EXPECT_EQ(InternalFormat(gTextureManager->Load("plain.tga", false, true, false)), GL_TRUE);
-    EXPECT_EQ(InternalFormat(gTextureManager->Load("kept.tga", false, false, false)), GL_FALSE);
+    WriteData("plain.tga", TgaFile(4, 4, Bytes(48, 0)));
+    WriteData("normal.tga", TgaFile(4, 4, Bytes(48, 7)));
+    EXPECT_EQ(Compressed(gTextureManager->Load("plain.tga", false, true, false)), GL_TRUE);
+    WriteData("kept.tga", TgaFile(4, 4, Bytes(48, 0)));
+    EXPECT_EQ(Compressed(gTextureManager->Load("kept.tga", false, false, false)), GL_FALSE);
 
     Texture* normal = gTextureManager->Load("normal.tga", false, false, true);
     EXPECT_EQ(normal->bitsPerPixel, 32);
     // R, G, B (7, 7, 7) becomes alpha 0, G, B, then red in the alpha place.
-    EXPECT_EQ(std::vector<uint8_t>(normal->pixels.begin(), normal->pixels.begin() + 4),
-              (std::vector<uint8_t>{0, 7, 7, 7}));
-    EXPECT_EQ(InternalFormat(normal), GL_TRUE);
+    EXPECT_EQ(Bytes(normal->pixels.begin(), normal->pixels.begin() + 4), (Bytes{0, 7, 7, 7}));
+    EXPECT_EQ(Compressed(normal), GL_TRUE);
 }
 
 TEST_F(TextureTest, ScreenshotsTakeTheNextFreeNumber)
@@ -110,19 +104,7 @@ TEST_F(TextureTest, ScreenshotsTakeTheNextFreeNumber)
     std::string error;
     ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), image, error)) << error;
     EXPECT_EQ(image.width, 128);
-    EXPECT_EQ(std::vector<uint8_t>(image.pixels.begin(), image.pixels.begin() + 3), (std::vector<uint8_t>{255, 0, 0}));
-}
-
-TEST(FontGlyphs, GridCoordinatesFromTheTopOfTheImage)
-{
-    Font font;
-    font.Load("", 10, 10, 16.0f, 16.0f);
-    // "A" (65) sits in column 1, row 4 of a 256 x 256 grid.
-    const float* a = font.Glyph(65);
-    EXPECT_FLOAT_EQ(a[0], 16.0f / 256.0f);
-    EXPECT_FLOAT_EQ(a[1], 1.0f - 64.0f / 256.0f);
-    EXPECT_FLOAT_EQ(a[6], 32.0f / 256.0f);
-    EXPECT_FLOAT_EQ(a[7], 1.0f - 80.0f / 256.0f);
+    EXPECT_EQ(Bytes(image.pixels.begin(), image.pixels.begin() + 3), (Bytes{255, 0, 0}));
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST_F(DefinitionReaderTest, OtherFormatsKeepSlashesAndOnlyGuiFilesQuote)
     EXPECT_EQ(Lines(DefinitionFormat::GuiFile, "\"\"\nvisible true\n"), (std::vector<Tokens>{{"visible", "true"}}));
 }
 
-TEST_F(DefinitionReaderTest, BracketsStandAloneOnTheirLine)
+TEST(DefinitionReader, BracketsStandAloneAndNumbersAndBooleansAreStrict)
 {
     DefinitionReader reader(DefinitionFormat::ShaderScript);
     for (const auto& [line, bracket] : std::vector<std::pair<std::string, char>>{
@@ -66,10 +66,6 @@ TEST_F(DefinitionReaderTest, BracketsStandAloneOnTheirLine)
         reader.Tokenize(line);
         EXPECT_EQ(reader.Bracket(), bracket) << line;
     }
-}
-
-TEST_F(DefinitionReaderTest, NumbersAndBooleansAreCheckedStrictly)
-{
     for (const char* token : {"1", "-2.5", "1.5.2", "-", ".", "007"})
         EXPECT_TRUE(DefinitionReader::IsNumeric(token)) << token;
     for (const char* token : {"1e3", "+1", "0x10", "1,5", "one"})

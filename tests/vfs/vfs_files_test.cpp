@@ -1,8 +1,6 @@
 // Plain files: search paths, handles, writing, directories and the name rules.
 #include "vfs_fixture.h"
 
-#include <sys/stat.h>
-
 namespace {
 
 TEST_F(VfsTest, AFifthValidSearchPathIsIgnoredAndInvalidOnesTakeNoPlace)
@@ -49,11 +47,9 @@ TEST_F(VfsTest, ThirtyTwoHandlesAtMostAndBadHandlesAreReported)
     char byte;
     for (int bad : {0, 33, -1, 20}) {
         SCOPED_TRACE(bad);
-        EXPECT_EQ(vfs_fclose(bad), -1);
-        EXPECT_EQ(vfs_fread(bad, &byte, 1), -1);
-        EXPECT_EQ(vfs_fwrite(bad, &byte, 1), -1);
-        EXPECT_EQ(vfs_feof(bad), -1);
-        EXPECT_EQ(vfs_fgetc(bad), -1);
+        EXPECT_EQ((Results{vfs_fclose(bad), vfs_fread(bad, &byte, 1), vfs_fwrite(bad, &byte, 1), vfs_feof(bad),
+                           vfs_fgetc(bad)}),
+                  Results(5, -1));
         EXPECT_EQ(Output(), "vfs_fclose: bad file handle\nvfs_fread: bad file handle\n"
                             "vfs_fwrite: bad file handle\nvfs_feof: bad file handle\n"
                             "vfs_fread: bad file handle\n");
@@ -62,23 +58,11 @@ TEST_F(VfsTest, ThirtyTwoHandlesAtMostAndBadHandlesAreReported)
     EXPECT_EQ(vfs_fclose(1), -1);
 }
 
-TEST_F(VfsTest, PlainByteFFReadsAsMinusOneAndTheEndFollowsTheStream)
-{
-    Write("data/bytes.bin", std::string("\xff\x7f", 2));
-    Start({"data"});
-    const int handle = vfs_fopen("bytes.bin", "rb");
-    EXPECT_EQ(vfs_fgetc(handle), -1);
-    EXPECT_EQ(vfs_feof(handle), 0);
-    EXPECT_EQ(vfs_fgetc(handle), 0x7f);
-    EXPECT_EQ(vfs_fgetc(handle), -1);
-    EXPECT_NE(vfs_feof(handle), 0);
-    vfs_fclose(handle);
-}
-
 TEST_F(VfsTest, WritesGoToTheFirstSearchPathThatTakesThem)
 {
+    WriteArchive("two/a.pk3", ZipWriter().Add("new.txt", "archived").Finish());
     Start({"one", "two"});
-    int handle = vfs_fopen("new.txt", "wb");
+    int handle = vfs_fopen("new.txt", "wb");  // a plain file even where a member has the name
     ASSERT_NE(handle, 0);
     EXPECT_EQ(vfs_fwrite(handle, "hello", 5), 5);
     vfs_fclose(handle);
@@ -107,42 +91,30 @@ TEST_F(VfsTest, ReplacingAFileKeepsTheOldContentWhenTheWriteFails)
     EXPECT_EQ(vfs_replace_file("../escape.cfg", "x", 1), -1);
 }
 
-TEST_F(VfsTest, DirectoriesAreNotFilesToRead)
+TEST_F(VfsTest, MkdirMakesEveryLevelAndRemoveTakesTheFileFromEverySearchPath)
 {
-    std::filesystem::create_directories(Dir("data/textures"));
-    Start({"data"});
-    EXPECT_EQ(vfs_fopen("textures", "rb"), 0);
-    EXPECT_EQ(vfs_file_exists("textures"), 0);
-}
-
-TEST_F(VfsTest, MkdirMakesEveryLevelAndRefusesWhatExists)
-{
-    Write("data/file.txt", "");
-    Start({"data", "other"});
-    EXPECT_EQ(vfs_mkdir("a/b/c"), 0);
-    EXPECT_TRUE(std::filesystem::is_directory(Dir("data/a/b/c")));
-    EXPECT_EQ(vfs_mkdir("a/b/c"), -1);
-    EXPECT_EQ(vfs_mkdir("a"), -1);
-    EXPECT_EQ(vfs_mkdir("a/b/d/"), 0);
-    EXPECT_TRUE(std::filesystem::is_directory(Dir("data/a/b/d")));
-    EXPECT_EQ(vfs_mkdir("file.txt/sub"), -1);
-    EXPECT_FALSE(std::filesystem::exists(Dir("other/a")));
-    EXPECT_EQ(Output(), "");
-
-    EXPECT_EQ(vfs_mkdir(std::string(257, 'd').c_str()), -1);
-    EXPECT_EQ(Output(), "vfs_mkdir: path length exceeds VFS_MAX_PATH\n");
-}
-
-TEST_F(VfsTest, RemoveTakesTheFileFromEverySearchPath)
-{
+    Write("one/file.txt", "");
     Write("one/both.txt", "1");
     Write("two/both.txt", "2");
     Write("two/second_only.txt", "2");
     Start({"one", "two"});
-    EXPECT_EQ(vfs_remove("both.txt"), 0);
-    EXPECT_EQ(vfs_file_exists("both.txt"), 0);
-    EXPECT_EQ(vfs_remove("both.txt"), -1);
-    EXPECT_EQ(vfs_remove("second_only.txt"), -1) << "stops at the first search path without it";
+    // Every level is made; what exists and paths through a file are refused.
+    EXPECT_EQ((Results{vfs_mkdir("a/b/c"), vfs_mkdir("a/b/c"), vfs_mkdir("a"), vfs_mkdir("a/b/d/"),
+                       vfs_mkdir("file.txt/sub")}),
+              (Results{0, -1, -1, 0, -1}));
+    EXPECT_TRUE(std::filesystem::is_directory(Dir("one/a/b/c")));
+    EXPECT_TRUE(std::filesystem::is_directory(Dir("one/a/b/d")));
+    EXPECT_FALSE(std::filesystem::exists(Dir("two/a")));
+    EXPECT_EQ(vfs_fopen("a", "rb"), 0) << "directories are not files to read";
+    EXPECT_EQ(vfs_file_exists("a"), 0);
+    EXPECT_EQ(Output(), "");
+    EXPECT_EQ(vfs_mkdir(std::string(257, 'd').c_str()), -1);
+    EXPECT_EQ(Output(), "vfs_mkdir: path length exceeds VFS_MAX_PATH\n");
+
+    // Remove stops at the first search path without the file.
+    EXPECT_EQ((Results{vfs_remove("both.txt"), vfs_file_exists("both.txt"), vfs_remove("both.txt"),
+                       vfs_remove("second_only.txt")}),
+              (Results{0, 0, -1, -1}));
     EXPECT_TRUE(std::filesystem::exists(Dir("two/second_only.txt")));
 }
 
@@ -188,11 +160,10 @@ TEST_F(VfsTest, NamesReachingOutsideTheSearchPathsAreRefusedEverywhere)
                                     std::string(".."), Dir("secret.txt"), std::string("\\..\\secret.txt"),
                                     std::string("inside/.."), longName, std::string()}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(vfs_fopen(name.c_str(), "rb"), 0);
-        EXPECT_EQ(vfs_fopen(name.c_str(), "wb"), 0);
-        EXPECT_EQ(vfs_file_size(name.c_str()), 0u);
-        EXPECT_EQ(vfs_file_exists(name.c_str()), 0);
-        EXPECT_EQ(vfs_remove(name.c_str()), -1);
+        const char* n = name.c_str();
+        EXPECT_EQ((Results{vfs_fopen(n, "rb"), vfs_fopen(n, "wb"), long(vfs_file_size(n)), vfs_file_exists(n),
+                           vfs_remove(n)}),
+                  (Results{0, 0, 0, 0, -1}));
         char found[257];
         EXPECT_EQ(vfs_find_first(found, name.c_str()), nullptr);
     }

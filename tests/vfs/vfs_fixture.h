@@ -1,6 +1,5 @@
-// Fixture for the file-layer tests: a temporary directory whose
-// subdirectories serve as search paths, files and archives written into
-// them, and the layer's standard output captured.
+// File-layer fixture: a temporary directory whose subdirectories serve as
+// search paths, with the layer's standard output captured.
 #pragma once
 
 #include "support/zip_writer.h"
@@ -12,6 +11,9 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+// Return values of several calls made in order, compared at once.
+typedef std::vector<long> Results;
 
 class VfsTest : public ::testing::Test {
 protected:
@@ -32,18 +34,16 @@ protected:
 
     std::string Dir(const std::string& name) const { return root + "/" + name; }
 
-    // Writes a file (parents made as needed) below the temporary directory.
+    // Writes a file below the temporary directory, making its parents.
     void Write(const std::string& name, const std::string& content) const
     {
         std::filesystem::path path = Dir(name);
         std::filesystem::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << content;
     }
-
     void WriteArchive(const std::string& name, const ZipArchive& archive) const { Write(name, archive.bytes); }
 
-    // Starts the layer on the named subdirectories (made when missing);
-    // returns what it printed.
+    // Starts the layer on the named subdirectories (made when missing); returns what it printed.
     std::string Start(const std::vector<std::string>& directories)
     {
         std::string paths;
@@ -56,9 +56,7 @@ protected:
 
     std::string StartWith(const std::string& paths)
     {
-        StopCapture();
-        testing::internal::CaptureStdout();
-        capturing = true;
+        Output();
         EXPECT_EQ(vfs_startup(paths.c_str()), 1);
         started = true;
         return Output();
