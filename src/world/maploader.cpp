@@ -38,6 +38,17 @@ private:
 // A chain this deep is no real tree, and the traces walk it recursively.
 constexpr int kMaxBspDepth = 1024;
 
+// Widens `box` to hold `other` as well.
+void Widen(BoundingBox& box, const BoundingBox& other)
+{
+    const Vector& a = box.minimum;
+    const Vector& b = box.maximum;
+    const Vector& c = other.minimum;
+    const Vector& d = other.maximum;
+    box.SetFromPoints({std::min(a.x, c.x), std::min(a.y, c.y), std::min(a.z, c.z)},
+                      {std::max(b.x, d.x), std::max(b.y, d.y), std::max(b.z, d.z)}, true);
+}
+
 bool InRange(uint32_t first, uint32_t count, uint32_t total)
 {
     return first <= total && count <= total - first;
@@ -51,6 +62,7 @@ public:
         : map(map),
           file(file),
           shaders(file.Count(kLumpShaderNames), nullptr),
+          builtSurfaces(file.Count(kLumpSurfaces), nullptr),
           surfaceReferences(file.Count(kLumpSurfaces)),
           triangleCopies(file.Count(kLumpTriangles)),
           brushReferences(file.Count(kLumpBrushes)),
@@ -92,12 +104,14 @@ private:
 
     Shader* ShaderAt(int32_t index);
     void SetSurfaceShaders(std::vector<MapSurface>& surfaces, uint32_t first);
-    void CollectDrawIndices(MapMesh& mesh);
+    void FinishMesh(MapMesh& mesh);
     void UploadBuffers();
 
     Map& map;
     const MapFile& file;
     std::vector<Shader*> shaders;  // looked up once per name
+    std::vector<const MapSurface*> builtSurfaces;  // the first built from each record
+    BoundingBox everyVertex;
     ReferenceBudget surfaceReferences, triangleCopies, brushReferences, planeCopies, leafBrushReferences;
 };
 
@@ -140,10 +154,10 @@ bool MapBuilder::ReadVertices()
                       {f[8], f[9], f[10], 0.0f}, {f[3], f[4]}, {1.0f, 1.0f, 1.0f, 1.0f}, 0.0f, 0.0f};
     }
 
+    everyVertex.FitVertices(map.vertexArray.data(), count);
     BoundingBox& level = map.level;
-    level.FitVertices(map.vertexArray.data(), count);
-    const Vector& lo = level.minimum;
-    const Vector& hi = level.maximum;
+    const Vector& lo = everyVertex.minimum;
+    const Vector& hi = everyVertex.maximum;
     level.SetFromPoints({lo.x - 1000.0f, lo.y - 1000.0f, lo.z - 1000.0f},
                         {hi.x + 1000.0f, hi.y + 1000.0f, hi.z + 1000.0f}, true);
     const double cells = MapGrid::SizeFor(level);
@@ -240,14 +254,6 @@ bool MapBuilder::ReadMeshes()
         }
         if (!ReadSurfaces(mesh.surfaces, firstSurface, surfaceCount, i != 0))
             return false;
-        // The first surface starts the mesh's bounds, the others widen them.
-        for (size_t s = 0; s < mesh.surfaces.size(); ++s) {
-            const MapSurface& surface = mesh.surfaces[s];
-            if (s == 0)
-                mesh.bounds.CopyFrom(surface.bounds);
-            else
-                mesh.bounds.GrowIndexed(map.vertexArray.data(), surface.indices.data(), surface.IndexCount());
-        }
     }
     return true;
 }
@@ -300,7 +306,13 @@ void MapBuilder::ReadSurface(uint32_t record, MapSurface& surface)
     for (int32_t& neighbour : surface.neighbours)
         if (neighbour < -1 || neighbour >= int64_t(count))
             neighbour = -1;
-    surface.bounds.FitIndexed(map.vertexArray.data(), surface.indices.data(), surface.IndexCount());
+    // World surfaces come twice, in mesh 0 and in a room.
+    const MapSurface*& built = builtSurfaces[record];
+    if (built)
+        surface.bounds.CopyFrom(built->bounds);
+    else
+        surface.bounds.FitIndexed(map.vertexArray.data(), surface.indices.data(), surface.IndexCount());
+    built = &surface;
 }
 
 bool MapBuilder::ReadBsp()
@@ -388,7 +400,7 @@ void MapBuilder::SetSurfaceShaders(std::vector<MapSurface>& surfaces, uint32_t f
         surfaces[i].shader = ShaderAt(file.I32(kLumpSurfaces, first + i, 8));
 }
 
-void MapBuilder::CollectDrawIndices(MapMesh& mesh)
+void MapBuilder::FinishMesh(MapMesh& mesh)
 {
     for (uint32_t s = 0; s < mesh.surfaces.size(); ++s) {
         const MapSurface& surface = mesh.surfaces[s];
@@ -397,8 +409,21 @@ void MapBuilder::CollectDrawIndices(MapMesh& mesh)
         mesh.drawIndices.insert(mesh.drawIndices.end(), surface.indices.begin(), surface.indices.end());
         mesh.drawSurfaces.insert(mesh.drawSurfaces.end(), surface.TriangleCount(), s);
     }
-    if (!mesh.drawIndices.empty())
-        mesh.bounds.FitIndexed(map.vertexArray.data(), mesh.drawIndices.data(), uint32_t(mesh.drawIndices.size()));
+    // The bounds of the drawn triangles when there are any, else of every
+    // surface, the first one starting them even when it has no triangles.
+    const bool drawn = !mesh.drawIndices.empty();
+    bool started = false;
+    for (const MapSurface& surface : mesh.surfaces) {
+        if ((drawn || started) && surface.indices.empty())
+            continue;
+        if (drawn && surface.shader->nodraw)
+            continue;
+        if (started)
+            Widen(mesh.bounds, surface.bounds);
+        else
+            mesh.bounds.CopyFrom(surface.bounds);
+        started = true;
+    }
 }
 
 void MapBuilder::Finish()
@@ -409,12 +434,12 @@ void MapBuilder::Finish()
     }
     for (uint32_t i = 0; i < map.meshList.size(); ++i) {
         SetSurfaceShaders(map.meshList[i].surfaces, file.U32(kLumpMeshes, i, 8));
-        CollectDrawIndices(map.meshList[i]);
+        FinishMesh(map.meshList[i]);
     }
     for (uint32_t i = 0; i < map.roomList.size(); ++i)
         SetSurfaceShaders(map.roomList[i].surfaces, file.U32(kLumpRooms, i, 0));
 
-    map.meshList[0].bounds.FitVertices(map.vertexArray.data(), uint32_t(map.vertexArray.size()));
+    map.meshList[0].bounds.CopyFrom(everyVertex);
     map.cellGrid.Build(map.level);
     UploadBuffers();
 }
