@@ -77,6 +77,7 @@ void FreeGameData()
         printf("Done\n");
     }
     printf(" - Map...");
+    gMap->Free();
     printf("Done\n");
     printf(" - ShaderManager...");
     gShaderManager->Release();

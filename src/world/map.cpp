@@ -1,18 +1,23 @@
 #include "world/map.h"
 
-#include "console/console.h"
+#include "render/shadermanager.h"
 #include "vfs/vfs.h"
 
-#include <cstdint>
 #include <cstring>
-#include <vector>
+#include <string>
 
 Map* gMap = new Map;
 
 namespace {
 
-constexpr char kMagic[4] = {'K', 'R', 'S', 'M'};
-constexpr size_t kHeaderSize = 120;
+std::string Lower(const char* text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return lower;
+}
 
 }  // namespace
 
@@ -26,28 +31,108 @@ bool Map::IsMapFile(const char* path)
     char magic[4];
     const bool read = vfs_fread(handle, magic, sizeof(magic)) == int(sizeof(magic));
     vfs_fclose(handle);
-    return read && memcmp(magic, kMagic, sizeof(magic)) == 0;
+    return read && memcmp(magic, "KRSM", sizeof(magic)) == 0;
 }
 
-bool Map::Load(const char* path)
+void Map::Free()
 {
-    std::vector<uint8_t> file;
-    if (!vfs_read_file(path, file)) {
-        gConsole->Print("^1Error: Unable to open map %s.\n", path);
-        return false;
+    isLoaded = false;
+    std::vector<MapVertex>().swap(vertexArray);
+    vertexBufferObject.Release();
+    std::vector<MapMesh>().swap(meshList);
+    std::vector<MapRoom>().swap(roomList);
+    std::vector<MapBrush>().swap(brushList);
+    std::vector<BspNode>().swap(bspNodes);
+    std::vector<BspNode>().swap(bspLeaves);
+    level = BoundingBox();
+    cellGrid.Clear();
+}
+
+MapMesh* Map::MeshAt(int mesh)
+{
+    return mesh >= 0 && size_t(mesh) < meshList.size() ? &meshList[size_t(mesh)] : nullptr;
+}
+
+const MapMesh* Map::MeshAt(int mesh) const
+{
+    return const_cast<Map*>(this)->MeshAt(mesh);
+}
+
+MapMesh* Map::MeshNamed(const char* name)
+{
+    for (MapMesh& mesh : meshList)
+        if (mesh.name == name)
+            return &mesh;
+    return nullptr;
+}
+
+int Map::FindMesh(const char* name) const
+{
+    if (!*name)
+        return -1;
+    const std::string lower = Lower(name);
+    for (size_t i = 0; i < meshList.size(); ++i)
+        if (meshList[i].name == lower)
+            return int(i);
+    return -1;
+}
+
+int Map::FindMeshSurface(int mesh, const char* shaderName) const
+{
+    const MapMesh* found = MeshAt(mesh);
+    if (!found)
+        return -1;
+    const std::string lower = Lower(shaderName);
+    for (size_t i = 0; i < found->surfaces.size(); ++i)
+        if (found->surfaces[i].shader->name == lower)
+            return int(i);
+    return -1;
+}
+
+void Map::SetSurfaceShader(int mesh, int surface, const char* shaderName)
+{
+    MapMesh* found = MeshAt(mesh);
+    // The surface index comes from a script, so it is checked as well.
+    if (found && surface >= 0 && size_t(surface) < found->surfaces.size())
+        found->surfaces[size_t(surface)].shader = gShaderManager->Get(shaderName);
+}
+
+bool Map::GetMeshCenter(int mesh, Vector& centre) const
+{
+    const MapMesh* found = MeshAt(mesh);
+    if (found)
+        centre = found->bounds.centre;
+    return found != nullptr;
+}
+
+void Map::SetMeshVisible(int mesh, bool visible)
+{
+    if (MapMesh* found = MeshAt(mesh))
+        found->visible = visible;
+}
+
+int Map::ModelSetCallback(const char* name, int reference)
+{
+    MapMesh* mesh = MeshNamed(name);
+    if (!mesh)
+        return reference;
+    const int replaced = mesh->callbackReference;
+    mesh->callbackReference = reference;
+    return replaced;
+}
+
+int Map::ModelClearCallback(const char* name)
+{
+    return ModelSetCallback(name, -1);
+}
+
+std::vector<int> Map::ModelClearAllCallbacks()
+{
+    std::vector<int> cleared;
+    for (MapMesh& mesh : meshList) {
+        if (mesh.callbackReference != -1)
+            cleared.push_back(mesh.callbackReference);
+        mesh.callbackReference = -1;
     }
-    if (file.size() < kHeaderSize || memcmp(file.data(), kMagic, sizeof(kMagic)) != 0) {
-        gConsole->Print("^1Error: %s is not a valid map.\n", path);
-        return false;
-    }
-    int32_t version;
-    memcpy(&version, file.data() + 4, sizeof(version));
-    if (version != kVersion) {
-        gConsole->Print("^1Error: %s has an invalid version! (expected %i, got %i).\n", path, kVersion,
-                        version);
-        return false;
-    }
-    // The geometry lumps are read by the world loader, which this build does
-    // not have yet: every map stops here after its header checks.
-    return false;
+    return cleared;
 }

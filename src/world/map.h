@@ -2,19 +2,79 @@
 // structures the renderer and collision read.
 #pragma once
 
+#include "engine/boundingbox.h"
+#include "render/bufferobject.h"
+#include "world/mapgrid.h"
+#include "world/mapstructures.h"
+
+#include <vector>
+
 class Map {
 public:
     static constexpr int kVersion = 3;
 
-    virtual ~Map() = default;
+    Map() = default;
+    Map(const Map&) = delete;
+    Map& operator=(const Map&) = delete;
+    virtual ~Map() { Free(); }
 
     // True when the file exists, holds at least 5 bytes and begins with
     // "KRSM": the map command checks this before it frees anything.
     static bool IsMapFile(const char* path);
 
-    // Reads the file and builds the level; false (with a console error)
-    // when it cannot. A failed load leaves no map.
+    // Frees the current map, then reads the file and builds the level; false
+    // (with a console error) when it cannot. A failed load leaves no map.
     virtual bool Load(const char* path);
+    // Releases every structure, buffer, collider and entity of the map.
+    virtual void Free();
+
+    bool loaded() const { return isLoaded; }
+    const std::vector<MapVertex>& vertices() const { return vertexArray; }
+    // The vertices' buffer object; 0 while buffer objects are not in use.
+    GLuint vertexBuffer() const { return vertexBufferObject.name(); }
+    std::vector<MapMesh>& meshes() { return meshList; }
+    std::vector<MapRoom>& rooms() { return roomList; }
+    std::vector<MapBrush>& brushes() { return brushList; }
+    // Node 0; null when the map has no BSP nodes.
+    BspNode* bspRoot() { return bspNodes.empty() ? nullptr : &bspNodes[0]; }
+    MapGrid& grid() { return cellGrid; }
+    // Every vertex, enlarged by 1000 units on every side.
+    const BoundingBox& levelBounds() const { return level; }
+
+    // Meshes by index: -1 and indexes not below the mesh count do nothing.
+    // The mesh named `name` after lower-casing, or -1 (also for "").
+    int FindMesh(const char* name) const;
+    // The first surface of the mesh whose shader has the lower-cased name, or -1.
+    int FindMeshSurface(int mesh, const char* shaderName) const;
+    void SetSurfaceShader(int mesh, int surface, const char* shaderName);
+    // False for no such mesh.
+    bool GetMeshCenter(int mesh, Vector& centre) const;
+    void SetMeshVisible(int mesh, bool visible);
+
+    // Script callbacks of meshes found by their exact name. Each returns the
+    // references the map no longer holds, for the caller to release: the one
+    // replaced, or `reference` itself when no mesh has the name.
+    int ModelSetCallback(const char* name, int reference);
+    int ModelClearCallback(const char* name);
+    std::vector<int> ModelClearAllCallbacks();
+
+private:
+    friend class MapBuilder;
+
+    MapMesh* MeshAt(int mesh);
+    const MapMesh* MeshAt(int mesh) const;
+    MapMesh* MeshNamed(const char* name);
+
+    bool isLoaded = false;
+    std::vector<MapVertex> vertexArray;
+    BufferObject vertexBufferObject;
+    std::vector<MapBrush> brushList;
+    std::vector<MapMesh> meshList;
+    std::vector<MapRoom> roomList;
+    std::vector<BspNode> bspNodes;
+    std::vector<BspNode> bspLeaves;
+    BoundingBox level;
+    MapGrid cellGrid;
 };
 
 extern Map* gMap;

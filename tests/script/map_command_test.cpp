@@ -8,7 +8,7 @@
 
 namespace {
 
-// Stands in for the level loader, printing what it was asked to load.
+// Stands in for the level loader, printing what it was asked to do.
 class RecordingMap : public Map {
 public:
     bool Load(const char* path) override
@@ -16,6 +16,7 @@ public:
         gConsole->Print("load %s\n", path);
         return succeeds;
     }
+    void Free() override { gConsole->Print("free\n"); }
     bool succeeds = true;
 };
 
@@ -59,7 +60,8 @@ protected:
 TEST_F(MapCommandTest, FreesRunsAutoexecLoadsAndTellsTheScripts)
 {
     EXPECT_TRUE(LoadMap("maps/test.map", true));
-    EXPECT_TRUE(InOrder({"MapFree", "autoexec", "load maps/test.map", "MapLoad maps/test.lua maps/test.map"}))
+    EXPECT_TRUE(
+        InOrder({"MapFree", "free", "autoexec", "load maps/test.map", "MapLoad maps/test.lua maps/test.map"}))
         << Text();
 
     EXPECT_TRUE(LoadMap("maps/test.map", false));
@@ -74,6 +76,7 @@ TEST_F(MapCommandTest, AFileWithoutTheMagicIsRefusedBeforeAnythingIsFreed)
     EXPECT_TRUE(Printed("^1Error: Unable to load map maps/bad.map.^15\n"));
     EXPECT_TRUE(Printed("^1Error: Unable to load map maps/missing.map.^15\n"));
     EXPECT_FALSE(Printed("MapFree"));
+    EXPECT_FALSE(Printed("free"));
 }
 
 TEST_F(MapCommandTest, AFailedLoadIsReportedAndNoScriptIsToldOfIt)

@@ -1,0 +1,125 @@
+// Map files: any bytes as maps/input.map, loaded, then every index the
+// renderer and collision will follow is followed once.
+#include "console/console.h"
+#include "render/shadermanager.h"
+#include "render/texture.h"
+#include "vfs/vfs.h"
+#include "world/map.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string directory;
+std::string input;
+std::string shaders;
+
+void RemoveFiles()
+{
+    unlink(input.c_str());
+    unlink(shaders.c_str());
+    rmdir((directory + "/maps").c_str());
+    rmdir((directory + "/shaders").c_str());
+    rmdir(directory.c_str());
+}
+
+void SetUpOnce()
+{
+    if (!freopen("/dev/null", "w", stdout))
+        abort();
+    char pattern[] = "/tmp/morvathen-fuzz-map-XXXXXX";
+    if (!mkdtemp(pattern))
+        abort();
+    directory = pattern;
+    if (mkdir((directory + "/maps").c_str(), 0700) != 0 || mkdir((directory + "/shaders").c_str(), 0700) != 0)
+        abort();
+    input = directory + "/maps/input.map";
+    // The seeds' "clip" is a nodraw, nonsolid shader, as in real maps.
+    shaders = directory + "/shaders/map.shader";
+    FILE* file = fopen(shaders.c_str(), "wb");
+    if (!file || fputs("clip\n{\n\tsurfaceparm nodraw\n\tsurfaceparm nonsolid\n}\n", file) < 0 || fclose(file) != 0)
+        abort();
+    atexit(RemoveFiles);
+    vfs_startup(directory.c_str());
+}
+
+void Require(bool condition)
+{
+    if (!condition)
+        abort();
+}
+
+void CheckSurface(const MapSurface& surface, size_t vertices)
+{
+    Require(surface.shader != nullptr);
+    Require(surface.planes.size() == surface.TriangleCount() && surface.facing.size() == surface.TriangleCount());
+    for (uint32_t index : surface.indices)
+        Require(index < vertices);
+    for (int32_t neighbour : surface.neighbours)
+        Require(neighbour >= -1 && neighbour < int64_t(surface.TriangleCount()));
+}
+
+void CheckBrush(Map& map, const MapBrush* brush)
+{
+    Require(brush >= map.brushes().data() && brush < map.brushes().data() + map.brushes().size());
+}
+
+// Every node and leaf of the tree, each reached once.
+void Walk(Map& map, const BspNode* node, int depth)
+{
+    if (!node)
+        return;
+    Require(depth <= 1025);
+    for (const MapBrush* brush : node->brushes)
+        CheckBrush(map, brush);
+    Walk(map, node->front, depth + 1);
+    Walk(map, node->back, depth + 1);
+}
+
+void CheckMap(Map& map)
+{
+    const size_t vertices = map.vertices().size();
+    for (const MapMesh& mesh : map.meshes()) {
+        for (const MapSurface& surface : mesh.surfaces)
+            CheckSurface(surface, vertices);
+        Require(mesh.drawIndices.size() == mesh.drawSurfaces.size() * 3);
+        for (uint32_t surface : mesh.drawSurfaces)
+            Require(surface < mesh.surfaces.size());
+        for (const MapBrush* brush : mesh.brushes)
+            CheckBrush(map, brush);
+    }
+    for (const MapRoom& room : map.rooms())
+        for (const MapSurface& surface : room.surfaces)
+            CheckSurface(surface, vertices);
+    Walk(map, map.bspRoot(), 0);
+    const int size = map.grid().size();
+    Require(size > 0 && size <= MapGrid::kMaxSize);
+    Require(map.grid().Cell(size - 1, size - 1).pathValue == -1);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const bool ready = (SetUpOnce(), true);
+    (void)ready;
+    FILE* file = fopen(input.c_str(), "wb");
+    if (!file || fwrite(data, 1, size, file) != size || fclose(file) != 0)
+        abort();
+
+    gConsole->Create(1024, 64, 8, 32, 4);
+    gShaderManager->Init();
+    Map map;
+    if (map.Load("maps/input.map"))
+        CheckMap(map);
+    map.Free();
+    gShaderManager->Release();
+    gTextureManager->Release();
+    return 0;
+}

@@ -1,0 +1,104 @@
+// The map with a GL context (its buffer objects) and in the running engine
+// (the -map option, the Map command, the shutdown).
+#include "engine/glcaps.h"
+#include "engine/glentrypoints.h"
+#include "minimal_map.h"
+#include "render/rendersettings.h"
+#include "render/shadermanager.h"
+#include "support/engine_sandbox.h"
+#include "support/gl_window.h"
+#include "world/map.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+class MapBufferTest : public GLWindowTest {
+protected:
+    void SetUp() override
+    {
+        GLWindowTest::SetUp();
+        LoadGLEntryPoints();
+        gGLCaps.vertexBufferObjectAvailable = true;
+        WriteData("shaders/map.shader", kMinimalMapShaders);
+        WriteData("maps/test.map", MinimalMap().Bytes());
+        gShaderManager->Init();
+    }
+    void TearDown() override
+    {
+        map.Free();
+        gRenderSettings.useVertexBufferObject = true;
+        gShaderManager->Release();
+        gGLCaps = GLCaps();
+        GLWindowTest::TearDown();
+    }
+
+    template <typename T>
+    static std::vector<T> BufferContents(GLenum target, GLuint buffer, size_t count)
+    {
+        std::vector<T> contents(count);
+        pglBindBufferARB(target, buffer);
+        pglGetBufferSubDataARB(target, 0, GLsizeiptrARB(count * sizeof(T)), contents.data());
+        pglBindBufferARB(target, 0);
+        return contents;
+    }
+
+    Map map;
+};
+
+TEST_F(MapBufferTest, VerticesAndIndicesGoToBufferObjectsWhileTheyAreOn)
+{
+    ASSERT_TRUE(map.Load("maps/test.map")) << Text();
+    const GLuint vertices = map.vertexBuffer();
+    ASSERT_NE(vertices, 0u);
+    const auto stored = BufferContents<float>(GL_ARRAY_BUFFER_ARB, vertices, 13 * 24);
+    EXPECT_EQ(stored[2 * 24], 100.0f);      // vertex 2: x
+    EXPECT_EQ(stored[2 * 24 + 3], 1.0f);    // w
+    EXPECT_EQ(stored[2 * 24 + 18], 1.0f);   // colour red
+
+    const MapSurface& floor = map.meshes()[0].surfaces[0];
+    const GLuint indices = floor.elementBuffer.name();
+    ASSERT_NE(indices, 0u);
+    EXPECT_EQ(BufferContents<uint32_t>(GL_ELEMENT_ARRAY_BUFFER_ARB, indices, 6), floor.indices);
+    EXPECT_NE(map.rooms()[0].surfaces[0].elementBuffer.name(), 0u);
+
+    map.Free();
+    EXPECT_FALSE(pglIsBufferARB(vertices));
+    EXPECT_FALSE(pglIsBufferARB(indices));
+
+    gRenderSettings.useVertexBufferObject = false;
+    ASSERT_TRUE(map.Load("maps/test.map"));
+    EXPECT_EQ(map.vertexBuffer(), 0u);
+    EXPECT_EQ(map.meshes()[0].surfaces[0].elementBuffer.name(), 0u);
+}
+
+TEST(MapEngine, MapsLoadFromTheCommandLineAndTheMapCommandAndDamagedOnesAreRefused)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("shaders/map.shader", kMinimalMapShaders);
+    sandbox.WriteData("maps/test.map", MinimalMap().Bytes());
+    std::string damaged = MinimalMap().Bytes();
+    Poke(damaged, MinimalMap().FieldOffset(MapWriter::kTriangles, 4, 0), 99);
+    sandbox.WriteData("maps/bad.map", damaged);
+    sandbox.WriteData("scripts/game/main.lua",
+                      "function MapLoad(script, map) Console_Print('MapLoad ', script, ' ', map, '\\n') end\n"
+                      "function MapFree() Console_Print('MapFree\\n') end\n"
+                      "tried = false\n"
+                      "function update()\n"
+                      "  if not tried then tried = true Console_Command('Map maps/bad.map') end\n"
+                      "end\n");
+    EngineRunOptions options;
+    options.triggers.push_back(SendSignal("Unable to load map maps/bad.map.", SIGTERM));
+    EngineRun run = sandbox.Run({"-map", "maps/test.map"}, options);
+
+    ASSERT_FALSE(run.timedOut) << run.out;
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_TRUE(LinesInOrder(run.out, {"MapFree", "MapLoad maps/test.lua maps/test.map", "MapFree",
+                                       "Error: maps/bad.map is damaged: triangle 4 names vertex 99, but there are 13.",
+                                       "Error: Unable to load map maps/bad.map.", " - Map...Done"}))
+        << run.out;
+}
+
+}  // namespace

@@ -1,0 +1,310 @@
+// Map files made by the test loaded into the runtime structures, and damaged
+// or cut-short files refused with a message and no map left behind.
+#include "console/console.h"
+#include "minimal_map.h"
+#include "render/shadermanager.h"
+#include "support/test_console.h"
+#include "world/map.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class MapLoadTest : public ConsoleTest {
+protected:
+    void SetUp() override
+    {
+        ConsoleTest::SetUp();
+        WriteData("shaders/map.shader", kMinimalMapShaders);
+        gShaderManager->Init();
+    }
+    void TearDown() override
+    {
+        map.Free();
+        gShaderManager->Release();
+        ConsoleTest::TearDown();
+    }
+
+    static void ClearConsole()
+    {
+        gConsole->Release();
+        gConsole->Create(65535, 255, 24, 64, 32);
+    }
+    bool Load(const std::string& bytes)
+    {
+        WriteData("maps/test.map", bytes);
+        return map.Load("maps/test.map");
+    }
+    // The file is refused with a message naming it and `fault`, and no map is left.
+    void ExpectRefused(const std::string& bytes, const std::string& fault)
+    {
+        ClearConsole();
+        EXPECT_FALSE(Load(bytes)) << fault;
+        const std::string prefix = "^1Error: maps/test.map is damaged: ";
+        EXPECT_NE(Text().find(prefix + fault), std::string::npos) << Text();
+        EXPECT_FALSE(map.loaded());
+        EXPECT_TRUE(map.meshes().empty() && map.rooms().empty() && map.brushes().empty());
+        EXPECT_TRUE(map.vertices().empty() && map.bspRoot() == nullptr && map.grid().size() == 0);
+    }
+
+    Map map;
+};
+
+#define EXPECT_VECTOR(v, ex, ey, ez)   \
+    do {                               \
+        EXPECT_FLOAT_EQ((v).x, ex);    \
+        EXPECT_FLOAT_EQ((v).y, ey);    \
+        EXPECT_FLOAT_EQ((v).z, ez);    \
+    } while (0)
+
+TEST_F(MapLoadTest, TheMinimalMapLoadsIntoItsStructures)
+{
+    ASSERT_TRUE(Load(MinimalMap().Bytes())) << Text();
+    EXPECT_TRUE(map.loaded());
+    EXPECT_EQ(Text().find("Error"), std::string::npos) << Text();
+
+    ASSERT_EQ(map.vertices().size(), 13u);
+    const MapVertex& v = map.vertices()[2];
+    EXPECT_EQ(std::vector<float>(v.position, v.position + 4), (std::vector<float>{100, 0, 100, 1}));
+    EXPECT_EQ(std::vector<float>(v.texCoord, v.texCoord + 2), (std::vector<float>{1, 1}));
+    EXPECT_EQ(std::vector<float>(v.normal, v.normal + 3), (std::vector<float>{0, 1, 0}));
+    EXPECT_EQ(std::vector<float>(v.binormal, v.binormal + 3), (std::vector<float>{0, 0, 1}));
+    EXPECT_EQ(std::vector<float>(v.colour, v.colour + 4), (std::vector<float>{1, 1, 1, 1}));
+    EXPECT_EQ(map.vertexBuffer(), 0u);  // no buffer objects without a GL context
+
+    ASSERT_EQ(map.meshes().size(), 2u);
+    MapMesh& world = map.meshes()[0];
+    MapMesh& door = map.meshes()[1];
+    EXPECT_EQ(world.name, "*0");
+    EXPECT_EQ(door.name, "*1");
+    ASSERT_EQ(world.surfaces.size(), 2u);
+    ASSERT_EQ(door.surfaces.size(), 2u);
+    const MapSurface& floor = world.surfaces[0];
+    EXPECT_EQ(floor.shader->name, "default");
+    EXPECT_EQ(world.surfaces[1].shader->name, "textures/wall");
+    EXPECT_EQ(floor.indices, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3}));
+    EXPECT_EQ(floor.TriangleCount(), 2u);
+    EXPECT_EQ(floor.neighbours, (std::vector<int32_t>{-1, -1, 1, 0, -1, -1}));
+    EXPECT_EQ(world.surfaces[1].neighbours, (std::vector<int32_t>{-1, -1, -1}));
+    EXPECT_FLOAT_EQ(floor.planes[1].normal.y, 1.0f);
+    EXPECT_EQ(floor.facing.size(), 2u);
+    EXPECT_VECTOR(world.surfaces[1].bounds.maximum, 100, 50, 0);
+    EXPECT_FALSE(floor.movable);
+    EXPECT_TRUE(door.surfaces[0].movable);
+
+    // Mesh 0 spans every vertex; the door only its drawable triangle.
+    EXPECT_VECTOR(world.bounds.minimum, 0, 0, 0);
+    EXPECT_VECTOR(world.bounds.maximum, 210, 50, 100);
+    EXPECT_VECTOR(door.bounds.minimum, 40, 0, 50);
+    EXPECT_VECTOR(door.bounds.maximum, 60, 30, 50);
+    EXPECT_EQ(door.drawIndices, (std::vector<uint32_t>{10, 11, 12}));
+    EXPECT_EQ(door.drawSurfaces, (std::vector<uint32_t>{1}));
+    EXPECT_EQ(world.drawSurfaces, (std::vector<uint32_t>{0, 0, 1}));
+
+    ASSERT_EQ(map.rooms().size(), 1u);
+    EXPECT_VECTOR(map.rooms()[0].bounds.maximum, 100, 50, 100);
+    EXPECT_EQ(map.rooms()[0].surfaces.size(), 2u);
+    EXPECT_FALSE(map.rooms()[0].visible);
+
+    ASSERT_EQ(map.brushes().size(), 3u);
+    const MapBrush& ground = map.brushes()[0];
+    EXPECT_EQ(ground.planes.size(), 2u);
+    EXPECT_FLOAT_EQ(ground.planes[1].distance, 10.0f);
+    EXPECT_EQ(ground.flags, 1);
+    EXPECT_FALSE(ground.nonsolid);
+    EXPECT_TRUE(map.brushes()[1].nonsolid);
+    EXPECT_EQ(ground.meshIndex, 0);
+    EXPECT_EQ(map.brushes()[2].meshIndex, 1);
+    EXPECT_EQ(door.brushes, (std::vector<MapBrush*>{&map.brushes()[2]}));
+
+    // Child -1 is leaf 0, -2 leaf 1, 0 no child.
+    BspNode* root = map.bspRoot();
+    ASSERT_NE(root, nullptr);
+    EXPECT_FALSE(root->leaf);
+    ASSERT_TRUE(root->back && root->back->leaf);
+    EXPECT_EQ(root->back->brushes, (std::vector<MapBrush*>{&map.brushes()[0]}));
+    ASSERT_TRUE(root->front && !root->front->leaf);
+    EXPECT_FLOAT_EQ(root->front->plane.normal.x, 1.0f);
+    EXPECT_EQ(root->front->back, nullptr);
+    ASSERT_TRUE(root->front->front && root->front->front->leaf);
+    EXPECT_EQ(root->front->front->brushes.size(), 2u);
+
+    EXPECT_VECTOR(map.levelBounds().minimum, -1000, -1000, -1000);
+    EXPECT_VECTOR(map.levelBounds().maximum, 1210, 1050, 1100);
+    EXPECT_EQ(map.grid().size(), 241);  // ceil(2210 / 10) + 20
+    EXPECT_VECTOR(map.grid().offset(), 1100, 0, 1100);
+    EXPECT_EQ(map.grid().Cell(240, 240).pathValue, -1);
+}
+
+TEST_F(MapLoadTest, AMeshWithOnlyNodrawSurfacesKeepsTheirBounds)
+{
+    MapWriter w = MinimalMap();
+    std::string bytes = w.Bytes();
+    Poke(bytes, w.FieldOffset(MapWriter::kSurfaces, 3, 8), 1);  // the door is clip too
+    ASSERT_TRUE(Load(bytes)) << Text();
+    const MapMesh& door = map.meshes()[1];
+    EXPECT_TRUE(door.drawIndices.empty());
+    EXPECT_VECTOR(door.bounds.minimum, 40, 0, 0);
+    EXPECT_VECTOR(door.bounds.maximum, 210, 30, 50);
+}
+
+TEST_F(MapLoadTest, MeshesAreFoundRetexturedHiddenAndGivenCallbacks)
+{
+    ASSERT_TRUE(Load(MinimalMap().Bytes())) << Text();
+    EXPECT_EQ(map.FindMesh("*1"), 1);
+    EXPECT_EQ(map.FindMesh("*2"), -1);
+    EXPECT_EQ(map.FindMesh(""), -1);
+    EXPECT_EQ(map.FindMeshSurface(0, "TEXTURES/Wall"), 1);
+    EXPECT_EQ(map.FindMeshSurface(0, "door"), -1);
+    EXPECT_EQ(map.FindMeshSurface(-1, "door"), -1);
+
+    map.SetSurfaceShader(1, 0, "Door");
+    EXPECT_EQ(map.meshes()[1].surfaces[0].shader->name, "door");
+    map.SetSurfaceShader(1, 2, "clip");   // no such surface
+    map.SetSurfaceShader(2, 0, "clip");   // no such mesh
+    map.SetSurfaceShader(-1, 0, "clip");
+    EXPECT_EQ(map.FindMeshSurface(1, "clip"), -1);
+
+    Vector centre{};
+    EXPECT_TRUE(map.GetMeshCenter(1, centre));
+    EXPECT_VECTOR(centre, 50, 15, 50);
+    EXPECT_FALSE(map.GetMeshCenter(-1, centre));
+    EXPECT_FALSE(map.GetMeshCenter(2, centre));
+
+    map.SetMeshVisible(1, false);
+    map.SetMeshVisible(7, false);
+    EXPECT_FALSE(map.meshes()[1].visible);
+    EXPECT_TRUE(map.meshes()[0].visible);
+
+    // Each call hands back the reference the map lets go of.
+    EXPECT_EQ(map.ModelSetCallback("*1", 5), -1);
+    EXPECT_EQ(map.ModelSetCallback("*1", 6), 5);
+    EXPECT_EQ(map.ModelSetCallback("*9", 7), 7);
+    EXPECT_EQ(map.ModelSetCallback("*0", 8), -1);
+    EXPECT_EQ(map.ModelClearCallback("*0"), 8);
+    EXPECT_EQ(map.ModelClearCallback("*0"), -1);
+    EXPECT_EQ(map.ModelSetCallback("*0", 9), -1);
+    EXPECT_EQ(map.ModelClearAllCallbacks(), (std::vector<int>{9, 6}));
+    EXPECT_EQ(map.meshes()[1].callbackReference, -1);
+}
+
+TEST_F(MapLoadTest, FreeReleasesTheGridsObjectsAndAFailedLoadLeavesNoMap)
+{
+    ASSERT_TRUE(Load(MinimalMap().Bytes()));
+    MapGridCell& cell = map.grid().Cell(3, 4);
+    cell.colliders = new Collider;
+    cell.colliders->next = new Collider;
+    cell.entities = new Entity;
+    map.Free();
+    EXPECT_FALSE(map.loaded());
+    EXPECT_EQ(map.grid().size(), 0);
+
+    ASSERT_TRUE(Load(MinimalMap().Bytes()));
+    EXPECT_FALSE(Load(MinimalMap().Bytes(2)));
+    EXPECT_NE(Text().find("^1Error: maps/test.map has an invalid version! (expected 3, got 2).\n"), std::string::npos);
+    EXPECT_FALSE(map.loaded());
+    EXPECT_TRUE(map.meshes().empty());
+}
+
+// Every directory entry pushed outside the file or off whole records.
+TEST_F(MapLoadTest, DamagedLumpDirectoriesAreRefused)
+{
+    const MapWriter w = MinimalMap();
+    const std::string good = w.Bytes();
+    const uint32_t size = uint32_t(good.size());
+    for (int lump = 0; lump < MapWriter::kLumpCount; ++lump) {
+        const std::string name = "lump " + std::to_string(lump) + " ";
+        const size_t offsetField = 8 + size_t(lump) * 8, lengthField = offsetField + 4;
+        uint32_t length;
+        memcpy(&length, &good[lengthField], 4);
+        for (uint32_t offset : {size, size - length + 1, 0xFFFFFFF0u}) {
+            std::string bytes = good;
+            Poke(bytes, offsetField, offset);
+            ExpectRefused(bytes, name + "(offset " + std::to_string(offset));
+        }
+        std::string bytes = good;
+        Poke(bytes, lengthField, length - 1);
+        ExpectRefused(bytes, name + "is " + std::to_string(length - 1) + " bytes long");
+        Poke(bytes, lengthField, 0xFFFFFFFFu);
+        ExpectRefused(bytes, name + "(offset ");
+    }
+    std::string bytes = good;
+    Poke(bytes, 8 + 3 * 8 + 4, 4 * 28);
+    ExpectRefused(bytes, "there are 5 triangles but 4 triangle planes and 5 neighbour records");
+    ExpectRefused(MapWriter().Bytes(), "it has no meshes, not even the world");
+}
+
+TEST_F(MapLoadTest, IndexesOutsideTheirTablesAreRefused)
+{
+    struct Damage {
+        MapWriter::Lump lump;
+        uint32_t record, at, value;
+        const char* fault;
+    };
+    const uint32_t nan = 0x7FC00000u, huge = 0x7149F2CAu;  // 1e30
+    const Damage damages[] = {
+        {MapWriter::kVertices, 0, 0, nan, "vertex 0 has a position that is not a finite number"},
+        {MapWriter::kVertices, 12, 0, huge, "the level is too large for its grid"},
+        {MapWriter::kTriangles, 0, 4, 13, "triangle 0 names vertex 13, but there are 13"},
+        {MapWriter::kSurfaces, 1, 0, 5, "surface 1 lists 1 triangles from 5, but there are 5"},
+        {MapWriter::kSurfaces, 1, 4, 0xFFFFFFFFu, "surface 1 lists 4294967295 triangles from 2"},
+        {MapWriter::kSurfaces, 2, 8, 3, "surface 2 names shader 3, but there are 3"},
+        {MapWriter::kSurfaces, 2, 8, uint32_t(-2), "surface 2 names shader -2"},
+        {MapWriter::kRooms, 0, 4, 5, "room 0 lists 5 surfaces from 0, but there are 4"},
+        {MapWriter::kMeshes, 1, 0, 3, "mesh 1 lists 1 brushes from 3, but there are 3"},
+        {MapWriter::kMeshes, 1, 4, 2, "mesh 1 lists 2 brushes from 2"},
+        {MapWriter::kMeshes, 1, 8, 3, "mesh 1 lists 2 surfaces from 3, but there are 4"},
+        {MapWriter::kMeshes, 0, 12, 0xFFFFFFFFu, "mesh 0 lists 4294967295 surfaces"},
+        {MapWriter::kBrushes, 0, 0, 3, "brush 0 names shader 3, but there are 3"},
+        {MapWriter::kBrushes, 2, 4, 4, "brush 2 lists 1 sides from 4, but there are 4"},
+        {MapWriter::kBrushes, 0, 8, 5, "brush 0 lists 5 sides from 0"},
+        {MapWriter::kBrushSides, 3, 0, 4, "brush side 3 names plane 4, but there are 4"},
+        {MapWriter::kNodes, 0, 32, 4, "BSP node 0 names plane 4, but there are 4"},
+        {MapWriter::kNodes, 0, 24, 2, "BSP node 0 names node 2, but there are 2"},
+        {MapWriter::kNodes, 0, 28, uint32_t(-3), "BSP node 0 names leaf 2, but there are 2"},
+        {MapWriter::kNodes, 1, 28, 0x80000000u, "BSP node 1 names leaf 2147483647"},
+        {MapWriter::kNodes, 1, 24, 1, "BSP node 1 names node 1, which does not come after it"},
+        {MapWriter::kNodes, 0, 28, 1, "BSP node 1 has more than one parent"},
+        {MapWriter::kLeaves, 1, 24, 2, "BSP leaf 1 lists 2 leaf brushes from 2, but there are 3"},
+        {MapWriter::kLeaves, 0, 28, 0xFFFFFFFFu, "BSP leaf 0 lists 4294967295 leaf brushes"},
+        {MapWriter::kLeafBrushes, 2, 0, 3, "leaf brush 2 names brush 3, but there are 3"},
+    };
+    const MapWriter w = MinimalMap();
+    for (const Damage& damage : damages) {
+        std::string bytes = w.Bytes();
+        Poke(bytes, w.FieldOffset(damage.lump, damage.record, damage.at), damage.value);
+        ExpectRefused(bytes, damage.fault);
+    }
+}
+
+TEST_F(MapLoadTest, HostileCountsAreRefusedBeforeTheyCostMemory)
+{
+    MapWriter copies = MinimalMap();
+    for (int i = 0; i < 2100; ++i)
+        copies.Mesh(0, 0, 0, 4);  // every surface again and again
+    ExpectRefused(copies.Bytes(), "the triangles are referred to too many times over");
+
+    MapWriter deep = MinimalMap();
+    for (int32_t i = 2; i <= 1026; ++i)
+        deep.Node(i < 1026 ? i + 1 : 0, 0, 0);
+    std::string bytes = deep.Bytes();
+    Poke(bytes, deep.FieldOffset(MapWriter::kNodes, 1, 28), 2);  // node 1 leads down the chain
+    ExpectRefused(bytes, "the BSP tree is deeper than 1024 nodes");
+}
+
+TEST_F(MapLoadTest, EveryCutShortFileIsRefused)
+{
+    const std::string good = MinimalMap().Bytes();
+    // Every length through the header, then a sample of the rest.
+    for (size_t length = 0; length < good.size(); length += length < 130 ? 1 : 17) {
+        ClearConsole();
+        EXPECT_FALSE(Load(good.substr(0, length))) << length;
+        EXPECT_FALSE(map.loaded());
+        EXPECT_NE(Text().find("^1Error: maps/test.map "), std::string::npos) << length;
+    }
+}
+
+}  // namespace
