@@ -3,20 +3,15 @@
 #include "support/files.h"
 #include "support/virtual_display.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <fcntl.h>
-#include <poll.h>
+#include <filesystem>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <utility>
 
 namespace fs = std::filesystem;
-
-extern char** environ;
 
 EngineSandbox::EngineSandbox()
 {
@@ -46,81 +41,47 @@ void EngineSandbox::InstallBundledGame()
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
-namespace {
-
-std::vector<char*> NullTerminated(std::vector<std::string>& strings)
-{
-    std::vector<char*> pointers;
-    for (std::string& text : strings)
-        pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-}  // namespace
-
+// Output goes to files in the sandbox, read again at every poll.
 EngineRun EngineSandbox::Run(const std::vector<std::string>& arguments, const EngineRunOptions& options)
 {
-    EngineRun run;
     const std::string display = VirtualDisplay();
-    std::vector<std::string> argv{root + "/morvathen"};
+    std::vector<std::string> argv{root + "/morvathen"}, environment = options.environment;
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    // Ours first: of two equal names, the first is the one the engine reads.
-    std::vector<std::string> environment = options.environment;
-    environment.insert(environment.end(), {"DISPLAY=" + display, "LIBGL_ALWAYS_SOFTWARE=1",
-                                           "ALSOFT_DRIVERS=null", "SDL_AUDIODRIVER=dummy"});
-    for (char** entry = environ; *entry; ++entry)
-        environment.emplace_back(*entry);
-    const std::vector<char*> argp = NullTerminated(argv), envp = NullTerminated(environment);
-    // Close-on-exec, so no other child of the test process keeps them open.
-    int outPipe[2], errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
-        return run;
+    environment.insert(environment.begin(), {"DISPLAY=" + display, "LIBGL_ALWAYS_SOFTWARE=1",
+                                             "ALSOFT_DRIVERS=null", "SDL_AUDIODRIVER=dummy"});
+    std::vector<char*> argp;
+    for (std::string& argument : argv)
+        argp.push_back(argument.data());
+    argp.push_back(nullptr);
+    const std::string out = root + "/stdout.txt", err = root + "/stderr.txt";
+    WriteFile(out, "");  // before the start: the last run's output must not fire triggers
 
     const pid_t pid = fork();
     if (pid == 0) {
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
+        for (std::string& entry : environment)
+            putenv(entry.data());
+        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 1);
+        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 2);
         if (chdir(root.c_str()) == 0)
-            execve(argp[0], argp.data(), envp.data());
+            execv(argp[0], argp.data());
         _exit(127);
     }
-    close(outPipe[1]);
-    close(errPipe[1]);
-
+    EngineRun run;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    size_t nextTrigger = 0;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now()).count();
-        if (left <= 0) {
+    int status = 0;
+    for (size_t next = 0; waitpid(pid, &status, WNOHANG) == 0; usleep(10000)) {
+        if (std::chrono::steady_clock::now() > deadline) {
             run.timedOut = true;
             kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
             break;
         }
-        if (poll(fds, 2, int(left)) < 0 && errno != EINTR)
-            break;
-        for (int i = 0; i < 2; ++i) {
-            if (!fds[i].revents)
-                continue;
-            char buffer[65536];
-            const ssize_t got = read(fds[i].fd, buffer, sizeof(buffer));
-            if (got > 0)
-                (i == 0 ? run.out : run.err).append(buffer, size_t(got));
-            else
-                close(std::exchange(fds[i].fd, -1));
-        }
-        while (nextTrigger < options.triggers.size() &&
-               run.out.find(options.triggers[nextTrigger].output) != std::string::npos)
-            options.triggers[nextTrigger++].action(pid, display);
+        const std::string sofar = ReadFile(out);
+        while (next < options.triggers.size() && sofar.find(options.triggers[next].output) != std::string::npos)
+            options.triggers[next++].action(pid, display);
     }
-    for (pollfd& fd : fds)
-        if (fd.fd >= 0)
-            close(fd.fd);
-
-    int status = 0;
-    waitpid(pid, &status, 0);
+    run.out = ReadFile(out);
+    run.err = ReadFile(err);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return run;
 }
