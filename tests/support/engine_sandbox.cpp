@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -112,17 +111,13 @@ EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std:
 
 ::testing::AssertionResult LinesInOrder(const std::string& out, const std::vector<std::string>& expected)
 {
-    std::vector<std::string> lines;
-    std::istringstream stream(out);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
+    const std::string text = "\n" + out + "\n";
     size_t at = 0;
     for (const std::string& want : expected) {
-        while (at < lines.size() && lines[at] != want)
-            ++at;
-        if (at == lines.size())
+        at = text.find("\n" + want + "\n", at);
+        if (at == std::string::npos)
             return ::testing::AssertionFailure() << "missing or out of order: \"" << want << "\"\n" << out;
-        ++at;
+        at += want.size() + 1;
     }
     return ::testing::AssertionSuccess();
 }

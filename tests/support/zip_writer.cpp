@@ -45,54 +45,50 @@ std::string Deflate(const std::string& data)
 
 ZipWriter& ZipWriter::Add(const std::string& name, const std::string& data, uint16_t method, uint32_t timestamp)
 {
-    members.push_back({name, data, method, timestamp});
+    const std::string stored = method == 8 ? Deflate(data) : data;
+    // What the local and the central header have in common, from "version
+    // needed" to the extra field's length.
+    std::string common;
+    Append(common, 20, 2);  // version needed
+    Append(common, 0, 2);  // flags
+    Append(common, method, 2);
+    Append(common, timestamp, 4);
+    Append(common, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size()))), 4);
+    Append(common, uint32_t(stored.size()), 4);
+    Append(common, uint32_t(data.size()), 4);
+    Append(common, uint32_t(name.size()), 2);
+    Append(common, 0, 2);  // extra field
+    archive.localHeaders.push_back(archive.bytes.size());
+    Append(archive.bytes, 0x04034b50, 4);
+    archive.bytes += common + name + stored;
+
+    archive.centralHeaders.push_back(directory.size());
+    Append(directory, 0x02014b50, 4);
+    Append(directory, 20, 2);  // version made by
+    directory += common;
+    Append(directory, 0, 4);  // comment length, disk
+    Append(directory, 0, 2);  // internal attributes
+    Append(directory, 0, 4);  // external attributes
+    Append(directory, uint32_t(archive.localHeaders.back()), 4);
+    directory += name;
     return *this;
 }
 
 ZipArchive ZipWriter::Finish(const std::string& comment) const
 {
-    ZipArchive archive;
-    std::string& out = archive.bytes;
-    // What the local and the central header of a member have in common,
-    // from "version needed" to the extra field's length.
-    std::vector<std::string> fields;
-    for (const Member& member : members) {
-        const std::string stored = member.method == 8 ? Deflate(member.data) : member.data;
-        std::string& common = fields.emplace_back();
-        Append(common, 20, 2);  // version needed
-        Append(common, 0, 2);  // flags
-        Append(common, member.method, 2);
-        Append(common, member.timestamp, 4);
-        const Bytef* data = reinterpret_cast<const Bytef*>(member.data.data());
-        Append(common, uint32_t(crc32(0, data, uInt(member.data.size()))), 4);
-        Append(common, uint32_t(stored.size()), 4);
-        Append(common, uint32_t(member.data.size()), 4);
-        Append(common, uint32_t(member.name.size()), 2);
-        Append(common, 0, 2);  // extra field
-        archive.localHeaders.push_back(out.size());
-        Append(out, 0x04034b50, 4);
-        out += common + member.name + stored;
-    }
-    const size_t directory = out.size();
-    for (size_t i = 0; i < members.size(); ++i) {
-        archive.centralHeaders.push_back(out.size());
-        Append(out, 0x02014b50, 4);
-        Append(out, 20, 2);  // version made by
-        out += fields[i];
-        Append(out, 0, 4);  // comment length, disk
-        Append(out, 0, 2);  // internal attributes
-        Append(out, 0, 4);  // external attributes
-        Append(out, uint32_t(archive.localHeaders[i]), 4);
-        out += members[i].name;
-    }
-    archive.endRecord = out.size();
-    Append(out, 0x06054b50, 4);
-    Append(out, 0, 4);  // this disk and the directory's
-    Append(out, uint32_t(members.size()), 2);
-    Append(out, uint32_t(members.size()), 2);
-    Append(out, uint32_t(archive.endRecord - directory), 4);
-    Append(out, uint32_t(directory), 4);
-    Append(out, uint32_t(comment.size()), 2);
-    out += comment;
-    return archive;
+    ZipArchive result = archive;
+    const size_t start = result.bytes.size();
+    for (size_t& header : result.centralHeaders)
+        header += start;
+    result.bytes += directory;
+    result.endRecord = result.bytes.size();
+    Append(result.bytes, 0x06054b50, 4);
+    Append(result.bytes, 0, 4);  // this disk and the directory's
+    Append(result.bytes, uint32_t(result.localHeaders.size()), 2);
+    Append(result.bytes, uint32_t(result.localHeaders.size()), 2);
+    Append(result.bytes, uint32_t(directory.size()), 4);
+    Append(result.bytes, uint32_t(start), 4);
+    Append(result.bytes, uint32_t(comment.size()), 2);
+    result.bytes += comment;
+    return result;
 }
