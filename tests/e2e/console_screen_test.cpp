@@ -49,10 +49,10 @@ TEST(ConsoleScreen, ColouredTextOverTheConsoleShaderInNumberedScreenshots)
     sandbox.WriteData("shaders/broken.shader",
                       std::string("broken\n{\n\tcolour red\n\t{\n\t\ttcmod scroll x\n\x01\xff\n") +
                           std::string(5000, '{') + "\n");
-    const std::vector<std::string> screenshot = {"type --delay 30 /Screenshot", "key Return"};
-    EngineRun run = sandbox.Run({}, {{UseKeyboard("==== Starting Game ====", {"key grave", "sleep 0.3"}),
-                                      UseKeyboard("==== Starting Game ====", screenshot),
-                                      UseKeyboard("Saved screenshot", screenshot),
+    const std::string screenshot = "type --delay 30 /Screenshot";
+    EngineRun run = sandbox.Run({}, {{UseKeyboard("==== Starting Game ====",
+                                                  {"key grave", "sleep 0.3", screenshot, "key Return"}),
+                                      UseKeyboard("Saved screenshot", {screenshot, "key Return"}),
                                       UseKeyboard("ss00001.tga", {"type --delay 30 /Quit", "key Return"})}});
 
     ASSERT_FALSE(run.timedOut) << run.out;

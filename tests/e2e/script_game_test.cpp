@@ -12,14 +12,13 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
 {
     EngineSandbox sandbox;
     sandbox.InstallBundledGame();
-    const std::vector<EngineTrigger> sayHello = {
-        UseKeyboard("==== Starting Game ====", {"key grave", "sleep 0.3"}),
-        UseKeyboard("==== Starting Game ====", {"type --delay 30 /Hello", "key Return"})};
-    EngineRunOptions options{sayHello};
-    options.triggers.push_back(UseKeyboard("Hello, stranger!", {"type --delay 30 '/g_playerName Ada'", "key Return",
-                                                                "type --delay 30 /Hello", "key Return"}));
-    options.triggers.push_back(UseKeyboard("Hello, Ada!", {"type --delay 30 /Quit", "key Return"}));
-    EngineRun run = sandbox.Run({}, options);
+    const EngineTrigger sayHello =
+        UseKeyboard("==== Starting Game ====", {"key grave", "sleep 0.3", "type --delay 30 /Hello", "key Return"});
+    EngineRun run = sandbox.Run(
+        {}, {{sayHello,
+              UseKeyboard("Hello, stranger!",
+                          {"type --delay 30 '/g_playerName Ada'", "key Return", "type --delay 30 /Hello", "key Return"}),
+              UseKeyboard("Hello, Ada!", {"type --delay 30 /Quit", "key Return"})}});
 
     ASSERT_FALSE(run.timedOut) << run.out << run.err;
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
@@ -32,10 +31,8 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
 
     // The saved value comes back through cvars.lua's variable and callback,
     // the start count through the file the game saved, and F2 runs /Stats.
-    options.triggers = sayHello;
-    options.triggers.push_back(UseKeyboard("Hello, ", {"key Escape", "key F2"}));
-    options.triggers.push_back(SendSignal(" per second.\n", SIGTERM));
-    run = sandbox.Run({}, options);
+    run = sandbox.Run({}, {{sayHello, UseKeyboard("Hello, ", {"key Escape", "key F2"}),
+                            SendSignal(" per second.\n", SIGTERM)}});
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_TRUE(run.Has(" - Press F2 or type /Stats for the date and the frame rate.\n")) << run.out;
     EXPECT_TRUE(run.Has(" - This game has started 2 time(s), counted in saves/starts.lua.\n")) << run.out;
