@@ -4,24 +4,21 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <cstdio>
 
-std::vector<EngineTrigger> OpenConsoleAndSayHello()
-{
-    return {UseKeyboard("==== Starting Game ====", {"key grave", "sleep 0.3"}),
-            UseKeyboard("==== Starting Game ====", {"type --delay 30 /Hello", "key Return"})};
-}
+namespace {
 
 TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
 {
     EngineSandbox sandbox;
     sandbox.InstallBundledGame();
-    EngineRunOptions options;
-    options.triggers = OpenConsoleAndSayHello();
-    options.triggers.push_back(UseKeyboard("Hello, stranger!", {"type --delay 30 '/g_playerName Ada'", "key Return",
-                                                                "type --delay 30 /Hello", "key Return"}));
-    options.triggers.push_back(UseKeyboard("Hello, Ada!", {"type --delay 30 /Quit", "key Return"}));
-    EngineRun run = sandbox.Run({}, options);
+    const EngineTrigger sayHello =
+        UseKeyboard("==== Starting Game ====", {"key grave", "sleep 0.3", "type --delay 30 /Hello", "key Return"});
+    EngineRun run = sandbox.Run(
+        {}, {{sayHello,
+              UseKeyboard("Hello, stranger!",
+                          {"type --delay 30 '/g_playerName Ada'", "key Return", "type --delay 30 /Hello", "key Return"}),
+              UseKeyboard("Hello, Ada!", {"type --delay 30 /Quit", "key Return"})}});
 
     ASSERT_FALSE(run.timedOut) << run.out << run.err;
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
@@ -34,10 +31,8 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
 
     // The saved value comes back through cvars.lua's variable and callback,
     // the start count through the file the game saved, and F2 runs /Stats.
-    options.triggers = OpenConsoleAndSayHello();
-    options.triggers.push_back(UseKeyboard("Hello, ", {"key Escape", "key F2"}));
-    options.triggers.push_back(SendSignal(" per second.\n", SIGTERM));
-    run = sandbox.Run({}, options);
+    run = sandbox.Run({}, {{sayHello, UseKeyboard("Hello, ", {"key Escape", "key F2"}),
+                            SendSignal(" per second.\n", SIGTERM)}});
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_TRUE(run.Has(" - Press F2 or type /Stats for the date and the frame rate.\n")) << run.out;
     EXPECT_TRUE(run.Has(" - This game has started 2 time(s), counted in saves/starts.lua.\n")) << run.out;
@@ -46,35 +41,22 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
     EXPECT_EQ(sandbox.ReadData("saves/starts.lua"), "return 2\n");
 }
 
-TEST(ScriptGame, UpdateRunsOncePerFrameAfterTheMainScript)
-{
-    EngineSandbox sandbox;
-    sandbox.WriteData("scripts/game/main.lua",
-                      "frames = 0\nConsole_Print('main ran\\n')\n"
-                      "function update()\n  frames = frames + 1\n  Console_Print('frame ', frames, '\\n')\nend\n");
-    EngineRunOptions options;
-    options.triggers.push_back(SendSignal("frame 3\n", SIGTERM));
-    EngineRun run = sandbox.Run({}, options);
-
-    ASSERT_FALSE(run.timedOut) << run.out;
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
-    EXPECT_TRUE(LinesInOrder(run.out, {"==== Starting Game ====", "main ran", "frame 1", "frame 2", "frame 3",
-                                       " - ScriptManager...Done"}));
-}
-
-TEST(ScriptGame, ScriptErrorEndsTheEngineWithTheTraceInErrorLog)
+TEST(ScriptGame, UpdateRunsOncePerFrameUntilAScriptErrorEndsTheEngineWithATrace)
 {
     EngineSandbox sandbox;
     sandbox.WriteData("default.cfg", "r_gamma \"40\"\n");
-    sandbox.WriteData("scripts/game/main.lua", "frames = 0\nfunction update()\n  frames = frames + 1\n"
-                                               "  if frames == 2 then\n    local player\n"
+    sandbox.WriteData("scripts/game/main.lua", "frames = 0\nConsole_Print('main ran\\n')\n"
+                                               "function update()\n  frames = frames + 1\n"
+                                               "  Console_Print('frame ', frames, '\\n')\n"
+                                               "  if frames == 3 then\n    local player\n"
                                                "    player.health = 0\n  end\nend\n");
     EngineRun run = sandbox.Run({});
 
     ASSERT_FALSE(run.timedOut) << run.out;
     EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
-    const std::string error = "Script Error: scripts/game/main.lua:6: attempt to index local 'player' (a nil value)";
-    EXPECT_TRUE(LinesInOrder(run.out, {error, " - Source: scripts/game/main.lua", " - Function: ? (Line: 6)",
+    const std::string error = "Script Error: scripts/game/main.lua:8: attempt to index local 'player' (a nil value)";
+    EXPECT_TRUE(LinesInOrder(run.out, {"==== Starting Game ====", "main ran", "frame 1", "frame 2", "frame 3", error,
+                                       " - Source: scripts/game/main.lua", " - Function: ? (Line: 8)",
                                        "==== Shutdown Engine ===="}));
     EXPECT_NE(run.err.find("==== Fatal Error ====\nError: Scripting error occured, shutting down.\n"),
               std::string::npos) << run.err;
@@ -85,23 +67,28 @@ TEST(ScriptGame, ScriptErrorEndsTheEngineWithTheTraceInErrorLog)
 
 TEST(ScriptGame, GameWithoutMainScriptOrUpdateDoesNotStart)
 {
-    EngineSandbox sandbox;
-    sandbox.RemoveData("scripts/game/main.lua");
-    EngineRun missing = sandbox.Run({});
-    EXPECT_EQ(missing.exitCode, 1) << missing.out << missing.err;
-    EXPECT_TRUE(missing.Has("Error: The game script scripts/game/main.lua is missing or empty.\n")) << missing.out;
-    EXPECT_NE(missing.err.find("Error: Unable to execute script file scripts/game/main.lua\n"), std::string::npos);
-    EXPECT_NE(sandbox.ReadData("error.log").find("is missing or empty"), std::string::npos);
-
-    sandbox.RemoveData("error.log");
-    sandbox.WriteData("scripts/game/main.lua", "Console_Print('no update here\\n')\n");
-    EngineRun noUpdate = sandbox.Run({});
-    EXPECT_EQ(noUpdate.exitCode, 1) << noUpdate.out << noUpdate.err;
-    EXPECT_TRUE(noUpdate.Has("no update here\n"));
-    EXPECT_NE(noUpdate.err.find("Script Error: \"update\" is an undefined function.\n"), std::string::npos)
-        << noUpdate.err;
-    EXPECT_NE(sandbox.ReadData("error.log").find("Script Error: \"update\" is an undefined function."),
-              std::string::npos);
+    const struct {
+        const char* mainScript;  // nullptr: none
+        const char* out;
+        const char* err;
+    } games[] = {
+        {nullptr, "Error: The game script scripts/game/main.lua is missing or empty.\n",
+         "Error: Unable to execute script file scripts/game/main.lua\n"},
+        {"Console_Print('no update here\\n')\n", "no update here\n",
+         "Script Error: \"update\" is an undefined function.\n"},
+    };
+    for (const auto& game : games) {
+        EngineSandbox sandbox;
+        if (game.mainScript)
+            sandbox.WriteData("scripts/game/main.lua", game.mainScript);
+        else
+            std::remove(sandbox.DataPath("scripts/game/main.lua").c_str());
+        EngineRun run = sandbox.Run({});
+        EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+        EXPECT_TRUE(run.Has(game.out)) << run.out;
+        EXPECT_NE(run.err.find(game.err), std::string::npos) << run.err;
+        EXPECT_NE(sandbox.ReadData("error.log").find(game.err), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -5,55 +5,42 @@
 
 namespace {
 
-TEST(ScriptValueTest, TablesNeedTheirSizeAndNumbersUpToIt)
+// The value of a Lua expression, taken from the stack.
+ScriptValue Value(lua_State* L, const std::string& expression)
 {
-    lua_State* L = luaL_newstate();
-    auto push = [L](const char* source) {
-        luaL_dostring(L, (std::string("return ") + source).c_str());
-    };
-    Vector v{};
-    Colour colour{};
-    Matrix m{};
-    float number;
-
-    push("{1, 2}");
-    EXPECT_FALSE(ScriptValue(L).GetVector(v)) << "two elements are no vector";
-    push("{1, 2, 3, 'extra'}");
-    const ScriptValue four(L);
-    EXPECT_TRUE(four.GetVector(v) && v.x == 1 && v.y == 2 && v.z == 3) << "the fourth element is ignored";
-    EXPECT_FALSE(four.GetColour(colour)) << "but a colour needs it to be a number";
-    push("{1, '2', 3}");
-    EXPECT_FALSE(ScriptValue(L).GetVector(v)) << "elements are numbers, not strings that look like them";
-    push("setmetatable({}, {__index = function() return 1 end, __len = function() return 3 end})");
-    EXPECT_FALSE(ScriptValue(L).GetVector(v)) << "no metamethods run";
-    push("{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}");
-    const ScriptValue seventeen(L);
-    EXPECT_TRUE(seventeen.GetMatrix(m) && m.m[0] == 1 && m.m[15] == 16);
-    EXPECT_TRUE(seventeen.GetColour(colour) && colour.alpha == 4);
-    EXPECT_FALSE(seventeen.GetFloat(number));
-    push("{0.25, 0.5, 0.75}");
-    EXPECT_FALSE(ScriptValue(L).GetColour(colour));
-    EXPECT_EQ(lua_gettop(L), 0) << "each read removed its value";
-    lua_close(L);
+    luaL_dostring(L, ("return " + expression).c_str());
+    return ScriptValue(L);
 }
 
-TEST(ScriptValueTest, NumbersReadAsTextAndFlags)
+// The cases the engine functions' own argument checks below do not reach.
+TEST(ScriptValueTest, EachReaderTakesOnlyItsKindAndRemovesTheValue)
 {
     lua_State* L = luaL_newstate();
+    Vector vector;
+    Matrix matrix;
+    Colour colour;
+    float number;
     std::string text;
-    bool flag = false;
-    lua_pushnumber(L, 2.5);
-    EXPECT_TRUE(ScriptValue(L).GetString(text) && text == "2.5");
-    lua_pushnumber(L, 1e15);
-    EXPECT_TRUE(ScriptValue(L).GetString(text) && text == "1e+15") << "written as the library writes it";
-    lua_pushnumber(L, 1);
-    EXPECT_TRUE(ScriptValue(L).GetFlag(flag) && flag);
-    lua_pushnumber(L, 2);
-    EXPECT_TRUE(ScriptValue(L).GetFlag(flag) && !flag) << "only 1 is true";
-    lua_pushstring(L, "1");
-    EXPECT_FALSE(ScriptValue(L).GetFlag(flag));
-    lua_pushboolean(L, 1);
-    EXPECT_FALSE(ScriptValue(L).GetString(text));
+    bool flag;
+    int integer;
+    void* pointer = nullptr;
+    EXPECT_FALSE(Value(L, "{1, '2', 3}").GetVector(vector)) << "numbers, not strings that look like them";
+    EXPECT_FALSE(Value(L, "setmetatable({}, {__index = function() return 1 end, __len = function() return 3 end})")
+                     .GetVector(vector)) << "no metamethods run";
+    const ScriptValue seventeen = Value(L, "{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}");
+    EXPECT_TRUE(seventeen.GetMatrix(matrix) && matrix.m[0] == 1 && matrix.m[15] == 16);
+    EXPECT_TRUE(seventeen.GetColour(colour) && colour.red == 1 && colour.alpha == 4);
+    EXPECT_FALSE(seventeen.GetFloat(number));
+    EXPECT_TRUE(Value(L, "1e15").GetString(text) && text == "1e+15") << "written as the library writes it";
+    EXPECT_FALSE(Value(L, "true").GetString(text));
+    EXPECT_TRUE(Value(L, "1").GetFlag(flag) && flag);
+    EXPECT_TRUE(Value(L, "2").GetFlag(flag) && !flag) << "only 1 is true";
+    EXPECT_TRUE(Value(L, "-2.75").GetInt(integer) && integer == -2);
+    EXPECT_FALSE(Value(L, "3e10").GetInt(integer)) << "no int holds it";
+    EXPECT_TRUE(Value(L, "0").GetPointer(pointer) && pointer == nullptr);
+    lua_pushlightuserdata(L, &integer);
+    EXPECT_TRUE(ScriptValue(L).GetPointer(pointer) && pointer == &integer);
+    EXPECT_EQ(lua_gettop(L), 0) << "each read removed its value";
     lua_close(L);
 }
 
@@ -69,6 +56,8 @@ TEST_F(ScriptHostTest, ArgumentsOfTheWrongKindEndTheEngineNamingTheFunction)
         {"Input_BindNextInput", "Input_BindNextInput('', 'a')"},
         {"KeyPressed", "KeyPressed()"},
         {"Console_Command", "Console_Command({})"},
+        {"Console_AddCommand", "Console_AddCommand('a', 'b', {})"},
+        {"Console_AddVariable", "Console_AddVariable('g_zero', 'S', 0, 0, 0, '')"},  // no length below 1
         {"Console_GetParameter", "Console_GetParameter('first')"},
     };
     for (const auto& [function, call] : calls) {
@@ -81,16 +70,6 @@ TEST_F(ScriptHostTest, ArgumentsOfTheWrongKindEndTheEngineNamingTheFunction)
                                         "^1 - Function: main chunk (Line: 2)\n"))
             << call << "\n" << Text();
     }
-}
-
-TEST_F(ScriptHostTest, FsaaIsTheSampleCountOfTheWindow)
-{
-    // Multisampled windows are slow to make on the software renderer, so
-    // the engine-level tests leave it off.
-    gEngine->antialiasSamples = 4;
-    ASSERT_TRUE(Run("samples = System_GetFSAA()"));
-    gEngine->antialiasSamples = 0;
-    EXPECT_EQ(Global("samples"), "4");
 }
 
 }  // namespace

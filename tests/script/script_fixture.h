@@ -50,7 +50,7 @@ protected:
         return 0;
     }
 
-    // Lua source run as a file, expected to end the engine.
+    // The exit code of running the source, expected to end the engine.
     int RunFatal(const std::string& source)
     {
         WriteData("scripts/test.lua", source);

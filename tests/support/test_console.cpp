@@ -1,13 +1,6 @@
 #include "support/test_console.h"
 
-#include "console/console.h"
 #include "vfs/vfs.h"
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
-namespace fs = std::filesystem;
 
 void ConsoleTest::SetUp()
 {
@@ -25,25 +18,5 @@ void ConsoleTest::TearDown()
     vfs_shutdown();
     testing::internal::GetCapturedStdout();
     std::error_code ignored;
-    fs::remove_all(dataDirectory, ignored);
-}
-
-void ConsoleTest::WriteData(const std::string& name, const std::string& content)
-{
-    fs::path path = dataDirectory + "/" + name;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string ConsoleTest::ReadData(const std::string& name) const
-{
-    std::ifstream file(dataDirectory + "/" + name, std::ios::binary);
-    std::stringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
-std::string ConsoleTest::Text() const
-{
-    return gConsole->Text();
+    std::filesystem::remove_all(dataDirectory, ignored);
 }

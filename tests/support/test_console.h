@@ -3,6 +3,9 @@
 // as the file system's only search path.
 #pragma once
 
+#include "console/console.h"
+#include "support/files.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,11 +15,14 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Writes a file below the temporary data directory.
-    void WriteData(const std::string& name, const std::string& content);
-    std::string ReadData(const std::string& name) const;
+    // Files below the temporary data directory.
+    void WriteData(const std::string& name, const std::string& content)
+    {
+        WriteFile(dataDirectory + "/" + name, content);
+    }
+    std::string ReadData(const std::string& name) const { return ReadFile(dataDirectory + "/" + name); }
     // The console text printed since SetUp, colour codes included.
-    std::string Text() const;
+    std::string Text() const { return gConsole->Text(); }
 
     std::string dataDirectory;
 };

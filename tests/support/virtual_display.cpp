@@ -3,22 +3,12 @@
 #include <X11/Xlib.h>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-bool CanConnect(const std::string& name)
-{
-    Display* connection = XOpenDisplay(name.c_str());
-    if (connection)
-        XCloseDisplay(connection);
-    return connection != nullptr;
-}
 
 struct XvfbServer {
     pid_t pid = -1;
@@ -43,30 +33,25 @@ struct XvfbServer {
         pid = fork();
         if (pid == 0) {
             dup2(fds[1], 3);
-            int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
+            dup2(open("/dev/null", O_WRONLY), 1);
             execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-noreset", "-nolisten",
                    "tcp", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
+        // Xvfb either writes its number or exits, ending the line.
+        FILE* numberLine = fdopen(fds[0], "r");
         char number[32] = {};
-        size_t length = 0;
-        pollfd fd = {fds[0], POLLIN, 0};
-        while (length < sizeof(number) - 1 && poll(&fd, 1, 20000) > 0) {
-            ssize_t got = read(fds[0], number + length, sizeof(number) - 1 - length);
-            if (got <= 0)
-                break;
-            length += size_t(got);
-            if (number[length - 1] == '\n')
-                break;
-        }
-        close(fds[0]);
-        const std::string candidate = ":" + std::string(number, length ? length - 1 : 0);
-        if (length > 0 && number[length - 1] == '\n' && CanConnect(candidate))
+        const bool written = fgets(number, sizeof(number), numberLine) && number[0] != '\n';
+        fclose(numberLine);
+        const std::string candidate = ":" + std::string(number, strcspn(number, "\n"));
+        Display* connection = written ? XOpenDisplay(candidate.c_str()) : nullptr;
+        if (connection) {
+            XCloseDisplay(connection);
             display = candidate;
-        else
+        } else {
             Stop();
+        }
     }
 
     void Stop()

@@ -25,13 +25,8 @@ public:
     ZipArchive Finish(const std::string& comment = "") const;
 
 private:
-    struct Member {
-        std::string name;
-        std::string data;
-        uint16_t method;
-        uint32_t timestamp;
-    };
-    std::vector<Member> members;
+    ZipArchive archive;  // the members' local records so far
+    std::string directory;  // their central headers, offsets taken from `directory`
 };
 
 // Raw deflate (no zlib header) of `data`.

@@ -2,13 +2,13 @@
 // search paths, with the layer's standard output captured.
 #pragma once
 
+#include "support/files.h"
 #include "support/zip_writer.h"
 #include "vfs/vfs.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -35,12 +35,7 @@ protected:
     std::string Dir(const std::string& name) const { return root + "/" + name; }
 
     // Writes a file below the temporary directory, making its parents.
-    void Write(const std::string& name, const std::string& content) const
-    {
-        std::filesystem::path path = Dir(name);
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << content;
-    }
+    void Write(const std::string& name, const std::string& content) const { WriteFile(Dir(name), content); }
     void WriteArchive(const std::string& name, const ZipArchive& archive) const { Write(name, archive.bytes); }
 
     // Starts the layer on the named subdirectories (made when missing); returns what it printed.
