@@ -2,9 +2,9 @@
 // bracket rules and parameter checks applied to every line.
 #include "console/console.h"
 #include "vfs/definitionreader.h"
+#include "fuzz_data_directory.h"
 #include "vfs/vfs.h"
 
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -14,26 +14,12 @@
 
 namespace {
 
-std::string directory;
-std::string input;
-
-void RemoveFiles()
+const FuzzDataDirectory& Data()
 {
-    unlink(input.c_str());
-    rmdir(directory.c_str());
-}
-
-void SetUpOnce()
-{
-    if (!freopen("/dev/null", "w", stdout))
-        abort();
-    char pattern[] = "/tmp/morvathen-fuzz-def-XXXXXX";
-    if (!mkdtemp(pattern))
-        abort();
-    directory = pattern;
-    input = directory + "/input.def";
-    atexit(RemoveFiles);
-    vfs_startup(directory.c_str());
+    static FuzzDataDirectory data("def");
+    static const int started = vfs_startup(data.path.c_str());
+    (void)started;
+    return data;
 }
 
 void CheckTokens(const DefinitionReader& reader, DefinitionFormat format)
@@ -55,11 +41,7 @@ void CheckTokens(const DefinitionReader& reader, DefinitionFormat format)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool ready = (SetUpOnce(), true);
-    (void)ready;
-    FILE* file = fopen(input.c_str(), "wb");
-    if (!file || fwrite(data, 1, size, file) != size || fclose(file) != 0)
-        abort();
+    Data().Write("input.def", data, size);
 
     // A small console, emptied for each input, so that long error runs wrap it.
     gConsole->Create(1024, 64, 8, 32, 4);

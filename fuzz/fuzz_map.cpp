@@ -3,11 +3,10 @@
 #include "console/console.h"
 #include "render/shadermanager.h"
 #include "render/texture.h"
+#include "fuzz_data_directory.h"
 #include "vfs/vfs.h"
 #include "world/map.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -16,37 +15,17 @@
 
 namespace {
 
-std::string directory;
-std::string input;
-std::string shaders;
-
-void RemoveFiles()
+const FuzzDataDirectory& Data()
 {
-    unlink(input.c_str());
-    unlink(shaders.c_str());
-    rmdir((directory + "/maps").c_str());
-    rmdir((directory + "/shaders").c_str());
-    rmdir(directory.c_str());
-}
-
-void SetUpOnce()
-{
-    if (!freopen("/dev/null", "w", stdout))
-        abort();
-    char pattern[] = "/tmp/morvathen-fuzz-map-XXXXXX";
-    if (!mkdtemp(pattern))
-        abort();
-    directory = pattern;
-    if (mkdir((directory + "/maps").c_str(), 0700) != 0 || mkdir((directory + "/shaders").c_str(), 0700) != 0)
-        abort();
-    input = directory + "/maps/input.map";
-    // The seeds' "clip" is a nodraw, nonsolid shader, as in real maps.
-    shaders = directory + "/shaders/map.shader";
-    FILE* file = fopen(shaders.c_str(), "wb");
-    if (!file || fputs("clip\n{\n\tsurfaceparm nodraw\n\tsurfaceparm nonsolid\n}\n", file) < 0 || fclose(file) != 0)
-        abort();
-    atexit(RemoveFiles);
-    vfs_startup(directory.c_str());
+    static FuzzDataDirectory data("map");
+    static const int started = [] {
+        // The seeds' "clip" is a nodraw, nonsolid shader, as in real maps.
+        const char shader[] = "clip\n{\n\tsurfaceparm nodraw\n\tsurfaceparm nonsolid\n}\n";
+        data.Write("shaders/map.shader", shader, sizeof(shader) - 1);
+        return vfs_startup(data.path.c_str());
+    }();
+    (void)started;
+    return data;
 }
 
 void Require(bool condition)
@@ -107,11 +86,7 @@ void CheckMap(Map& map)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool ready = (SetUpOnce(), true);
-    (void)ready;
-    FILE* file = fopen(input.c_str(), "wb");
-    if (!file || fwrite(data, 1, size, file) != size || fclose(file) != 0)
-        abort();
+    Data().Write("maps/input.map", data, size);
 
     gConsole->Create(1024, 64, 8, 32, 4);
     gShaderManager->Init();

@@ -1,8 +1,8 @@
 // Archive loading and member reading: any bytes as the only pk3 of a search
 // path; every member found is read whole in pieces and then byte by byte.
+#include "fuzz_data_directory.h"
 #include "vfs/vfs.h"
 
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -11,26 +11,10 @@
 
 namespace {
 
-std::string directory;
-std::string archive;
-
-void RemoveFiles()
+const FuzzDataDirectory& Data()
 {
-    unlink(archive.c_str());
-    rmdir(directory.c_str());
-}
-
-void SetUpOnce()
-{
-    // The layer prints every archive it loads.
-    if (!freopen("/dev/null", "w", stdout))
-        abort();
-    char pattern[] = "/tmp/morvathen-fuzz-pk3-XXXXXX";
-    if (!mkdtemp(pattern))
-        abort();
-    directory = pattern;
-    archive = directory + "/input.pk3";
-    atexit(RemoveFiles);
+    static FuzzDataDirectory data("pk3");
+    return data;
 }
 
 void ReadMember(const char* name)
@@ -59,13 +43,8 @@ void ReadMember(const char* name)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool ready = (SetUpOnce(), true);
-    (void)ready;
-    FILE* file = fopen(archive.c_str(), "wb");
-    if (!file || fwrite(data, 1, size, file) != size || fclose(file) != 0)
-        abort();
-
-    vfs_startup(directory.c_str());
+    Data().Write("input.pk3", data, size);
+    vfs_startup(Data().path.c_str());
     char name[257];
     if (vfs_search* search = vfs_find_first(name, "*")) {
         do

@@ -2,10 +2,9 @@
 // manager start, then every stage's time rules evaluated.
 #include "console/console.h"
 #include "render/shadermanager.h"
+#include "fuzz_data_directory.h"
 #include "vfs/vfs.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -14,29 +13,13 @@
 
 namespace {
 
-std::string directory;
-std::string input;
-
-void RemoveFiles()
+// The file system reads the shaders from here.
+const FuzzDataDirectory& Data()
 {
-    unlink(input.c_str());
-    rmdir((directory + "/shaders").c_str());
-    rmdir(directory.c_str());
-}
-
-void SetUpOnce()
-{
-    if (!freopen("/dev/null", "w", stdout))
-        abort();
-    char pattern[] = "/tmp/morvathen-fuzz-shader-XXXXXX";
-    if (!mkdtemp(pattern))
-        abort();
-    directory = pattern;
-    if (mkdir((directory + "/shaders").c_str(), 0700) != 0)
-        abort();
-    input = directory + "/shaders/input.shader";
-    atexit(RemoveFiles);
-    vfs_startup(directory.c_str());
+    static FuzzDataDirectory data("shader");
+    static const int started = vfs_startup(data.path.c_str());
+    (void)started;
+    return data;
 }
 
 void CheckShader(Shader& shader)
@@ -60,11 +43,7 @@ void CheckShader(Shader& shader)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool ready = (SetUpOnce(), true);
-    (void)ready;
-    FILE* file = fopen(input.c_str(), "wb");
-    if (!file || fwrite(data, 1, size, file) != size || fclose(file) != 0)
-        abort();
+    Data().Write("shaders/input.shader", data, size);
 
     // A small console, emptied for each input, so that long error runs wrap it.
     gConsole->Create(1024, 64, 8, 32, 4);
