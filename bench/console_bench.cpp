@@ -3,6 +3,7 @@
 // run.sh can report each as a ratio.
 #include "console/console.h"
 #include "quiet_stdout.h"
+#include "bench_data_directory.h"
 #include "vfs/vfs.h"
 
 #include <benchmark/benchmark.h>
@@ -153,20 +154,13 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
 
-    char pattern[] = "/tmp/morvathen-bench-XXXXXX";
-    if (!mkdtemp(pattern)) {
-        perror("mkdtemp");
-        return 1;
-    }
-    gDataDirectory = pattern;
+    const BenchDataDirectory data;
+    gDataDirectory = data.path;
     WriteConfig(gDataDirectory + "/" + kConfigName);
-    vfs_startup(gDataDirectory.c_str());
+    data.Mount();
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    vfs_shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(gDataDirectory, ignored);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "quiet_stdout.h"
 #include "render/shadermanager.h"
 #include "support/map_writer.h"
+#include "bench_data_directory.h"
 #include "vfs/vfs.h"
 #include "world/map.h"
 
@@ -108,12 +109,8 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
 
-    char pattern[] = "/tmp/morvathen-bench-XXXXXX";
-    if (!mkdtemp(pattern)) {
-        perror("mkdtemp");
-        return 1;
-    }
-    gDataDirectory = pattern;
+    const BenchDataDirectory data;
+    gDataDirectory = data.path;
     std::filesystem::create_directories(gDataDirectory + "/maps");
     std::filesystem::create_directories(gDataDirectory + "/shaders");
     std::ofstream(gDataDirectory + "/" + kMapName, std::ios::binary) << MakeMap();
@@ -122,15 +119,12 @@ int main(int argc, char** argv)
     for (int i = 0; i < 4; ++i)
         shaders << "textures/bench/ground" << i << "\n{\n}\n";
     shaders.close();
-    vfs_startup(gDataDirectory.c_str());
+    data.Mount();
     gConsole->Create(4096, 64, 8, 32, 4);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
     gConsole->Release();
-    vfs_shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(gDataDirectory, ignored);
     return 0;
 }

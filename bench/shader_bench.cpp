@@ -9,6 +9,7 @@
 #include "render/shadermanager.h"
 #include "render/texture.h"
 #include "vfs/definitionreader.h"
+#include "bench_data_directory.h"
 #include "vfs/vfs.h"
 
 #include <SDL.h>
@@ -155,17 +156,13 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
 
-    char pattern[] = "/tmp/morvathen-bench-XXXXXX";
-    if (!mkdtemp(pattern)) {
-        perror("mkdtemp");
-        return 1;
-    }
-    gDataDirectory = pattern;
+    const BenchDataDirectory data;
+    gDataDirectory = data.path;
     WriteShaders(gDataDirectory + "/" + kManyShaders);
     std::ofstream(gDataDirectory + "/" + kStageShaders)
         << "busy\n{\n\t{\n\t\tmap default\n\t\tblendfunc blend\n\t\talphafunc gt0\n"
            "\t\trgbgen translate 1 1 1 0.5\n\t}\n}\n";
-    vfs_startup(gDataDirectory.c_str());
+    data.Mount();
     gConsole->Create(4096, 64, 8, 32, 4);
     gHaveContext = OpenWindow();
 
@@ -176,8 +173,5 @@ int main(int argc, char** argv)
     if (gHaveContext)
         SDL_Quit();
     gConsole->Release();
-    vfs_shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(gDataDirectory, ignored);
     return 0;
 }
