@@ -6,10 +6,7 @@
 #include "render/texture.h"
 
 #include <SDL.h>
-#include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 
 Engine* gEngine = new Engine;
 
@@ -31,8 +28,6 @@ bool gMapGiven = false;
 std::string gMapName;
 int gVideoRestartPending = 0;
 bool gFatalShutdown = false;
-jmp_buf gFatalJump;
-bool gFatalJumpSet = false;
 
 void Engine::Init(int newWidth, int newHeight, int newBitsPerPixel)
 {
@@ -88,14 +83,8 @@ void Engine::EndFrame()
     framesPerSecond = frameRate.AddFrame(now);
 }
 
-void FatalError(int code, const char* format, ...)
+void ReportFatalError(const char* message)
 {
-    static char message[1024];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(message, sizeof(message), format, args);
-    va_end(args);
-
     if (gConsole && gConsole->IsCreated()) {
         gConsole->SetLoadingMode(false);
         gConsole->PrintError("==== Fatal Error ====\n");
@@ -104,27 +93,4 @@ void FatalError(int code, const char* format, ...)
         fprintf(stderr, "==== Fatal Error ====\n");
         fprintf(stderr, "%s", message);
     }
-    // Once main has taken the jump, a second fatal error ends the process here.
-    if (gFatalJumpSet)
-        longjmp(gFatalJump, code);
-    fflush(stdout);
-    exit(code);
-}
-
-void* EngineAlloc(size_t size)
-{
-    void* memory = malloc(size);
-    if (!memory && size != 0)
-        FatalError(1, "Failed to allocate %zu byte(s) of memory.\n", size);
-    return memory;
-}
-
-static void OnAllocationFailure()
-{
-    FatalError(1, "Failed to allocate memory.\n");
-}
-
-void InstallAllocationFailureHandler()
-{
-    std::set_new_handler(OnAllocationFailure);
 }

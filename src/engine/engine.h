@@ -2,10 +2,10 @@
 #pragma once
 
 #include "engine/colour.h"
+#include "engine/fatalerror.h"
 #include "engine/framerate.h"
 
 #include <atomic>
-#include <csetjmp>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -66,13 +66,6 @@ extern bool gMapGiven;
 extern std::string gMapName;
 extern int gVideoRestartPending;
 extern bool gFatalShutdown;
-extern jmp_buf gFatalJump;
-extern bool gFatalJumpSet;
 
-// Prints the message and ends the program through the orderly shutdown.
-[[noreturn]] void FatalError(int code, const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-// malloc that ends the program through FatalError instead of returning null.
-void* EngineAlloc(size_t size);
-// Routes failed C++ allocations to the same fatal path.
-void InstallAllocationFailureHandler();
+// The fatal error's lines on the console (or standard error before there is one).
+void ReportFatalError(const char* message);

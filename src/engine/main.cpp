@@ -9,21 +9,12 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <new>
 
-int main(int argc, char** argv)
+namespace {
+
+void Run(int argc, char** argv)
 {
-    setvbuf(stdout, nullptr, _IOLBF, 0);
-    Platform_InstallCloseHandler(&gEngine->quitRequested);
-    InstallAllocationFailureHandler();
-
-    if (int code = setjmp(gFatalJump)) {
-        gFatalJumpSet = false;
-        gFatalShutdown = true;
-        Shutdown();
-        return code;
-    }
-    gFatalJumpSet = true;
-
     static const std::string dataDirectory = Platform_ExecutableDirectory() + "/data";
     vfs_startup(dataDirectory.c_str());
 
@@ -39,9 +30,35 @@ int main(int argc, char** argv)
         gEngine->Update();
         gEngine->Draw();
     }
+}
 
-    gFatalJumpSet = false;
-    gFatalShutdown = false;
-    Shutdown();
-    return 0;
+// The exit code of a fatal error, after its report; 0 when `step` returned.
+template <typename Step>
+int RunReportingFatalErrors(Step step)
+{
+    try {
+        step();
+        return 0;
+    } catch (const FatalErrorException& error) {
+        ReportFatalError(error.what());
+        return error.code;
+    } catch (const std::bad_alloc&) {
+        ReportFatalError("Failed to allocate memory.\n");
+        return 1;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    Platform_InstallCloseHandler(&gEngine->quitRequested);
+
+    const int code = RunReportingFatalErrors([&] { Run(argc, argv); });
+    gFatalShutdown = code != 0;
+    // A fatal error during the shutdown itself ends the process there.
+    const int shutdownCode = RunReportingFatalErrors(Shutdown);
+    fflush(stdout);
+    return code != 0 ? code : shutdownCode;
 }

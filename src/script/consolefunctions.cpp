@@ -87,14 +87,13 @@ int GetVariable(lua_State* L)
     return 1;
 }
 
-// Console_Command(line). The line may reach script functions that end the
-// engine, so it stays on the stack instead of in a C++ string.
+// Console_Command(line).
 int Command(lua_State* L)
 {
-    if (!lua_isstring(L, -1))
-        return RaiseInvalidArgument(L);
-    gConsole->Execute(lua_tostring(L, -1), true);
-    lua_pop(L, 1);
+    std::string line;
+    if (!ScriptValue(L).GetString(line))
+        return kArgumentMismatch;
+    gConsole->Execute(line.c_str(), true);
     return 0;
 }
 
@@ -122,11 +121,11 @@ int GetNumParameters(lua_State* L)
 
 void RegisterConsoleFunctions()
 {
-    gScriptManager->RegisterFunction("Console_StripCodes", Binding<StripCodes>);
-    gScriptManager->RegisterFunction("Console_AddCommand", Binding<AddCommand>);
-    gScriptManager->RegisterFunction("Console_AddVariable", Binding<AddVariable>);
-    gScriptManager->RegisterFunction("Console_GetVariable", Binding<GetVariable>);
+    gScriptManager->RegisterFunction("Console_StripCodes", StripCodes);
+    gScriptManager->RegisterFunction("Console_AddCommand", AddCommand);
+    gScriptManager->RegisterFunction("Console_AddVariable", AddVariable);
+    gScriptManager->RegisterFunction("Console_GetVariable", GetVariable);
     gScriptManager->RegisterFunction("Console_Command", Command);
-    gScriptManager->RegisterFunction("Console_GetParameter", Binding<GetParameter>);
+    gScriptManager->RegisterFunction("Console_GetParameter", GetParameter);
     gScriptManager->RegisterFunction("Console_GetNumParameters", GetNumParameters);
 }

@@ -97,15 +97,15 @@ void RegisterMouseAndTimeFunctions()
 
 void RegisterInputFunctions()
 {
-    gScriptManager->RegisterFunction("Input_LockCursor", Binding<LockCursor>);
-    gScriptManager->RegisterFunction("Input_SetKeypressCallback", Binding<SetKeypressCallback>);
-    gScriptManager->RegisterFunction("Input_BindNextInput", Binding<BindNextInput>);
+    gScriptManager->RegisterFunction("Input_LockCursor", LockCursor);
+    gScriptManager->RegisterFunction("Input_SetKeypressCallback", SetKeypressCallback);
+    gScriptManager->RegisterFunction("Input_BindNextInput", BindNextInput);
     gScriptManager->RegisterFunction("Input_WaitingForInput", WaitingForInput);
-    gScriptManager->RegisterFunction("Input_GetBoundKeys", Binding<GetBoundKeys>);
+    gScriptManager->RegisterFunction("Input_GetBoundKeys", GetBoundKeys);
 }
 
 void RegisterKeyPressedFunctions()
 {
-    gScriptManager->RegisterFunction("KeyPressed", Binding<KeyPressed>);
-    gScriptManager->RegisterFunction("Input_KeyPressed", Binding<KeyPressed>);
+    gScriptManager->RegisterFunction("KeyPressed", KeyPressed);
+    gScriptManager->RegisterFunction("Input_KeyPressed", KeyPressed);
 }

@@ -70,12 +70,12 @@ int LookAt(lua_State* L)
 
 void RegisterMatrixFunctions()
 {
-    gScriptManager->RegisterFunction("Matrix_Identity", Binding<Identity>);
-    gScriptManager->RegisterFunction("Matrix_Rotate", Binding<MatrixAndVector<&Matrix::Rotate>>);
-    gScriptManager->RegisterFunction("Matrix_Translate", Binding<MatrixAndVector<&Matrix::Translate>>);
-    gScriptManager->RegisterFunction("Matrix_Transpose", Binding<MatrixOnly<&Matrix::Transpose>>);
-    gScriptManager->RegisterFunction("Matrix_TransposeRotation", Binding<MatrixOnly<&Matrix::TransposeRotation>>);
-    gScriptManager->RegisterFunction("Matrix_TransformVector", Binding<VectorThroughMatrix<&Matrix::TransformPoint>>);
-    gScriptManager->RegisterFunction("Matrix_RotateVector", Binding<VectorThroughMatrix<&Matrix::RotateVector>>);
-    gScriptManager->RegisterFunction("Matrix_LookAt", Binding<LookAt>);
+    gScriptManager->RegisterFunction("Matrix_Identity", Identity);
+    gScriptManager->RegisterFunction("Matrix_Rotate", MatrixAndVector<&Matrix::Rotate>);
+    gScriptManager->RegisterFunction("Matrix_Translate", MatrixAndVector<&Matrix::Translate>);
+    gScriptManager->RegisterFunction("Matrix_Transpose", MatrixOnly<&Matrix::Transpose>);
+    gScriptManager->RegisterFunction("Matrix_TransposeRotation", MatrixOnly<&Matrix::TransposeRotation>);
+    gScriptManager->RegisterFunction("Matrix_TransformVector", VectorThroughMatrix<&Matrix::TransformPoint>);
+    gScriptManager->RegisterFunction("Matrix_RotateVector", VectorThroughMatrix<&Matrix::RotateVector>);
+    gScriptManager->RegisterFunction("Matrix_LookAt", LookAt);
 }

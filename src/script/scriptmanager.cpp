@@ -4,18 +4,25 @@
 #include "engine/engine.h"
 #include "engine/mathkernels.h"
 #include "input/inputevent.h"
+#include "script/scriptapi.h"
 #include "script/scriptloader.h"
 #include "script/scriptvalue.h"
 #include "vfs/vfs.h"
 
 #include <cstring>
+#include <exception>
 
-// Script errors leave the Lua calls through FatalError's longjmp, so the host
-// functions below hold no C++ objects with destructors while they run Lua.
+// Script errors never leave Lua by a C++ exception: the message handler of
+// every protected call prints the trace and returns, and the host raises the
+// fatal error once the call is over. Engine code run by a binding may throw;
+// the binding's trampoline holds the exception and turns it into a Lua error,
+// which the host raises again when Lua has unwound.
 
 ScriptManager* gScriptManager = new ScriptManager;
 
 namespace {
+
+const char* const kScriptingError = "Error: Scripting error occured, shutting down.\n";
 
 const char* FunctionName(const lua_Debug& level)
 {
@@ -43,9 +50,7 @@ void PrintTrace(lua_State* L)
     gConsole->Print("^1 - Function: %s (Line: %i)\n", FunctionName(level), level.currentline);
 }
 
-// The panic function and the error function of every protected call: prints
-// the error with its trace and ends the engine.
-int ErrorHandler(lua_State* L)
+void PrintError(lua_State* L)
 {
     bool printed = false;
     for (int index = 1; index <= lua_gettop(L); ++index) {
@@ -60,7 +65,33 @@ int ErrorHandler(lua_State* L)
         gConsole->Print("^1Script Error: %s\n", "(the error value is not a string)");
         PrintTrace(L);
     }
-    FatalError(1, "Error: Scripting error occured, shutting down.\n");
+}
+
+// The message handler of every protected call the host makes: reports the
+// error where it happened, while the stack is still there. An error that only
+// carries a held fatal error was reported when it was raised.
+int MessageHandler(lua_State* L)
+{
+    if (!gScriptManager->HoldsFatalError())
+        PrintError(L);
+    return 1;
+}
+
+// Without a protected call around it Lua would end the process; every call
+// into Lua is protected, so this only reports.
+int Panic(lua_State* L)
+{
+    PrintError(L);
+    return 0;
+}
+
+// __error_handler(value): reports the error and ends the engine, like any
+// script error.
+int ErrorHandlerBody(lua_State* L)
+{
+    if (!gScriptManager->HoldsFatalError())
+        PrintError(L);
+    FatalError(1, "%s", kScriptingError);
 }
 
 int ConsolePrint(lua_State* L)
@@ -75,38 +106,39 @@ int ConsolePrint(lua_State* L)
 // __script_execute(name): 1 when the file ran, 0 when it is missing or empty.
 int ScriptExecute(lua_State* L)
 {
-    if (lua_type(L, -1) != LUA_TSTRING)
-        return RaiseInvalidArgument(L);
-    const char* name = lua_tostring(L, -1);
-    if (vfs_file_size(name) == 0) {
+    std::string name;
+    if (!ScriptValue(L).GetString(name))
+        return kArgumentMismatch;
+    if (vfs_file_size(name.c_str()) == 0) {
         lua_pushnumber(L, 0);
         return 1;
     }
-    switch (LoadScriptFile(L, name)) {
+    lua_pushcfunction(L, MessageHandler);
+    const int handler = lua_gettop(L);
+    switch (LoadScriptFile(L, name.c_str())) {
     case ScriptFileStatus::Loaded:
         break;
     case ScriptFileStatus::Missing:
+        lua_settop(L, handler - 1);
         lua_pushnumber(L, 0);
         return 1;
     case ScriptFileStatus::Failed:
         gConsole->Print("^1Script Error: %s\n", lua_tostring(L, -1));
-        FatalError(1, "Error: Unable to execute script file %s\n", name);
+        lua_settop(L, handler - 1);
+        FatalError(1, "Error: Unable to execute script file %s\n", name.c_str());
     }
-    lua_call(L, 0, 0);
+    const int status = lua_pcall(L, 0, 0, handler);
+    lua_settop(L, handler - 1);
+    gScriptManager->CheckCall(status);
     lua_pushnumber(L, 1);
     return 1;
-}
-
-bool ReadNumber(lua_State* L, float& value)
-{
-    return ScriptValue(L).GetFloat(value);
 }
 
 int MathSqrt(lua_State* L)
 {
     float x;
-    if (!ReadNumber(L, x))
-        return RaiseInvalidArgument(L);
+    if (!ScriptValue(L).GetFloat(x))
+        return kArgumentMismatch;
     lua_pushnumber(L, Sqrt(x));
     return 1;
 }
@@ -114,8 +146,8 @@ int MathSqrt(lua_State* L)
 int MathRSqrt(lua_State* L)
 {
     float x;
-    if (!ReadNumber(L, x))
-        return RaiseInvalidArgument(L);
+    if (!ScriptValue(L).GetFloat(x))
+        return kArgumentMismatch;
     lua_pushnumber(L, RSqrt(x));
     return 1;
 }
@@ -124,7 +156,8 @@ void OpenLibrary(lua_State* L, const char* name, lua_CFunction open)
 {
     lua_pushcfunction(L, open);
     lua_pushstring(L, name);
-    lua_call(L, 1, 0);
+    if (lua_pcall(L, 1, 0, 0) != 0)
+        FatalError(1, "Failed to allocate memory.\n");
 }
 
 // Console names may come with one leading "/" or "\".
@@ -146,6 +179,40 @@ bool IsDatatype(char letter)
     return strchr("bcfis", letter | 0x20) != nullptr && letter != '\0';
 }
 
+// What the trampoline notes when the body threw.
+constexpr int kFatalErrorHeld = -2;
+
+int Trampoline(lua_State* L)
+{
+    const auto body = reinterpret_cast<ScriptFunctionBody>(lua_touserdata(L, lua_upvalueindex(1)));
+    int results = kFatalErrorHeld;
+    if (!gScriptManager->HoldsFatalError()) {
+        try {
+            results = body(L);
+        } catch (...) {
+            gScriptManager->HoldFatalError(std::current_exception());
+        }
+    }
+    // Nothing with a destructor is alive from here on: lua_error leaves by
+    // longjmp. Argument errors carry no position: the trace gives the place.
+    if (results == kArgumentMismatch) {
+        lua_pushstring(L, "Invalid function argument.");
+        return lua_error(L);
+    }
+    if (results == kFatalErrorHeld) {
+        lua_pushstring(L, "The engine is shutting down.");
+        return lua_error(L);
+    }
+    return results;
+}
+
+void PushEngineFunction(lua_State* L, ScriptFunctionBody body)
+{
+    lua_pushlightuserdata(L, reinterpret_cast<void*>(body));
+    lua_pushcclosure(L, Trampoline, 1);
+}
+
+
 }  // namespace
 
 ScriptManager::~ScriptManager()
@@ -155,6 +222,7 @@ ScriptManager::~ScriptManager()
 
 void ScriptManager::CloseState()
 {
+    heldFatal = nullptr;
     if (!state)
         return;
     lua_settop(state, 0);
@@ -168,35 +236,36 @@ void ScriptManager::Start()
     state = luaL_newstate();
     if (!state)
         FatalError(1, "Failed to allocate memory.\n");
-    lua_atpanic(state, ErrorHandler);
+    lua_atpanic(state, Panic);
 
     // Not opened: io, os and debug (host access), package (native modules).
     OpenLibrary(state, "", luaopen_base);
     OpenLibrary(state, LUA_STRLIBNAME, luaopen_string);
     OpenLibrary(state, LUA_MATHLIBNAME, luaopen_math);
     lua_getglobal(state, LUA_MATHLIBNAME);
-    lua_pushcfunction(state, MathSqrt);
+    PushEngineFunction(state, MathSqrt);
     lua_setfield(state, -2, "sqrt");
-    lua_pushcfunction(state, MathRSqrt);
+    PushEngineFunction(state, MathRSqrt);
     lua_setfield(state, -2, "rsqrt");
     lua_pop(state, 1);
     OpenLibrary(state, LUA_TABLIBNAME, luaopen_table);
     InstallSafeLoaders(state);
 
     RegisterFunction("Console_Print", ConsolePrint);
-    RegisterFunction("__error_handler", ErrorHandler);
+    RegisterFunction("__error_handler", ErrorHandlerBody);
     RegisterFunction("__script_execute", ScriptExecute);
 }
 
-void ScriptManager::RegisterFunction(const char* name, lua_CFunction function)
+void ScriptManager::RegisterFunction(const char* name, ScriptFunctionBody body)
 {
-    lua_register(state, name, function);
+    PushEngineFunction(state, body);
+    lua_setglobal(state, name);
 }
 
 int ScriptManager::PushFunction(const char* table, const char* function)
 {
     // The host's own handler rather than the global, which a script may replace.
-    lua_pushcfunction(state, ErrorHandler);
+    lua_pushcfunction(state, MessageHandler);
     const int handler = lua_gettop(state);
     if (*table) {
         lua_getglobal(state, table);
@@ -218,11 +287,29 @@ int ScriptManager::PushFunction(const char* table, const char* function)
 
 void ScriptManager::CallPushed(int handler, int arguments)
 {
-    // The handler never returns; a failure here means the handler itself failed.
-    if (lua_pcall(state, arguments, 0, handler) != 0)
-        FatalError(1, "Error: Scripting error occured, shutting down.\n");
+    const int status = lua_pcall(state, arguments, 0, handler);
     lua_settop(state, handler - 1);
+    CheckCall(status);
 }
+
+void ScriptManager::CheckCall(int status)
+{
+    // A script may have caught the held error with its own pcall; it still ends the engine.
+    if (heldFatal) {
+        std::exception_ptr error = heldFatal;
+        heldFatal = nullptr;
+        std::rethrow_exception(error);
+    }
+    if (status != 0)
+        FatalError(1, "%s", kScriptingError);
+}
+
+void ScriptManager::HoldFatalError(std::exception_ptr error)
+{
+    if (!heldFatal)
+        heldFatal = error;
+}
+
 
 int ScriptManager::CallFunction(const char* name)
 {
@@ -253,14 +340,14 @@ bool ScriptManager::ExecuteScript(const char* fileName)
 {
     if (!state)
         return false;
-    lua_pushcfunction(state, ErrorHandler);
+    lua_pushcfunction(state, MessageHandler);
     const int handler = lua_gettop(state);
-    lua_pushcfunction(state, ScriptExecute);
+    PushEngineFunction(state, ScriptExecute);
     lua_pushstring(state, fileName);
-    if (lua_pcall(state, 1, 1, handler) != 0)
-        FatalError(1, "Error: Scripting error occured, shutting down.\n");
-    const bool ran = lua_tonumber(state, -1) == 1;
+    const int status = lua_pcall(state, 1, 1, handler);
+    const bool ran = status == 0 && lua_tonumber(state, -1) == 1;
     lua_settop(state, handler - 1);
+    CheckCall(status);
     return ran;
 }
 

@@ -6,12 +6,17 @@
 
 #include <lua.hpp>
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 struct InputEvent;
+
+typedef int (*ScriptFunctionBody)(lua_State* L);
+// What a body returns when its arguments do not match.
+constexpr int kArgumentMismatch = -1;
 
 // A console variable whose value lives in the host, made by a script.
 struct ScriptCvar {
@@ -46,7 +51,12 @@ public:
     // functions. Script commands and variables stay registered.
     void Start();
     lua_State* State() const { return state; }
-    void RegisterFunction(const char* name, lua_CFunction function);
+    // Sets the global `name` to an engine function: the body reads its
+    // arguments, does the work and returns its result count, or
+    // kArgumentMismatch when the arguments do not match. It is called through
+    // one trampoline, so it may hold C++ objects and may throw (FatalError):
+    // the Lua error is raised once the body's frame is gone.
+    void RegisterFunction(const char* name, ScriptFunctionBody body);
     // Runs the global function `name` without arguments; 0 when it ran. An
     // undefined function or any error inside it ends the engine.
     int CallFunction(const char* name);
@@ -64,6 +74,14 @@ public:
     void SetKeypressCallback(const char* function) { keypressCallback = function; }
     // Closes the state and removes every script command and variable.
     void Shutdown();
+
+    // A fatal error thrown by engine code inside a binding is held while Lua
+    // unwinds; the host raises it again when its protected call returns.
+    void HoldFatalError(std::exception_ptr error);
+    bool HoldsFatalError() const { return heldFatal != nullptr; }
+    // After a protected call with `status`: raises a held fatal error, or
+    // ends the engine when the call failed.
+    void CheckCall(int status);
 
 private:
     static void OnCommand();
@@ -89,6 +107,7 @@ private:
     // Key-state commands are entered without their "+", as the console does.
     std::unordered_map<std::string, ScriptCommand*> commandMap;
     std::string keypressCallback;
+    std::exception_ptr heldFatal;
 };
 
 extern ScriptManager* gScriptManager;

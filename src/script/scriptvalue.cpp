@@ -163,9 +163,3 @@ void SetNumberField(lua_State* L, int index, const char* key, int value)
     lua_pushnumber(L, value);
     lua_setfield(L, index, key);
 }
-
-int RaiseInvalidArgument(lua_State* L)
-{
-    lua_pushstring(L, "Invalid function argument.");
-    return lua_error(L);
-}

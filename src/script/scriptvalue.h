@@ -56,8 +56,3 @@ void PushColour(lua_State* L, const Colour& value);
 void PushMatrix(lua_State* L, const Matrix& value);
 // table[key] = value for the table at `index`.
 void SetNumberField(lua_State* L, int index, const char* key, int value);
-
-// Raises the error every engine function gives for arguments that do not
-// match, without position information (the trace gives the place). Callers
-// must hold no C++ objects with destructors: the error unwinds with longjmp.
-int RaiseInvalidArgument(lua_State* L);

@@ -21,15 +21,13 @@ bool InsideDataDirectory(const std::string& name)
     return false;
 }
 
-// System_ExecuteScript(name): 1 when the file ran. The script may end the
-// engine, so the name stays on the stack instead of in a C++ string.
+// System_ExecuteScript(name): 1 when the file ran.
 int ExecuteScript(lua_State* L)
 {
-    if (!lua_isstring(L, -1))
-        return RaiseInvalidArgument(L);
-    const bool ran = gScriptManager->ExecuteScript(lua_tostring(L, -1));
-    lua_pop(L, 1);
-    lua_pushnumber(L, ran ? 1 : 0);
+    std::string name;
+    if (!ScriptValue(L).GetString(name))
+        return kArgumentMismatch;
+    lua_pushnumber(L, gScriptManager->ExecuteScript(name.c_str()) ? 1 : 0);
     return 1;
 }
 
@@ -137,13 +135,13 @@ int SetScreenOverlay(lua_State* L)
 void RegisterSystemFunctions()
 {
     gScriptManager->RegisterFunction("System_ExecuteScript", ExecuteScript);
-    gScriptManager->RegisterFunction("System_SaveFile", Binding<SaveFile>);
-    gScriptManager->RegisterFunction("System_FileExists", Binding<FileExists>);
-    gScriptManager->RegisterFunction("System_GetFiles", Binding<GetFiles>);
-    gScriptManager->RegisterFunction("System_MakeDir", Binding<MakeDir>);
-    gScriptManager->RegisterFunction("System_DeleteFile", Binding<DeleteFile>);
-    gScriptManager->RegisterFunction("System_Date", Binding<Date>);
+    gScriptManager->RegisterFunction("System_SaveFile", SaveFile);
+    gScriptManager->RegisterFunction("System_FileExists", FileExists);
+    gScriptManager->RegisterFunction("System_GetFiles", GetFiles);
+    gScriptManager->RegisterFunction("System_MakeDir", MakeDir);
+    gScriptManager->RegisterFunction("System_DeleteFile", DeleteFile);
+    gScriptManager->RegisterFunction("System_Date", Date);
     gScriptManager->RegisterFunction("System_GetFSAA", GetFSAA);
     gScriptManager->RegisterFunction("System_GetScreenOverlay", GetScreenOverlay);
-    gScriptManager->RegisterFunction("System_SetScreenOverlay", Binding<SetScreenOverlay>);
+    gScriptManager->RegisterFunction("System_SetScreenOverlay", SetScreenOverlay);
 }

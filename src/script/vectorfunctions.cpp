@@ -65,11 +65,11 @@ int Resized(lua_State* L)
 
 void RegisterVectorFunctions()
 {
-    gScriptManager->RegisterFunction("Vector_Add", Binding<ComponentWise<Add>>);
-    gScriptManager->RegisterFunction("Vector_Subtract", Binding<ComponentWise<Sub>>);
-    gScriptManager->RegisterFunction("Vector_Multiply", Binding<ComponentWise<Mul>>);
-    gScriptManager->RegisterFunction("Vector_Divide", Binding<ComponentWise<Div>>);
-    gScriptManager->RegisterFunction("Vector_Length", Binding<LengthOf>);
-    gScriptManager->RegisterFunction("Vector_Normalize", Binding<Normalized>);
-    gScriptManager->RegisterFunction("Vector_Resize", Binding<Resized>);
+    gScriptManager->RegisterFunction("Vector_Add", ComponentWise<Add>);
+    gScriptManager->RegisterFunction("Vector_Subtract", ComponentWise<Sub>);
+    gScriptManager->RegisterFunction("Vector_Multiply", ComponentWise<Mul>);
+    gScriptManager->RegisterFunction("Vector_Divide", ComponentWise<Div>);
+    gScriptManager->RegisterFunction("Vector_Length", LengthOf);
+    gScriptManager->RegisterFunction("Vector_Normalize", Normalized);
+    gScriptManager->RegisterFunction("Vector_Resize", Resized);
 }

@@ -2,22 +2,22 @@
 // the key's full hash so that a lookup compares bytes only on a likely hit.
 #pragma once
 
+#include "engine/fatalerror.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
 
-void* vfs_alloc(size_t size);
-
 template <typename Value>
 class HashTable {
-    // Nodes are plain memory from vfs_alloc.
+    // Nodes are plain memory from EngineAlloc.
     static_assert(std::is_trivially_copyable<Value>::value, "values are copied bytewise");
 
 public:
     explicit HashTable(uint32_t bucketCount = 4099) : count(bucketCount ? bucketCount : 257)
     {
-        buckets = static_cast<Node**>(vfs_alloc(count * sizeof(Node*)));
+        buckets = static_cast<Node**>(EngineAlloc(count * sizeof(Node*)));
         memset(buckets, 0, count * sizeof(Node*));
     }
     ~HashTable()
@@ -64,8 +64,8 @@ public:
         while (*link)
             link = &(*link)->next;
         const size_t length = strlen(key) + 1;
-        Node* node = static_cast<Node*>(vfs_alloc(sizeof(Node)));
-        node->key = static_cast<char*>(vfs_alloc(length));
+        Node* node = static_cast<Node*>(EngineAlloc(sizeof(Node)));
+        node->key = static_cast<char*>(EngineAlloc(length));
         memcpy(node->key, key, length);
         node->value = value;
         node->hash = hash;

@@ -1,5 +1,7 @@
 #include "vfs/pk3archive.h"
 
+#include "engine/fatalerror.h"
+
 #include "vfs/hashtable.h"
 #include "vfs/vfs.h"
 #include "vfs/vfsstate.h"
@@ -86,10 +88,10 @@ void AddMember(const vfs_entry& member, const char* name)
         }
         return;
     }
-    vfs_entry* entry = static_cast<vfs_entry*>(vfs_alloc(sizeof(vfs_entry)));
+    vfs_entry* entry = static_cast<vfs_entry*>(EngineAlloc(sizeof(vfs_entry)));
     *entry = member;
     const size_t length = strlen(name) + 1;
-    entry->name = static_cast<char*>(vfs_alloc(length));
+    entry->name = static_cast<char*>(EngineAlloc(length));
     memcpy(entry->name, name, length);
     entry->next = nullptr;
     if (entryTail)

@@ -143,16 +143,6 @@ void ReleaseEverything()
 
 }  // namespace
 
-void* vfs_alloc(size_t size)
-{
-    void* memory = malloc(size);
-    if (!memory) {
-        printf("Out of memory\n");
-        exit(-1);
-    }
-    return memory;
-}
-
 bool vfs_name_is_safe(const char* name)
 {
     if (!name || !*name || name[0] == '/' || name[0] == '\\' || strlen(name) > VFS_MAX_PATH)

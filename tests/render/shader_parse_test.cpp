@@ -3,10 +3,12 @@
 // without a GL context.
 #include "render/shadermanager.h"
 #include "render/wave.h"
+#include "support/fatal_error.h"
 #include "support/test_console.h"
 
 #include <algorithm>
 #include <iterator>
+#include <regex>
 #include <string>
 
 namespace {
@@ -267,11 +269,11 @@ TEST_F(ShaderParseTest, GarbageAndHugeLinesDoNotStopTheFile)
     EXPECT_EQ(shader.stages[0].textureName, "ok.tga");
 }
 
-TEST(ShaderManagerDeathTest, UseBeforeStartIsFatal)
+TEST(ShaderManagerGuard, UseBeforeStartIsFatal)
 {
-    EXPECT_EXIT(gShaderManager->Get("anything"), ::testing::ExitedWithCode(1),
-                "ShaderManager not initialized. \\(./src/render/shadermanager:[0-9]+\\)");
-    EXPECT_EXIT(gShaderManager->FindOrCreate("anything"), ::testing::ExitedWithCode(1), "not initialized");
+    const std::regex message("ShaderManager not initialized\\. \\(\\./src/render/shadermanager:[0-9]+\\)\n");
+    EXPECT_TRUE(std::regex_match(FatalMessage([] { gShaderManager->Get("anything"); }), message));
+    EXPECT_TRUE(std::regex_match(FatalMessage([] { gShaderManager->FindOrCreate("anything"); }), message));
     EXPECT_EQ(gShaderManager->Find("anything"), nullptr);
 }
 

@@ -9,7 +9,6 @@
 #include "script/scriptmanager.h"
 #include "support/test_console.h"
 
-#include <csetjmp>
 #include <string>
 
 class ScriptHostTest : public ConsoleTest {
@@ -34,20 +33,18 @@ protected:
         return gScriptManager->ExecuteScript("scripts/test.lua");
     }
 
-    // The exit code FatalError gave while `action` ran, or 0 when it
-    // returned. FatalError leaves by longjmp, so `action` must hold no C++
-    // objects with destructors while it calls the host.
+    // The exit code FatalError gave while `action` ran, with its message
+    // printed as the engine prints it; 0 when the action returned.
     template <typename Action>
     static int FatalCode(Action action)
     {
-        if (int code = setjmp(gFatalJump)) {
-            gFatalJumpSet = false;
-            return code;
+        try {
+            action();
+            return 0;
+        } catch (const FatalErrorException& error) {
+            ReportFatalError(error.what());
+            return error.code;
         }
-        gFatalJumpSet = true;
-        action();
-        gFatalJumpSet = false;
-        return 0;
     }
 
     // The exit code of running the source, expected to end the engine.

@@ -1,0 +1,23 @@
+#include "engine/fatalerror.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+void FatalError(int code, const char* format, ...)
+{
+    char message[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(message, sizeof(message), format, args);
+    va_end(args);
+    throw FatalErrorException(code, message);
+}
+
+void* EngineAlloc(size_t size)
+{
+    void* memory = malloc(size);
+    if (!memory && size != 0)
+        FatalError(1, "Failed to allocate %zu byte(s) of memory.\n", size);
+    return memory;
+}
