@@ -12,15 +12,6 @@
 
 Console* gConsole = new Console;
 
-std::string LowerAscii(const std::string& text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return lower;
-}
-
 Console::Console() = default;
 
 Console::~Console()

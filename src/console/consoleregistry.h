@@ -1,6 +1,8 @@
 // Records of the console's command and variable registries.
 #pragma once
 
+#include "engine/text.h"
+
 #include <string>
 
 typedef void (*CommandHandler)();
@@ -35,6 +37,3 @@ struct ConsoleVariable {
     int maxLength = 1;  // string variables: storage holds maxLength + 1 bytes
     VariableChangeHandler changeHandler = nullptr;
 };
-
-// Lower-cases A-Z only, as every name comparison of the console does.
-std::string LowerAscii(const std::string& text);

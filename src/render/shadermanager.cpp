@@ -1,4 +1,5 @@
 #include "render/shadermanager.h"
+#include "engine/text.h"
 
 #include "engine/engine.h"
 #include "render/shaderparser.h"
@@ -8,15 +9,6 @@
 ShaderManager* gShaderManager = new ShaderManager;
 
 namespace {
-
-std::string Lower(const char* name)
-{
-    std::string lower(name);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return lower;
-}
 
 // A one-stage shader of its own that the lighting passes fall back on.
 std::unique_ptr<Shader> MakeNormalMapShader(const char* name, Texture* texture)
@@ -87,14 +79,14 @@ void ShaderManager::RequireInitialized(int line) const
 
 Shader* ShaderManager::Find(const char* name) const
 {
-    auto found = shaders.find(Lower(name));
+    auto found = shaders.find(LowerAscii(name));
     return found != shaders.end() ? found->second : nullptr;
 }
 
 Shader* ShaderManager::Get(const char* name)
 {
     RequireInitialized(__LINE__);
-    const std::string key = Lower(name);
+    const std::string key = LowerAscii(name);
     auto found = shaders.find(key);
     if (found != shaders.end()) {
         if (found->second->texturesPending)
@@ -117,7 +109,7 @@ Shader* ShaderManager::Get(const char* name)
 Shader* ShaderManager::FindOrCreate(const char* name)
 {
     RequireInitialized(__LINE__);
-    const std::string key = Lower(name);
+    const std::string key = LowerAscii(name);
     Shader*& entry = shaders[key];
     if (!entry) {
         parsed.push_back(std::make_unique<Shader>());

@@ -1,4 +1,5 @@
 #include "vfs/definitionreader.h"
+#include "engine/text.h"
 
 #include "console/console.h"
 #include "vfs/vfs.h"
@@ -39,11 +40,6 @@ unsigned char ClassOf(char c)
 bool IsTokenClass(unsigned char cls)
 {
     return cls == kToken || cls == kNumeric;
-}
-
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
 
 }  // namespace
@@ -103,7 +99,7 @@ bool DefinitionReader::ReadLine(int handle, std::string& line)
         case kToken:
         case kNumeric:
             if (!comment)
-                line += lowerCase ? Lower(char(c)) : char(c);
+                line += lowerCase ? LowerAscii(char(c)) : char(c);
             break;
         case kSpace:
             if (!comment && !line.empty())
@@ -145,7 +141,7 @@ void DefinitionReader::Tokenize(const std::string& line)
         tokens.push_back(token);
     if (quotes && !tokens.empty())
         for (char& c : tokens[0])
-            c = Lower(c);
+            c = LowerAscii(c);
 }
 
 char DefinitionReader::Bracket() const

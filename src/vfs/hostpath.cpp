@@ -1,4 +1,5 @@
 #include "vfs/hostpath.h"
+#include "engine/text.h"
 
 #include "platform/platform.h"
 
@@ -22,14 +23,6 @@ struct Listing {
 // listed again only when a name is missing and it has changed since.
 std::unordered_map<std::string, Listing> listings;
 
-std::string Fold(std::string name)
-{
-    for (char& c : name)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return name;
-}
-
 const Listing* ReadListing(const std::string& directory)
 {
     struct stat st;
@@ -42,7 +35,7 @@ const Listing* ReadListing(const std::string& directory)
     listing.modified = st.st_mtim;
     listing.byFoldedName.clear();
     for (PlatformDirEntry& entry : entries) {
-        std::vector<std::string>& names = listing.byFoldedName[Fold(entry.name)];
+        std::vector<std::string>& names = listing.byFoldedName[LowerAscii(entry.name)];
         names.insert(std::lower_bound(names.begin(), names.end(), entry.name), std::move(entry.name));
     }
     return &listing;
@@ -68,7 +61,7 @@ const std::string* Lookup(const Listing& listing, const std::string& component, 
 // The on-disk spelling of `component` in `directory`; the exact one when present.
 const std::string* FindComponent(const std::string& directory, const std::string& component)
 {
-    const std::string folded = Fold(component);
+    const std::string folded = LowerAscii(component);
     auto cached = listings.find(directory);
     if (cached != listings.end()) {
         if (const std::string* name = Lookup(cached->second, component, folded))

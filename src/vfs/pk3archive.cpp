@@ -1,4 +1,5 @@
 #include "vfs/pk3archive.h"
+#include "engine/text.h"
 
 #include "engine/fatalerror.h"
 
@@ -136,8 +137,7 @@ uint32_t ReadDirectory(FILE* stream, int archive, uint64_t fileSize, uint64_t di
             break;
         name[nameLength] = '\0';
         for (char* c = name; *c; ++c)
-            if (*c >= 'A' && *c <= 'Z')
-                *c = char(*c - 'A' + 'a');
+            *c = LowerAscii(*c);
         if (!IsUsableName(name, nameLength))
             continue;
         AddMember(member, name);

@@ -1,4 +1,5 @@
 #include "world/map.h"
+#include "engine/text.h"
 
 #include "render/shadermanager.h"
 #include "vfs/vfs.h"
@@ -9,15 +10,6 @@
 Map* gMap = new Map;
 
 namespace {
-
-std::string Lower(const char* text)
-{
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return lower;
-}
 
 }  // namespace
 
@@ -70,7 +62,7 @@ int Map::FindMesh(const char* name) const
 {
     if (!*name)
         return -1;
-    const std::string lower = Lower(name);
+    const std::string lower = LowerAscii(name);
     for (size_t i = 0; i < meshList.size(); ++i)
         if (meshList[i].name == lower)
             return int(i);
@@ -82,7 +74,7 @@ int Map::FindMeshSurface(int mesh, const char* shaderName) const
     const MapMesh* found = MeshAt(mesh);
     if (!found)
         return -1;
-    const std::string lower = Lower(shaderName);
+    const std::string lower = LowerAscii(shaderName);
     for (size_t i = 0; i < found->surfaces.size(); ++i)
         if (found->surfaces[i].shader->name == lower)
             return int(i);
