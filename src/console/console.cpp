@@ -61,7 +61,6 @@ void Console::Release()
     commandMap.clear();
     variableList.clear();
     variableMap.clear();
-    args.clear();
 }
 
 void Console::Print(const char* format, ...)

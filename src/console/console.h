@@ -4,6 +4,7 @@
 #pragma once
 
 #include "console/consoleregistry.h"
+#include "console/consolevariable.h"
 #include "render/font.h"
 
 #include <cstdarg>
@@ -67,28 +68,35 @@ public:
     bool InsertMode() const { return insertMode; }
     const std::deque<std::string>& History() const { return history; }
 
-    // Registries.
-    void AddCommand(const char* name, CommandHandler handler);
-    void AddButtonCommand(const char* name, ButtonCommandHandler handler);
-    void AddVariable(const char* name, void* value, char type, int maxLength, bool readOnly,
-                     bool loadTimeOnly, int minimum, int maximum, VariableChangeHandler handler);
+    // Registries. Names are stored without a leading "/" or "\"; a name
+    // already registered, empty, or holding a blank, a control character, a
+    // double quote or "#" (which a configuration file could not hold) is
+    // refused with null.
+    ConsoleCommand* AddCommand(const char* name, CommandHandler handler);
+    ConsoleCommand* AddButtonCommand(const char* name, ButtonCommandHandler handler);
+    ConsoleVariable* AddVariable(const char* name, void* value, char type, int maxLength, bool readOnly,
+                                 bool loadTimeOnly, int minimum, int maximum,
+                                 VariableChangeHandler handler = nullptr);
     void RemoveCommand(const char* name);
     void RemoveVariable(const char* name);
+    // Removes every command and variable registered with this owner.
+    void RemoveEntriesOf(const void* owner);
     ConsoleCommand* FindCommand(const char* name) const;
     ConsoleVariable* FindVariable(const char* name) const;
     const std::vector<ConsoleCommand*>& Commands() const { return commandList; }
     const std::vector<ConsoleVariable*>& Variables() const { return variableList; }
+    static bool IsValidName(const char* name);
 
-    // Lines.
-    void Tokenize(const char* line);
-    int GetArgCount() const { return int(args.size()); }
-    const char* GetArg(int index) const;
+    // Lines. The arguments of the command or variable line being run stay
+    // readable through GetArg while its handler runs.
+    int GetArgCount() const { return currentArgs ? currentArgs->Count() : 0; }
+    const char* GetArg(int index) const { return currentArgs ? (*currentArgs)[index] : ""; }
     void ExecuteTyped(const char* line);
     void Execute(const char* line, bool showErrors);
     void ExecuteFile(const char* fileName);
     void ExecuteConfigText(const char* data, size_t size);
-    void SetVariable(ConsoleVariable* variable, bool quiet);
-    void PrintVariable(const ConsoleVariable* variable);
+    void SetVariable(ConsoleVariable& variable, const CommandArgs& args, bool quiet);
+    void PrintVariable(const ConsoleVariable& variable);
     void SetLoadTimeLocked(bool locked) { loadTimeLocked = locked; }
     bool LoadTimeLocked() const { return loadTimeLocked; }
 
@@ -110,9 +118,12 @@ private:
     void Scroll(int lines);
     void TypeCharacter(char c);
     void ExecuteLine(const char* line, bool typed, bool showErrors);
+    void RunCommand(ConsoleCommand& command, int prefix, const char* line, const CommandArgs& args,
+                    bool showErrors);
     void PrintInvalid(const char* line, bool echoLine);
     void ListCommands();
     void ListVariables();
+    ConsoleCommand* AddCommandRecord(const char* name, bool button);
 
     // Text buffer.
     bool created = false;
@@ -147,19 +158,16 @@ private:
     std::vector<ConsoleCommand*> commandList;
     std::unordered_map<std::string, std::unique_ptr<ConsoleVariable>> variableMap;
     std::vector<ConsoleVariable*> variableList;
-    std::vector<std::string> args;
+    const CommandArgs* currentArgs = nullptr;
     bool loadTimeLocked = false;
-    int fileDepth = 0;
+    // Configuration files being executed, innermost last.
+    std::vector<std::string> filesRunning;
 };
 
 extern Console* gConsole;
 
-// Reads a leading integer as "%i" does (decimal, 0x hex or 0 octal, text
-// after it ignored); false for no number or one outside the int range.
-bool ReadInteger(const char* text, int* value);
-
 // The console's own commands: Echo, SaveBuffer, Execute, Toggle.
-void Console_EchoCommand();
-void Console_SaveBufferCommand();
-void Console_ExecuteCommand();
-void Console_ToggleCommand();
+void Console_EchoCommand(const CommandArgs& args);
+void Console_SaveBufferCommand(const CommandArgs& args);
+void Console_ExecuteCommand(const CommandArgs& args);
+void Console_ToggleCommand(const CommandArgs& args);

@@ -192,7 +192,7 @@ void Console::Complete()
     for (const ConsoleCommand* command : commandList)
         consider(command->name, command->lowerName);
     for (const ConsoleVariable* variable : variableList)
-        consider(variable->name, variable->lowerName);
+        consider(variable->Name(), variable->LowerName());
     if (matches == 1)
         SetInput("/" + *match);
 }

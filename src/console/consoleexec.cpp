@@ -5,134 +5,42 @@
 #include "vfs/vfs.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
 
-// Strips one leading "/" or "\".
-const char* SkipSlash(const char* name)
-{
-    return (*name == '/' || *name == '\\') ? name + 1 : name;
-}
+// Nested configuration files beyond this depth are refused.
+constexpr size_t kMaxFileDepth = 16;
 
-}  // namespace
+// Sets the arguments GetArg reads for the time a handler runs.
+class CurrentArgsScope {
+public:
+    CurrentArgsScope(const CommandArgs*& current, const CommandArgs& args) : current(current), saved(current)
+    {
+        current = &args;
+    }
+    ~CurrentArgsScope() { current = saved; }
+    CurrentArgsScope(const CurrentArgsScope&) = delete;
+    CurrentArgsScope& operator=(const CurrentArgsScope&) = delete;
 
-bool ReadInteger(const char* text, int* value)
-{
-    errno = 0;
-    char* end;
-    long number = strtol(text, &end, 0);
-    if (end == text || errno == ERANGE || number < INT_MIN || number > INT_MAX)
-        return false;
-    *value = int(number);
-    return true;
-}
+private:
+    const CommandArgs*& current;
+    const CommandArgs* saved;
+};
 
-namespace {
-
-// Nested configuration files beyond this depth are refused, so a file that
-// executes itself cannot exhaust the stack.
-constexpr int kMaxFileDepth = 16;
-
-}  // namespace
-
-void Console::AddCommand(const char* name, CommandHandler handler)
-{
-    if (FindCommand(name))
-        return;
-    auto command = std::make_unique<ConsoleCommand>();
-    command->name = name;
-    command->lowerName = LowerAscii(name);
-    command->handler = handler;
-    commandList.push_back(command.get());
-    commandMap[command->lowerName] = std::move(command);
-}
-
-void Console::AddButtonCommand(const char* name, ButtonCommandHandler handler)
-{
-    if (FindCommand(name))
-        return;
-    auto command = std::make_unique<ConsoleCommand>();
-    command->name = name;
-    command->lowerName = LowerAscii(name);
-    command->button = true;
-    command->buttonHandler = handler;
-    std::string key = command->lowerName;
-    if (!key.empty() && (key[0] == '+' || key[0] == '-'))
-        key.erase(0, 1);
-    commandList.push_back(command.get());
-    commandMap[key] = std::move(command);
-}
-
-void Console::AddVariable(const char* name, void* value, char type, int maxLength, bool readOnly,
-                          bool loadTimeOnly, int minimum, int maximum, VariableChangeHandler handler)
-{
-    if (FindVariable(name))
-        return;
-    auto variable = std::make_unique<ConsoleVariable>();
-    variable->readOnly = readOnly;
-    variable->loadTimeOnly = loadTimeOnly;
-    variable->name = name;
-    variable->lowerName = LowerAscii(name);
-    variable->type = type;
-    variable->value = value;
-    variable->minimum = minimum;
-    variable->maximum = maximum;
-    variable->maxLength = maxLength;
-    variable->changeHandler = handler;
-    variableList.push_back(variable.get());
-    variableMap[variable->lowerName] = std::move(variable);
-}
-
-ConsoleCommand* Console::FindCommand(const char* name) const
+// The registry key of a command: without a leading slash or button prefix.
+std::string CommandKey(const char* name)
 {
     name = SkipSlash(name);
     if (*name == '+' || *name == '-')
         ++name;
-    auto found = commandMap.find(LowerAscii(name));
-    return found == commandMap.end() ? nullptr : found->second.get();
+    return LowerAscii(name);
 }
 
-ConsoleVariable* Console::FindVariable(const char* name) const
-{
-    auto found = variableMap.find(LowerAscii(SkipSlash(name)));
-    return found == variableMap.end() ? nullptr : found->second.get();
-}
+}  // namespace
 
-void Console::RemoveCommand(const char* name)
+CommandArgs::CommandArgs(const char* line)
 {
-    ConsoleCommand* command = FindCommand(name);
-    if (!command)
-        return;
-    commandList.erase(std::find(commandList.begin(), commandList.end(), command));
-    for (auto it = commandMap.begin(); it != commandMap.end(); ++it) {
-        if (it->second.get() == command) {
-            commandMap.erase(it);
-            break;
-        }
-    }
-}
-
-void Console::RemoveVariable(const char* name)
-{
-    ConsoleVariable* variable = FindVariable(name);
-    if (!variable)
-        return;
-    variableList.erase(std::find(variableList.begin(), variableList.end(), variable));
-    variableMap.erase(variable->lowerName);
-}
-
-const char* Console::GetArg(int index) const
-{
-    return (index >= 0 && index < int(args.size())) ? args[size_t(index)].c_str() : "";
-}
-
-void Console::Tokenize(const char* line)
-{
-    args.clear();
     std::string current;
     bool quoted = false;
     char previous = '\0';
@@ -169,6 +77,112 @@ void Console::Tokenize(const char* line)
         args.push_back(current);
 }
 
+const char* CommandArgs::operator[](int index) const
+{
+    return (index >= 0 && index < int(args.size())) ? args[size_t(index)].c_str() : "";
+}
+
+bool Console::IsValidName(const char* name)
+{
+    name = SkipSlash(name);
+    if (!*name)
+        return false;
+    for (const char* p = name; *p; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c <= ' ' || c == '"' || c == '#' || c == 127)
+            return false;
+    }
+    return true;
+}
+
+ConsoleCommand* Console::AddCommandRecord(const char* name, bool button)
+{
+    if (!IsValidName(name) || FindCommand(name))
+        return nullptr;
+    auto command = std::make_unique<ConsoleCommand>();
+    command->name = SkipSlash(name);
+    command->lowerName = LowerAscii(command->name);
+    command->button = button;
+    ConsoleCommand* record = command.get();
+    commandMap.emplace(CommandKey(name), std::move(command));
+    commandList.push_back(record);
+    return record;
+}
+
+ConsoleCommand* Console::AddCommand(const char* name, CommandHandler handler)
+{
+    ConsoleCommand* command = AddCommandRecord(name, false);
+    if (command)
+        command->handler = std::move(handler);
+    return command;
+}
+
+ConsoleCommand* Console::AddButtonCommand(const char* name, ButtonCommandHandler handler)
+{
+    ConsoleCommand* command = AddCommandRecord(name, true);
+    if (command)
+        command->buttonHandler = std::move(handler);
+    return command;
+}
+
+ConsoleVariable* Console::AddVariable(const char* name, void* value, char type, int maxLength, bool readOnly,
+                                      bool loadTimeOnly, int minimum, int maximum, VariableChangeHandler handler)
+{
+    if (!IsValidName(name) || FindVariable(name))
+        return nullptr;
+    auto variable = std::make_unique<ConsoleVariable>(SkipSlash(name), value, type, maxLength, readOnly,
+                                                      loadTimeOnly, minimum, maximum, std::move(handler));
+    ConsoleVariable* record = variable.get();
+    variableMap.emplace(record->LowerName(), std::move(variable));
+    variableList.push_back(record);
+    return record;
+}
+
+ConsoleCommand* Console::FindCommand(const char* name) const
+{
+    auto found = commandMap.find(CommandKey(name));
+    return found == commandMap.end() ? nullptr : found->second.get();
+}
+
+ConsoleVariable* Console::FindVariable(const char* name) const
+{
+    auto found = variableMap.find(LowerAscii(SkipSlash(name)));
+    return found == variableMap.end() ? nullptr : found->second.get();
+}
+
+void Console::RemoveCommand(const char* name)
+{
+    if (!FindCommand(name))
+        return;
+    auto found = commandMap.find(CommandKey(name));
+    commandList.erase(std::find(commandList.begin(), commandList.end(), found->second.get()));
+    commandMap.erase(found);
+}
+
+void Console::RemoveVariable(const char* name)
+{
+    ConsoleVariable* variable = FindVariable(name);
+    if (!variable)
+        return;
+    variableList.erase(std::find(variableList.begin(), variableList.end(), variable));
+    variableMap.erase(variable->LowerName());
+}
+
+void Console::RemoveEntriesOf(const void* owner)
+{
+    std::vector<std::string> commands, variables;
+    for (const ConsoleCommand* command : commandList)
+        if (command->owner == owner)
+            commands.push_back(command->name);
+    for (const ConsoleVariable* variable : variableList)
+        if (variable->owner == owner)
+            variables.push_back(variable->Name());
+    for (const std::string& name : commands)
+        RemoveCommand(name.c_str());
+    for (const std::string& name : variables)
+        RemoveVariable(name.c_str());
+}
+
 void Console::ExecuteTyped(const char* line)
 {
     ExecuteLine(line, true, true);
@@ -190,14 +204,14 @@ void Console::ExecuteLine(const char* text, bool typed, bool showErrors)
 {
     if (!text || !*text)
         return;
-    const std::string copy(text);  // the caller may pass one of our own arguments
+    const std::string copy(text);  // the caller may pass text a handler changes
     const char* line = copy.c_str();
     if (typed) {
         Print("^6>^15%s\n", line);
         AddHistory(line);
     }
-    Tokenize(line);
-    if (args.empty())
+    const CommandArgs args(line);
+    if (args.Count() == 0)
         return;
 
     std::string name = LowerAscii(args[0]);
@@ -212,33 +226,38 @@ void Console::ExecuteLine(const char* text, bool typed, bool showErrors)
         name.erase(0, 1);
     }
 
+    const CurrentArgsScope scope(currentArgs, args);
     auto command = commandMap.find(name);
     if (command != commandMap.end()) {
-        ConsoleCommand* found = command->second.get();
-        if (prefix != 0) {
-            if (found->button) {
-                found->pressed = prefix > 0;
-                found->buttonHandler(prefix > 0 ? 1 : 0);
-            } else {
-                PrintInvalid(line, true);
-            }
-        } else if (!found->button) {
-            found->handler();
-        } else if (showErrors) {
-            PrintInvalid(line, true);
-        }
+        RunCommand(*command->second, prefix, line, args, showErrors);
         return;
     }
-
     auto variable = variableMap.find(name);
     if (variable != variableMap.end()) {
-        SetVariable(variable->second.get(), !typed);
+        SetVariable(*variable->second, args, !typed);
     } else if (name == "cmdlist" || name == "listcmds") {
         ListCommands();
     } else if (name == "cvarlist" || name == "listcvars") {
         ListVariables();
     } else if (showErrors) {
         PrintInvalid(line, !typed);
+    }
+}
+
+void Console::RunCommand(ConsoleCommand& command, int prefix, const char* line, const CommandArgs& args,
+                         bool showErrors)
+{
+    if (prefix != 0) {
+        if (command.button) {
+            command.pressed = prefix > 0;
+            command.buttonHandler(prefix > 0);
+        } else {
+            PrintInvalid(line, true);
+        }
+    } else if (!command.button) {
+        command.handler(args);
+    } else if (showErrors) {
+        PrintInvalid(line, true);
     }
 }
 
@@ -257,92 +276,35 @@ void Console::ListVariables()
 {
     Print("\n^6==== Available Variables ====^15\n");
     for (const ConsoleVariable* variable : variableList)
-        Print("^15%s\n", variable->name.c_str());
+        Print("^15%s\n", variable->Name().c_str());
 }
 
-void Console::SetVariable(ConsoleVariable* variable, bool quiet)
+void Console::SetVariable(ConsoleVariable& variable, const CommandArgs& args, bool quiet)
 {
-    if (args.size() < 2) {
+    if (args.Count() < 2) {
         PrintVariable(variable);
         return;
     }
-    if (variable->readOnly) {
-        Print("^1*Error: %s is read only.\n^15", variable->name.c_str());
+    // Inside a configuration file, string values may carry the escapes the
+    // engine writes for bytes a file cannot hold.
+    const auto outcome = variable.Assign(args[1], loadTimeLocked, !filesRunning.empty());
+    if (outcome != ConsoleVariable::Outcome::Stored) {
+        Print("%s", variable.RefusalMessage(outcome).c_str());
+        // The unchanged value is shown after a range error; nothing changed,
+        // so the change handler is not told.
+        if (outcome == ConsoleVariable::Outcome::OutOfRange && !quiet)
+            PrintVariable(variable);
         return;
-    }
-    if (variable->loadTimeOnly && loadTimeLocked) {
-        Print("^1*Error: %s can only be changed at load time.\n^15", variable->name.c_str());
-        return;
-    }
-
-    const char* argument = args[1].c_str();
-    int number = 0;
-    switch (variable->type | 0x20) {  // either case of the type letter
-    case CVarBool:
-        if (!ReadInteger(argument, &number) || (number != 0 && number != 1)) {
-            Print("^1*Invalid value for %s, Must be 0 or 1.^15\n", variable->name.c_str());
-            return;
-        }
-        *static_cast<unsigned char*>(variable->value) = static_cast<unsigned char>(number);
-        break;
-    case CVarInt:
-        if (ReadInteger(argument, &number) && number >= variable->minimum &&
-            number <= variable->maximum)
-            *static_cast<int*>(variable->value) = number;
-        else
-            Print("^1*Error: %s can only be %i to %i.\n^15", variable->name.c_str(),
-                  variable->minimum, variable->maximum);
-        break;
-    case CVarChar:
-        if (ReadInteger(argument, &number) && number >= SCHAR_MIN && number <= SCHAR_MAX)
-            *static_cast<signed char*>(variable->value) = static_cast<signed char>(number);
-        else
-            Print("^1*Error: %s can only be %i to %i.\n^15", variable->name.c_str(), SCHAR_MIN, SCHAR_MAX);
-        break;
-    case CVarFloat: {
-        float value;
-        if (sscanf(argument, "%f", &value) == 1)
-            *static_cast<float*>(variable->value) = value;
-        break;
-    }
-    case CVarString: {
-        size_t length = std::min(strlen(argument), size_t(std::max(variable->maxLength, 0)));
-        char* storage = static_cast<char*>(variable->value);
-        memcpy(storage, argument, length);
-        storage[length] = '\0';
-        break;
-    }
-    default:
-        break;
     }
     if (!quiet)
         PrintVariable(variable);
-    if (variable->changeHandler)
-        variable->changeHandler(variable->name.c_str(), variable->value);
+    variable.NotifyChanged();
 }
 
-void Console::PrintVariable(const ConsoleVariable* variable)
+void Console::PrintVariable(const ConsoleVariable& variable)
 {
-    const char* name = variable->name.c_str();
-    switch (variable->type | 0x20) {
-    case CVarBool:
-        Print("^15%s = \"%i\"\n", name, *static_cast<unsigned char*>(variable->value) ? 1 : 0);
-        break;
-    case CVarInt:
-        Print("^15%s = \"%i\"\n", name, *static_cast<int*>(variable->value));
-        break;
-    case CVarChar:
-        Print("^15%s = \"%i\"\n", name, *static_cast<signed char*>(variable->value));
-        break;
-    case CVarFloat:
-        Print("^15%s = \"%f\"\n", name, double(*static_cast<float*>(variable->value)));
-        break;
-    case CVarString:
-        Print("^15%s = \"%s^15\"\n", name, static_cast<const char*>(variable->value));
-        break;
-    default:
-        break;
-    }
+    if (strchr("bcifs", variable.Kind()))
+        Print("%s", variable.ValueLine().c_str());
 }
 
 void Console::ExecuteFile(const char* fileName)
@@ -353,7 +315,14 @@ void Console::ExecuteFile(const char* fileName)
         Print("^14Warning: Could not execute file ^13%s^15\n", name.c_str());
         return;
     }
-    if (fileDepth >= kMaxFileDepth) {
+    // A file that executes itself would repeat its work without end.
+    const std::string key = LowerAscii(name);
+    if (std::find(filesRunning.begin(), filesRunning.end(), key) != filesRunning.end()) {
+        vfs_fclose(handle);
+        Print("^14Warning: ^13%s^14 is already being executed^15\n", name.c_str());
+        return;
+    }
+    if (filesRunning.size() >= kMaxFileDepth) {
         vfs_fclose(handle);
         Print("^1Error: Configuration files nested too deeply at ^13%s^15\n", name.c_str());
         return;
@@ -367,9 +336,14 @@ void Console::ExecuteFile(const char* fileName)
         data.insert(data.end(), chunk, chunk + got);
     vfs_fclose(handle);
 
-    ++fileDepth;
-    ExecuteConfigText(data.data(), data.size());
-    --fileDepth;
+    filesRunning.push_back(key);
+    {
+        struct Finished {
+            std::vector<std::string>& files;
+            ~Finished() { files.pop_back(); }
+        } finished{filesRunning};
+        ExecuteConfigText(data.data(), data.size());
+    }
     Print(" ^5- ^15Executed file ^13%s^15.\n", name.c_str());
 }
 
@@ -411,49 +385,50 @@ bool Console::SaveBuffer(const char* fileName)
     return true;
 }
 
-void Console_EchoCommand()
+void Console_EchoCommand(const CommandArgs& args)
 {
-    if (gConsole->GetArgCount() != 2) {
+    if (args.Count() != 2) {
         gConsole->Print("^15Usage: ^6Echo ^5[text]^15\n");
         return;
     }
-    gConsole->Print("%s\n", gConsole->GetArg(1));
+    gConsole->Print("%s\n", args[1]);
 }
 
-void Console_SaveBufferCommand()
+void Console_SaveBufferCommand(const CommandArgs& args)
 {
-    if (gConsole->GetArgCount() != 2) {
+    if (args.Count() != 2) {
         gConsole->Print("^15Usage: ^6SaveBuffer ^5[file_name]^15\n");
         return;
     }
-    const std::string name(gConsole->GetArg(1));
-    gConsole->SaveBuffer(name.c_str());
+    gConsole->SaveBuffer(args[1]);
 }
 
-void Console_ExecuteCommand()
+void Console_ExecuteCommand(const CommandArgs& args)
 {
-    if (gConsole->GetArgCount() != 2) {
+    if (args.Count() != 2) {
         gConsole->Print("^15Usage: ^6Execute ^5[file_name]^15\n");
         return;
     }
-    gConsole->ExecuteFile(gConsole->GetArg(1));
+    gConsole->ExecuteFile(args[1]);
 }
 
-void Console_ToggleCommand()
+void Console_ToggleCommand(const CommandArgs& args)
 {
-    if (gConsole->GetArgCount() != 2) {
+    if (args.Count() != 2) {
         gConsole->Print("^15Usage: ^6Toggle ^5[console_variable]^15\n");
         return;
     }
-    ConsoleVariable* variable = gConsole->FindVariable(gConsole->GetArg(1));
+    ConsoleVariable* variable = gConsole->FindVariable(args[1]);
     if (!variable) {
-        gConsole->Print("^15Unknown variable '%s'\n", gConsole->GetArg(1));
+        gConsole->Print("^15Unknown variable '%s'\n", args[1]);
         return;
     }
-    if (variable->type != CVarBool) {
-        gConsole->Print("^15Variable '%s' is not of type boolean\n", gConsole->GetArg(1));
+    if (variable->Type() != CVarBool) {
+        gConsole->Print("^15Variable '%s' is not of type boolean\n", args[1]);
         return;
     }
-    unsigned char* value = static_cast<unsigned char*>(variable->value);
-    *value = *value == 0 ? 1 : 0;
+    // Quiet, and the change handler is not told; locks hold as for any set.
+    const auto outcome = variable->Flip(gConsole->LoadTimeLocked());
+    if (outcome != ConsoleVariable::Outcome::Stored)
+        gConsole->Print("%s", variable->RefusalMessage(outcome).c_str());
 }

@@ -1,39 +1,47 @@
-// Records of the console's command and variable registries.
+// Records of the console's command registry and the arguments a command
+// receives.
 #pragma once
 
 #include "engine/text.h"
 
+#include <functional>
 #include <string>
+#include <vector>
 
-typedef void (*CommandHandler)();
-typedef void (*ButtonCommandHandler)(int pressed);
-typedef void (*VariableChangeHandler)(const char* name, void* value);
+// The arguments of one console line, split by the console's rules: blanks
+// separate, double quotes group (a pair makes an empty argument) and a
+// backslash before a double quote inside quotes makes it literal. Argument 0
+// is the command or variable name as typed.
+class CommandArgs {
+public:
+    CommandArgs() = default;
+    explicit CommandArgs(const char* line);
+
+    int Count() const { return int(args.size()); }
+    // "" for an index outside the arguments.
+    const char* operator[](int index) const;
+
+private:
+    std::vector<std::string> args;
+};
+
+typedef std::function<void(const CommandArgs& args)> CommandHandler;
+// Button commands are run as "+name" (pressed) and "-name" (released).
+typedef std::function<void(bool pressed)> ButtonCommandHandler;
 
 struct ConsoleCommand {
     std::string name;       // as registered; button commands keep their "+"
     std::string lowerName;
     bool button = false;
-    CommandHandler handler = nullptr;
-    ButtonCommandHandler buttonHandler = nullptr;
+    CommandHandler handler;
+    ButtonCommandHandler buttonHandler;
     bool pressed = false;
+    const void* owner = nullptr;  // who registered it, for RemoveEntriesOf
 };
 
-// Type letters of console variables (either case). Characters are signed
-// 8-bit numbers; scripts make them.
-enum : char { CVarBool = 'b', CVarChar = 'c', CVarInt = 'i', CVarFloat = 'f', CVarString = 's' };
-
-// Range used by variables that have none.
-constexpr int kNoRangeMin = -100000;
-constexpr int kNoRangeMax = 100000;
-
-struct ConsoleVariable {
-    bool readOnly = false;
-    bool loadTimeOnly = false;
-    std::string name;
-    std::string lowerName;
-    char type = 0;
-    void* value = nullptr;  // storage owned elsewhere
-    int minimum = kNoRangeMin, maximum = kNoRangeMax;
-    int maxLength = 1;  // string variables: storage holds maxLength + 1 bytes
-    VariableChangeHandler changeHandler = nullptr;
-};
+// A name as the registries store and look it up: one leading "/" or "\" is
+// not part of it.
+inline const char* SkipSlash(const char* name)
+{
+    return (*name == '/' || *name == '\\') ? name + 1 : name;
+}

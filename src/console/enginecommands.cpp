@@ -20,58 +20,58 @@ SoundSettings gSoundSettings;
 
 namespace {
 
-void CameraAngleUp()
+void CameraAngleUp(const CommandArgs&)
 {
     if (gCameraAngle < 90)
         gCameraAngle = std::min(gCameraAngle + 5, 90);
 }
 
-void CameraAngleDown()
+void CameraAngleDown(const CommandArgs&)
 {
     if (gCameraAngle > 45)
         gCameraAngle = std::max(gCameraAngle - 5, 45);
 }
 
-void MapCommand()
+void MapCommand(const CommandArgs& args)
 {
-    if (gConsole->GetArgCount() != 2) {
+    if (args.Count() != 2) {
         gConsole->Print("^15Usage: ^6Map ^5[map_name]^15\n");
         return;
     }
     gConsole->SetLoadingMode(true);
-    LoadMap(gConsole->GetArg(1), true);
+    LoadMap(args[1], true);
     gConsole->SetLoadingMode(false);
 }
 
-void Quit()
+void Quit(const CommandArgs&)
 {
     gEngine->quitRequested = true;
 }
 
-void Screenshot()
+void Screenshot(const CommandArgs&)
 {
     gEngine->screenshotPending = true;
 }
 
-void SetGamma()
+void SetGamma(const CommandArgs& args)
 {
-    if (gConsole->GetArgCount() != 2) {
+    if (args.Count() != 2) {
         gConsole->Print("^15Usage: ^6SetGamma ^5[gamma]\n");
         return;
     }
-    gGamma = std::max(0, std::min(atoi(gConsole->GetArg(1)), 100));
+    gGamma = std::max(0, std::min(atoi(args[1]), 100));
     Video::SetGamma(gGamma);
 }
 
-void VideoRestart()
+void VideoRestart(const CommandArgs& args)
 {
-    if (gConsole->GetArgCount() != 4) {
+    if (args.Count() != 4) {
         gConsole->Print("^15Usage: ^6VideoRestart ^5[screen_width] [screen_height] [fullscreen]^15\n");
         return;
     }
-    const int width = atoi(gConsole->GetArg(1));
-    const int height = atoi(gConsole->GetArg(2));
-    const int fullScreen = atoi(gConsole->GetArg(3));
+    const int width = atoi(args[1]);
+    const int height = atoi(args[2]);
+    const int fullScreen = atoi(args[3]);
     if (width < 640 || width > 1600) {
         gConsole->Print("^1Error: screen_width must be between 640 and 1600!\n");
     } else if (height < 480 || height > 1200) {
@@ -151,31 +151,6 @@ void RegisterVariables()
     AddInt("sound_musicVolume", &sound.musicVolume, 0, 100);
 }
 
-// One "name "value"" line of default.cfg, or "" for variables not saved.
-std::string ConfigLine(const ConsoleVariable& variable)
-{
-    char value[64];
-    switch (variable.type | 0x20) {
-    case CVarBool:
-        snprintf(value, sizeof(value), "%i", *static_cast<unsigned char*>(variable.value) ? 1 : 0);
-        break;
-    case CVarInt:
-        snprintf(value, sizeof(value), "%i", *static_cast<int*>(variable.value));
-        break;
-    case CVarChar:
-        snprintf(value, sizeof(value), "%i", *static_cast<signed char*>(variable.value));
-        break;
-    case CVarFloat:
-        snprintf(value, sizeof(value), "%f", double(*static_cast<float*>(variable.value)));
-        break;
-    case CVarString:
-        return variable.name + " \"" + static_cast<const char*>(variable.value) + "\"\n";
-    default:
-        return "";
-    }
-    return variable.name + " \"" + value + "\"\n";
-}
-
 }  // namespace
 
 void RegisterEngineCommands()
@@ -230,8 +205,7 @@ void SaveDefaultConfig()
     text += gPlayerInputManager->BindingLines();
     text += "\n#console variables\n";
     for (const ConsoleVariable* variable : gConsole->Variables())
-        if (!variable->readOnly)
-            text += ConfigLine(*variable);
+        text += variable->ConfigLine();
 
     // Replaced whole or not at all: a failed write must not lose the settings.
     if (vfs_replace_file("default.cfg", text.data(), text.size()) != 0)

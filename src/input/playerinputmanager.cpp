@@ -123,14 +123,14 @@ std::string PlayerInputManager::BindingLines() const
     return lines;
 }
 
-void PlayerInput_BindCommand()
+void PlayerInput_BindCommand(const CommandArgs& args)
 {
-    const int count = gConsole->GetArgCount();
+    const int count = args.Count();
     if (count < 2) {
         gConsole->Print("^15Usage: ^6Bind ^5[key] [command]^15\n");
         return;
     }
-    const std::string key = LowerAscii(gConsole->GetArg(1));
+    const std::string key = LowerAscii(args[1]);
     const int code = KeyCodeOf(key);
     if (code < 0) {
         gConsole->Print("^1Error: ^13%s^1 is not a known keyname.^15\n", key.c_str());
@@ -144,16 +144,16 @@ void PlayerInput_BindCommand()
             gConsole->Print("^15Bind: ^13%s^15 is unbound.\n", key.c_str());
         return;
     }
-    gPlayerInputManager->SetBinding(code, gConsole->GetArg(2));
+    gPlayerInputManager->SetBinding(code, args[2]);
 }
 
-void PlayerInput_UnbindCommand()
+void PlayerInput_UnbindCommand(const CommandArgs& args)
 {
-    if (gConsole->GetArgCount() < 2) {
+    if (args.Count() < 2) {
         gConsole->Print("^15Usage: ^6Unbind ^5[key/all]^15\n");
         return;
     }
-    const std::string typed = gConsole->GetArg(1);
+    const std::string typed = args[1];
     const std::string key = LowerAscii(typed);
     if (key == "all") {
         for (int code = 0; code < kKeyCodeCount; ++code)

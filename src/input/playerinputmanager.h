@@ -3,6 +3,7 @@
 // binds the next input pressed, and the bindings' part of "default.cfg".
 #pragma once
 
+#include "console/consoleregistry.h"
 #include "input/inputevent.h"
 #include "input/keycodes.h"
 
@@ -42,5 +43,5 @@ private:
 extern PlayerInputManager* gPlayerInputManager;
 
 // The console commands Bind [key] [command] and Unbind [key/all].
-void PlayerInput_BindCommand();
-void PlayerInput_UnbindCommand();
+void PlayerInput_BindCommand(const CommandArgs& args);
+void PlayerInput_UnbindCommand(const CommandArgs& args);

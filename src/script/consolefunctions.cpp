@@ -63,27 +63,9 @@ int GetVariable(lua_State* L)
     const ConsoleVariable* variable = gConsole->FindVariable(name.c_str());
     if (!variable)
         return 0;
-    char text[64];
-    switch (variable->type | 0x20) {
-    case CVarBool:
-        snprintf(text, sizeof text, "%i", *static_cast<unsigned char*>(variable->value) ? 1 : 0);
-        break;
-    case CVarInt:
-        snprintf(text, sizeof text, "%i", *static_cast<int*>(variable->value));
-        break;
-    case CVarChar:
-        snprintf(text, sizeof text, "%i", *static_cast<signed char*>(variable->value));
-        break;
-    case CVarFloat:
-        snprintf(text, sizeof text, "%f", double(*static_cast<float*>(variable->value)));
-        break;
-    case CVarString:
-        lua_pushstring(L, static_cast<const char*>(variable->value));
-        return 1;
-    default:
+    if (!strchr("bcifs", variable->Kind()))
         return 0;
-    }
-    lua_pushstring(L, text);
+    lua_pushstring(L, variable->ValueText().c_str());
     return 1;
 }
 

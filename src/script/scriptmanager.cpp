@@ -9,6 +9,7 @@
 #include "script/scriptvalue.h"
 #include "vfs/vfs.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -158,20 +159,6 @@ void OpenLibrary(lua_State* L, const char* name, lua_CFunction open)
     lua_pushstring(L, name);
     if (lua_pcall(L, 1, 0, 0) != 0)
         FatalError(1, "Failed to allocate memory.\n");
-}
-
-// Console names may come with one leading "/" or "\".
-const char* SkipSlash(const char* name)
-{
-    return (*name == '/' || *name == '\\') ? name + 1 : name;
-}
-
-std::string CommandKey(const char* name)
-{
-    name = SkipSlash(name);
-    if (*name == '+' || *name == '-')
-        ++name;
-    return LowerAscii(name);
 }
 
 bool IsDatatype(char letter)
@@ -329,9 +316,11 @@ void ScriptManager::CallFunction(const char* name, const char* first, const char
     CallPushed(handler, 2);
 }
 
-void ScriptManager::CallWithNumber(const char* table, const char* function, double argument)
+void ScriptManager::CallWithNumber(const std::string& table, const std::string& function, double argument)
 {
-    const int handler = PushFunction(table, function);
+    if (!state)
+        return;
+    const int handler = PushFunction(table.c_str(), function.c_str());
     lua_pushnumber(state, argument);
     CallPushed(handler, 1);
 }
@@ -356,64 +345,37 @@ void ScriptManager::AddConsoleCommand(const char* name, const char* function, co
 {
     if (!*name || !*function)
         return;
-    const std::string key = CommandKey(name);
     // Another part of the engine owns that name: leave it alone, and never
     // remove it at shut-down.
-    if (gConsole->FindCommand(name) && !commandMap.count(key)) {
+    ConsoleCommand* existing = gConsole->FindCommand(name);
+    if (existing && existing->owner != this) {
         gConsole->Print("^14Warning: Console command '%s' already exists!\n", LowerAscii(name).c_str());
         return;
     }
-    auto command = std::make_unique<ScriptCommand>();
-    command->name = LowerAscii(name);
-    command->table = table;
-    command->function = function;
-    command->isTableFunction = isTableFunction;
+    if (!Console::IsValidName(name)) {
+        gConsole->Print("^1Error: '%s' cannot be the name of a console command!\n", name);
+        return;
+    }
     if (isTableFunction && !*table) {
         gConsole->Print("^14Warning: No table provided for console function callback!\n");
-        command->isTableFunction = false;
+        isTableFunction = false;
     }
-    commandMap[key] = command.get();
-    if (name[0] == '+')
-        gConsole->AddButtonCommand(command->name.c_str(), OnButtonCommand);
-    else
-        gConsole->AddCommand(command->name.c_str(), OnCommand);
-    commands.push_back(std::move(command));
-}
-
-void ScriptManager::RunCommand(double argument)
-{
-    // Key-state commands arrive under "+name" and "-name"; the key drops either.
-    auto found = commandMap.find(CommandKey(gConsole->GetArg(0)));
-    if (found == commandMap.end() || !state)
-        return;
-    const ScriptCommand& command = *found->second;
-    CallWithNumber(command.isTableFunction ? command.table.c_str() : "", command.function.c_str(), argument);
-}
-
-void ScriptManager::OnCommand()
-{
-    gScriptManager->RunCommand(0);
-}
-
-void ScriptManager::OnButtonCommand(int pressed)
-{
-    gScriptManager->RunCommand(pressed ? 1 : 0);
-}
-
-void* ScriptManager::Storage(ScriptCvar& variable)
-{
-    switch (variable.datatype | 0x20) {
-    case CVarBool:
-        return &variable.boolValue;
-    case CVarChar:
-        return &variable.charValue;
-    case CVarFloat:
-        return &variable.floatValue;
-    case CVarInt:
-        return &variable.intValue;
-    default:
-        return variable.stringValue;
-    }
+    const std::string tableName = isTableFunction ? table : "";
+    const std::string functionName = function;
+    // A script registering a name again points it at the new function.
+    if (existing)
+        gConsole->RemoveCommand(name);
+    const std::string lowerName = LowerAscii(name);
+    ConsoleCommand* command =
+        name[0] == '+' ? gConsole->AddButtonCommand(lowerName.c_str(),
+                                                    [this, tableName, functionName](bool pressed) {
+                                                        CallWithNumber(tableName, functionName, pressed ? 1 : 0);
+                                                    })
+                       : gConsole->AddCommand(lowerName.c_str(), [this, tableName, functionName](const CommandArgs&) {
+                             CallWithNumber(tableName, functionName, 0);
+                         });
+    if (command)
+        command->owner = this;
 }
 
 void ScriptManager::AddConsoleVariable(const char* name, char datatype, int readOnly, int loadTimeOnly,
@@ -427,78 +389,63 @@ void ScriptManager::AddConsoleVariable(const char* name, char datatype, int read
         gConsole->Print("^1Error: Invalid datatype provided for cvar!\n");
         return;
     }
-    const std::string lowerName = LowerAscii(name);
     if (gConsole->FindVariable(name)) {
-        gConsole->Print("^14Warning: Console variable '%s' already exists!\n", lowerName.c_str());
+        gConsole->Print("^14Warning: Console variable '%s' already exists!\n", LowerAscii(name).c_str());
         return;
     }
-    auto variable = std::make_unique<ScriptCvar>();
-    variable->name = lowerName;
-    variable->datatype = datatype;
-    variable->readOnly = readOnly;
-    variable->loadTimeOnly = loadTimeOnly;
-    variable->maxLength = maxLength < 0 ? 0 : maxLength;
-    variable->callback = callback;
-    variableMap[lowerName] = variable.get();
-    gConsole->AddVariable(name, Storage(*variable), datatype, variable->maxLength, readOnly != 0,
-                          loadTimeOnly != 0, kNoRangeMin, kNoRangeMax,
-                          *callback ? OnVariableChanged : nullptr);
-    variables.push_back(std::move(variable));
+    if (!Console::IsValidName(name)) {
+        gConsole->Print("^1Error: '%s' cannot be the name of a console variable!\n", name);
+        return;
+    }
+    VariableChangeHandler onChange;
+    if (*callback)
+        onChange = [this, function = std::string(callback)](const ConsoleVariable& variable) {
+            OnVariableChanged(function, variable);
+        };
+    // The console owns the value: zeroed storage of the datatype's size.
+    ConsoleVariable* variable = gConsole->AddVariable(name, nullptr, datatype, std::max(maxLength, 0), readOnly != 0,
+                                                      loadTimeOnly != 0, kNoRangeMin, kNoRangeMax, onChange);
+    if (variable)
+        variable->owner = this;
 }
 
-void ScriptManager::PushValue(const ScriptCvar& variable)
+void ScriptManager::OnVariableChanged(const std::string& callback, const ConsoleVariable& variable)
 {
-    switch (variable.datatype | 0x20) {
+    if (!state)
+        return;
+    const int handler = PushFunction("", callback.c_str());
+    switch (variable.Kind()) {
     case CVarBool:
-        lua_pushnumber(state, variable.boolValue ? 1 : 0);
+        lua_pushnumber(state, variable.BoolValue() ? 1 : 0);
         break;
     case CVarChar:
-        lua_pushnumber(state, variable.charValue);
+        lua_pushnumber(state, variable.CharValue());
         break;
     case CVarFloat:
-        lua_pushnumber(state, variable.floatValue);
+        lua_pushnumber(state, variable.FloatValue());
         break;
     case CVarInt:
-        lua_pushnumber(state, variable.intValue);
+        lua_pushnumber(state, variable.IntValue());
         break;
     default:
-        lua_pushstring(state, variable.stringValue);
+        lua_pushstring(state, variable.StringValue());
         break;
     }
-}
-
-void ScriptManager::OnVariableChanged(const char* name, void*)
-{
-    ScriptManager* host = gScriptManager;
-    auto found = host->variableMap.find(LowerAscii(SkipSlash(name)));
-    if (found == host->variableMap.end() || !host->state)
-        return;
-    const ScriptCvar& variable = *found->second;
-    const int handler = host->PushFunction("", variable.callback.c_str());
-    host->PushValue(variable);
-    host->CallPushed(handler, 1);
+    CallPushed(handler, 1);
 }
 
 void ScriptManager::OnInputEvent(const InputEvent& event)
 {
     if (event.type != KeyDown || keypressCallback.empty() || !state)
         return;
-    CallWithNumber("", keypressCallback.c_str(), event.character);
+    CallWithNumber("", keypressCallback, event.character);
 }
 
 void ScriptManager::Shutdown()
 {
     CloseState();
     // The console goes before the managers at exit; by then its registries are empty.
-    if (gConsole) {
-        for (const auto& command : commands)
-            gConsole->RemoveCommand(command->name.c_str());
-        for (const auto& variable : variables)
-            gConsole->RemoveVariable(variable->name.c_str());
-    }
-    commands.clear();
-    commandMap.clear();
-    variables.clear();
-    variableMap.clear();
+    if (gConsole)
+        gConsole->RemoveEntriesOf(this);
     keypressCallback.clear();
 }

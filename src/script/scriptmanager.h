@@ -7,39 +7,14 @@
 #include <lua.hpp>
 
 #include <exception>
-#include <memory>
 #include <string>
-#include <unordered_map>
-#include <vector>
 
+class ConsoleVariable;
 struct InputEvent;
 
 typedef int (*ScriptFunctionBody)(lua_State* L);
 // What a body returns when its arguments do not match.
 constexpr int kArgumentMismatch = -1;
-
-// A console variable whose value lives in the host, made by a script.
-struct ScriptCvar {
-    std::string name;  // lower-cased
-    char stringValue[1024] = {};
-    int intValue = 0;
-    int readOnly = 0;      // the script's two settings, handed to the console
-    int loadTimeOnly = 0;  // registry as its read-only and load-time-only flags
-    float floatValue = 0.0f;
-    signed char charValue = 0;
-    unsigned char boolValue = 0;
-    char datatype = 0;
-    int maxLength = 0;  // string variables: 0 to 1023
-    std::string callback;  // global script function told of changes; empty for none
-};
-
-// A console command that calls a script function, plain or "+" key-state.
-struct ScriptCommand {
-    std::string name;  // lower-cased
-    std::string table;
-    std::string function;
-    bool isTableFunction = false;
-};
 
 class ScriptManager {
 public:
@@ -65,6 +40,9 @@ public:
     // Runs the file through __script_execute. False when the file is missing
     // or empty (nothing ran); load and run errors end the engine.
     bool ExecuteScript(const char* fileName);
+    // Console commands and variables made by scripts live in the console's
+    // registry, owned by the host: a command calls its script function, a
+    // variable's change calls its callback with the new value.
     void AddConsoleCommand(const char* name, const char* function, const char* table,
                            bool isTableFunction);
     void AddConsoleVariable(const char* name, char datatype, int readOnly, int loadTimeOnly,
@@ -84,28 +62,16 @@ public:
     void CheckCall(int status);
 
 private:
-    static void OnCommand();
-    static void OnButtonCommand(int pressed);
-    static void OnVariableChanged(const char* name, void* value);
-
     void CloseState();
-    // The script function of the console command being executed.
-    void RunCommand(double argument);
     // Pushes the error handler and then the function, ending the engine when
     // the function is undefined; returns the handler's stack index.
     int PushFunction(const char* table, const char* function);
     // Calls the function pushed by PushFunction with its `arguments`.
     void CallPushed(int handler, int arguments);
-    void CallWithNumber(const char* table, const char* function, double argument);
-    void PushValue(const ScriptCvar& variable);
-    void* Storage(ScriptCvar& variable);
+    void CallWithNumber(const std::string& table, const std::string& function, double argument);
+    void OnVariableChanged(const std::string& callback, const ConsoleVariable& variable);
 
     lua_State* state = nullptr;
-    std::vector<std::unique_ptr<ScriptCvar>> variables;
-    std::unordered_map<std::string, ScriptCvar*> variableMap;
-    std::vector<std::unique_ptr<ScriptCommand>> commands;
-    // Key-state commands are entered without their "+", as the console does.
-    std::unordered_map<std::string, ScriptCommand*> commandMap;
     std::string keypressCallback;
     std::exception_ptr heldFatal;
 };

@@ -172,7 +172,7 @@ TEST_F(ConsoleEditorTest, PasteIsCutAtMaximumLength)
     EXPECT_EQ(gConsole->InputLine().size(), kMaxInput);
 }
 
-void NoOp() {}
+void NoOp(const CommandArgs&) {}
 
 TEST_F(ConsoleEditorTest, CompletionFillsInOneNameOrListsSeveral)
 {

@@ -24,16 +24,14 @@ TEST(ConsoleTokenize, SplitsIntoArguments)
         {"\"ab\"cd", {"ab", "cd"}},
         {"open \"never closed", {"open", "never closed"}},
     };
-    Console console;
     for (const auto& [line, expected] : cases) {
-        console.Tokenize("stale previous arguments");
-        console.Tokenize(line);
+        const CommandArgs split(line);
         Strings args;
-        for (int i = 0; i < console.GetArgCount(); ++i)
-            args.emplace_back(console.GetArg(i));
+        for (int i = 0; i < split.Count(); ++i)
+            args.emplace_back(split[i]);
         EXPECT_EQ(args, expected) << '[' << line << ']';
-        EXPECT_STREQ(console.GetArg(console.GetArgCount()), "");
-        EXPECT_STREQ(console.GetArg(-1), "");
+        EXPECT_STREQ(split[split.Count()], "");
+        EXPECT_STREQ(split[-1], "");
     }
 }
 
@@ -44,13 +42,13 @@ struct Calls {
 };
 Calls calls;
 
-void CountingEcho()
+void CountingEcho(const CommandArgs& args)
 {
     ++calls.echo;
-    Console_EchoCommand();
+    Console_EchoCommand(args);
 }
-void Attack(int pressed) { calls.button.push_back(pressed); }
-void Changed(const char* name, void*) { calls.changed.emplace_back(name); }
+void Attack(bool pressed) { calls.button.push_back(pressed); }
+void Changed(const ConsoleVariable& variable) { calls.changed.push_back(variable.Name()); }
 
 class ConsoleExecTest : public ConsoleUnitTest {
 protected:
@@ -70,6 +68,7 @@ protected:
         gConsole->AddVariable("s_name", name, CVarString, 8, false, false, kNoRangeMin, kNoRangeMax, Changed);
         gConsole->AddVariable("r_hasThing", &readOnly, CVarBool, 1, true, false, kNoRangeMin, kNoRangeMax, Changed);
         gConsole->AddVariable("r_screenWidth", &width, CVarInt, 1, false, true, 640, 1600, Changed);
+        gConsole->AddVariable("r_screenFull", &full, CVarBool, 1, false, true, kNoRangeMin, kNoRangeMax, Changed);
     }
 
     // Runs a line typed or from code and returns what it printed.
@@ -95,6 +94,7 @@ protected:
     char name[16];
     bool readOnly = true;
     int width = 640;
+    bool full = false;
 };
 
 TEST_F(ConsoleExecTest, TypedLinesNeedASlashAndCodeLinesAreQuiet)
@@ -156,20 +156,28 @@ TEST_F(ConsoleExecTest, ListingsFollowRegistrationOrder)
                                      "^15Echo\n^15+attack\n^15Execute\n^15Toggle\n");
     EXPECT_EQ(FromCode("listcvars"), "\n^6==== Available Variables ====^15\n"
                                      "^15r_gamma\n^15g_flag\n^15f_scale\n^15s_name\n"
-                                     "^15r_hasThing\n^15r_screenWidth\n");
+                                     "^15r_hasThing\n^15r_screenWidth\n^15r_screenFull\n");
     EXPECT_EQ(FromCode("cvarlist"), FromCode("listcvars"));
     EXPECT_EQ(FromCode("listcmds"), FromCode("cmdlist"));
 }
 
 TEST_F(ConsoleExecTest, RegistryLookupAndRemoval)
 {
-    gConsole->AddCommand("ECHO", Console_EchoCommand);  // duplicate: ignored
+    // Duplicates under any spelling, and names a configuration file could not
+    // hold, are refused; a leading slash is not part of a name.
+    EXPECT_EQ(gConsole->AddCommand("ECHO", Console_EchoCommand), nullptr);
     int other = 0;
-    gConsole->AddVariable("R_GAMMA", &other, CVarInt, 1, false, false, 0, 1, nullptr);
+    for (const char* name : {"R_GAMMA", "/r_gamma", "", "/", "two words", "quo\"te", "hash#", "line\nbreak"})
+        EXPECT_EQ(gConsole->AddVariable(name, &other, CVarInt, 1, false, false, 0, 1), nullptr) << name;
     EXPECT_EQ(gConsole->Commands().size(), 4u);
-    EXPECT_EQ(gConsole->Variables().size(), 6u);
-    EXPECT_EQ(gConsole->FindVariable("\\R_Gamma")->value, &gamma);
+    EXPECT_EQ(gConsole->Variables().size(), 7u);
+    EXPECT_EQ(gConsole->FindVariable("\\R_Gamma")->Value(), &gamma);
     EXPECT_EQ(gConsole->FindCommand("/-Attack")->name, "+attack");
+    ASSERT_NE(gConsole->AddVariable("/slashed", &other, CVarInt, 1, false, false, 0, 1), nullptr);
+    EXPECT_EQ(gConsole->AddVariable("slashed", &other, CVarInt, 1, false, false, 0, 1), nullptr);
+    EXPECT_EQ(gConsole->Variables().back()->Name(), "slashed");
+    gConsole->RemoveVariable("\\slashed");
+    EXPECT_EQ(gConsole->Variables().size(), 7u);
 
     gConsole->RemoveCommand("+attack");
     gConsole->RemoveVariable("/r_gamma");
@@ -193,11 +201,11 @@ TEST_F(ConsoleExecTest, BoolAndIntValuesAreChecked)
     FromCode("g_flag 0");
     EXPECT_FALSE(flag);
 
-    // Out of range: the value stays, but the handler runs.
+    // Out of range: the value stays and is shown; nothing changed, so the handler is not told.
     EXPECT_EQ(Typed("/r_gamma 500"),
               Echoed("/r_gamma 500") + "^1*Error: r_gamma can only be 0 to 100.\n^15^15r_gamma = \"30\"\n");
     EXPECT_EQ(gamma, 30);
-    EXPECT_EQ(calls.changed.size(), 3u);
+    EXPECT_EQ(calls.changed.size(), 2u);
     const std::pair<const char*, int> stored[] = {{"0", 0},     {"-1", 0},    {"100", 100},
                                                   {"101", 100}, {"abc", 100}, {"0x20", 32},
                                                   {"4294967346", 32}};  // 2^32 + 50: no wrap-around
@@ -213,6 +221,10 @@ TEST_F(ConsoleExecTest, FloatAndStringValues)
     EXPECT_FLOAT_EQ(scale, 2.5f);
     FromCode("f_scale -1e6");  // no range
     EXPECT_FLOAT_EQ(scale, -1e6f);
+    const size_t told = calls.changed.size();
+    EXPECT_EQ(Typed("/f_scale big"), Echoed("/f_scale big") + "^1*Invalid value for f_scale, Must be a number.^15\n");
+    EXPECT_FLOAT_EQ(scale, -1e6f);
+    EXPECT_EQ(calls.changed.size(), told);
 
     FromCode("s_name abcdefghijkl");
     EXPECT_STREQ(name, "abcdefgh");
@@ -253,6 +265,16 @@ TEST_F(ConsoleExecTest, ToggleFlipsBoolQuietly)
     EXPECT_EQ(FromCode("Toggle"), usage);
     EXPECT_EQ(FromCode("Toggle g_flag extra"), usage);
     EXPECT_FALSE(flag);
+
+    // Toggle keeps the locks every other change keeps.
+    EXPECT_EQ(FromCode("Toggle r_hasThing"), "^1*Error: r_hasThing is read only.\n^15");
+    EXPECT_TRUE(readOnly);
+    FromCode("Toggle r_screenFull");
+    EXPECT_TRUE(full);
+    gConsole->SetLoadTimeLocked(true);
+    EXPECT_EQ(FromCode("Toggle r_screenFull"), "^1*Error: r_screenFull can only be changed at load time.\n^15");
+    EXPECT_TRUE(full);
+    EXPECT_TRUE(calls.changed.empty());
 }
 
 std::string Executed(const std::string& file) { return " ^5- ^15Executed file ^13" + file + "^15.\n"; }
@@ -303,16 +325,21 @@ TEST_F(ConsoleExecTest, ExecuteRunsNestedFilesUpToALimit)
     EXPECT_EQ(Since(mark), Executed("inner.cfg") + Executed("outer.cfg"));
     EXPECT_EQ(FromCode("Execute"), "^15Usage: ^6Execute ^5[file_name]^15\n");
 
-    WriteData("loop.cfg", "Execute loop.cfg\nr_gamma 33\n");
+    // A file is not executed again inside itself, however often it asks.
+    WriteData("loop.cfg", "Execute loop.cfg\nExecute LOOP.cfg\nr_gamma 33\n");
     mark = Text().size();
     gConsole->ExecuteFile("loop.cfg");
-    size_t runs = 0;
-    for (size_t at = Text().find(Executed("loop.cfg"), mark); at != std::string::npos;
-         at = Text().find(Executed("loop.cfg"), at + 1))
-        ++runs;
-    EXPECT_GE(runs, 2u);
-    EXPECT_LE(runs, 64u);
+    EXPECT_EQ(Since(mark), "^14Warning: ^13loop.cfg^14 is already being executed^15\n"
+                           "^14Warning: ^13LOOP.cfg^14 is already being executed^15\n" + Executed("loop.cfg"));
     EXPECT_EQ(gamma, 33);
+
+    // Files in a chain deeper than 16 are refused.
+    for (int i = 0; i < 20; ++i)
+        WriteData("chain" + std::to_string(i) + ".cfg", "Execute chain" + std::to_string(i + 1) + ".cfg\n");
+    mark = Text().size();
+    gConsole->ExecuteFile("chain0.cfg");
+    EXPECT_NE(Since(mark).find("^1Error: Configuration files nested too deeply at ^13chain16.cfg^15\n"),
+              std::string::npos);
 
     // The depth is given back: nesting works again afterwards.
     flag = false;

@@ -49,7 +49,7 @@ protected:
         gConsole->AddCommand("Bind", PlayerInput_BindCommand);
         gConsole->AddCommand("Unbind", PlayerInput_UnbindCommand);
         gConsole->AddCommand("Echo", Console_EchoCommand);
-        gConsole->AddButtonCommand("+forward", [](int pressed) { forward.push_back(pressed); });
+        gConsole->AddButtonCommand("+forward", [](bool pressed) { forward.push_back(pressed); });
         gPlayerInputManager->Reset();
         forward.clear();
         // Events take the engine's own road: console first, then bindings.

@@ -29,7 +29,7 @@ TEST_F(ScriptHostTest, CommandsNeedANameAndAFunctionAndLeaveTheEnginesOwnAlone)
     EXPECT_FALSE(gConsole->FindCommand("silent"));
 
     // A name the engine owns stays the engine's, also after shut-down.
-    gConsole->AddCommand("Quit", [] { gEngineQuitCalled = true; });
+    gConsole->AddCommand("Quit", [](const CommandArgs&) { gEngineQuitCalled = true; });
     ASSERT_TRUE(Run("Console_AddCommand('quit', 'Quit', '')"));
     EXPECT_TRUE(Printed("^14Warning: Console command 'quit' already exists!\n")) << Text();
     gScriptManager->Shutdown();
@@ -62,15 +62,15 @@ TEST_F(ScriptHostTest, VariableRefusals)
     }
     for (const char* name : {"g_long", "g_odd", "g_int", "g_none"})
         EXPECT_FALSE(gConsole->FindVariable(name)) << name;
-    EXPECT_EQ(gConsole->FindVariable("r_existing")->value, &existing);
+    EXPECT_EQ(gConsole->FindVariable("r_existing")->Value(), &existing);
 
     // The longest string, and the read-only and load-time-only settings.
     ASSERT_TRUE(Run("Console_AddVariable('g_long', 'S', 0, 0, 1023, '')\n"
                     "Console_AddVariable('g_fixed', 'F', 1, 0, 1, '')\n"
                     "Console_AddVariable('g_boot', 'B', 0, 1, 1, '')\n"));
     EXPECT_TRUE(gConsole->FindVariable("g_long"));
-    EXPECT_TRUE(gConsole->FindVariable("g_fixed")->readOnly && !gConsole->FindVariable("g_fixed")->loadTimeOnly);
-    EXPECT_TRUE(gConsole->FindVariable("g_boot")->loadTimeOnly && !gConsole->FindVariable("g_boot")->readOnly);
+    EXPECT_TRUE(gConsole->FindVariable("g_fixed")->ReadOnly() && !gConsole->FindVariable("g_fixed")->LoadTimeOnly());
+    EXPECT_TRUE(gConsole->FindVariable("g_boot")->LoadTimeOnly() && !gConsole->FindVariable("g_boot")->ReadOnly());
 }
 
 TEST_F(ScriptHostTest, ChangeCallbacksGetTheValueOfEachDatatype)
