@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <tuple>
 
 namespace {
@@ -226,13 +225,13 @@ TEST_F(InputManagerTest, FocusAndQuitProduceNoRecords)
 
 TEST(InputManagerGuard, UseBeforeStartUpEndsTheProgramNamingTheSource)
 {
-    const std::regex message("InputManager not initialized\\. \\(\\./src/input/inputmanager:[0-9]+\\)\n");
+    const char* message = "InputManager not initialized. (./src/input/inputmanager:";
     InputManager unstarted;
-    EXPECT_TRUE(std::regex_match(FatalMessage([&] { unstarted.Update(); }), message));
-    EXPECT_TRUE(std::regex_match(FatalMessage([&] { unstarted.UpdateMouse(); }), message));
-    EXPECT_TRUE(std::regex_match(FatalMessage([&] { unstarted.WarpMouse(1, 1); }), message));
-    EXPECT_TRUE(std::regex_match(FatalMessage([&] { unstarted.PumpEvents(); }), message));
-    EXPECT_TRUE(std::regex_match(FatalMessage([&] { unstarted.PostStart(); }), message));
+    EXPECT_TRUE(NamesTheSource(FatalMessage([&] { unstarted.Update(); }), message));
+    EXPECT_TRUE(NamesTheSource(FatalMessage([&] { unstarted.UpdateMouse(); }), message));
+    EXPECT_TRUE(NamesTheSource(FatalMessage([&] { unstarted.WarpMouse(1, 1); }), message));
+    EXPECT_TRUE(NamesTheSource(FatalMessage([&] { unstarted.PumpEvents(); }), message));
+    EXPECT_TRUE(NamesTheSource(FatalMessage([&] { unstarted.PostStart(); }), message));
 }
 
 }  // namespace

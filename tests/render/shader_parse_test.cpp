@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <regex>
 #include <string>
 
 namespace {
@@ -271,9 +270,9 @@ TEST_F(ShaderParseTest, GarbageAndHugeLinesDoNotStopTheFile)
 
 TEST(ShaderManagerGuard, UseBeforeStartIsFatal)
 {
-    const std::regex message("ShaderManager not initialized\\. \\(\\./src/render/shadermanager:[0-9]+\\)\n");
-    EXPECT_TRUE(std::regex_match(FatalMessage([] { gShaderManager->Get("anything"); }), message));
-    EXPECT_TRUE(std::regex_match(FatalMessage([] { gShaderManager->FindOrCreate("anything"); }), message));
+    const char* message = "ShaderManager not initialized. (./src/render/shadermanager:";
+    EXPECT_TRUE(NamesTheSource(FatalMessage([] { gShaderManager->Get("anything"); }), message));
+    EXPECT_TRUE(NamesTheSource(FatalMessage([] { gShaderManager->FindOrCreate("anything"); }), message));
     EXPECT_EQ(gShaderManager->Find("anything"), nullptr);
 }
 

@@ -1,0 +1,143 @@
+// The console's registries and configuration files against what a mod's
+// scripts and cfg files can do to them, and fatal script errors leaving the
+// engine through console commands and callbacks without leaks.
+#include "support/engine_sandbox.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// Names given with a leading slash are the names without it, through a video
+// restart that runs the scripts again and the default.cfg written twice.
+TEST(ConsoleRegistry, SlashedScriptNamesAreOneEntryThroughRestartAndExit)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("scripts/game/cvars.lua", "Console_AddVariable('g_restarted', 'B', 0, 0, 1, '')\n");
+    sandbox.WriteData("scripts/game/main.lua", R"(
+        function Probe() Console_Print('probe ran\n') end
+        Console_AddVariable('/probevar', 'S', 0, 0, 16, '')
+        Console_AddVariable('\\probevar', 'S', 0, 0, 16, '')
+        Console_AddCommand('/probecmd', 'Probe', '')
+        Console_Command('cvarlist')
+        Console_Command('probevar kept')
+        Console_Command('/probecmd')
+        function update()
+            if Console_GetVariable('g_restarted') == '0' then
+                Console_Command('g_restarted 1')
+                Console_Command('VideoRestart 640 480 0')
+            else
+                Console_Command('Quit')
+            end
+        end
+    )");
+    EngineRun run = sandbox.Run({});
+
+    ASSERT_FALSE(run.timedOut) << run.out;
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    // The restart unregisters the scripts' names; main.lua registers them again.
+    EXPECT_EQ(Count(run.out, "Warning: Console variable '\\probevar' already exists!"), 2u) << run.out;
+    EXPECT_EQ(Count(run.out, "\nprobevar\n"), 2u) << run.out;  // once in each listing
+    EXPECT_EQ(Count(run.out, "probe ran"), 2u);
+    EXPECT_EQ(Count(sandbox.ReadData("default.cfg"), "probevar \"kept\"\n"), 1u) << sandbox.ReadData("default.cfg");
+}
+
+// String values planted by a script come back from default.cfg exactly as
+// they were, and never as commands of their own.
+TEST(ConsoleRegistry, SavedStringsReadBackUnchanged)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("scripts/game/cvars.lua", R"(
+        names = { 'g_plant', 'g_quote', 'g_slash', 'g_bytes', 'g_escape' }
+        values = { 'x\nbind w Quit', 'O"Brien#1', 'C:\\dir\\', 'Zo\235 ~\t\127', '\\x41 end' }
+        for i, name in ipairs(names) do Console_AddVariable(name, 'S', 0, 0, 64, '') end
+        Console_AddVariable('g_second', 'B', 0, 0, 1, '')
+    )");
+    sandbox.WriteData("scripts/game/main.lua", R"(
+        -- The console's own quoting: a backslash before a double quote makes it literal.
+        function Quoted(value) return '"' .. string.gsub(value, '"', '\\"') .. '"' end
+        for i, name in ipairs(names) do
+            if Console_GetVariable('g_second') == '0' then
+                if name == 'g_slash' then Console_Command(name .. ' ' .. values[i])
+                else Console_Command(name .. ' ' .. Quoted(values[i])) end
+            end
+            if Console_GetVariable(name) ~= values[i] then
+                Console_Print(name .. ' came back as [' .. Console_GetVariable(name) .. ']\n')
+            end
+        end
+        Console_Command('g_second 1')
+        Console_Command('bind w')
+        function update() Console_Command('Quit') end
+    )");
+    for (int run = 0; run < 2; ++run) {
+        EngineRun result = sandbox.Run({});
+        ASSERT_FALSE(result.timedOut) << result.out;
+        EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+        EXPECT_FALSE(result.Has("came back as")) << result.out;
+        EXPECT_TRUE(result.Has("Bind: w is unbound.")) << result.out;
+    }
+}
+
+// A cfg file that executes itself is refused inside itself: the start-up
+// stays quick and prints one warning per attempt.
+TEST(ConsoleRegistry, ACfgFileExecutingItselfRunsOnce)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("loop.cfg", "Echo loop-start\nExecute loop.cfg\nExecute loop.cfg\nExecute loop.cfg\n");
+    sandbox.WriteData("scripts/game/main.lua", "Console_Command('Execute loop.cfg')\n"
+                                               "function update() Console_Command('Quit') end\n");
+    EngineRun run = sandbox.Run({});
+
+    ASSERT_FALSE(run.timedOut) << run.out;
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(Count(run.out, "loop-start"), 1u);
+    EXPECT_EQ(Count(run.out, "Warning: loop.cfg is already being executed"), 3u) << run.out;
+}
+
+// A script error ends the engine from inside C++ frames holding strings: a
+// long console line running a script command, a variable's change callback,
+// and an engine function that fails after reading its arguments. Under the
+// sanitizers nothing leaks.
+TEST(ConsoleRegistry, FatalScriptErrorsInsideConsoleLinesLeakNothing)
+{
+    const struct {
+        const char* update;
+        const char* error;
+    } cases[] = {
+        {"Console_Command('ExplodeWithAVeryLongCommandName and some long arguments that need memory')",
+         "Script Error: scripts/game/main.lua:2: boom"},
+        {"Console_Command('g_trip \"a value long enough to live on the heap\"')",
+         "Script Error: scripts/game/main.lua:3: tripped"},
+        {"Console_Command('NotAScriptFunctionButAVeryLongCommand')",
+         "Script Error: \"Missing\" is an undefined function."},
+        {"System_SaveFile({}, 'contents long enough to live on the heap, read before the name')",
+         "Script Error: Invalid function argument."},
+    };
+    for (const auto& c : cases) {
+        EngineSandbox sandbox;
+        sandbox.WriteData("scripts/game/main.lua",
+                          std::string("Console_AddCommand('ExplodeWithAVeryLongCommandName', 'Explode', '')\n"
+                                      "function Explode() error('boom') end\n"
+                                      "function Trip(value) error('tripped') end\n"
+                                      "Console_AddVariable('g_trip', 'S', 0, 0, 64, 'Trip')\n"
+                                      "Console_AddCommand('NotAScriptFunctionButAVeryLongCommand', 'Missing', '')\n"
+                                      "function update() ") +
+                              c.update + " end\n");
+        EngineRun run = sandbox.Run({});
+
+        ASSERT_FALSE(run.timedOut) << run.out;
+        EXPECT_EQ(run.exitCode, 1) << c.update << "\n" << run.out << run.err;
+        EXPECT_TRUE(run.Has(c.error) || run.err.find(c.error) != std::string::npos) << run.out << run.err;
+        EXPECT_EQ(run.err.find("Sanitizer"), std::string::npos) << run.err;
+        EXPECT_TRUE(LinesInOrder(run.out, {"==== Shutdown Engine ====", "==== Shutdown Complete ===="})) << run.out;
+    }
+}
+
+}  // namespace
