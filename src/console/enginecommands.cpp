@@ -86,20 +86,31 @@ void VideoRestart(const CommandArgs& args)
     }
 }
 
-void AddBool(const char* name, bool* value, bool readOnly = false, bool loadTimeOnly = false)
+enum VariableFlags {
+    kWritable = 0,
+    kReadOnly = 1,
+    kLoadTimeOnly = 2,
+    // Nothing reads the value until its subsystem lands: registered now so
+    // that saved settings, cfg files and scripts that set it keep working.
+    kAwaitsItsSubsystem = 4,
+};
+
+void AddBool(const char* name, bool* value, int flags = kWritable)
 {
-    gConsole->AddVariable(name, value, CVarBool, 1, readOnly, loadTimeOnly, kNoRangeMin, kNoRangeMax,
-                          nullptr);
+    gConsole->AddVariable(name, value, CVarBool, 1, flags & kReadOnly, flags & kLoadTimeOnly, kNoRangeMin,
+                          kNoRangeMax);
 }
 
-void AddInt(const char* name, int* value, int minimum, int maximum, bool loadTimeOnly = false)
+void AddInt(const char* name, int* value, int minimum, int maximum, int flags = kWritable)
 {
-    gConsole->AddVariable(name, value, CVarInt, 1, false, loadTimeOnly, minimum, maximum, nullptr);
+    gConsole->AddVariable(name, value, CVarInt, 1, flags & kReadOnly, flags & kLoadTimeOnly, minimum, maximum);
 }
 
 void RegisterVariables()
 {
     RenderSettings& render = gRenderSettings;
+    SoundSettings& sound = gSoundSettings;
+    const int pending = kAwaitsItsSubsystem;
     AddInt("g_cameraAngle", &gCameraAngle, 45, 90);
     AddBool("g_mouseLock", &gMouseLock);
     AddInt("g_mouseSensitivity", &gInputManager->mouseScale, 1, 20);
@@ -107,48 +118,47 @@ void RegisterVariables()
     AddBool("r_anisotropicFiltering", &gGLCaps.useAnisotropic);
     AddInt("r_fsaaMode", &gFsaaMode, kNoRangeMin, kNoRangeMax);
     AddBool("r_draw2d", &gDraw2d);
-    AddBool("r_drawBones", &render.drawBones);
-    AddBool("r_drawColliders", &render.drawColliders);
-    AddBool("r_drawBoxes", &render.drawBoxes);
-    AddBool("r_drawNormals", &render.drawNormals);
-    AddBool("r_drawLightBoxes", &render.drawLightBoxes);
-    AddBool("r_drawParticleBoxes", &render.drawParticleBoxes);
-    AddBool("r_drawRooms", &render.drawRooms);
-    AddBool("r_drawShadowVolumes", &render.drawShadowVolumes);
-    AddBool("r_drawTags", &render.drawTags);
-    AddBool("r_drawTris", &render.drawTris);
-    AddBool("r_drawUI", &render.drawUI);
+    AddBool("r_drawBones", &render.drawBones, pending);
+    AddBool("r_drawColliders", &render.drawColliders, pending);
+    AddBool("r_drawBoxes", &render.drawBoxes, pending);
+    AddBool("r_drawNormals", &render.drawNormals, pending);
+    AddBool("r_drawLightBoxes", &render.drawLightBoxes, pending);
+    AddBool("r_drawParticleBoxes", &render.drawParticleBoxes, pending);
+    AddBool("r_drawRooms", &render.drawRooms, pending);
+    AddBool("r_drawShadowVolumes", &render.drawShadowVolumes, pending);
+    AddBool("r_drawTags", &render.drawTags, pending);
+    AddBool("r_drawTris", &render.drawTris, pending);
+    AddBool("r_drawUI", &render.drawUI, pending);
     AddInt("r_gamma", &gGamma, 0, 100);
-    AddBool("r_hasPerPixelLighting", &gGLCaps.perPixelLighting, true);
-    AddBool("r_hasRegisterCombiners", &gGLCaps.registerCombinersAvailable, true);
-    AddBool("r_hasTextureAnisotropic", &gGLCaps.anisotropicAvailable, true);
-    AddBool("r_hasTextureCompression", &gGLCaps.textureCompressionAvailable, true);
-    AddBool("r_hasVertexBufferObject", &gGLCaps.vertexBufferObjectAvailable, true);
-    AddBool("r_hasVertexProgram", &gGLCaps.vertexProgramAvailable, true);
-    AddBool("r_lensFlares", &render.lensFlares);
-    AddBool("r_lighting", &render.lighting);
+    AddBool("r_hasPerPixelLighting", &gGLCaps.perPixelLighting, kReadOnly);
+    AddBool("r_hasRegisterCombiners", &gGLCaps.registerCombinersAvailable, kReadOnly);
+    AddBool("r_hasTextureAnisotropic", &gGLCaps.anisotropicAvailable, kReadOnly);
+    AddBool("r_hasTextureCompression", &gGLCaps.textureCompressionAvailable, kReadOnly);
+    AddBool("r_hasVertexBufferObject", &gGLCaps.vertexBufferObjectAvailable, kReadOnly);
+    AddBool("r_hasVertexProgram", &gGLCaps.vertexProgramAvailable, kReadOnly);
+    AddBool("r_lensFlares", &render.lensFlares, pending);
+    AddBool("r_lighting", &render.lighting, pending);
     AddBool("r_lightingTwoPass", &render.lightingTwoPass);
-    AddBool("r_lightClip", &render.lightClip);
-    AddBool("r_specular", &render.specular);
-    AddInt("r_numTempLights", &render.numTempLights, kNoRangeMin, kNoRangeMax, true);
-    AddBool("r_shadows", &render.shadows);
-    AddBool("r_screenFull", &gScreenFull, false, true);
-    AddInt("r_screenHeight", &gScreenHeight, 480, 1200, true);
-    AddInt("r_screenWidth", &gScreenWidth, 640, 1600, true);
+    AddBool("r_lightClip", &render.lightClip, pending);
+    AddBool("r_specular", &render.specular, pending);
+    AddInt("r_numTempLights", &render.numTempLights, kNoRangeMin, kNoRangeMax, kLoadTimeOnly | pending);
+    AddBool("r_shadows", &render.shadows, pending);
+    AddBool("r_screenFull", &gScreenFull, kLoadTimeOnly);
+    AddInt("r_screenHeight", &gScreenHeight, 480, 1200, kLoadTimeOnly);
+    AddInt("r_screenWidth", &gScreenWidth, 640, 1600, kLoadTimeOnly);
     AddBool("r_useVertexBufferObject", &render.useVertexBufferObject);
     AddBool("r_textureCompression", &gGLCaps.useTextureCompression);
-    AddBool("r_vertexLighting", &render.vertexLighting);
+    AddBool("r_vertexLighting", &render.vertexLighting, pending);
     AddBool("r_wireFrame", &gEngine->wireFrame);
-    AddBool("r_quality", &gQuality);
-    AddBool("r_forceNV2x", &gForceNV2x);
-    AddBool("r_forceR200", &gForceR200);
-    AddBool("sound_enabled", &gSoundEnabled);
-    SoundSettings& sound = gSoundSettings;
-    AddInt("sound_maxSources", &sound.maxSources, 8, 64, true);
-    AddInt("sound_volume", &sound.volume, 0, 100);
-    AddBool("sound_eax", &sound.eax);
-    AddBool("sound_musicEnabled", &sound.musicEnabled);
-    AddInt("sound_musicVolume", &sound.musicVolume, 0, 100);
+    AddBool("r_quality", &gQuality, pending);
+    AddBool("r_forceNV2x", &gForceNV2x, pending);
+    AddBool("r_forceR200", &gForceR200, pending);
+    AddBool("sound_enabled", &gSoundEnabled, pending);
+    AddInt("sound_maxSources", &sound.maxSources, 8, 64, kLoadTimeOnly | pending);
+    AddInt("sound_volume", &sound.volume, 0, 100, pending);
+    AddBool("sound_eax", &sound.eax, pending);
+    AddBool("sound_musicEnabled", &sound.musicEnabled, pending);
+    AddInt("sound_musicVolume", &sound.musicVolume, 0, 100, pending);
 }
 
 }  // namespace

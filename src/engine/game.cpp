@@ -163,7 +163,8 @@ void GameUpdate(uint32_t)
         RestartVideo();
 }
 
-// Frame statistics in the bottom-right corner.
+// Frame statistics in the bottom-right corner. Rooms, lights, effects and
+// triangles join the frame rate as the renderer that counts them lands.
 static void DrawDebugOverlay()
 {
     const float width = float(gEngine->width), height = float(gEngine->height);
@@ -171,22 +172,15 @@ static void DrawDebugOverlay()
     gGLState.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     gGLState.Colour(0.0f, 0.0f, 0.0f, 0.8f);
     glBegin(GL_QUADS);
-    glVertex2f(width - 114, height - 62);
-    glVertex2f(width - 2, height - 62);
+    glVertex2f(width - 114, height - 14);
+    glVertex2f(width - 2, height - 14);
     glVertex2f(width - 2, height - 2);
     glVertex2f(width - 114, height - 2);
     glEnd();
 
-    // No map, lights or effects are drawn yet.
-    const int visibleRooms = 0, visibleLights = 0, visibleEmitters = 0, trianglesDrawn = 0;
     gFontManager->Bind();
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
-    const float x = width - 112;
-    gFontManager->Print(x, height - 60, "^6ROOMS: ^15%i", visibleRooms);
-    gFontManager->Print(x, height - 48, "^6LIGHTS: ^15%i", visibleLights);
-    gFontManager->Print(x, height - 36, "^6FX: ^15%i", visibleEmitters);
-    gFontManager->Print(x, height - 24, "^6TRIS: ^15%i", trianglesDrawn);
-    gFontManager->Print(x, height - 12, "^6FPS: ^15%.2f", double(gEngine->framesPerSecond));
+    gFontManager->Print(width - 112, height - 12, "^6FPS: ^15%.2f", double(gEngine->framesPerSecond));
 }
 
 void GameDraw(uint32_t)

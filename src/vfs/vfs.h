@@ -26,7 +26,9 @@ int vfs_file_exists(const char* name);
 // Creates every missing level of a "/"-separated path in the first search
 // path; 0 on success, -1 when it exists already or cannot be made.
 int vfs_mkdir(const char* path);
-// Removes the file from every search path; 0 when all copies went.
+// Removes the file from each search path in order, stopping at the first
+// path where it cannot be removed (a path without the file stops it too); 0
+// when every path's copy went, else that failure's -1.
 int vfs_remove(const char* name);
 // Writes `size` bytes as the whole new content of `name` in the first search
 // path that takes it: a temporary file is written, flushed and renamed over
