@@ -2,6 +2,7 @@
 
 #include "vfs/vfs.h"
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -108,15 +109,21 @@ int LoadScriptChunk(lua_State* L, const char* data, size_t size, const char* chu
 
 ScriptFileStatus LoadScriptFile(lua_State* L, const char* name)
 {
-    // Scoped so that no C++ object is alive if the caller raises a Lua error.
-    std::vector<uint8_t> content;
-    if (!vfs_read_file(name, content))
-        return ScriptFileStatus::Missing;
-    const std::string chunkName = std::string("@") + name;
-    return LoadScriptChunk(L, reinterpret_cast<const char*>(content.data()), content.size(),
-                           chunkName.c_str()) == 0
-               ? ScriptFileStatus::Loaded
-               : ScriptFileStatus::Failed;
+    // Scoped so that no C++ object is alive if the caller raises a Lua error;
+    // the loaders are called from Lua, so no exception may leave either.
+    try {
+        std::vector<uint8_t> content;
+        if (!vfs_read_file(name, content))
+            return ScriptFileStatus::Missing;
+        const std::string chunkName = std::string("@") + name;
+        return LoadScriptChunk(L, reinterpret_cast<const char*>(content.data()), content.size(),
+                               chunkName.c_str()) == 0
+                   ? ScriptFileStatus::Loaded
+                   : ScriptFileStatus::Failed;
+    } catch (const std::bad_alloc&) {
+        lua_pushfstring(L, "not enough memory to read %s", name);
+        return ScriptFileStatus::Failed;
+    }
 }
 
 void InstallSafeLoaders(lua_State* L)

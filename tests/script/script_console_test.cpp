@@ -90,6 +90,12 @@ TEST_F(ScriptHostTest, ChangeCallbacksGetTheValueOfEachDatatype)
         gConsole->Execute(line, true);
     EXPECT_EQ(Global("seen"), "number:1 number:-5 number:2.5 number:42 string:long  ");
 
+    // Toggle flips a script's bool quietly, without its callback.
+    gConsole->AddCommand("Toggle", Console_ToggleCommand);
+    gConsole->Execute("Toggle g_bool", true);
+    EXPECT_STREQ(gConsole->FindVariable("g_bool")->ValueText().c_str(), "0");
+    EXPECT_EQ(Global("seen"), "number:1 number:-5 number:2.5 number:42 string:long  ");
+
     // Characters are signed bytes in the console too.
     gConsole->ExecuteTyped("/g_char 200");
     EXPECT_TRUE(Printed("^1*Error: g_char can only be -128 to 127.\n^15^15g_char = \"-5\"\n")) << Text();
