@@ -159,6 +159,10 @@ private:
     std::unordered_map<std::string, std::unique_ptr<ConsoleVariable>> variableMap;
     std::vector<ConsoleVariable*> variableList;
     const CommandArgs* currentArgs = nullptr;
+    // The arguments of each line being executed, by nesting depth; kept so
+    // that a line's split reuses the storage of the one before.
+    std::vector<std::unique_ptr<CommandArgs>> argsByDepth;
+    size_t executeDepth = 0;
     bool loadTimeLocked = false;
     // Configuration files being executed, innermost last.
     std::vector<std::string> filesRunning;

@@ -12,22 +12,6 @@ namespace {
 // Nested configuration files beyond this depth are refused.
 constexpr size_t kMaxFileDepth = 16;
 
-// Sets the arguments GetArg reads for the time a handler runs.
-class CurrentArgsScope {
-public:
-    CurrentArgsScope(const CommandArgs*& current, const CommandArgs& args) : current(current), saved(current)
-    {
-        current = &args;
-    }
-    ~CurrentArgsScope() { current = saved; }
-    CurrentArgsScope(const CurrentArgsScope&) = delete;
-    CurrentArgsScope& operator=(const CurrentArgsScope&) = delete;
-
-private:
-    const CommandArgs*& current;
-    const CommandArgs* saved;
-};
-
 // The registry key of a command: without a leading slash or button prefix.
 std::string CommandKey(const char* name)
 {
@@ -39,47 +23,59 @@ std::string CommandKey(const char* name)
 
 }  // namespace
 
-CommandArgs::CommandArgs(const char* line)
+std::string& CommandArgs::Next()
 {
-    std::string current;
+    if (size_t(count) == args.size())
+        args.emplace_back();
+    std::string& next = args[size_t(count++)];
+    next.clear();
+    return next;
+}
+
+void CommandArgs::Split(const char* line)
+{
+    count = 0;
+    std::string* current = nullptr;  // the argument being built, if any
     bool quoted = false;
     char previous = '\0';
     for (const char* p = line; *p; ++p) {
         const char c = *p;
         if (!quoted) {
             if (c == ' ') {
-                if (!current.empty()) {
-                    args.push_back(current);
-                    current.clear();
-                }
+                current = nullptr;
             } else if (c == '"') {
                 quoted = true;
+                if (!current)
+                    current = &Next();
             } else {
-                current += c;
+                if (!current)
+                    current = &Next();
+                *current += c;
             }
         } else if (previous != '\\') {
             if (c == '"') {
+                // A closing quote always ends the argument, even an empty one.
                 quoted = false;
-                args.push_back(current);
-                current.clear();
+                current = nullptr;
             } else if (c != '\\') {
-                current += c;
+                *current += c;
             }
         } else if (c == '"') {
-            current += '"';
+            *current += '"';
         } else {
-            current += '\\';
-            current += c;
+            *current += '\\';
+            *current += c;
         }
         previous = c;
     }
-    if (!current.empty())
-        args.push_back(current);
+    // A quote left open with nothing after it makes no argument.
+    if (quoted && current->empty())
+        --count;
 }
 
 const char* CommandArgs::operator[](int index) const
 {
-    return (index >= 0 && index < int(args.size())) ? args[size_t(index)].c_str() : "";
+    return (index >= 0 && index < count) ? args[size_t(index)].c_str() : "";
 }
 
 bool Console::IsValidName(const char* name)
@@ -204,13 +200,22 @@ void Console::ExecuteLine(const char* text, bool typed, bool showErrors)
 {
     if (!text || !*text)
         return;
-    const std::string copy(text);  // the caller may pass text a handler changes
-    const char* line = copy.c_str();
+    // The line is read only before any handler runs; a typed one may be a
+    // history entry that remembering it drops, so it is copied first.
+    std::string typedCopy;
+    const char* line = text;
     if (typed) {
+        typedCopy = text;
+        line = typedCopy.c_str();
         Print("^6>^15%s\n", line);
         AddHistory(line);
     }
-    const CommandArgs args(line);
+    // A line run by a handler gets the next depth's arguments, so the
+    // handler's own stay valid.
+    if (executeDepth == argsByDepth.size())
+        argsByDepth.push_back(std::make_unique<CommandArgs>());
+    CommandArgs& args = *argsByDepth[executeDepth];
+    args.Split(line);
     if (args.Count() == 0)
         return;
 
@@ -226,7 +231,17 @@ void Console::ExecuteLine(const char* text, bool typed, bool showErrors)
         name.erase(0, 1);
     }
 
-    const CurrentArgsScope scope(currentArgs, args);
+    struct Scope {
+        Console& console;
+        const CommandArgs* savedArgs;
+        ~Scope()
+        {
+            console.currentArgs = savedArgs;
+            --console.executeDepth;
+        }
+    } scope{*this, currentArgs};
+    ++executeDepth;
+    currentArgs = &args;
     auto command = commandMap.find(name);
     if (command != commandMap.end()) {
         RunCommand(*command->second, prefix, line, args, showErrors);

@@ -15,14 +15,19 @@
 class CommandArgs {
 public:
     CommandArgs() = default;
-    explicit CommandArgs(const char* line);
+    explicit CommandArgs(const char* line) { Split(line); }
 
-    int Count() const { return int(args.size()); }
+    // Splits a new line, reusing the storage of the last one.
+    void Split(const char* line);
+    int Count() const { return count; }
     // "" for an index outside the arguments.
     const char* operator[](int index) const;
 
 private:
-    std::vector<std::string> args;
+    std::string& Next();
+
+    std::vector<std::string> args;  // the first `count` are the arguments
+    int count = 0;
 };
 
 typedef std::function<void(const CommandArgs& args)> CommandHandler;

@@ -23,9 +23,13 @@ TEST(ConsoleTokenize, SplitsIntoArguments)
         {"pre\"fix part\" next", {"prefix part", "next"}},
         {"\"ab\"cd", {"ab", "cd"}},
         {"open \"never closed", {"open", "never closed"}},
+        {"open \"", {"open"}},
+        {"\"\"x \"a\\\" b\"", {"", "x", "a\" b"}},
     };
+    CommandArgs split;
     for (const auto& [line, expected] : cases) {
-        const CommandArgs split(line);
+        split.Split("stale previous arguments");
+        split.Split(line);
         Strings args;
         for (int i = 0; i < split.Count(); ++i)
             args.emplace_back(split[i]);
