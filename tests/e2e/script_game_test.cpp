@@ -41,6 +41,18 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
     EXPECT_EQ(sandbox.ReadData("saves/starts.lua"), "return 2\n");
 }
 
+TEST(ScriptGame, BundledGameNeverReplacesThePlayersBindings)
+{
+    EngineSandbox sandbox;
+    sandbox.InstallBundledGame();
+    sandbox.WriteData("default.cfg", "unbind all\nbind f2 \"Echo mine\"\nQuit\n");
+    EngineRun run = sandbox.Run({});
+
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_TRUE(run.Has(" - Press [None] or type /Stats for the date and the frame rate.\n")) << run.out;
+    EXPECT_NE(sandbox.ReadData("default.cfg").find("unbind all\nbind f2 \"Echo mine\"\n"), std::string::npos);
+}
+
 TEST(ScriptGame, UpdateRunsOncePerFrameUntilAScriptErrorEndsTheEngineWithATrace)
 {
     EngineSandbox sandbox;

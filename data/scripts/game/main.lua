@@ -26,9 +26,10 @@ end
 
 Console_AddCommand("Hello", "Hello", "")
 Console_AddCommand("Stats", "Stats", "")
--- F2 runs /Stats unless the player has bound it elsewhere; bindings are
--- saved in default.cfg at exit.
-if Input_GetBoundKeys("Stats") == "[None]" then
+-- On the first start F2 runs /Stats. Bindings are saved in default.cfg at
+-- exit and restored from it, so once it exists every binding in it is the
+-- player's own and is left alone.
+if System_FileExists("default.cfg") == 0 and Input_GetBoundKeys("Stats") == "[None]" then
     Console_Command("bind f2 Stats")
 end
 
