@@ -48,6 +48,7 @@ void StartGame()
 
     gInputManager->Init();
     gInputManager->eventCallback = RouteInputEvent;
+    gInputManager->quitRequest = &gEngine->quitRequested;
 
     gConsole->Print("\n^6==== Loading Shaders ====\n");
     gShaderManager->Init();
@@ -221,5 +222,6 @@ void RouteInputEvent(InputEvent* event)
     // the script's key-press callback. A receiver may set the type to None
     // to hide the event from those after it.
     gPlayerInputManager->HandleEvent(event);
-    gScriptManager->OnInputEvent(*event);
+    if (event->type == KeyDown)
+        gScriptManager->OnKeyPress(int(event->character));
 }

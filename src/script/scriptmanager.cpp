@@ -1,9 +1,8 @@
 #include "script/scriptmanager.h"
 
 #include "console/console.h"
-#include "engine/engine.h"
+#include "engine/fatalerror.h"
 #include "engine/mathkernels.h"
-#include "input/inputevent.h"
 #include "script/scriptapi.h"
 #include "script/scriptloader.h"
 #include "script/scriptvalue.h"
@@ -479,11 +478,11 @@ void ScriptManager::OnVariableChanged(const char* name, void*)
     host->CallPushed(handler, 1);
 }
 
-void ScriptManager::OnInputEvent(const InputEvent& event)
+void ScriptManager::OnKeyPress(int character)
 {
-    if (event.type != KeyDown || keypressCallback.empty() || !state)
+    if (keypressCallback.empty() || !state)
         return;
-    CallWithNumber("", keypressCallback.c_str(), event.character);
+    CallWithNumber("", keypressCallback.c_str(), character);
 }
 
 void ScriptManager::Shutdown()
