@@ -3,7 +3,6 @@
 #include "console/console.h"
 #include "engine/fatalerror.h"
 #include "engine/mathkernels.h"
-#include "script/scriptapi.h"
 #include "script/scriptloader.h"
 #include "script/scriptvalue.h"
 #include "vfs/vfs.h"
