@@ -64,7 +64,8 @@ public:
     void SetLoadingMode(bool on);
     bool IsLoadingMode() const { return loadingMode; }
 
-    // Line editor. Every edit first keeps the line for Undo.
+    // Line editor. Submitting, typing, pasting and erasing keep the line
+    // as it was for Undo, which swaps back and forth.
     void SubmitInput();
     void TypeCharacter(char c);
     void Paste(const std::string& clipboard);
