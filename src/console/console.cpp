@@ -1,11 +1,5 @@
 #include "console/console.h"
 
-#include "engine/engine.h"
-#include "render/glstatecache.h"
-#include "render/shadermanager.h"
-
-#include <GL/gl.h>
-#include <SDL.h>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -103,8 +97,8 @@ void Console::PrintTo(FILE* echo, const char* format, va_list args)
     scratch[0] = '\0';
 
     RebuildLines();
-    if (loadingMode)
-        Draw();
+    if (loadingMode && display)
+        display->RedrawLoadingScreen();
 }
 
 void Console::AppendText(const char* message, size_t length)
@@ -225,119 +219,21 @@ void Console::Scroll(int lines)
     RebuildLines();
 }
 
+void Console::ScrollToOldest()
+{
+    scrollOffset = int(capacity);
+    RebuildLines();
+}
+
+void Console::ScrollToNewest()
+{
+    scrollOffset = 1;
+    RebuildLines();
+}
+
 void Console::SetLoadingMode(bool on)
 {
     loadingMode = on;
-    if (!on || !gEngine)
-        return;
-    int width = std::max<int>(int(gEngine->width), int(kCharWidth * wrapWidth));
-    int height = std::max<int>(int(gEngine->height), int(kLineHeight * rows));
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, width, height, 0, -1, 0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gGLState.DepthTest(false);
-}
-
-void Console::Toggle()
-{
-    open = !open;
-    if (open) {
-        SDL_EnableKeyRepeat(500, 30);
-        SDL_EnableUNICODE(1);
-    } else {
-        SDL_EnableKeyRepeat(0, 0);
-    }
-}
-
-void Console::LoadFont()
-{
-    font.Load("textures/console_font.tga", kCharWidth, kLineHeight, 16.0f, 16.0f);
-}
-
-void Console::Draw()
-{
-    if (!created || !gEngine)
-        return;
-    if (loadingMode)
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
-    DrawBackground();
-    gGLState.DepthTest(false);
-
-    font.Bind();
-    const float promptY = float((rows - 1) * kLineHeight);
-    gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
-    font.Print(0.0f, promptY, "^6>");
-    DrawInputLine(promptY);
-    // Line 0 lies above the screen; rows - 1 lines show above the prompt.
-    for (uint32_t i = 0; i < rows; ++i) {
-        gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
-        font.Print(0.0f, float(int(i) - 1) * float(kLineHeight), "%s", displayLines[i].c_str());
-    }
-    gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
-
-    if (loadingMode)
-        SDL_GL_SwapBuffers();
-}
-
-// A quad over the console area, counter-clockwise on the screen so that
-// back-face culling keeps it; texture t runs from `top` down to 0.
-static void DrawQuad(float width, float height, float top)
-{
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, top);
-    glVertex2f(0.0f, 0.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(0.0f, height);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(width, height);
-    glTexCoord2f(1.0f, top);
-    glVertex2f(width, 0.0f);
-    glEnd();
-}
-
-void Console::DrawBackground() const
-{
-    const float width = float(gEngine->width);
-    const float screenHeight = float(std::max(gEngine->height, 1u));
-    const float height = float(kLineHeight * rows);
-    // The game may give the console a material of its own.
-    if (gShaderManager && gShaderManager->Find("console")) {
-        Shader* shader = gShaderManager->Get("console");
-        const uint32_t now = SDL_GetTicks();
-        glEnable(GL_TEXTURE_2D);
-        glEnable(GL_BLEND);
-        shader->BeginPasses();
-        while (shader->NextPass()) {
-            shader->ApplyPass(now);
-            DrawQuad(width, std::min(height, screenHeight), height / screenHeight);
-            shader->AdvancePass();
-        }
-        return;
-    }
-    glDisable(GL_TEXTURE_2D);
-    gGLState.DepthTest(false);
-    glEnable(GL_BLEND);
-    gGLState.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    gGLState.Colour(0.0f, 0.0f, 0.0f, 0.75f);
-    DrawQuad(width, height, 0.0f);
-}
-
-void Console::DrawInputLine(float promptY) const
-{
-    // A line wider than the console shows the window of it around the cursor.
-    uint32_t start = 0;
-    uint32_t column = cursor - uint32_t(input.size()) + visibleInputLength + 1;
-    if (visibleInputLength > wrapWidth - 2) {
-        start = cursor + 1 > wrapWidth ? cursor + 1 - wrapWidth : 0;
-        column = cursor - start + 1;
-    }
-    gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
-    font.Print(float(kCharWidth), promptY, "%s", input.substr(start, wrapWidth).c_str());
-
-    const float pulse = (std::sin(float(SDL_GetTicks()) * 0.01f) + 1.0f) * 0.5f;
-    gGLState.Colour(1.0f, 1.0f, 1.0f, pulse);
-    font.Print(float(kCharWidth * column), promptY, insertMode ? "_" : "\x83");
+    if (on && display)
+        display->BeginLoadingScreen();
 }

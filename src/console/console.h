@@ -1,11 +1,11 @@
 // The engine's message log and command line: a bounded text buffer with
 // colour codes, word-wrapped display lines, the line editor with history,
 // completion and paste, and the registries of commands and variables.
+// Nothing here draws or reads keys: ConsoleView does, on top of this.
 #pragma once
 
 #include "console/consoleregistry.h"
 #include "console/consolevariable.h"
-#include "render/font.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -17,13 +17,18 @@
 #include <utility>
 #include <vector>
 
-struct InputEvent;
+// The screen side of the console, installed by its view. In loading mode
+// the console covers the whole screen and is repainted after every message,
+// so that progress shows while nothing else runs.
+class ConsoleDisplay {
+public:
+    virtual ~ConsoleDisplay() = default;
+    virtual void BeginLoadingScreen() = 0;
+    virtual void RedrawLoadingScreen() = 0;
+};
 
 class Console {
 public:
-    static constexpr uint32_t kCharWidth = 10;   // pixels
-    static constexpr uint32_t kLineHeight = 10;  // pixels
-
     Console();
     ~Console();
 
@@ -42,7 +47,12 @@ public:
     const char* Text() const { return text.data(); }
     uint32_t TextLength() const { return textLength; }
     const std::vector<std::string>& DisplayLines() const { return displayLines; }
+    uint32_t Rows() const { return rows; }
+    uint32_t WrapWidth() const { return wrapWidth; }
     int ScrollOffset() const { return scrollOffset; }
+    void Scroll(int lines);
+    void ScrollToOldest();
+    void ScrollToNewest();
 
     // Word wrap of one logical line into (offset, length) pieces of at most
     // `width` characters; at most kMaxWrapPieces pieces.
@@ -50,18 +60,25 @@ public:
     static void WrapLine(const char* line, size_t length, size_t width,
                          std::vector<std::pair<size_t, size_t>>& pieces);
 
-    // Screen.
-    void LoadFont();
+    // Loading mode, shown through the display when there is one.
+    void SetDisplay(ConsoleDisplay* newDisplay) { display = newDisplay; }
     void SetLoadingMode(bool on);
     bool IsLoadingMode() const { return loadingMode; }
-    void Toggle();
-    bool IsOpen() const { return open; }
-    void Draw();
 
-    // Line editor.
-    void HandleKey(const InputEvent& event);
-    void Complete();
+    // Line editor. Submitting, typing, pasting and erasing keep the line
+    // as it was for Undo, which swaps back and forth.
+    void SubmitInput();
+    void TypeCharacter(char c);
     void Paste(const std::string& clipboard);
+    void EraseBeforeCursor();
+    void EraseAtCursor();
+    void Undo();
+    void Complete();
+    void HistoryUp();
+    void HistoryDown();
+    // Clamped to the end of the line.
+    void MoveCursor(uint32_t position);
+    void ToggleInsertMode() { insertMode = !insertMode; }
     const std::string& InputLine() const { return input; }
     uint32_t Cursor() const { return cursor; }
     uint32_t VisibleInputLength() const { return visibleInputLength; }
@@ -107,16 +124,10 @@ private:
     void PrintTo(FILE* echo, const char* format, va_list args);
     void AppendText(const char* message, size_t length);
     void RebuildLines();
-    void DrawBackground() const;
-    void DrawInputLine(float promptY) const;
     void UpdateVisibleInputLength();
     void SetInput(const std::string& line);
     void ClearInput();
     void AddHistory(const char* line);
-    void HistoryUp();
-    void HistoryDown();
-    void Scroll(int lines);
-    void TypeCharacter(char c);
     void ExecuteLine(const char* line, bool typed, bool showErrors);
     void RunCommand(ConsoleCommand& command, int prefix, const char* line, const CommandArgs& args,
                     bool showErrors);
@@ -139,8 +150,7 @@ private:
     uint32_t wrapWidth = 0;
     int scrollOffset = 1;
     bool loadingMode = false;
-    bool open = false;
-    Font font;
+    ConsoleDisplay* display = nullptr;
 
     // Input line.
     uint32_t maxInputLength = 0;

@@ -1,11 +1,7 @@
-// The console's line editor: typing, cursor keys, history, scrolling,
-// completion, paste and undo.
+// The console's line editor: typing, cursor moves, history, completion,
+// paste and undo. ConsoleView maps keys to these.
 #include "console/console.h"
 
-#include "input/inputevent.h"
-#include "platform/platform.h"
-
-#include <SDL_keysym.h>
 #include <algorithm>
 #include <cstring>
 
@@ -61,116 +57,56 @@ void Console::HistoryDown()
     }
 }
 
-void Console::TypeCharacter(char c)
+void Console::SubmitInput()
 {
-    if (input.size() >= maxInputLength)
-        return;
-    if (insertMode || cursor >= input.size())
-        input.insert(input.begin() + cursor, c);
-    else
-        input[cursor] = c;
-    ++cursor;
+    undo = input;
+    std::string line(input);
+    ClearInput();
+    ExecuteTyped(line.c_str());
 }
 
-void Console::HandleKey(const InputEvent& event)
+void Console::TypeCharacter(char c)
 {
-    if (event.type != KeyDown)
-        return;
-    const bool ctrl = (event.keyModifiers & (KMOD_LCTRL | KMOD_RCTRL)) != 0;
-    const int page = std::max(1, int(rows) - 1);
-
-    switch (event.key) {
-    case SDLK_RETURN: {
-        undo = input;
-        std::string line(input);
-        ClearInput();
-        ExecuteTyped(line.c_str());
-        return;
-    }
-    case SDLK_TAB:
-        Complete();
-        return;
-    case SDLK_BACKSPACE:
-        if (cursor > 0) {
-            undo = input;
-            input.erase(cursor - 1, 1);
-            --cursor;
-        }
-        break;
-    case SDLK_DELETE:
-        if (cursor < input.size()) {
-            undo = input;
-            input.erase(cursor, 1);
-        }
-        break;
-    case SDLK_ESCAPE:
-    case SDLK_BACKQUOTE:
-        Toggle();
-        return;
-    case SDLK_UP:
-        if (ctrl)
-            Scroll(1);
+    undo = input;
+    if (input.size() < maxInputLength) {
+        if (insertMode || cursor >= input.size())
+            input.insert(input.begin() + cursor, c);
         else
-            HistoryUp();
-        return;
-    case SDLK_DOWN:
-        if (ctrl)
-            Scroll(-1);
-        else
-            HistoryDown();
-        return;
-    case SDLK_RIGHT:
-        cursor = std::min<uint32_t>(cursor + 1, uint32_t(input.size()));
-        return;
-    case SDLK_LEFT:
-        if (cursor > 0)
-            --cursor;
-        return;
-    case SDLK_INSERT:
-        insertMode = !insertMode;
-        return;
-    case SDLK_HOME:
-        if (ctrl) {
-            scrollOffset = int(capacity);
-            RebuildLines();
-        } else {
-            cursor = 0;
-        }
-        return;
-    case SDLK_END:
-        if (ctrl) {
-            scrollOffset = 1;
-            RebuildLines();
-        } else {
-            cursor = uint32_t(input.size());
-        }
-        return;
-    case SDLK_PAGEUP:
-        Scroll(ctrl ? page : 1);
-        return;
-    case SDLK_PAGEDOWN:
-        Scroll(ctrl ? -page : -1);
-        return;
-    default:
-        if (ctrl) {
-            if (event.key == SDLK_v) {
-                undo = input;
-                Paste(Platform_ClipboardText());
-            } else if (event.key == SDLK_z) {
-                std::swap(input, undo);
-                cursor = uint32_t(input.size());
-            } else {
-                return;
-            }
-        } else if (event.character >= 32 && event.character <= 255) {
-            undo = input;
-            TypeCharacter(char(event.character));
-        } else {
-            return;
-        }
-        break;
+            input[cursor] = c;
+        ++cursor;
     }
     UpdateVisibleInputLength();
+}
+
+void Console::EraseBeforeCursor()
+{
+    if (cursor > 0) {
+        undo = input;
+        input.erase(cursor - 1, 1);
+        --cursor;
+    }
+    UpdateVisibleInputLength();
+}
+
+void Console::EraseAtCursor()
+{
+    if (cursor < input.size()) {
+        undo = input;
+        input.erase(cursor, 1);
+    }
+    UpdateVisibleInputLength();
+}
+
+void Console::Undo()
+{
+    std::swap(input, undo);
+    cursor = uint32_t(input.size());
+    UpdateVisibleInputLength();
+}
+
+void Console::MoveCursor(uint32_t position)
+{
+    cursor = std::min<uint32_t>(position, uint32_t(input.size()));
 }
 
 void Console::Complete()
@@ -199,6 +135,7 @@ void Console::Complete()
 
 void Console::Paste(const std::string& clipboard)
 {
+    undo = input;
     if (input.size() > maxInputLength)
         return;
     if (insertMode) {

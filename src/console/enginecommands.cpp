@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <string>
 
-RenderSettings gRenderSettings;
 SoundSettings gSoundSettings;
 
 namespace {

@@ -1,6 +1,7 @@
 #include "engine/engine.h"
 
 #include "console/console.h"
+#include "console/consoleview.h"
 #include "engine/video.h"
 #include "platform/platform.h"
 #include "render/texture.h"
@@ -56,7 +57,7 @@ void Engine::StartVideo(int newWidth, int newHeight, int newBitsPerPixel)
     Video::InitGL();
     // The console covers the whole screen while loading and shows progress.
     gConsole->Layout(255, uint32_t(height * 0.1), uint32_t(width * 0.1), 32);
-    gConsole->LoadFont();
+    gConsoleView->LoadFont();
     gConsole->SetLoadingMode(true);
 }
 

@@ -1,6 +1,7 @@
 #include "engine/game.h"
 
 #include "console/console.h"
+#include "console/consoleview.h"
 #include "console/enginecommands.h"
 #include "engine/engine.h"
 #include "engine/video.h"
@@ -48,6 +49,7 @@ void StartGame()
 
     gInputManager->Init();
     gInputManager->eventCallback = RouteInputEvent;
+    gInputManager->quitRequest = &gEngine->quitRequested;
 
     gConsole->Print("\n^6==== Loading Shaders ====\n");
     gShaderManager->Init();
@@ -118,6 +120,8 @@ void DestroySingletons()
     gScriptManager = nullptr;
     delete gConsole;
     gConsole = nullptr;
+    delete gConsoleView;
+    gConsoleView = nullptr;
     printf("Done\n");
 }
 
@@ -156,7 +160,7 @@ void GameUpdate(uint32_t)
     gScriptManager->CallFunction("update");
 
     // Mouse look: the pointer goes back to the centre every frame.
-    if (gMouseLock && gInputManager->cursorLock && !gConsole->IsOpen() && gInputManager->hasFocus)
+    if (gMouseLock && gInputManager->cursorLock && !gConsoleView->IsOpen() && gInputManager->hasFocus)
         gInputManager->WarpMouse(int(gEngine->halfWidth), int(gEngine->halfHeight));
 
     if (gVideoRestartPending)
@@ -191,29 +195,30 @@ void GameDraw(uint32_t)
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
     if (gDraw2d && gDebugInfo)
         DrawDebugOverlay();
-    if (gConsole->IsOpen())
-        gConsole->Draw();
+    if (gConsoleView->IsOpen())
+        gConsoleView->Draw();
     gEngine->EndFrame();
 }
 
 void RouteInputEvent(InputEvent* event)
 {
     if (event->type == KeyDown) {
-        if (event->key == SDLK_ESCAPE && gConsole->IsOpen()) {
-            gConsole->Toggle();
+        if (event->key == SDLK_ESCAPE && gConsoleView->IsOpen()) {
+            gConsoleView->Toggle();
             return;
         }
         if (event->key == SDLK_BACKQUOTE)
-            gConsole->Toggle();
-        else if (gConsole->IsOpen())
-            gConsole->HandleKey(*event);
+            gConsoleView->Toggle();
+        else if (gConsoleView->IsOpen())
+            gConsoleView->HandleKey(*event);
     }
     // While the console is open it has the keyboard to itself.
-    if (gConsole->IsOpen())
+    if (gConsoleView->IsOpen())
         return;
     // Past the console, in turn: the GUI's controls, the key bindings, and
     // the script's key-press callback. A receiver may set the type to None
     // to hide the event from those after it.
     gPlayerInputManager->HandleEvent(event);
-    gScriptManager->OnInputEvent(*event);
+    if (event->type == KeyDown)
+        gScriptManager->OnKeyPress(int(event->character));
 }

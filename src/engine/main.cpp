@@ -1,4 +1,5 @@
 #include "console/console.h"
+#include "console/consoleview.h"
 #include "console/enginecommands.h"
 #include "engine/commandline.h"
 #include "engine/engine.h"
@@ -15,6 +16,7 @@ namespace {
 
 void Run(int argc, char** argv)
 {
+    gConsole->SetDisplay(gConsoleView);
     static const std::string dataDirectory = Platform_ExecutableDirectory() + "/data";
     vfs_startup(dataDirectory.c_str());
 

@@ -1,6 +1,7 @@
 #include "engine/video.h"
 
 #include "console/console.h"
+#include "console/consoleview.h"
 #include "engine/engine.h"
 #include "engine/glentrypoints.h"
 #include "platform/platform.h"
@@ -53,6 +54,7 @@ void CreateWindow(int width, int height, int bitsPerPixel)
     gEngine->height = uint32_t(height);
     gEngine->halfWidth = uint32_t(width) >> 1;
     gEngine->halfHeight = uint32_t(height) >> 1;
+    gConsoleView->SetScreenSize(uint32_t(width), uint32_t(height));
     gEngine->bitsPerPixel = uint32_t(bitsPerPixel);
     gEngine->antialiasSamples = uint32_t(gFsaaMode > 0 ? gFsaaMode : 0);
     gGuiScaleX = float(width) * 0.0015625f;

@@ -1,7 +1,7 @@
 #include "input/inputmanager.h"
 
 #include "console/console.h"
-#include "engine/engine.h"
+#include "engine/fatalerror.h"
 
 #include <algorithm>
 
@@ -157,7 +157,7 @@ void InputManager::PumpEvents()
         if (sdl.type == SDL_ACTIVEEVENT)
             HandleFocus(sdl.active);
         else if (sdl.type == SDL_QUIT)
-            gEngine->quitRequested = true;
+            RequestQuit();
     }
 }
 
@@ -248,7 +248,7 @@ void InputManager::Translate(const SDL_Event& sdl)
         event.type = sdl.type == SDL_JOYBUTTONDOWN ? JoyPress : JoyRelease;
         break;
     case SDL_QUIT:
-        gEngine->quitRequested = true;
+        RequestQuit();
         break;
     default:
         break;

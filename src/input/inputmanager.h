@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cstdint>
 
 typedef void (*InputEventCallback)(InputEvent* event);
@@ -68,6 +69,8 @@ public:
     uint8_t cursorLock = 1;
     uint8_t hasFocus = 1;
     InputEventCallback eventCallback = nullptr;
+    // Raised when the window is asked to close; owned by the application.
+    std::atomic<bool>* quitRequest = nullptr;
     InputEvent event;
     int joystickCount = 0;
     JoystickState joysticks[kMaxJoysticks];
@@ -78,6 +81,11 @@ private:
     };
 
     void RequireInitialized(int line) const;
+    void RequestQuit()
+    {
+        if (quitRequest)
+            *quitRequest = true;
+    }
     void HandleFocus(const SDL_ActiveEvent& active);
     void Translate(const SDL_Event& sdl);
     void TranslateMouseButton(const SDL_MouseButtonEvent& button, bool down);

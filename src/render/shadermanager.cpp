@@ -1,7 +1,7 @@
 #include "render/shadermanager.h"
 #include "engine/text.h"
 
-#include "engine/engine.h"
+#include "engine/fatalerror.h"
 #include "render/shaderparser.h"
 #include "render/texture.h"
 #include "vfs/vfs.h"

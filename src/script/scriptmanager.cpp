@@ -1,10 +1,8 @@
 #include "script/scriptmanager.h"
 
 #include "console/console.h"
-#include "engine/engine.h"
+#include "engine/fatalerror.h"
 #include "engine/mathkernels.h"
-#include "input/inputevent.h"
-#include "script/scriptapi.h"
 #include "script/scriptloader.h"
 #include "script/scriptvalue.h"
 #include "vfs/vfs.h"
@@ -434,11 +432,11 @@ void ScriptManager::OnVariableChanged(const std::string& callback, const Console
     CallPushed(handler, 1);
 }
 
-void ScriptManager::OnInputEvent(const InputEvent& event)
+void ScriptManager::OnKeyPress(int character)
 {
-    if (event.type != KeyDown || keypressCallback.empty() || !state)
+    if (keypressCallback.empty() || !state)
         return;
-    CallWithNumber("", keypressCallback, event.character);
+    CallWithNumber("", keypressCallback, character);
 }
 
 void ScriptManager::Shutdown()

@@ -10,7 +10,6 @@
 #include <string>
 
 class ConsoleVariable;
-struct InputEvent;
 
 typedef int (*ScriptFunctionBody)(lua_State* L);
 // What a body returns when its arguments do not match.
@@ -47,8 +46,8 @@ public:
                            bool isTableFunction);
     void AddConsoleVariable(const char* name, char datatype, int readOnly, int loadTimeOnly,
                             int maxLength, const char* callback);
-    // Key-down events reach the key-press callback with their character.
-    void OnInputEvent(const InputEvent& event);
+    // A key went down: the key-press callback gets its character.
+    void OnKeyPress(int character);
     void SetKeypressCallback(const char* function) { keypressCallback = function; }
     // Closes the state and removes every script command and variable.
     void Shutdown();

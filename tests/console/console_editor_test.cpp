@@ -68,12 +68,12 @@ TEST_F(ConsoleEditorTest, InputStopsAtMaximumLengthAndShowsCodesAsNothing)
 TEST_F(ConsoleEditorTest, IgnoresKeysThatAreNotTyping)
 {
     Type("ab");
-    gConsole->HandleKey(KeyEvent(SDLK_F1, 0));
-    gConsole->HandleKey(KeyEvent(SDLK_LSHIFT, 0));
-    gConsole->HandleKey(KeyEvent(SDLK_a, 'a', KMOD_LCTRL));  // Ctrl+A is no command
+    gConsoleView->HandleKey(KeyEvent(SDLK_F1, 0));
+    gConsoleView->HandleKey(KeyEvent(SDLK_LSHIFT, 0));
+    gConsoleView->HandleKey(KeyEvent(SDLK_a, 'a', KMOD_LCTRL));  // Ctrl+A is no command
     InputEvent release = KeyEvent(SDLK_c, 'c');
     release.type = KeyUp;
-    gConsole->HandleKey(release);
+    gConsoleView->HandleKey(release);
     ExpectInput("ab", 2);
 }
 
@@ -83,7 +83,7 @@ TEST_F(ConsoleEditorTest, UndoSwapsWithTheLineBeforeTheLastEdit)
     Press(SDLK_BACKSPACE);
     PressCtrl(SDLK_z);
     ExpectInput("abc", 3);
-    gConsole->HandleKey(KeyEvent(SDLK_z, 0, KMOD_RCTRL));  // either Control key
+    gConsoleView->HandleKey(KeyEvent(SDLK_z, 0, KMOD_RCTRL));  // either Control key
     ExpectInput("ab", 2);
     Press(SDLK_RETURN);
     EXPECT_EQ(gConsole->InputLine(), "");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "console/console.h"
+#include "console/consoleview.h"
 #include "input/inputevent.h"
 #include "support/test_console.h"
 
@@ -38,7 +39,7 @@ protected:
         ConsoleTest::TearDown();
     }
 
-    static void Press(uint32_t key, uint32_t modifiers = 0) { gConsole->HandleKey(KeyEvent(key, 0, modifiers)); }
+    static void Press(uint32_t key, uint32_t modifiers = 0) { gConsoleView->HandleKey(KeyEvent(key, 0, modifiers)); }
     static void Press(std::initializer_list<uint32_t> keys)
     {
         for (uint32_t key : keys)
@@ -50,7 +51,7 @@ protected:
     static void Type(const std::string& text)
     {
         for (unsigned char c : text)
-            gConsole->HandleKey(KeyEvent(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c, c));
+            gConsoleView->HandleKey(KeyEvent(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c, c));
     }
 
     static void Enter(const std::string& line)

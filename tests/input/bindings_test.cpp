@@ -1,5 +1,6 @@
 // Key names, Bind and Unbind, bound commands run by inputs, bind-next-input and saved bindings.
 #include "console/console.h"
+#include "console/consoleview.h"
 #include "engine/game.h"
 #include "input/keycodes.h"
 #include "input/playerinputmanager.h"
@@ -112,10 +113,10 @@ TEST_F(BindingsTest, PlusCommandsRunTheirMinusFormOnRelease)
     EXPECT_EQ(Text().find("Invalid Command"), std::string::npos) << Text();
 
     // While the console is open the keys are its own.
-    gConsole->Toggle();
+    gConsoleView->Toggle();
     PushKey(true, SDLK_w);
     Frame();
-    gConsole->Toggle();
+    gConsoleView->Toggle();
     EXPECT_EQ(forward.size(), 4u);
 }
 

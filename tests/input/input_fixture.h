@@ -2,12 +2,12 @@
 // move the pointer without a display; every event handed on is recorded.
 #pragma once
 
-#include "engine/engine.h"
 #include "input/inputmanager.h"
 #include "support/test_console.h"
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <vector>
 
@@ -21,16 +21,16 @@ protected:
         ASSERT_NE(SDL_SetVideoMode(640, 480, 0, 0), nullptr) << SDL_GetError();
         input.Init();
         input.eventCallback = Record;
+        input.quitRequest = &quitRequested;
         Frame();  // whatever start-up queued
         received.clear();
-        gEngine->quitRequested = false;
+        quitRequested = false;
     }
 
     void TearDown() override
     {
         input.Release();
         SDL_Quit();
-        gEngine->quitRequested = false;
         ConsoleTest::TearDown();
     }
 
@@ -64,5 +64,6 @@ protected:
     }
 
     InputManager input;
+    std::atomic<bool> quitRequested{false};
     static inline std::vector<InputEvent> received;
 };

@@ -204,20 +204,20 @@ TEST_F(InputManagerTest, FocusAndQuitProduceNoRecords)
     pushActive(0, SDL_APPINPUTFOCUS | SDL_APPACTIVE);
     Frame();
     EXPECT_EQ(input.hasFocus, 0);
-    EXPECT_FALSE(gEngine->quitRequested);
+    EXPECT_FALSE(quitRequested);
     Push(quit);
     Frame();
-    EXPECT_TRUE(gEngine->quitRequested);
+    EXPECT_TRUE(quitRequested);
     EXPECT_TRUE(received.empty());
 
     // While loading, only focus and quit count; keys are dropped.
-    gEngine->quitRequested = false;
+    quitRequested = false;
     pushActive(1, SDL_APPINPUTFOCUS | SDL_APPACTIVE);
     PushKey(true, SDLK_a);
     Push(quit);
     input.PumpEvents();
     EXPECT_EQ(input.hasFocus, 1);
-    EXPECT_TRUE(gEngine->quitRequested);
+    EXPECT_TRUE(quitRequested);
     Frame();
     EXPECT_TRUE(received.empty());
     EXPECT_EQ(input.keyDown[SDLK_a], 0);
