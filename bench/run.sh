@@ -67,4 +67,5 @@ for name, measured in sorted(runs.items()):
 PY
 
 # Whole-engine timings with the starter game: start-up and video restart.
-"${launcher[@]}" python3 "$root/bench/startup.py" "$build/morvathen" "$build/data" "$root/data"
+"${launcher[@]}" python3 "$root/bench/startup.py" "$build/morvathen" "$build/data" "$root/data" \
+  "$build/bench/bare_window"

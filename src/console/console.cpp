@@ -4,6 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+namespace {
+
+// How often the loading screen may be redrawn.
+constexpr std::chrono::microseconds kLoadingFrame(16667);
+
+}  // namespace
+
 Console* gConsole = new Console;
 
 Console::Console() = default;
@@ -97,8 +104,20 @@ void Console::PrintTo(FILE* echo, const char* format, va_list args)
     scratch[0] = '\0';
 
     RebuildLines();
-    if (loadingMode && display)
-        display->RedrawLoadingScreen();
+    if (loadingMode && display) {
+        redrawPending = true;
+        if (std::chrono::steady_clock::now() - lastRedraw >= kLoadingFrame)
+            FlushLoadingScreen();
+    }
+}
+
+void Console::FlushLoadingScreen()
+{
+    if (!redrawPending || !loadingMode || !display)
+        return;
+    redrawPending = false;
+    display->RedrawLoadingScreen();
+    lastRedraw = std::chrono::steady_clock::now();
 }
 
 void Console::AppendText(const char* message, size_t length)
@@ -233,7 +252,11 @@ void Console::ScrollToNewest()
 
 void Console::SetLoadingMode(bool on)
 {
+    // The last lines of a loading step are shown before the screen changes.
+    if (!on)
+        FlushLoadingScreen();
     loadingMode = on;
+    redrawPending = false;
     if (on && display)
         display->BeginLoadingScreen();
 }

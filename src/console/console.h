@@ -7,6 +7,7 @@
 #include "console/consoleregistry.h"
 #include "console/consolevariable.h"
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -64,6 +65,10 @@ public:
     void SetDisplay(ConsoleDisplay* newDisplay) { display = newDisplay; }
     void SetLoadingMode(bool on);
     bool IsLoadingMode() const { return loadingMode; }
+    // While loading, messages are shown at most once a display frame (1/60
+    // s), so a flood of lines costs a few redraws; a message not shown yet
+    // is shown here. Called before steps that may take long without printing.
+    void FlushLoadingScreen();
 
     // Line editor. Submitting, typing, pasting and erasing keep the line
     // as it was for Undo, which swaps back and forth.
@@ -151,6 +156,8 @@ private:
     int scrollOffset = 1;
     bool loadingMode = false;
     ConsoleDisplay* display = nullptr;
+    bool redrawPending = false;
+    std::chrono::steady_clock::time_point lastRedraw;
 
     // Input line.
     uint32_t maxInputLength = 0;

@@ -195,6 +195,7 @@ bool LoadMap(const char* name, bool withEntities)
     // Sound, effects, models and lights are cleared here as they are built.
     gMap->Free();
     gConsole->ExecuteFile("autoexec.cfg");
+    gConsole->FlushLoadingScreen();
     if (!gMap->Load(name)) {
         gConsole->Print("^1Error: Unable to load map %s.^15\n", name);
         return false;

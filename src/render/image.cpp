@@ -23,3 +23,30 @@ void FlipRows(Image& image)
         std::swap_ranges(pixels + size_t(top) * rowBytes, pixels + size_t(top + 1) * rowBytes,
                          pixels + size_t(bottom) * rowBytes);
 }
+
+Image HalveImage(const uint8_t* pixels, int width, int height, int bytesPerPixel)
+{
+    Image half;
+    half.width = std::max(1, width / 2);
+    half.height = std::max(1, height / 2);
+    half.bytesPerPixel = bytesPerPixel;
+    const size_t channels = size_t(bytesPerPixel);
+    half.pixels.resize(size_t(half.width) * size_t(half.height) * channels);
+    for (int y = 0; y < half.height; ++y) {
+        const int y0 = std::min(2 * y, height - 1), y1 = std::min(2 * y + 1, height - 1);
+        for (int x = 0; x < half.width; ++x) {
+            const int x0 = std::min(2 * x, width - 1), x1 = std::min(2 * x + 1, width - 1);
+            const size_t corners[4] = {(size_t(y0) * size_t(width) + size_t(x0)) * channels,
+                                       (size_t(y0) * size_t(width) + size_t(x1)) * channels,
+                                       (size_t(y1) * size_t(width) + size_t(x0)) * channels,
+                                       (size_t(y1) * size_t(width) + size_t(x1)) * channels};
+            uint8_t* out = &half.pixels[(size_t(y) * size_t(half.width) + size_t(x)) * channels];
+            for (size_t c = 0; c < channels; ++c) {
+                const unsigned sum = pixels[corners[0] + c] + pixels[corners[1] + c] + pixels[corners[2] + c] +
+                                     pixels[corners[3] + c];
+                out[c] = uint8_t((sum + 2) / 4);
+            }
+        }
+    }
+    return half;
+}

@@ -34,3 +34,8 @@ bool ImageSizeAllowed(int64_t width, int64_t height, std::string& error);
 
 // Reverses the row order in place.
 void FlipRows(Image& image);
+
+// The next mipmap level: half the width and height (at least 1), each pixel
+// the average of the 2 x 2 pixels it covers (the last row or column of an
+// odd size is repeated).
+Image HalveImage(const uint8_t* pixels, int width, int height, int bytesPerPixel);

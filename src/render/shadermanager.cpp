@@ -1,6 +1,7 @@
 #include "render/shadermanager.h"
 #include "engine/text.h"
 
+#include "console/console.h"
 #include "engine/fatalerror.h"
 #include "render/shaderparser.h"
 #include "render/texture.h"
@@ -43,6 +44,7 @@ ShaderManager::~ShaderManager()
 
 void ShaderManager::Init()
 {
+    gConsole->FlushLoadingScreen();
     flatNormal = MakeNormalMapShader("_flatnormal", gTextureManager->flatNormalTexture());
     blackNormal = MakeNormalMapShader("_blacknormal", gTextureManager->blackTexture());
     initialized = true;

@@ -137,8 +137,20 @@ void Texture::Upload()
 
     // Rows are tightly packed whatever their width.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
     glTexImage2D(GL_TEXTURE_2D, 0, internal, width, height, 0, format, GL_UNSIGNED_BYTE, pixels.data());
+    // The mipmaps are averaged here rather than by the driver: the same on
+    // every driver, and a software renderer would otherwise compile a
+    // shader for it while the game starts.
+    if (width <= 1 && height <= 1)
+        return;
+    Image level = HalveImage(pixels.data(), width, height, bytesPerPixel);
+    for (int index = 1;; ++index) {
+        glTexImage2D(GL_TEXTURE_2D, index, internal, level.width, level.height, 0, format, GL_UNSIGNED_BYTE,
+                     level.pixels.data());
+        if (level.width == 1 && level.height == 1)
+            break;
+        level = HalveImage(level.pixels.data(), level.width, level.height, bytesPerPixel);
+    }
 }
 
 void Texture::Release()

@@ -327,6 +327,7 @@ bool ScriptManager::ExecuteScript(const char* fileName)
 {
     if (!state)
         return false;
+    gConsole->FlushLoadingScreen();
     lua_pushcfunction(state, MessageHandler);
     const int handler = lua_gettop(state);
     PushEngineFunction(state, ScriptExecute);

@@ -63,11 +63,12 @@ TEST(ConsoleScreen, ColouredTextOverTheConsoleShaderInNumberedScreenshots)
         "Error: Unknown Command (shaders/broken.shader, line: 3).",
         "Error: Incorrect number of parameters (shaders/broken.shader, line: 5).",
         "Error: Unexpected end of file, stage and/or shader not closed (shaders/broken.shader, line: 7).",
-        " - Shader: shaders/console.shader, 1 shader(s) parsed.",
-        "Error: Could not load texture textures/missing.tga", "==== Starting Game ====",
+        " - Shader: shaders/console.shader, 1 shader(s) parsed.", "==== Starting Game ====",
         "Saved screenshot screenshots/ss00000.tga",
         "Saved screenshot screenshots/ss00001.tga", " - ShaderManager...Done", " - TextureManager...Done"}));
+    // The console shader's textures load at its first redraw, once.
     const size_t missing = run.out.find("Error: Could not load texture textures/missing.tga\n");
+    EXPECT_NE(missing, std::string::npos);
     EXPECT_EQ(run.out.find("Error: Could not load texture textures/missing.tga\n", missing + 1), std::string::npos);
 
     Image shot;

@@ -64,6 +64,33 @@ TEST_F(TextureTest, GeneratedTextures)
     EXPECT_EQ(gTextureManager->flatNormalTexture()->pixels[2], 255);
 }
 
+// Every level down to 1 x 1 must exist, or trilinear filtering samples
+// black; each level averages the 2 x 2 pixels below it.
+TEST_F(TextureTest, UploadsAMipmapChainOfAverages)
+{
+    // 5 x 3, bottom row first: red rises along x, green along y.
+    Bytes rgb;
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            rgb.insert(rgb.end(), {uint8_t(x * 40), uint8_t(y * 100), 7});
+    WriteData("chain.tga", TgaFile(5, 3, rgb));
+    gGLState.BindTexture(gTextureManager->Load("chain.tga", false, false, false)->glName);
+    const int sizes[][2] = {{5, 3}, {2, 1}, {1, 1}};
+    for (int level = 0; level < 3; ++level) {
+        GLint width = 0, height = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
+        EXPECT_EQ(width, sizes[level][0]) << level;
+        EXPECT_EQ(height, sizes[level][1]) << level;
+    }
+    Bytes level1(2 * 3), level2(3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 1, GL_RGB, GL_UNSIGNED_BYTE, level1.data());
+    glGetTexImage(GL_TEXTURE_2D, 2, GL_RGB, GL_UNSIGNED_BYTE, level2.data());
+    EXPECT_EQ(level1, (Bytes{20, 50, 7, 100, 50, 7}));  // x 0-1 and 2-3 over y 0-1
+    EXPECT_EQ(level2, (Bytes{60, 50, 7}));
+}
+
 GLint Compressed(const Texture* texture)
 {
     GLint compressed = 0;
