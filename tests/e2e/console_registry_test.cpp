@@ -101,6 +101,28 @@ TEST(ConsoleRegistry, ACfgFileExecutingItselfRunsOnce)
     EXPECT_EQ(Count(run.out, "Warning: loop.cfg is already being executed"), 3u) << run.out;
 }
 
+// Floods of error lines while the loading screen shows: every line is
+// printed, but the screen is not redrawn for each (at 60 lines a second
+// these would take minutes).
+TEST(ConsoleRegistry, FloodsOfErrorLinesDoNotStallTheStart)
+{
+    EngineSandbox sandbox;
+    std::string config, shader;
+    for (int i = 0; i < 20000; ++i)
+        config += "r_gamma 500\n";
+    for (int i = 0; i < 5000; ++i)
+        shader += "{\n";
+    sandbox.WriteData("default.cfg", config);
+    sandbox.WriteData("shaders/flood.shader", shader);
+    sandbox.WriteData("scripts/game/main.lua", "function update() Console_Command('Quit') end\n");
+    EngineRun run = sandbox.Run({});
+
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Count(run.out, "Error: r_gamma can only be 0 to 100."), 40000u);
+    EXPECT_EQ(Count(run.out, "Shader bracket before shader name"), 5000u);
+}
+
 // A script error ends the engine from inside C++ frames holding strings: a
 // long console line running a script command, a variable's change callback,
 // and an engine function that fails after reading its arguments. Under the
