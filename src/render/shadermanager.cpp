@@ -1,8 +1,8 @@
 #include "render/shadermanager.h"
-#include "engine/text.h"
 
 #include "console/console.h"
 #include "engine/fatalerror.h"
+#include "engine/text.h"
 #include "render/shaderparser.h"
 #include "render/texture.h"
 #include "vfs/vfs.h"

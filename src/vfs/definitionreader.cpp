@@ -1,7 +1,7 @@
 #include "vfs/definitionreader.h"
-#include "engine/text.h"
 
 #include "console/console.h"
+#include "engine/text.h"
 #include "vfs/vfs.h"
 
 const char* const kDefinitionBracketPlacement = "^1Error: Incorrect bracket placement ^13(%s, line: %i).\n";

@@ -1,6 +1,6 @@
 #include "vfs/hostpath.h"
-#include "engine/text.h"
 
+#include "engine/text.h"
 #include "platform/platform.h"
 
 #include <sys/stat.h>

@@ -1,8 +1,7 @@
 #include "vfs/pk3archive.h"
-#include "engine/text.h"
 
 #include "engine/fatalerror.h"
-
+#include "engine/text.h"
 #include "vfs/hashtable.h"
 #include "vfs/vfs.h"
 #include "vfs/vfsstate.h"

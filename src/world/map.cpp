@@ -1,6 +1,6 @@
 #include "world/map.h"
-#include "engine/text.h"
 
+#include "engine/text.h"
 #include "render/shadermanager.h"
 #include "vfs/vfs.h"
 
