@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "render/glstatecache.h"
 #include "render/shadermanager.h"
+#include "render/texture.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -74,8 +75,14 @@ void ConsoleView::Draw()
     }
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
 
-    if (loadingMode)
-        SDL_GL_SwapBuffers();
+    if (loadingMode) {
+        // Saving a screenshot reports on the console, which draws and swaps
+        // the loading screen again with the report on it: no second swap then.
+        const uint32_t frame = ++loadingFrames;
+        SaveRequestedScreenshot(int(screenWidth), int(screenHeight));
+        if (frame == loadingFrames)
+            SDL_GL_SwapBuffers();
+    }
 }
 
 // A quad over the console area, counter-clockwise on the screen so that

@@ -31,6 +31,7 @@ private:
 
     uint32_t screenWidth = 0, screenHeight = 0;
     bool open = false;
+    uint32_t loadingFrames = 0;
     Font font;
 };
 

@@ -7,6 +7,7 @@
 #include "input/inputmanager.h"
 #include "input/playerinputmanager.h"
 #include "render/rendersettings.h"
+#include "render/texture.h"
 #include "script/scriptmanager.h"
 #include "sound/soundsettings.h"
 #include "vfs/vfs.h"
@@ -49,7 +50,7 @@ void Quit(const CommandArgs&)
 
 void Screenshot(const CommandArgs&)
 {
-    gEngine->screenshotPending = true;
+    RequestScreenshot();
 }
 
 void SetGamma(const CommandArgs& args)

@@ -75,10 +75,7 @@ void Engine::Draw()
 
 void Engine::EndFrame()
 {
-    if (screenshotPending) {
-        screenshotPending = false;
-        TakeScreenshot(int(width), int(height));
-    }
+    SaveRequestedScreenshot(int(width), int(height));
     SDL_GL_SwapBuffers();
     double now = double(Platform_PerformanceCounter()) * counterPeriod;
     framesPerSecond = frameRate.AddFrame(now);

@@ -27,7 +27,6 @@ public:
     float framesPerSecond = 0.0f;
     FrameCallback drawCallback = nullptr;
     FrameCallback updateCallback = nullptr;
-    bool screenshotPending = false;  // taken when the current frame is complete
 
     void Init(int width, int height, int bitsPerPixel);
     void RestartVideo(int width, int height, int fullScreen);

@@ -14,9 +14,14 @@ void FatalError(int code, const char* format, ...)
     throw FatalErrorException(code, message);
 }
 
+__attribute__((weak)) void* EngineMalloc(size_t size)
+{
+    return malloc(size);
+}
+
 void* EngineAlloc(size_t size)
 {
-    void* memory = malloc(size);
+    void* memory = EngineMalloc(size);
     if (!memory && size != 0)
         FatalError(1, "Failed to allocate %zu byte(s) of memory.\n", size);
     return memory;

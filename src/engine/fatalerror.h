@@ -18,3 +18,6 @@ public:
 
 // malloc that ends the program through FatalError instead of returning null.
 void* EngineAlloc(size_t size);
+// The allocator under EngineAlloc and under allocations that may fail
+// softly: plain malloc. Weak, so that a test can link in one that runs out.
+void* EngineMalloc(size_t size);

@@ -6,6 +6,21 @@
 #include <GL/gl.h>
 #include <cstdio>
 
+static bool gScreenshotRequested = false;
+
+void RequestScreenshot()
+{
+    gScreenshotRequested = true;
+}
+
+void SaveRequestedScreenshot(int width, int height)
+{
+    if (gScreenshotRequested) {
+        gScreenshotRequested = false;
+        TakeScreenshot(width, height);
+    }
+}
+
 void TakeScreenshot(int width, int height)
 {
     vfs_mkdir("screenshots");

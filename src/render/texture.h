@@ -66,3 +66,8 @@ extern TextureManager* gTextureManager;
 // Writes the frame being drawn to the next free "screenshots/ssNNNNN.tga";
 // called at the end of a frame, before the buffers are swapped.
 void TakeScreenshot(int width, int height);
+// The screenshot command: the next finished frame is saved, a game frame or
+// the loading screen, whichever is drawn first. The saving is called where a
+// frame is finished, before its buffers are swapped.
+void RequestScreenshot();
+void SaveRequestedScreenshot(int width, int height);

@@ -1,5 +1,6 @@
 #include "vfs/pk3member.h"
 
+#include "engine/fatalerror.h"
 #include "vfs/pk3archive.h"
 
 #include <zlib.h>
@@ -99,7 +100,7 @@ bool StreamEndsHere(vfs_zip_file* file)
 vfs_zip_file* vfs_zip_open(vfs_entry* entry)
 {
     // The member fails to open rather than ending the program when memory is short.
-    vfs_zip_file* file = static_cast<vfs_zip_file*>(malloc(sizeof(vfs_zip_file)));
+    vfs_zip_file* file = static_cast<vfs_zip_file*>(EngineMalloc(sizeof(vfs_zip_file)));
     if (!file)
         return nullptr;
     file->stream = vfs_archive_stream(entry->archive);

@@ -1,5 +1,6 @@
 // "default.cfg" as the user's saved settings and the engine's own commands
 // and variables: written at exit, never lost, values kept in range.
+#include "render/image.h"
 #include "support/engine_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +46,8 @@ TEST(DefaultConfig, ListsEveryWritableVariableWithItsDefaultAndKeepsValuesInRang
                       "CameraAngleUp\nSetGamma 250\nr_gamma\nSetGamma -5\n"
                       "g_cameraAngle 44\nr_gamma 101\nr_screenWidth 639\nsound_maxSources 65\n"
                       "sound_volume -1\nsound_musicVolume 101\nr_numTempLights -100001\n"
-                      "r_hasVertexProgram 0\nr_shadows 2\ng_mouseSensitivity 21\nQuit\n");
+                      "r_hasVertexProgram 0\nr_shadows 2\ng_mouseSensitivity 21\nr_screenHeight 1201\n"
+                      "r_screenHeight 479\nQuit\n");
     EngineRun run = sandbox.Run({});
 
     ASSERT_FALSE(run.timedOut);
@@ -53,7 +55,8 @@ TEST(DefaultConfig, ListsEveryWritableVariableWithItsDefaultAndKeepsValuesInRang
     EXPECT_TRUE(LinesInOrder(run.out, {"g_cameraAngle = \"45\"", "r_gamma = \"100\""})) << run.out;
     for (const char* refusal :
          {"*Error: g_cameraAngle can only be 45 to 90.", "*Error: r_gamma can only be 0 to 100.",
-          "*Error: r_screenWidth can only be 640 to 1600.", "*Error: sound_maxSources can only be 8 to 64.",
+          "*Error: r_screenWidth can only be 640 to 1600.",
+          "*Error: r_screenHeight can only be 480 to 1200.", "*Error: sound_maxSources can only be 8 to 64.",
           "*Error: sound_volume can only be 0 to 100.", "*Error: sound_musicVolume can only be 0 to 100.",
           "*Error: r_numTempLights can only be -100000 to 100000.", "*Error: r_hasVertexProgram is read only.",
           "*Invalid value for r_shadows, Must be 0 or 1.", "*Error: g_mouseSensitivity can only be 1 to 20."})
@@ -64,13 +67,20 @@ TEST(DefaultConfig, ListsEveryWritableVariableWithItsDefaultAndKeepsValuesInRang
 }
 
 // A map given on the command line, then the console: a load-time variable
-// refused after start-up, and a video restart that starts the game again.
+// refused after start-up, and a video restart that starts the game again,
+// whose frames go on at the new size.
 TEST(EngineCommands, MapLoadRunsAutoexecAndVideoRestartStartsTheGameAgain)
 {
     EngineSandbox sandbox;
     sandbox.WriteData("scripts/game/main.lua",
                       "Console_Print('main.lua started\\n')\n"
-                      "function update() end\n"
+                      "local frames = 0\n"
+                      "function update()\n"
+                      "  frames = frames + 1\n"
+                      "  if frames == 3 and Console_GetVariable('r_screenWidth') == '800' then\n"
+                      "    Console_Command('Screenshot')\n"
+                      "  end\n"
+                      "end\n"
                       "function MapFree() Console_Print('MapFree called\\n') end\n");
     sandbox.WriteData("autoexec.cfg", "Echo autoexec-ran\n");
     sandbox.WriteData("maps/test.map", "KRSM\3" + std::string(115, '\0'));
@@ -79,7 +89,7 @@ TEST(EngineCommands, MapLoadRunsAutoexecAndVideoRestartStartsTheGameAgain)
         {{UseKeyboard("Unable to load map maps/test.map.",
                       {"key grave", "type --delay 30 '/r_screenWidth 800'", "key Return",
                        "type --delay 30 '/VideoRestart 800 600 0'", "key Return"}),
-          SendSignal("Reloading data...", SIGTERM)}});
+          SendSignal("Saved screenshot screenshots/ss00000.tga", SIGTERM)}});
 
     ASSERT_FALSE(run.timedOut) << run.out;
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
@@ -88,7 +98,14 @@ TEST(EngineCommands, MapLoadRunsAutoexecAndVideoRestartStartsTheGameAgain)
                                        "*Error: r_screenWidth can only be changed at load time.",
                                        "==== Video Restart ====", " - Freeing data...", " - Saving default.cfg...Done",
                                        " - Restarting Video...", " - Width: 800", " - Height: 600",
-                                       " - Reloading data...", "main.lua started"}));
+                                       " - Reloading data...", "main.lua started",
+                                       "Saved screenshot screenshots/ss00000.tga"}));
+    const std::string shot = sandbox.ReadData("screenshots/ss00000.tga");
+    Image image;
+    std::string error;
+    ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(shot.data()), shot.size(), image, error)) << error;
+    EXPECT_EQ(image.width, 800);
+    EXPECT_EQ(image.height, 600);
     // The map was given once: the restart does not load it again.
     EXPECT_EQ(run.out.find("MapFree called"), run.out.rfind("MapFree called"));
 }

@@ -1,10 +1,15 @@
-// What the console shows: coloured text over the game's "console" shader,
+// What the screen shows: the loading screen, and coloured text over the
+// game's two-stage "console" shader with the frame-rate overlay below,
 // captured by the engine's own screenshot command and read back with its
 // own TGA reader; shader faults reported without stopping anything.
 #include "render/image.h"
 #include "support/engine_sandbox.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <tuple>
 
 namespace {
 
@@ -28,32 +33,86 @@ int Count(const Image& image, int x0, int x1, int y0, int y1, Test test)
 bool Red(Rgb c) { return c.r > 150 && c.g < 90 && c.b < 90; }
 bool White(Rgb c) { return c.r > 150 && c.g > 150 && c.b > 150; }
 bool Cyan(Rgb c) { return c.r < 90 && c.g > 150 && c.b > 150; }
+bool Yellow(Rgb c) { return c.r > 150 && c.g > 150 && c.b < 90; }
 bool Magenta(Rgb c) { return c.r > 150 && c.g < 90 && c.b > 150; }
-bool ShaderGreen(Rgb c) { return c.r < 40 && c.g > 180 && c.g < 220 && c.b < 40; }
+// The console shader: green (0, 200, 0), then red (120, 0, 0) added.
+bool ShaderColour(Rgb c) { return c.r > 100 && c.r < 140 && c.g > 180 && c.g < 220 && c.b < 40; }
+bool Ink(Rgb c) { return std::abs(c.r - 120) + std::abs(c.g - 200) + c.b > 60; }
 bool Lit(Rgb c) { return c.r + c.g + c.b > 30; }
 
-TEST(ConsoleScreen, ColouredTextOverTheConsoleShaderInNumberedScreenshots)
+Image Screenshot(const EngineSandbox& sandbox, int number)
+{
+    Image shot;
+    std::string error;
+    const std::string file = sandbox.ReadData("screenshots/ss0000" + std::to_string(number) + ".tga");
+    EXPECT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), shot, error)) << error;
+    EXPECT_EQ(shot.width, 640);
+    EXPECT_EQ(shot.height, 480);
+    return shot;
+}
+
+// The widest run of columns without ink between the first and last inked
+// column of [x0, x1) in rows [y0, y1).
+int WidestGap(const Image& image, int x0, int x1, int y0, int y1)
+{
+    int widest = 0, gap = 0;
+    bool inked = false;
+    for (int x = x0; x < x1; ++x) {
+        if (Count(image, x, x + 1, y0, y1, Ink) > 0) {
+            widest = inked ? std::max(widest, gap) : 0;
+            inked = true;
+            gap = 0;
+        } else {
+            ++gap;
+        }
+    }
+    return widest;
+}
+
+// One run: the loading screen, then the game with the console open over the
+// frame-rate overlay and text typed on its input line.
+TEST(ConsoleScreen, LoadingScreenAndConsoleOverTheGameInScreenshots)
 {
     EngineSandbox sandbox;
-    sandbox.WriteData("default.cfg", "Echo \"^1MMMMMMMM^15MMMMMMMM^4MMMMMMMM\"\n");
-    std::vector<uint8_t> green;
-    for (int i = 0; i < 4 * 4; ++i)
-        green.insert(green.end(), {0, 200, 0});
-    const std::vector<uint8_t> tga = EncodeTGA(4, 4, green.data());
-    sandbox.WriteData("textures/green.tga", std::string(tga.begin(), tga.end()));
+    sandbox.WriteData("default.cfg", "r_debugInfo 1\n");
+    sandbox.WriteData("scripts/game/main.lua",
+                      // Taken at the next redraw of the loading screen, which this print makes.
+                      "Console_Command('Screenshot')\n"
+                      "Console_Print('^6Loading\\n')\n"
+                      "local frames, shootAt = 0, nil\n"
+                      "function update()\n"
+                      "  frames = frames + 1\n"
+                      "  if frames == 2 then Console_Print('first frames drawn\\n') end\n"
+                      // A frame after the test's file appears, every key typed before it is in.
+                      "  if not shootAt and System_FileExists('shoot') == 1 then shootAt = frames + 1 end\n"
+                      // ^* brings back the colour before the last change: red after cyan.
+                      "  if frames == shootAt then\n"
+                      "    Console_Print('^1MMMMMMMM^4MMMMMMMM^*MMMMMMMM^15MMMMMMMM\\n')\n"
+                      "    Console_Command('Screenshot')\n"
+                      "  end\n"
+                      "  if shootAt and frames == shootAt + 1 then Console_Command('Quit') end\n"
+                      "end\n");
+    for (const auto& [name, red, green] : {std::tuple{"green", 0, 200}, std::tuple{"red", 120, 0}}) {
+        std::vector<uint8_t> rgb;
+        for (int i = 0; i < 4 * 4; ++i)
+            rgb.insert(rgb.end(), {uint8_t(red), uint8_t(green), 0});
+        const std::vector<uint8_t> tga = EncodeTGA(4, 4, rgb.data());
+        sandbox.WriteData(std::string("textures/") + name + ".tga", std::string(tga.begin(), tga.end()));
+    }
     sandbox.WriteData("shaders/console.shader",
                       "// the console's own material\n"
                       "Console\n{\n\tsurfaceparm nodepthtest\n\t{\n\t\tmap textures/green.tga\n\t}\n"
+                      "\t{\n\t\tmap textures/red.tga\n\t\tblendfunc gl_one gl_one\n\t}\n"
                       // A texture that fails to load is reported once, not at every redraw.
                       "\t{\n\t\tmap textures/missing.tga\n\t\tblendfunc gl_zero gl_one\n\t}\n}\n");
     sandbox.WriteData("shaders/broken.shader",
                       std::string("broken\n{\n\tcolour red\n\t{\n\t\ttcmod scroll x\n\x01\xff\n") +
                           std::string(5000, '{') + "\n");
-    const std::string screenshot = "type --delay 30 /Screenshot";
-    EngineRun run = sandbox.Run({}, {{UseKeyboard("==== Starting Game ====",
-                                                  {"key grave", "sleep 0.3", screenshot, "key Return"}),
-                                      UseKeyboard("Saved screenshot", {screenshot, "key Return"}),
-                                      UseKeyboard("ss00001.tga", {"type --delay 30 /Quit", "key Return"})}});
+    const EngineTrigger typing = UseKeyboard("first frames drawn", {"key grave", "type --delay 30 MMMM"});
+    EngineRun run = sandbox.Run({}, {{{typing.output, [&](pid_t engine, const std::string& display) {
+                                           typing.action(engine, display);
+                                           sandbox.WriteData("shoot", "");
+                                       }}}});
 
     ASSERT_FALSE(run.timedOut) << run.out;
     EXPECT_EQ(run.exitCode, 0) << run.err;
@@ -64,33 +123,42 @@ TEST(ConsoleScreen, ColouredTextOverTheConsoleShaderInNumberedScreenshots)
         "Error: Incorrect number of parameters (shaders/broken.shader, line: 5).",
         "Error: Unexpected end of file, stage and/or shader not closed (shaders/broken.shader, line: 7).",
         " - Shader: shaders/console.shader, 1 shader(s) parsed.", "==== Starting Game ====",
-        "Saved screenshot screenshots/ss00000.tga",
+        "Saved screenshot screenshots/ss00000.tga", "first frames drawn",
         "Saved screenshot screenshots/ss00001.tga", " - ShaderManager...Done", " - TextureManager...Done"}));
     // The console shader's textures load at its first redraw, once.
     const size_t missing = run.out.find("Error: Could not load texture textures/missing.tga\n");
     EXPECT_NE(missing, std::string::npos);
     EXPECT_EQ(run.out.find("Error: Could not load texture textures/missing.tga\n", missing + 1), std::string::npos);
 
-    Image shot;
-    std::string error;
-    const std::string file = sandbox.ReadData("screenshots/ss00000.tga");
-    ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), shot, error)) << error;
-    ASSERT_EQ(shot.width, 640);
-    ASSERT_EQ(shot.height, 480);
-    // Find the text's line: red glyphs in the first 80 pixels, then white
-    // and cyan in the next two runs of eight 10-pixel cells.
-    int line = -1;
-    for (int top = 0; top + 10 <= 240 && line < 0; top += 1)
-        if (Count(shot, 0, 80, top, top + 10, Red) > 100)
-            line = top;
-    ASSERT_GE(line, 0) << "no red text on the console";
-    EXPECT_GT(Count(shot, 80, 160, line, line + 10, White), 100);
-    EXPECT_GT(Count(shot, 160, 240, line, line + 10, Cyan), 100);
-    EXPECT_EQ(Count(shot, 0, 240, line, line + 10, Magenta), 0);
-    // The console's rows (the upper half) show the shader's green wherever
-    // there is no text; below them nothing is drawn.
-    EXPECT_GT(Count(shot, 0, 640, 0, 230, ShaderGreen), 640 * 230 * 6 / 10);
-    EXPECT_EQ(Count(shot, 0, 640, 250, 480, Lit), 0);
+    // Loading, the console fills the screen, its prompt on the bottom row.
+    const Image loading = Screenshot(sandbox, 0);
+    EXPECT_GT(Count(loading, 0, 640, 0, 460, ShaderColour), 640 * 460 * 6 / 10);
+    EXPECT_GT(Count(loading, 0, 10, 470, 480, Yellow), 5);
+
+    const Image shot = Screenshot(sandbox, 1);
+    // The last line printed, just above the prompt: red glyphs in the first
+    // 80 pixels, then cyan, red and white in the next runs of eight cells.
+    const int line = 220;
+    EXPECT_GT(Count(shot, 0, 80, line, line + 10, Red), 100);
+    EXPECT_GT(Count(shot, 80, 160, line, line + 10, Cyan), 100);
+    EXPECT_GT(Count(shot, 160, 240, line, line + 10, Red), 100);
+    EXPECT_GT(Count(shot, 240, 320, line, line + 10, White), 100);
+    EXPECT_EQ(Count(shot, 0, 320, line, line + 10, Magenta), 0);
+    // Letters fill their cells, as on a text console.
+    EXPECT_LE(WidestGap(shot, 0, 320, line, line + 10), 2);
+    // The console's rows (the upper half) show both shader stages wherever
+    // there is no text; the prompt and the typed text on its bottom row.
+    EXPECT_GT(Count(shot, 0, 640, 0, 230, ShaderColour), 640 * 230 * 6 / 10);
+    EXPECT_GT(Count(shot, 0, 10, 230, 240, Yellow), 5);
+    EXPECT_GT(Count(shot, 10, 50, 230, 240, White), 60);
+    // Below the console only the frame rate in the bottom-right corner:
+    // yellow "FPS:" drawn in glyphs, not in solid cells, and a white number.
+    EXPECT_EQ(Count(shot, 0, 640, 250, 464, Lit), 0);
+    EXPECT_EQ(Count(shot, 0, 520, 464, 480, Lit), 0);
+    const int label = Count(shot, 528, 568, 468, 478, Yellow);
+    EXPECT_GT(label, 40);
+    EXPECT_LT(label, 300);
+    EXPECT_GT(Count(shot, 578, 638, 468, 478, White), 20);
 }
 
 }  // namespace

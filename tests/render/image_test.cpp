@@ -13,7 +13,7 @@ typedef bool (*Reader)(const uint8_t*, size_t, Image&, std::string&);
 Bytes MakeTGA(int type, int width, int height, int depth, int descriptor, const Bytes& pixels,
               const Bytes& colourMap = {}, int mapDepth = 0, int idLength = 0)
 {
-    const int mapEntries = mapDepth ? int(colourMap.size()) / (mapDepth / 8) : 0;
+    const int mapEntries = mapDepth ? int(colourMap.size()) / ((mapDepth + 7) / 8) : 0;
     Bytes file = {uint8_t(idLength), uint8_t(colourMap.empty() ? 0 : 1), uint8_t(type), 0, 0,
                   uint8_t(mapEntries & 0xFF), uint8_t(mapEntries >> 8), uint8_t(mapDepth), 0, 0, 0, 0,
                   uint8_t(width & 0xFF), uint8_t(width >> 8), uint8_t(height & 0xFF), uint8_t(height >> 8),
@@ -62,9 +62,17 @@ TEST(TgaReader, DecodesEveryTypeAndOrigin)
         {"BGRA", ReadTGA, MakeTGA(2, 1, 2, 32, 8, {1, 2, 3, 4, 5, 6, 7, 8}), 4, {3, 2, 1, 4, 7, 6, 5, 8}},
         {"top-left origin", ReadTGA, MakeTGA(3, 1, 3, 8, 0x20, {1, 2, 3}), 1, {3, 2, 1}},
         {"right to left", ReadTGA, MakeTGA(3, 3, 1, 8, 0x10, {1, 2, 3}), 1, {3, 2, 1}},
+        {"top-right origin", ReadTGA, MakeTGA(3, 2, 2, 8, 0x30, {1, 2, 3, 4}), 1, {4, 3, 2, 1}},
         {"grey", ReadTGA, MakeTGA(3, 2, 1, 8, 0, {7, 9}), 1, {7, 9}},
         {"grey alpha", ReadTGA, MakeTGA(3, 1, 1, 16, 8, {7, 200}), 2, {7, 200}},
         {"A1R5G5B5 red", ReadTGA, MakeTGA(2, 1, 1, 16, 1, {0x00, 0xFC}), 4, {255, 0, 0, 255}},
+        // Fifteen bits have no alpha, whatever the top bit says.
+        {"X1R5G5B5", ReadTGA, MakeTGA(2, 2, 1, 15, 0, {0x00, 0x7C, 0x1F, 0x80}), 4, {255, 0, 0, 255, 0, 0, 255, 255}},
+        {"15-bit map", ReadTGA, MakeTGA(1, 2, 1, 8, 0, {1, 0}, {0xE0, 0x03, 0x1F, 0x00}, 15), 4,
+         {0, 0, 255, 255, 0, 255, 0, 255}},
+        {"16-bit map", ReadTGA, MakeTGA(1, 2, 1, 8, 0, {0, 1}, {0x00, 0x7C, 0xE0, 0x83}, 16), 4,
+         {255, 0, 0, 0, 0, 255, 0, 255}},
+        {"32-bit map", ReadTGA, MakeTGA(1, 1, 1, 8, 0, {1}, {1, 2, 3, 4, 5, 6, 7, 8}, 32), 4, {7, 6, 5, 8}},
         {"mapped with id field", ReadTGA, MakeTGA(1, 2, 1, 8, 0, {1, 0}, {0, 0, 255, 0, 255, 0}, 24, 5), 3,
          {0, 255, 0, 255, 0, 0}},
         // A run of three blue pixels, then two raw ones.

@@ -1,8 +1,19 @@
 // pk3 archives: loading, precedence, member reading and damaged archives.
+#include "support/fatal_error.h"
 #include "vfs_fixture.h"
+
+#include <cstdlib>
 
 #include <functional>
 #include <random>
+
+// Allocations of this size or more fail, in place of the engine's malloc.
+static size_t gAllocationLimit = SIZE_MAX;
+
+void* EngineMalloc(size_t size)
+{
+    return size >= gAllocationLimit ? nullptr : malloc(size);
+}
 
 namespace {
 
@@ -265,6 +276,24 @@ TEST_F(VfsTest, EveryDamagedHeaderFieldIsRefusedWithoutReadingOutOfBounds)
         }
         vfs_shutdown();
     }
+}
+
+// Short of memory, a member (whose reader holds a 32 KiB buffer) fails to
+// open and the next open works again; where the engine cannot go on without
+// the memory it ends with a message.
+TEST_F(VfsTest, RunningOutOfMemoryFailsAMemberOpenButEndsTheEngineInEngineAlloc)
+{
+    WriteArchive("data/a.pk3", ZipWriter().Add("stored.txt", "S", 0).Add("deflated.txt", "D", 8).Finish());
+    Write("data/plain.txt", "P");
+    Start({"data"});
+    gAllocationLimit = 32768;
+    EXPECT_EQ(ReadAll("stored.txt") + ReadAll("deflated.txt"), "<no file><no file>");
+    EXPECT_EQ(ReadAll("plain.txt"), "P");
+    gAllocationLimit = 0;
+    EXPECT_EQ(FatalMessage([] { EngineAlloc(100); }), "Failed to allocate 100 byte(s) of memory.\n");
+    EXPECT_EQ(FatalMessage([] { EXPECT_EQ(EngineAlloc(0), nullptr); }), "");
+    gAllocationLimit = SIZE_MAX;
+    EXPECT_EQ(ReadAll("stored.txt") + ReadAll("deflated.txt"), "SD");
 }
 
 }  // namespace

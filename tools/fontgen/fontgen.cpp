@@ -1,7 +1,9 @@
 // Renders the console font image: 256 glyphs of 16 x 16 pixels in a 16 x 16
 // grid (row 0 at the top), white with the glyph coverage as alpha, written as
 // a 32-bit TGA. Bytes 160..255 are Latin-1; byte 0x83 is a solid block for
-// the console's overwrite cursor.
+// the console's overwrite cursor. The console draws the cells square, so the
+// glyphs are widened until a character's advance spans its cell, as on a
+// classic text console, instead of leaving wide gaps between letters.
 //   fontgen <font.ttf> <output.tga>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -48,7 +50,10 @@ int main(int argc, char** argv)
         fprintf(stderr, "fontgen: cannot open %s\n", argv[1]);
         return 1;
     }
-    FT_Set_Pixel_Sizes(face, 0, 16);
+    // 16 pixels to the em upright; across, as many as make the (monospaced)
+    // advance one cell wide.
+    const FT_F26Dot6 across = FT_F26Dot6(kCell) * 64 * face->units_per_EM / face->max_advance_width;
+    FT_Set_Char_Size(face, across, kCell * 64, 72, 72);
 
     std::vector<unsigned char> alpha(size_t(kSize) * kSize, 0);
     for (int code = 0; code < 256; ++code) {
