@@ -49,11 +49,15 @@ TEST(ConsoleScreen, ColouredTextOverTheConsoleShaderInNumberedScreenshots)
     sandbox.WriteData("shaders/broken.shader",
                       std::string("broken\n{\n\tcolour red\n\t{\n\t\ttcmod scroll x\n\x01\xff\n") +
                           std::string(5000, '{') + "\n");
-    const std::string screenshot = "type --delay 30 /Screenshot";
-    EngineRun run = sandbox.Run({}, {{UseKeyboard("==== Starting Game ====",
-                                                  {"key grave", "sleep 0.3", screenshot, "key Return"}),
-                                      UseKeyboard("Saved screenshot", {screenshot, "key Return"}),
-                                      UseKeyboard("ss00001.tga", {"type --delay 30 /Quit", "key Return"})}});
+    EngineRunOptions keys;
+    keys.input = "1 press `\n"
+                 "2 type /Screenshot\n"
+                 "2 press return\n"
+                 "3 type /Screenshot\n"
+                 "3 press return\n"
+                 "4 type /Quit\n"
+                 "4 press return\n";
+    EngineRun run = sandbox.Run({}, keys);
 
     ASSERT_FALSE(run.timedOut) << run.out;
     EXPECT_EQ(run.exitCode, 0) << run.err;
