@@ -161,7 +161,7 @@ void GameUpdate(uint32_t)
 
     // Mouse look: the pointer goes back to the centre every frame.
     if (gMouseLock && gInputManager->cursorLock && !gConsoleView->IsOpen() && gInputManager->hasFocus)
-        gInputManager->WarpMouse(int(gEngine->halfWidth), int(gEngine->halfHeight));
+        gInputManager->RecentreMouse(int(gEngine->halfWidth), int(gEngine->halfHeight));
 
     if (gVideoRestartPending)
         RestartVideo();

@@ -12,6 +12,10 @@
 #include <cstdio>
 #include <new>
 
+#ifdef MORVATHEN_SCRIPTED_INPUT
+#include "support/scripted_input.h"
+#endif
+
 namespace {
 
 void Run(int argc, char** argv)
@@ -28,6 +32,9 @@ void Run(int argc, char** argv)
     gEngine->updateCallback = GameUpdate;
     gEngine->drawCallback = GameDraw;
     while (!gEngine->quitRequested) {
+#ifdef MORVATHEN_SCRIPTED_INPUT
+        QueueScriptedInput();
+#endif
         gInputManager->Update();
         gEngine->Update();
         gEngine->Draw();

@@ -2,6 +2,7 @@
 
 #include "console/console.h"
 #include "engine/fatalerror.h"
+#include "platform/platform.h"
 
 #include <algorithm>
 
@@ -176,6 +177,35 @@ void InputManager::WarpMouse(int x, int y)
 {
     RequireInitialized(__LINE__);
     SDL_WarpMouse(Uint16(x), Uint16(y));
+    mouseX = x;
+    mouseY = y;
+    smoothX = smoothY = 0.0f;
+    rawDX = rawDY = 0;
+}
+
+// A jump to (x, y) would drop whatever the pointer travelled between this
+// frame's poll and the jump: the user's motion, lost whenever the frame is
+// slow or the machine busy. Moving it by the offset from where the poll saw
+// it keeps that travel on the pointer instead, and its motion events report
+// it next frame.
+void InputManager::RecentreMouse(int x, int y)
+{
+    RequireInitialized(__LINE__);
+    int nowX, nowY;
+    if (!Platform_MovePointerBy(x - mouseX, y - mouseY, nowX, nowY)) {
+        WarpMouse(x, y);
+        return;
+    }
+    const SDL_Surface* window = SDL_GetVideoSurface();
+    const bool outside = !window || nowX < 0 || nowY < 0 || nowX >= window->w || nowY >= window->h;
+    if (outside) {
+        // A flick past the edge: outside the window no motion events come,
+        // so it returns to (x, y) and the travel counts from a reference
+        // shifted by as much.
+        SDL_WarpMouse(Uint16(x), Uint16(y));
+        x -= nowX - x;
+        y -= nowY - y;
+    }
     mouseX = x;
     mouseY = y;
     smoothX = smoothY = 0.0f;

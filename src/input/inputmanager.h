@@ -56,7 +56,11 @@ public:
     void PumpEvents();
     // Once the game has started: forgets pointer travel made while loading.
     void PostStart();
+    // Puts the pointer at (x, y) and forgets the motion since the last poll.
     void WarpMouse(int x, int y);
+    // Mouse look's per-frame return to (x, y). Unlike WarpMouse it keeps the
+    // travel made since the last poll: that reaches the next frame.
+    void RecentreMouse(int x, int y);
     void UpdateMouse();
 
     uint8_t keyDown[2048] = {};

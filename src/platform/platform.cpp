@@ -2,6 +2,7 @@
 
 #include <GL/glx.h>
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <csignal>
@@ -65,6 +66,27 @@ std::string Platform_WindowSystemExtensions()
         return "";
     const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
     return extensions ? extensions : "";
+}
+
+bool Platform_MovePointerBy(int dx, int dy, int& x, int& y)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) <= 0 || info.subsystem != SDL_SYSWM_X11)
+        return false;
+    Display* display = info.info.x11.display;
+    info.info.x11.lock_func();
+    // No source or destination window: a move relative to the pointer's
+    // position when the server gets to it, not a jump to a fixed point.
+    XWarpPointer(display, None, None, 0, 0, 0, 0, dx, dy);
+    // A round trip, so the server has made the move, and the motion events
+    // it caused are queued for the next poll, when this returns.
+    Window root, child;
+    int rootX, rootY;
+    unsigned int buttons;
+    const bool found = XQueryPointer(display, info.info.x11.window, &root, &child, &rootX, &rootY, &x, &y, &buttons);
+    info.info.x11.unlock_func();
+    return found;
 }
 
 // Asks the owner of the CLIPBOARD selection (or, failing that, PRIMARY) for

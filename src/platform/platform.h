@@ -21,6 +21,12 @@ void* Platform_GetGLProcAddress(const char* name);
 // The window-system (GLX) extension string of the current display, or "".
 std::string Platform_WindowSystemExtensions();
 
+// Moves the window's pointer by (dx, dy) from wherever it is at this moment,
+// so travel the program has not read yet stays on it, and stores where it
+// then is relative to the window. False where the window system offers no
+// such move (SDL's dummy driver).
+bool Platform_MovePointerBy(int dx, int dy, int& x, int& y);
+
 // Text of the clipboard selection, or "" when there is none.
 std::string Platform_ClipboardText();
 

@@ -84,12 +84,14 @@ TEST(EngineCommands, MapLoadRunsAutoexecAndVideoRestartStartsTheGameAgain)
                       "function MapFree() Console_Print('MapFree called\\n') end\n");
     sandbox.WriteData("autoexec.cfg", "Echo autoexec-ran\n");
     sandbox.WriteData("maps/test.map", "KRSM\3" + std::string(115, '\0'));
-    EngineRun run = sandbox.Run(
-        {"-map", "maps/test.map"},
-        {{UseKeyboard("Unable to load map maps/test.map.",
-                      {"key grave", "type --delay 30 '/r_screenWidth 800'", "key Return",
-                       "type --delay 30 '/VideoRestart 800 600 0'", "key Return"}),
-          SendSignal("Saved screenshot screenshots/ss00000.tga", SIGTERM)}});
+    EngineRunOptions keys;
+    keys.input = "1 press `\n"
+                 "1 type /r_screenWidth 800\n"
+                 "1 press return\n"
+                 "2 type /VideoRestart 800 600 0\n"
+                 "2 press return\n";
+    keys.triggers = {SendSignal("Saved screenshot screenshots/ss00000.tga", SIGTERM)};
+    EngineRun run = sandbox.Run({"-map", "maps/test.map"}, keys);
 
     ASSERT_FALSE(run.timedOut) << run.out;
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;

@@ -12,27 +12,32 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
 {
     EngineSandbox sandbox;
     sandbox.InstallBundledGame();
-    const EngineTrigger sayHello =
-        UseKeyboard("==== Starting Game ====", {"key grave", "sleep 0.3", "type --delay 30 /Hello", "key Return"});
-    EngineRun run = sandbox.Run(
-        {}, {{sayHello,
-              UseKeyboard("Hello, stranger!",
-                          {"type --delay 30 '/g_playerName Ada'", "key Return", "type --delay 30 /Hello", "key Return"}),
-              UseKeyboard("Hello, Ada!", {"type --delay 30 /Quit", "key Return"})}});
+    const std::string sayHello = "2 press `\n"
+                                 "2 type /Hello\n"
+                                 "2 press return\n";
+    EngineRunOptions keys;
+    keys.input = sayHello + "3 type /g_playerName Ada\n"
+                            "3 press return\n"
+                            "3 type /Hello\n"
+                            "3 press return\n"
+                            "4 type /Quit\n"
+                            "4 press return\n";
+    EngineRun run = sandbox.Run({}, keys);
 
     ASSERT_FALSE(run.timedOut) << run.out << run.err;
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_TRUE(run.Has(" - Open the console with `, then type /Hello or /g_playerName [name].\n")) << run.out;
-    // Frames have run by the time a key can be typed.
-    EXPECT_TRUE(run.Has("Hello, stranger! This is frame ")) << run.out;
-    EXPECT_FALSE(run.Has("Hello, stranger! This is frame 0.")) << run.out;
+    // Keys queued for the third turn of the loop come after two updates.
+    EXPECT_TRUE(run.Has("Hello, stranger! This is frame 2.\n")) << run.out;
     EXPECT_TRUE(run.Has(" - This game has started 1 time(s), counted in saves/starts.lua.\n")) << run.out;
     EXPECT_NE(sandbox.ReadData("default.cfg").find("g_playerName \"Ada\"\n"), std::string::npos);
 
     // The saved value comes back through cvars.lua's variable and callback,
     // the start count through the file the game saved, and F2 runs /Stats.
-    run = sandbox.Run({}, {{sayHello, UseKeyboard("Hello, ", {"key Escape", "key F2"}),
-                            SendSignal(" per second.\n", SIGTERM)}});
+    keys.input = sayHello + "3 press escape\n"
+                            "3 press f2\n";
+    keys.triggers = {SendSignal(" per second.\n", SIGTERM)};
+    run = sandbox.Run({}, keys);
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_TRUE(run.Has(" - Press F2 or type /Stats for the date and the frame rate.\n")) << run.out;
     EXPECT_TRUE(run.Has(" - This game has started 2 time(s), counted in saves/starts.lua.\n")) << run.out;

@@ -4,6 +4,7 @@
 #include "support/virtual_display.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -12,16 +13,26 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+constexpr auto kRetryAfter = std::chrono::seconds(3);
+constexpr int kAttempts = 4;
+
+}  // namespace
+
 EngineSandbox::EngineSandbox()
 {
     char pattern[] = "/tmp/morvathen-test-XXXXXX";
     root = mkdtemp(pattern);
     // A copy (or hard link) rather than a symbolic link: the engine finds
     // its data beside the resolved executable path.
-    std::error_code error;
-    fs::create_hard_link(MORVATHEN_EXECUTABLE, root + "/morvathen", error);
-    if (error)
-        fs::copy_file(MORVATHEN_EXECUTABLE, root + "/morvathen");
+    for (const auto& [built, name] : {std::pair{MORVATHEN_EXECUTABLE, "/morvathen"},
+                                      std::pair{MORVATHEN_SCRIPTED_EXECUTABLE, "/morvathen-scripted"}}) {
+        std::error_code error;
+        fs::create_hard_link(built, root + name, error);
+        if (error)
+            fs::copy_file(built, root + name);
+    }
     // Only the generated font: the build's data directory may also hold a
     // game and settings that run.sh and earlier runs left there.
     WriteData("textures/console_font.tga", ReadFile(MORVATHEN_BUILD_DATA "/textures/console_font.tga"));
@@ -45,6 +56,11 @@ EngineRun EngineSandbox::Run(const std::vector<std::string>& arguments, const En
 {
     const std::string display = VirtualDisplay();
     std::vector<std::string> argv{root + "/morvathen"}, environment = options.environment;
+    if (!options.input.empty()) {
+        WriteFile(root + "/input.txt", options.input);
+        argv[0] = root + "/morvathen-scripted";
+        environment.push_back("MORVATHEN_TEST_INPUT=" + root + "/input.txt");
+    }
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     environment.insert(environment.begin(), {"DISPLAY=" + display, "LIBGL_ALWAYS_SOFTWARE=1",
                                              "ALSOFT_DRIVERS=null", "SDL_AUDIODRIVER=dummy"});
@@ -66,18 +82,50 @@ EngineRun EngineSandbox::Run(const std::vector<std::string>& arguments, const En
         _exit(127);
     }
     EngineRun run;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::minutes(1);
+    // The trigger whose expected text is awaited, when one is.
+    const EngineTrigger* awaited = nullptr;
+    size_t awaitedFrom = 0;
+    int attempts = 0;
+    Clock::time_point firedAt;
     int status = 0;
     for (size_t next = 0; waitpid(pid, &status, WNOHANG) == 0; usleep(10000)) {
-        if (std::chrono::steady_clock::now() > deadline) {
+        if (Clock::now() > deadline) {
             run.timedOut = true;
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
             break;
         }
         const std::string sofar = ReadFile(out);
-        while (next < options.triggers.size() && sofar.find(options.triggers[next].output) != std::string::npos)
-            options.triggers[next++].action(pid, display);
+        if (awaited && sofar.find(awaited->expect, awaitedFrom) != std::string::npos) {
+            awaited = nullptr;
+        } else if (awaited && Clock::now() - firedAt > kRetryAfter) {
+            // Lost on the way, or never sent: at most a few more times, and
+            // then the test's own checks tell what is missing.
+            if (++attempts > kAttempts) {
+                awaited = nullptr;
+            } else {
+                fprintf(stderr, "Sending again (attempt %d): \"%s\" has not appeared\n", attempts,
+                        awaited->expect.c_str());
+                awaited->action(pid, display);
+            }
+            firedAt = Clock::now();
+        }
+        while (!awaited && next < options.triggers.size() &&
+               sofar.find(options.triggers[next].output) != std::string::npos) {
+            const EngineTrigger& trigger = options.triggers[next++];
+            trigger.action(pid, display);
+            if (!trigger.expect.empty()) {
+                awaited = &trigger;
+                // From the end of the last whole line, so that the text
+                // awaited may begin a line with its "\n".
+                const size_t lastNewline = sofar.rfind('\n');
+                awaitedFrom = lastNewline == std::string::npos ? 0 : lastNewline;
+                attempts = 1;
+                firedAt = Clock::now();
+            }
+        }
     }
     run.out = ReadFile(out);
     run.err = ReadFile(err);
@@ -90,7 +138,8 @@ EngineTrigger SendSignal(const std::string& afterOutput, int signal)
     return {afterOutput, [signal](pid_t engine, const std::string&) { kill(engine, signal); }};
 }
 
-EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std::string>& steps)
+EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std::string>& steps,
+                          const std::string& expect)
 {
     return {afterOutput, [steps](pid_t, const std::string& display) {
                 // Focus first, then the step on its own: chained after the
@@ -106,7 +155,8 @@ EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std:
                     if (system(line.c_str()) != 0 && i + 1 < steps.size())
                         ADD_FAILURE() << "xdotool failed: " << line;
                 }
-            }};
+            },
+            expect};
 }
 
 ::testing::AssertionResult LinesInOrder(const std::string& out, const std::vector<std::string>& expected)

@@ -23,21 +23,29 @@ struct EngineRun {
 };
 
 // Something done to the running engine once its standard output contains
-// `output`; triggers fire one after another, in order.
+// `output`; triggers fire one after another, in order. One with an `expect`
+// text is done again when that text has not appeared a few seconds after it
+// (a bounded number of times), and the next waits for it.
 struct EngineTrigger {
     std::string output;
     std::function<void(pid_t engine, const std::string& display)> action;
+    std::string expect = {};
 };
 
 EngineTrigger SendSignal(const std::string& afterOutput, int signal);
-// Runs xdotool once per step after focusing the engine's window, e.g.
-// {"key grave", "type /Quit", "key Return"}; type takes the rest of its step
-// as text. Waits for every step to finish.
-EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std::string>& steps);
+// Real X input: runs xdotool once per step after focusing the engine's
+// window, e.g. {"key k"} or {"mousemove_relative 60 0"}, and sends all the
+// steps again while `expect` has not been printed. Tests of what the engine
+// does with input use EngineRunOptions::input instead, which cannot be lost.
+EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std::string>& steps,
+                          const std::string& expect);
 
 struct EngineRunOptions {
     std::vector<EngineTrigger> triggers;
     std::vector<std::string> environment = {};  // "NAME=value", added to the engine's
+    // Input queued at chosen frames, in the format of support/scripted_input.h;
+    // when given, the test build of the engine that reads it runs.
+    std::string input = {};
 };
 
 // The sandbox's data directory starts with what the build generates (the
