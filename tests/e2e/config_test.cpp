@@ -77,7 +77,7 @@ TEST(EngineCommands, MapLoadRunsAutoexecAndVideoRestartStartsTheGameAgain)
                       "local frames = 0\n"
                       "function update()\n"
                       "  frames = frames + 1\n"
-                      "  if frames == 3 and Console_GetVariable('r_screenWidth') == '800' then\n"
+                      "  if frames == 3 and screen.width == 800 then\n"
                       "    Console_Command('Screenshot')\n"
                       "  end\n"
                       "end\n"
