@@ -2,6 +2,8 @@
 # Builds the benchmarks in Release and runs them, then reports each
 # "<case>/<side>" figure against its "<case>/baseline" as a ratio.
 # Extra arguments go to every benchmark executable (e.g. --benchmark_filter=print).
+# A case that errors is reported as such and the rest still run; the exit
+# status is then non-zero.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
