@@ -213,6 +213,7 @@ void ScriptManager::CloseState()
     lua_settop(state, 0);
     lua_close(state);
     state = nullptr;
+    messageHandler = LUA_NOREF;
 }
 
 void ScriptManager::Start()
@@ -222,6 +223,10 @@ void ScriptManager::Start()
     if (!state)
         FatalError(1, "Failed to allocate memory.\n");
     lua_atpanic(state, Panic);
+    // Made once: a closure pushed anew for every call costs an allocation
+    // and its collection, more than the call of an empty function itself.
+    lua_pushcfunction(state, MessageHandler);
+    messageHandler = luaL_ref(state, LUA_REGISTRYINDEX);
 
     // Not opened: io, os and debug (host access), package (native modules).
     OpenLibrary(state, "", luaopen_base);
@@ -247,10 +252,15 @@ void ScriptManager::RegisterFunction(const char* name, ScriptFunctionBody body)
     lua_setglobal(state, name);
 }
 
-int ScriptManager::PushFunction(const char* table, const char* function)
+void ScriptManager::PushMessageHandler()
 {
     // The host's own handler rather than the global, which a script may replace.
-    lua_pushcfunction(state, MessageHandler);
+    lua_rawgeti(state, LUA_REGISTRYINDEX, messageHandler);
+}
+
+int ScriptManager::PushFunction(const char* table, const char* function)
+{
+    PushMessageHandler();
     const int handler = lua_gettop(state);
     if (*table) {
         lua_getglobal(state, table);
@@ -328,7 +338,7 @@ bool ScriptManager::ExecuteScript(const char* fileName)
     if (!state)
         return false;
     gConsole->FlushLoadingScreen();
-    lua_pushcfunction(state, MessageHandler);
+    PushMessageHandler();
     const int handler = lua_gettop(state);
     PushEngineFunction(state, ScriptExecute);
     lua_pushstring(state, fileName);

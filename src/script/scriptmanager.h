@@ -62,6 +62,7 @@ public:
 
 private:
     void CloseState();
+    void PushMessageHandler();
     // Pushes the error handler and then the function, ending the engine when
     // the function is undefined; returns the handler's stack index.
     int PushFunction(const char* table, const char* function);
@@ -71,6 +72,7 @@ private:
     void OnVariableChanged(const std::string& callback, const ConsoleVariable& variable);
 
     lua_State* state = nullptr;
+    int messageHandler = LUA_NOREF;  // in the registry, made once per state
     std::string keypressCallback;
     std::exception_ptr heldFatal;
 };
