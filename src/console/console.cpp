@@ -252,9 +252,8 @@ void Console::ScrollToNewest()
 
 void Console::SetLoadingMode(bool on)
 {
-    // The last lines of a loading step are shown before the screen changes.
-    if (!on)
-        FlushLoadingScreen();
+    // Lines not shown when loading ends are not drawn either: the next frame
+    // replaces the loading screen at once.
     loadingMode = on;
     redrawPending = false;
     if (on && display)

@@ -67,7 +67,8 @@ public:
     bool IsLoadingMode() const { return loadingMode; }
     // While loading, messages are shown at most once a display frame (1/60
     // s), so a flood of lines costs a few redraws; a message not shown yet
-    // is shown here. Called before steps that may take long without printing.
+    // is shown here. Called before steps that may take long without printing
+    // (scripts, shaders, maps).
     void FlushLoadingScreen();
 
     // Line editor. Submitting, typing, pasting and erasing keep the line

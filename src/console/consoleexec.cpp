@@ -360,7 +360,6 @@ void Console::ExecuteFile(const char* fileName)
         ExecuteConfigText(data.data(), data.size());
     }
     Print(" ^5- ^15Executed file ^13%s^15.\n", name.c_str());
-    FlushLoadingScreen();
 }
 
 void Console::ExecuteConfigText(const char* data, size_t size)

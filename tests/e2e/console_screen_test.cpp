@@ -76,9 +76,11 @@ TEST(ConsoleScreen, LoadingScreenAndConsoleOverTheGameInScreenshots)
     EngineSandbox sandbox;
     sandbox.WriteData("default.cfg", "r_debugInfo 1\n");
     sandbox.WriteData("scripts/game/main.lua",
-                      // Taken at the next redraw of the loading screen, which this print makes.
+                      // Taken at the next redraw of the loading screen: running a
+                      // script first shows what was printed.
                       "Console_Command('Screenshot')\n"
                       "Console_Print('^6Loading\\n')\n"
+                      "System_ExecuteScript('scripts/none.lua')\n"
                       "local frames = 0\n"
                       "function update()\n"
                       "  frames = frames + 1\n"
