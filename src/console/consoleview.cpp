@@ -120,6 +120,10 @@ void ConsoleView::DrawBackground() const
         }
         return;
     }
+    // While loading the screen has just been cleared to black, where the
+    // plain black quad would change nothing.
+    if (gConsole->IsLoadingMode())
+        return;
     glDisable(GL_TEXTURE_2D);
     gGLState.DepthTest(false);
     glEnable(GL_BLEND);
