@@ -35,7 +35,7 @@ TEST_P(RealInputTest, ReachesTheGame)
                       "    end\n"
                       "end\n");
     const RealInput& input = GetParam();
-    EngineRun run = sandbox.Run({}, {{UseKeyboard("running\n", {input.step}, input.effect),
+    EngineRun run = sandbox.Run({}, {{UseKeyboard("running\n", input.step, input.effect),
                                       SendSignal(input.effect, SIGTERM)}});
 
     ASSERT_FALSE(run.timedOut) << run.out;
