@@ -163,20 +163,6 @@ TEST_F(BindingsTest, BindNextInputCapturesOnePress)
     EXPECT_EQ(Bound("e"), "");
 }
 
-TEST_F(BindingsTest, BoundKeysAreTheTwoLowestCodes)
-{
-    Run("bind z +Forward");
-    Run("bind mouse1 +forward");
-    Run("bind arrow_up +FORWARD");
-    std::string first, second;
-    gPlayerInputManager->GetBoundKeys("+forward", first, second);
-    EXPECT_EQ(first, "Z");
-    EXPECT_EQ(second, "ARROW_UP");
-    gPlayerInputManager->GetBoundKeys("+back", first, second);
-    EXPECT_EQ(first, "[None]");
-    EXPECT_EQ(second, "[None]");
-}
-
 TEST_F(BindingsTest, SavedBindingsReadBackUnchanged)
 {
     Run("bind F1 \"Echo \\\"quoted\\\" words\"");
