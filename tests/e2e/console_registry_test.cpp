@@ -40,8 +40,7 @@ TEST(ConsoleRegistry, SlashedScriptNamesAreOneEntryThroughRestartAndExit)
     )");
     EngineRun run = sandbox.Run({});
 
-    ASSERT_FALSE(run.timedOut) << run.out;
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(0));
     // The restart unregisters the scripts' names; main.lua registers them again.
     EXPECT_EQ(Count(run.out, "Warning: Console variable '\\probevar' already exists!"), 2u) << run.out;
     EXPECT_EQ(Count(run.out, "\nprobevar\n"), 2u) << run.out;  // once in each listing
@@ -78,8 +77,7 @@ TEST(ConsoleRegistry, SavedStringsReadBackUnchanged)
     )");
     for (int run = 0; run < 2; ++run) {
         EngineRun result = sandbox.Run({});
-        ASSERT_FALSE(result.timedOut) << result.out;
-        EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+        ASSERT_TRUE(result.Ended(0));
         EXPECT_FALSE(result.Has("came back as")) << result.out;
         EXPECT_TRUE(result.Has("Bind: w is unbound.")) << result.out;
     }
@@ -104,8 +102,7 @@ TEST(ConsoleRegistry, FloodsOfErrorLinesAndSelfExecutingCfgFilesDoNotStallTheSta
                                                "function update() Console_Command('Quit') end\n");
     EngineRun run = sandbox.Run({});
 
-    ASSERT_FALSE(run.timedOut);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_TRUE(run.Ended(0));
     EXPECT_EQ(Count(run.out, "Error: r_gamma can only be 0 to 100."), 40000u);
     EXPECT_EQ(Count(run.out, "Shader bracket before shader name"), 5000u);
     EXPECT_EQ(Count(run.out, "loop-start"), 1u);
@@ -143,8 +140,7 @@ TEST(ConsoleRegistry, FatalScriptErrorsInsideConsoleLinesLeakNothing)
                               c.update + " end\n");
         EngineRun run = sandbox.Run({});
 
-        ASSERT_FALSE(run.timedOut) << run.out;
-        EXPECT_EQ(run.exitCode, 1) << c.update << "\n" << run.out << run.err;
+        ASSERT_TRUE(run.Ended(1)) << c.update;
         EXPECT_TRUE(run.Has(c.error) || run.err.find(c.error) != std::string::npos) << run.out << run.err;
         EXPECT_EQ(run.err.find("Sanitizer"), std::string::npos) << run.err;
         EXPECT_TRUE(LinesInOrder(run.out, {"==== Shutdown Engine ====", "==== Shutdown Complete ===="})) << run.out;

@@ -126,8 +126,7 @@ TEST(ScriptApi, CoreFamiliesFromAGameScriptAndAnArgumentErrorEndingIt)
     sandbox.WriteData("scripts/game/main.lua", kFamiliesGame);
     EngineRun run = sandbox.Run({});
 
-    ASSERT_FALSE(run.timedOut) << run.out;
-    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(1));
     EXPECT_FALSE(run.Has("MISMATCH")) << run.out;
     EXPECT_TRUE(LinesInOrder(run.out, {
         "Error: Unable to save file saves/slot1.txt.",
@@ -197,8 +196,7 @@ TEST(ScriptApi, InputFunctionsFollowKeysAndPointer)
                     "6 press k\n"
                     "7 move 60 0\n";
     EngineRun run = sandbox.Run({}, options);
-    ASSERT_FALSE(run.timedOut) << run.out;
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(LinesInOrder(run.out, {"waiting 1", "bound keys B [None]", "captured binding", "key 98",
                                        "jump 1 pressed 11", "update sees jump 1", "jump 0 pressed 00",
                                        "update sees jump 0", "key 107", "mouse moved right"}));

@@ -131,6 +131,14 @@ EngineTrigger UseKeyboard(const std::string& afterOutput, const std::string& ste
             }};
 }
 
+::testing::AssertionResult EngineRun::Ended(int code) const
+{
+    if (!timedOut && exitCode == code)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (timedOut ? "timed out" : "exit code " + std::to_string(exitCode))
+                                         << " instead of exit code " << code << "\n" << out << err;
+}
+
 ::testing::AssertionResult LinesInOrder(const std::string& out, const std::vector<std::string>& expected)
 {
     const std::string text = "\n" + out + "\n";

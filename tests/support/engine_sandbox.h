@@ -20,6 +20,8 @@ struct EngineRun {
     std::string err;  // standard error
 
     bool Has(const std::string& text) const { return out.find(text) != std::string::npos; }
+    // Exited by itself with `code`, before the sandbox gave up on it.
+    ::testing::AssertionResult Ended(int code) const;
 };
 
 // Something done to the running engine once its standard output contains
