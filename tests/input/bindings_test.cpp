@@ -1,6 +1,5 @@
 // Key names, Bind and Unbind, bound commands run by inputs, bind-next-input and saved bindings.
 #include "console/console.h"
-#include "console/consoleview.h"
 #include "engine/game.h"
 #include "input/keycodes.h"
 #include "input/playerinputmanager.h"
@@ -111,13 +110,6 @@ TEST_F(BindingsTest, PlusCommandsRunTheirMinusFormOnRelease)
     EXPECT_EQ(gConsole->FindCommand("+forward")->pressed, false);
     EXPECT_NE(Text().find("pressed-e"), std::string::npos);
     EXPECT_EQ(Text().find("Invalid Command"), std::string::npos) << Text();
-
-    // While the console is open the keys are its own.
-    gConsoleView->Toggle();
-    PushKey(true, SDLK_w);
-    Frame();
-    gConsoleView->Toggle();
-    EXPECT_EQ(forward.size(), 4u);
 }
 
 TEST_F(BindingsTest, BindNextInputCapturesOnePress)
