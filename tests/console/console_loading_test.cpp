@@ -1,9 +1,8 @@
 // Loading mode: progress shows because messages repaint the screen through
-// the display the view installs, at most once a display frame, with the
-// newest text always shown before a long step.
+// the display the view installs, with the newest text always shown before a
+// long step. The once-a-frame limit is the engine-level flood test's.
 #include "console_fixture.h"
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -35,19 +34,15 @@ protected:
     RecordingDisplay display;
 };
 
-TEST_F(ConsoleLoadingTest, MessagesRepaintAtMostOnceAFrameAndTheNewestIsAlwaysShown)
+TEST_F(ConsoleLoadingTest, TheNewestMessageIsShownBeforeALongStep)
 {
     gConsole->Print("before\n");
     EXPECT_EQ(display.begun, 0);
     gConsole->SetLoadingMode(true);
     EXPECT_EQ(display.begun, 1);
 
-    // A flood of lines costs a repaint per 1/60 s it takes, not one per line.
-    const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 2000; ++i)
         gConsole->Print("line %i\n", i);
-    const auto frames = (std::chrono::steady_clock::now() - start) / std::chrono::microseconds(16667);
-    EXPECT_LE(display.lastLines.size(), size_t(frames) + 1);
     gConsole->FlushLoadingScreen();
     EXPECT_EQ(display.lastLines.back(), "line 1999");
     const size_t repaints = display.lastLines.size();

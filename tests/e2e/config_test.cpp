@@ -16,8 +16,7 @@ TEST(DefaultConfig, AFailedWriteAtExitKeepsTheSavedSettings)
     std::filesystem::create_directories(sandbox.DataPath("default.cfg.tmp"));
     EngineRun run = sandbox.Run({});
 
-    ASSERT_FALSE(run.timedOut);
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(run.Has("Error: Unable to write default.cfg")) << run.out;
     EXPECT_EQ(sandbox.ReadData("default.cfg"), settings);
 }
@@ -50,8 +49,7 @@ TEST(DefaultConfig, ListsEveryWritableVariableWithItsDefaultAndKeepsValuesInRang
                       "r_screenHeight 479\nQuit\n");
     EngineRun run = sandbox.Run({});
 
-    ASSERT_FALSE(run.timedOut);
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(LinesInOrder(run.out, {"g_cameraAngle = \"45\"", "r_gamma = \"100\""})) << run.out;
     for (const char* refusal :
          {"*Error: g_cameraAngle can only be 45 to 90.", "*Error: r_gamma can only be 0 to 100.",
@@ -93,8 +91,7 @@ TEST(EngineCommands, MapLoadRunsAutoexecAndVideoRestartStartsTheGameAgain)
     keys.triggers = {SendSignal("Saved screenshot screenshots/ss00000.tga", SIGTERM)};
     EngineRun run = sandbox.Run({"-map", "maps/test.map"}, keys);
 
-    ASSERT_FALSE(run.timedOut) << run.out;
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(LinesInOrder(run.out, {"main.lua started", "MapFree called", "autoexec-ran",
                                        "Error: Unable to load map maps/test.map.",
                                        "*Error: r_screenWidth can only be changed at load time.",

@@ -120,13 +120,13 @@ end
 TEST(ScriptApi, CoreFamiliesFromAGameScriptAndAnArgumentErrorEndingIt)
 {
     EngineSandbox sandbox;
-    sandbox.WriteData("default.cfg", "bind f5 quit\nbind q Quit\n");
+    // The two lowest codes bound to a command, whatever the case of its name.
+    sandbox.WriteData("default.cfg", "bind f5 quit\nbind mouse1 QUIT\nbind q Quit\n");
     sandbox.WriteData("pack.pk3", ZipWriter().Add("saves/z.txt", "").Add("saves/a.txt", "").Finish().bytes);
     sandbox.WriteData("scripts/game/main.lua", kFamiliesGame);
     EngineRun run = sandbox.Run({});
 
-    ASSERT_FALSE(run.timedOut) << run.out;
-    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(1));
     EXPECT_FALSE(run.Has("MISMATCH")) << run.out;
     EXPECT_TRUE(LinesInOrder(run.out, {
         "Error: Unable to save file saves/slot1.txt.",
@@ -143,9 +143,7 @@ TEST(ScriptApi, CoreFamiliesFromAGameScriptAndAnArgumentErrorEndingIt)
         " - C Function: Vector_Add",
         " - Source: scripts/game/main.lua",
         " - Function: BadCall (Line: 100)",
-        "==== Shutdown Engine ====",
     }));
-    EXPECT_NE(run.err.find("Error: Scripting error occured, shutting down.\n"), std::string::npos) << run.err;
     EXPECT_EQ(sandbox.ReadData("saves/slot1.txt"), "level 4");
     EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside.txt")));
     EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside")));
@@ -196,8 +194,7 @@ TEST(ScriptApi, InputFunctionsFollowKeysAndPointer)
                     "6 press k\n"
                     "7 move 60 0\n";
     EngineRun run = sandbox.Run({}, options);
-    ASSERT_FALSE(run.timedOut) << run.out;
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(LinesInOrder(run.out, {"waiting 1", "bound keys B [None]", "captured binding", "key 98",
                                        "jump 1 pressed 11", "update sees jump 1", "jump 0 pressed 00",
                                        "update sees jump 0", "key 107", "mouse moved right"}));

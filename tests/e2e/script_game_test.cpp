@@ -24,8 +24,7 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
                             "4 press return\n";
     EngineRun run = sandbox.Run({}, keys);
 
-    ASSERT_FALSE(run.timedOut) << run.out << run.err;
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(run.Has(" - Open the console with `, then type /Hello or /g_playerName [name].\n")) << run.out;
     // Keys queued for the third turn of the loop come after two updates.
     EXPECT_TRUE(run.Has("Hello, stranger! This is frame 2.\n")) << run.out;
@@ -38,7 +37,7 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
                             "3 press f2\n";
     keys.triggers = {SendSignal(" per second.\n", SIGTERM)};
     run = sandbox.Run({}, keys);
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(run.Has(" - Press F2 or type /Stats for the date and the frame rate.\n")) << run.out;
     EXPECT_TRUE(run.Has(" - This game has started 2 time(s), counted in saves/starts.lua.\n")) << run.out;
     EXPECT_TRUE(run.Has("Hello, Ada! This is frame ")) << run.out;
@@ -53,7 +52,7 @@ TEST(ScriptGame, BundledGameNeverReplacesThePlayersBindings)
     sandbox.WriteData("default.cfg", "unbind all\nbind f2 \"Echo mine\"\nQuit\n");
     EngineRun run = sandbox.Run({});
 
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(run.Has(" - Press [None] or type /Stats for the date and the frame rate.\n")) << run.out;
     EXPECT_NE(sandbox.ReadData("default.cfg").find("unbind all\nbind f2 \"Echo mine\"\n"), std::string::npos);
 }
@@ -69,8 +68,7 @@ TEST(ScriptGame, UpdateRunsOncePerFrameUntilAScriptErrorEndsTheEngineWithATrace)
                                                "    player.health = 0\n  end\nend\n");
     EngineRun run = sandbox.Run({});
 
-    ASSERT_FALSE(run.timedOut) << run.out;
-    EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(1));
     const std::string error = "Script Error: scripts/game/main.lua:8: attempt to index local 'player' (a nil value)";
     EXPECT_TRUE(LinesInOrder(run.out, {"==== Starting Game ====", "main ran", "frame 1", "frame 2", "frame 3", error,
                                        " - Source: scripts/game/main.lua", " - Function: ? (Line: 8)",
@@ -101,7 +99,7 @@ TEST(ScriptGame, GameWithoutMainScriptOrUpdateDoesNotStart)
         else
             std::remove(sandbox.DataPath("scripts/game/main.lua").c_str());
         EngineRun run = sandbox.Run({});
-        EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+        ASSERT_TRUE(run.Ended(1));
         EXPECT_TRUE(run.Has(game.out)) << run.out;
         EXPECT_NE(run.err.find(game.err), std::string::npos) << run.err;
         EXPECT_NE(sandbox.ReadData("error.log").find(game.err), std::string::npos);

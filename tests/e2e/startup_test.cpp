@@ -24,8 +24,7 @@ TEST(Startup, DefaultCfgAndOptionsShapeTheStartAndQuitShutsDownInOrder)
     sandbox.WriteData("default.cfg", "r_screenWidth 1024\nr_screenHeight 768\nEcho \"^1Red ^15and white\"\n/Quit\n");
     EngineRun run = sandbox.Run({"-WIDTH", "800", "-Height", "600", "-Bogus", "-help"});
 
-    ASSERT_FALSE(run.timedOut) << run.out << run.err;
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(0));
     // Options are case-insensitive and win over the saved size; an unknown
     // one and the help screen do not stop the start.
     EXPECT_TRUE(LinesInOrder(run.out, {"Red and white", " - Executed file default.cfg.",
@@ -59,8 +58,7 @@ TEST(FatalError, WritesErrorLogAndKeepsTheSavedSettings)
         sandbox.WriteData("default.cfg", settings);
         EngineRun run = sandbox.Run(cause.arguments, {{}, cause.environment});
 
-        ASSERT_FALSE(run.timedOut);
-        EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+        ASSERT_TRUE(run.Ended(1));
         EXPECT_NE(run.err.find("==== Fatal Error ====\n" + cause.error), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("Error: Unexpected shutdown logging to error.log"), std::string::npos);
         EXPECT_FALSE(run.Has("Saving default.cfg"));
@@ -83,8 +81,7 @@ TEST_P(CloseSignal, FinishesTheFrameAndRunsTheNormalShutdown)
     sandbox.WriteData("default.cfg", "r_screenWidth 1024\nr_screenHeight 768\n");
     EngineRun run = sandbox.Run({}, {{SendSignal("==== Starting Game ====", GetParam())}});
 
-    ASSERT_FALSE(run.timedOut) << run.out;
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(LinesInOrder(run.out, {" - Width: 1024", " - Height: 768"}));
     EXPECT_TRUE(LinesInOrder(run.out, kShutdownLines));
     EXPECT_TRUE(SettingsSavedAtExit(sandbox));

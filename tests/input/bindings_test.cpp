@@ -1,6 +1,5 @@
 // Key names, Bind and Unbind, bound commands run by inputs, bind-next-input and saved bindings.
 #include "console/console.h"
-#include "console/consoleview.h"
 #include "engine/game.h"
 #include "input/keycodes.h"
 #include "input/playerinputmanager.h"
@@ -111,13 +110,6 @@ TEST_F(BindingsTest, PlusCommandsRunTheirMinusFormOnRelease)
     EXPECT_EQ(gConsole->FindCommand("+forward")->pressed, false);
     EXPECT_NE(Text().find("pressed-e"), std::string::npos);
     EXPECT_EQ(Text().find("Invalid Command"), std::string::npos) << Text();
-
-    // While the console is open the keys are its own.
-    gConsoleView->Toggle();
-    PushKey(true, SDLK_w);
-    Frame();
-    gConsoleView->Toggle();
-    EXPECT_EQ(forward.size(), 4u);
 }
 
 TEST_F(BindingsTest, BindNextInputCapturesOnePress)
@@ -161,20 +153,6 @@ TEST_F(BindingsTest, BindNextInputCapturesOnePress)
     Frame();
     EXPECT_EQ(gPlayerInputManager->IsWaitingForInput(), 0);
     EXPECT_EQ(Bound("e"), "");
-}
-
-TEST_F(BindingsTest, BoundKeysAreTheTwoLowestCodes)
-{
-    Run("bind z +Forward");
-    Run("bind mouse1 +forward");
-    Run("bind arrow_up +FORWARD");
-    std::string first, second;
-    gPlayerInputManager->GetBoundKeys("+forward", first, second);
-    EXPECT_EQ(first, "Z");
-    EXPECT_EQ(second, "ARROW_UP");
-    gPlayerInputManager->GetBoundKeys("+back", first, second);
-    EXPECT_EQ(first, "[None]");
-    EXPECT_EQ(second, "[None]");
 }
 
 TEST_F(BindingsTest, SavedBindingsReadBackUnchanged)

@@ -1,5 +1,6 @@
-// An input manager on SDL's dummy video driver, so tests can queue events and
-// move the pointer without a display; every event handed on is recorded.
+// An input manager on SDL's dummy video driver (or the one a derived fixture
+// names), so tests can queue events and move the pointer without a display;
+// every event handed on is recorded.
 #pragma once
 
 #include "input/inputmanager.h"
@@ -16,7 +17,7 @@ protected:
     void SetUp() override
     {
         ConsoleTest::SetUp();
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_VIDEODRIVER", videoDriver, 1);
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         ASSERT_NE(SDL_SetVideoMode(640, 480, 0, 0), nullptr) << SDL_GetError();
         input.Init();
@@ -63,6 +64,7 @@ protected:
         input.Update();
     }
 
+    const char* videoDriver = "dummy";
     InputManager input;
     std::atomic<bool> quitRequested{false};
     static inline std::vector<InputEvent> received;

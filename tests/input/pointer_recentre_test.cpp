@@ -1,11 +1,9 @@
 // Mouse look on a real X server, where the pointer is shared with other
 // clients: the per-frame re-centring must not swallow travel the user makes
 // while the frame runs.
-#include "input/inputmanager.h"
-#include "support/test_console.h"
+#include "input_fixture.h"
 #include "support/virtual_display.h"
 
-#include <SDL.h>
 #include <X11/Xlib.h>
 #include <gtest/gtest.h>
 
@@ -13,20 +11,15 @@
 
 namespace {
 
-class PointerOnX : public ConsoleTest {
+class PointerOnX : public InputManagerTest {
 protected:
     void SetUp() override
     {
-        ConsoleTest::SetUp();
-        const std::string& display = VirtualDisplay();
-        ASSERT_FALSE(display.empty());
-        setenv("DISPLAY", display.c_str(), 1);
-        setenv("SDL_VIDEODRIVER", "x11", 1);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        ASSERT_NE(SDL_SetVideoMode(640, 480, 0, 0), nullptr) << SDL_GetError();
-        user = XOpenDisplay(display.c_str());
+        setenv("DISPLAY", VirtualDisplay().c_str(), 1);
+        videoDriver = "x11";
+        InputManagerTest::SetUp();
+        user = XOpenDisplay(VirtualDisplay().c_str());
         ASSERT_NE(user, nullptr);
-        input.Init();
         Recentre();
         input.Update();
     }
@@ -35,9 +28,7 @@ protected:
     {
         if (user)
             XCloseDisplay(user);
-        input.Release();
-        SDL_Quit();
-        ConsoleTest::TearDown();
+        InputManagerTest::TearDown();
     }
 
     // Another client moves the pointer, as xdotool or the mouse driver
@@ -51,7 +42,6 @@ protected:
     void Recentre() { input.RecentreMouse(320, 240); }
 
     Display* user = nullptr;
-    InputManager input;
 };
 
 TEST_F(PointerOnX, TravelAfterTheFramesPollIsCountedOnceInTheNextFrame)

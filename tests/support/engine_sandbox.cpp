@@ -13,13 +13,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-constexpr auto kRetryAfter = std::chrono::seconds(3);
-constexpr int kAttempts = 4;
-
-}  // namespace
-
 EngineSandbox::EngineSandbox()
 {
     char pattern[] = "/tmp/morvathen-test-XXXXXX";
@@ -82,50 +75,18 @@ EngineRun EngineSandbox::Run(const std::vector<std::string>& arguments, const En
         _exit(127);
     }
     EngineRun run;
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::minutes(1);
-    // The trigger whose expected text is awaited, when one is.
-    const EngineTrigger* awaited = nullptr;
-    size_t awaitedFrom = 0;
-    int attempts = 0;
-    Clock::time_point firedAt;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     int status = 0;
     for (size_t next = 0; waitpid(pid, &status, WNOHANG) == 0; usleep(10000)) {
-        if (Clock::now() > deadline) {
+        if (std::chrono::steady_clock::now() > deadline) {
             run.timedOut = true;
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
             break;
         }
         const std::string sofar = ReadFile(out);
-        if (awaited && sofar.find(awaited->expect, awaitedFrom) != std::string::npos) {
-            awaited = nullptr;
-        } else if (awaited && Clock::now() - firedAt > kRetryAfter) {
-            // Lost on the way, or never sent: at most a few more times, and
-            // then the test's own checks tell what is missing.
-            if (++attempts > kAttempts) {
-                awaited = nullptr;
-            } else {
-                fprintf(stderr, "Sending again (attempt %d): \"%s\" has not appeared\n", attempts,
-                        awaited->expect.c_str());
-                awaited->action(pid, display);
-            }
-            firedAt = Clock::now();
-        }
-        while (!awaited && next < options.triggers.size() &&
-               sofar.find(options.triggers[next].output) != std::string::npos) {
-            const EngineTrigger& trigger = options.triggers[next++];
-            trigger.action(pid, display);
-            if (!trigger.expect.empty()) {
-                awaited = &trigger;
-                // From the end of the last whole line, so that the text
-                // awaited may begin a line with its "\n".
-                const size_t lastNewline = sofar.rfind('\n');
-                awaitedFrom = lastNewline == std::string::npos ? 0 : lastNewline;
-                attempts = 1;
-                firedAt = Clock::now();
-            }
-        }
+        while (next < options.triggers.size() && sofar.find(options.triggers[next].output) != std::string::npos)
+            options.triggers[next++].action(pid, display, out);
     }
     run.out = ReadFile(out);
     run.err = ReadFile(err);
@@ -135,28 +96,47 @@ EngineRun EngineSandbox::Run(const std::vector<std::string>& arguments, const En
 
 EngineTrigger SendSignal(const std::string& afterOutput, int signal)
 {
-    return {afterOutput, [signal](pid_t engine, const std::string&) { kill(engine, signal); }};
+    return {afterOutput, [signal](pid_t engine, const std::string&, const std::string&) { kill(engine, signal); }};
 }
 
-EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std::string>& steps,
-                          const std::string& expect)
+EngineTrigger UseKeyboard(const std::string& afterOutput, const std::string& step, const std::string& expect)
 {
-    return {afterOutput, [steps](pid_t, const std::string& display) {
+    return {afterOutput, [step, expect](pid_t, const std::string& display, const std::string& outputFile) {
+                // From the end of the last whole line, so that `expect` may
+                // begin a line with its "\n".
+                const size_t from = ReadFile(outputFile).rfind('\n');
                 // Focus first, then the step on its own: chained after the
                 // search, xdotool sends synthetic events to the window, which
                 // the engine sometimes never sees on a server that earlier
                 // runs used; real (XTEST) events to the focused window arrive.
                 const std::string xdotool = "DISPLAY=" + display + " xdotool ";
-                const std::string focus = xdotool + "search --sync --name '^Morvathen$' windowfocus --sync";
-                for (size_t i = 0; i < steps.size(); ++i) {
-                    const std::string line = focus + " >/dev/null 2>&1 && " + xdotool + steps[i] + " >/dev/null 2>&1";
-                    // The last step may quit the engine, whose window can then
-                    // vanish before xdotool is done with it.
-                    if (system(line.c_str()) != 0 && i + 1 < steps.size())
+                const std::string line = xdotool + "search --sync --name '^Morvathen$' windowfocus --sync" +
+                                         " >/dev/null 2>&1 && " + xdotool + step + " >/dev/null 2>&1";
+                for (int attempt = 1; attempt <= 4; ++attempt) {
+                    // Lost on the way: sent again, and in the end the test's
+                    // own checks tell what is missing.
+                    if (attempt > 1)
+                        fprintf(stderr, "Sending again (attempt %d): \"%s\" has not appeared\n", attempt,
+                                expect.c_str());
+                    if (system(line.c_str()) != 0)
                         ADD_FAILURE() << "xdotool failed: " << line;
+                    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+                    while (std::chrono::steady_clock::now() < giveUp) {
+                        if (ReadFile(outputFile).find(expect, from == std::string::npos ? 0 : from) !=
+                            std::string::npos)
+                            return;
+                        usleep(10000);
+                    }
                 }
-            },
-            expect};
+            }};
+}
+
+::testing::AssertionResult EngineRun::Ended(int code) const
+{
+    if (!timedOut && exitCode == code)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (timedOut ? "timed out" : "exit code " + std::to_string(exitCode))
+                                         << " instead of exit code " << code << "\n" << out << err;
 }
 
 ::testing::AssertionResult LinesInOrder(const std::string& out, const std::vector<std::string>& expected)

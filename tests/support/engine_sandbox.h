@@ -20,25 +20,23 @@ struct EngineRun {
     std::string err;  // standard error
 
     bool Has(const std::string& text) const { return out.find(text) != std::string::npos; }
+    // Exited by itself with `code`, before the sandbox gave up on it.
+    ::testing::AssertionResult Ended(int code) const;
 };
 
 // Something done to the running engine once its standard output contains
-// `output`; triggers fire one after another, in order. One with an `expect`
-// text is done again when that text has not appeared a few seconds after it
-// (a bounded number of times), and the next waits for it.
+// `output`; triggers fire one after another, in order.
 struct EngineTrigger {
     std::string output;
-    std::function<void(pid_t engine, const std::string& display)> action;
-    std::string expect = {};
+    std::function<void(pid_t engine, const std::string& display, const std::string& outputFile)> action;
 };
 
 EngineTrigger SendSignal(const std::string& afterOutput, int signal);
-// Real X input: runs xdotool once per step after focusing the engine's
-// window, e.g. {"key k"} or {"mousemove_relative 60 0"}, and sends all the
-// steps again while `expect` has not been printed. Tests of what the engine
-// does with input use EngineRunOptions::input instead, which cannot be lost.
-EngineTrigger UseKeyboard(const std::string& afterOutput, const std::vector<std::string>& steps,
-                          const std::string& expect);
+// Real X input: runs one xdotool step after focusing the engine's window,
+// e.g. "key k" or "mousemove_relative 60 0", and sends it again (a few
+// times at most) while `expect` has not been printed. Tests of what the
+// engine does with input use EngineRunOptions::input, which cannot be lost.
+EngineTrigger UseKeyboard(const std::string& afterOutput, const std::string& step, const std::string& expect);
 
 struct EngineRunOptions {
     std::vector<EngineTrigger> triggers;

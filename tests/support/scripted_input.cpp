@@ -41,12 +41,6 @@ std::vector<ScriptedStep> ReadScript(const char* path)
     return steps;
 }
 
-void Push(SDL_Event& event)
-{
-    if (SDL_PushEvent(&event) != 0)
-        FatalError(1, "Scripted input: SDL's event queue is full\n");
-}
-
 // Unicode as a US keyboard gives it: the character itself, shifted for capitals.
 void PushKey(bool down, int symbol, char character)
 {
@@ -56,44 +50,20 @@ void PushKey(bool down, int symbol, char character)
     event.key.keysym.sym = SDLKey(symbol);
     event.key.keysym.unicode = Uint16(down ? character : 0);
     event.key.keysym.mod = std::isupper(static_cast<unsigned char>(character)) ? KMOD_LSHIFT : KMOD_NONE;
-    Push(event);
-}
-
-void PushButton(bool down, int index)
-{
-    // SDL's button numbers by the engine's mouse index.
-    static const Uint8 kSdlButton[7] = {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_WHEELUP,
-                                        SDL_BUTTON_WHEELDOWN, 6, 7};
-    SDL_Event event = {};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.button.button = kSdlButton[index];
-    int x, y;
-    SDL_GetMouseState(&x, &y);
-    event.button.x = Uint16(x);
-    event.button.y = Uint16(y);
-    Push(event);
-}
-
-void PushNamed(const std::string& name, bool down, bool up)
-{
-    const int code = KeyCodeOf(name);
-    if (code < 0 || (code >= kJoystickCodeBase && code < kMouseCodeBase) || code >= kMouseCodeBase + 7)
-        FatalError(1, "Scripted input: no key or mouse button is named \"%s\"\n", name.c_str());
-    for (const bool press : {true, false}) {
-        if ((press && !down) || (!press && !up))
-            continue;
-        if (code >= kMouseCodeBase)
-            PushButton(press, code - kMouseCodeBase);
-        else
-            PushKey(press, code, code < 128 ? char(code) : '\0');
-    }
+    if (SDL_PushEvent(&event) != 0)
+        FatalError(1, "Scripted input: SDL's event queue is full\n");
 }
 
 void Perform(const ScriptedStep& step)
 {
     if (step.action == "press" || step.action == "down" || step.action == "up") {
-        PushNamed(step.argument, step.action != "up", step.action != "down");
+        const int code = KeyCodeOf(step.argument);
+        if (code < 0 || code >= kJoystickCodeBase)
+            FatalError(1, "Scripted input: no key is named \"%s\"\n", step.argument.c_str());
+        if (step.action != "up")
+            PushKey(true, code, code < 128 ? char(code) : '\0');
+        if (step.action != "down")
+            PushKey(false, code, code < 128 ? char(code) : '\0');
     } else if (step.action == "type") {
         for (const char c : step.argument) {
             PushKey(true, std::tolower(static_cast<unsigned char>(c)), c);

@@ -1,8 +1,7 @@
 // Test builds only: input events named in a file, queued at chosen frames,
 // so an engine-level test gets exactly the input it asserts on whatever the
 // machine's load. The file is named by MORVATHEN_TEST_INPUT; each line is
-//   <frame> press|down|up <name>  a key or mouse button by its binding name
-//                                 ("k", "return", "`", "mouse0")
+//   <frame> press|down|up <name>  a key by its binding name ("k", "return", "`")
 //   <frame> type <text>           every character of the rest of the line
 //   <frame> move <dx> <dy>        the real pointer, moved by that much
 // Frames count the main loop's turns from 0; lines come in frame order.
