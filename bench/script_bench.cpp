@@ -20,7 +20,7 @@ int Nothing(lua_State*)
 void StartScripts()
 {
     gScriptManager->Start();
-    gScriptManager->RegisterFunction("Bench_Nothing", Nothing);
+    gScriptManager->RegisterFunction<Nothing>("Bench_Nothing");
     RegisterScriptApi();
     luaL_dostring(gScriptManager->State(), R"(
         function update() end

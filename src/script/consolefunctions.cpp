@@ -103,11 +103,11 @@ int GetNumParameters(lua_State* L)
 
 void RegisterConsoleFunctions()
 {
-    gScriptManager->RegisterFunction("Console_StripCodes", StripCodes);
-    gScriptManager->RegisterFunction("Console_AddCommand", AddCommand);
-    gScriptManager->RegisterFunction("Console_AddVariable", AddVariable);
-    gScriptManager->RegisterFunction("Console_GetVariable", GetVariable);
-    gScriptManager->RegisterFunction("Console_Command", Command);
-    gScriptManager->RegisterFunction("Console_GetParameter", GetParameter);
-    gScriptManager->RegisterFunction("Console_GetNumParameters", GetNumParameters);
+    gScriptManager->RegisterFunction<StripCodes>("Console_StripCodes");
+    gScriptManager->RegisterFunction<AddCommand>("Console_AddCommand");
+    gScriptManager->RegisterFunction<AddVariable>("Console_AddVariable");
+    gScriptManager->RegisterFunction<GetVariable>("Console_GetVariable");
+    gScriptManager->RegisterFunction<Command>("Console_Command");
+    gScriptManager->RegisterFunction<GetParameter>("Console_GetParameter");
+    gScriptManager->RegisterFunction<GetNumParameters>("Console_GetNumParameters");
 }

@@ -91,21 +91,21 @@ int GetBoundKeys(lua_State* L)
 
 void RegisterMouseAndTimeFunctions()
 {
-    gScriptManager->RegisterFunction("MouseChange", MouseChange);
-    gScriptManager->RegisterFunction("GetFrameTime", GetFrameTime);
+    gScriptManager->RegisterFunction<MouseChange>("MouseChange");
+    gScriptManager->RegisterFunction<GetFrameTime>("GetFrameTime");
 }
 
 void RegisterInputFunctions()
 {
-    gScriptManager->RegisterFunction("Input_LockCursor", LockCursor);
-    gScriptManager->RegisterFunction("Input_SetKeypressCallback", SetKeypressCallback);
-    gScriptManager->RegisterFunction("Input_BindNextInput", BindNextInput);
-    gScriptManager->RegisterFunction("Input_WaitingForInput", WaitingForInput);
-    gScriptManager->RegisterFunction("Input_GetBoundKeys", GetBoundKeys);
+    gScriptManager->RegisterFunction<LockCursor>("Input_LockCursor");
+    gScriptManager->RegisterFunction<SetKeypressCallback>("Input_SetKeypressCallback");
+    gScriptManager->RegisterFunction<BindNextInput>("Input_BindNextInput");
+    gScriptManager->RegisterFunction<WaitingForInput>("Input_WaitingForInput");
+    gScriptManager->RegisterFunction<GetBoundKeys>("Input_GetBoundKeys");
 }
 
 void RegisterKeyPressedFunctions()
 {
-    gScriptManager->RegisterFunction("KeyPressed", KeyPressed);
-    gScriptManager->RegisterFunction("Input_KeyPressed", KeyPressed);
+    gScriptManager->RegisterFunction<KeyPressed>("KeyPressed");
+    gScriptManager->RegisterFunction<KeyPressed>("Input_KeyPressed");
 }

@@ -70,12 +70,12 @@ int LookAt(lua_State* L)
 
 void RegisterMatrixFunctions()
 {
-    gScriptManager->RegisterFunction("Matrix_Identity", Identity);
-    gScriptManager->RegisterFunction("Matrix_Rotate", MatrixAndVector<&Matrix::Rotate>);
-    gScriptManager->RegisterFunction("Matrix_Translate", MatrixAndVector<&Matrix::Translate>);
-    gScriptManager->RegisterFunction("Matrix_Transpose", MatrixOnly<&Matrix::Transpose>);
-    gScriptManager->RegisterFunction("Matrix_TransposeRotation", MatrixOnly<&Matrix::TransposeRotation>);
-    gScriptManager->RegisterFunction("Matrix_TransformVector", VectorThroughMatrix<&Matrix::TransformPoint>);
-    gScriptManager->RegisterFunction("Matrix_RotateVector", VectorThroughMatrix<&Matrix::RotateVector>);
-    gScriptManager->RegisterFunction("Matrix_LookAt", LookAt);
+    gScriptManager->RegisterFunction<Identity>("Matrix_Identity");
+    gScriptManager->RegisterFunction<MatrixAndVector<&Matrix::Rotate>>("Matrix_Rotate");
+    gScriptManager->RegisterFunction<MatrixAndVector<&Matrix::Translate>>("Matrix_Translate");
+    gScriptManager->RegisterFunction<MatrixOnly<&Matrix::Transpose>>("Matrix_Transpose");
+    gScriptManager->RegisterFunction<MatrixOnly<&Matrix::TransposeRotation>>("Matrix_TransposeRotation");
+    gScriptManager->RegisterFunction<VectorThroughMatrix<&Matrix::TransformPoint>>("Matrix_TransformVector");
+    gScriptManager->RegisterFunction<VectorThroughMatrix<&Matrix::RotateVector>>("Matrix_RotateVector");
+    gScriptManager->RegisterFunction<LookAt>("Matrix_LookAt");
 }

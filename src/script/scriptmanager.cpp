@@ -164,38 +164,6 @@ bool IsDatatype(char letter)
     return strchr("bcfis", letter | 0x20) != nullptr && letter != '\0';
 }
 
-// What the trampoline notes when the body threw.
-constexpr int kFatalErrorHeld = -2;
-
-int Trampoline(lua_State* L)
-{
-    const auto body = reinterpret_cast<ScriptFunctionBody>(lua_touserdata(L, lua_upvalueindex(1)));
-    int results = kFatalErrorHeld;
-    if (!gScriptManager->HoldsFatalError()) {
-        try {
-            results = body(L);
-        } catch (...) {
-            gScriptManager->HoldFatalError(std::current_exception());
-        }
-    }
-    // Nothing with a destructor is alive from here on: lua_error leaves by
-    // longjmp. Argument errors carry no position: the trace gives the place.
-    if (results == kArgumentMismatch) {
-        lua_pushstring(L, "Invalid function argument.");
-        return lua_error(L);
-    }
-    if (results == kFatalErrorHeld) {
-        lua_pushstring(L, "The engine is shutting down.");
-        return lua_error(L);
-    }
-    return results;
-}
-
-void PushEngineFunction(lua_State* L, ScriptFunctionBody body)
-{
-    lua_pushlightuserdata(L, reinterpret_cast<void*>(body));
-    lua_pushcclosure(L, Trampoline, 1);
-}
 
 
 }  // namespace
@@ -233,23 +201,24 @@ void ScriptManager::Start()
     OpenLibrary(state, LUA_STRLIBNAME, luaopen_string);
     OpenLibrary(state, LUA_MATHLIBNAME, luaopen_math);
     lua_getglobal(state, LUA_MATHLIBNAME);
-    PushEngineFunction(state, MathSqrt);
+    lua_pushcfunction(state, EngineFunction<MathSqrt>);
     lua_setfield(state, -2, "sqrt");
-    PushEngineFunction(state, MathRSqrt);
+    lua_pushcfunction(state, EngineFunction<MathRSqrt>);
     lua_setfield(state, -2, "rsqrt");
     lua_pop(state, 1);
     OpenLibrary(state, LUA_TABLIBNAME, luaopen_table);
     InstallSafeLoaders(state);
 
-    RegisterFunction("Console_Print", ConsolePrint);
-    RegisterFunction("__error_handler", ErrorHandlerBody);
-    RegisterFunction("__script_execute", ScriptExecute);
+    RegisterFunction<ConsolePrint>("Console_Print");
+    RegisterFunction<ErrorHandlerBody>("__error_handler");
+    RegisterFunction<ScriptExecute>("__script_execute");
 }
 
-void ScriptManager::RegisterFunction(const char* name, ScriptFunctionBody body)
+int RaiseEngineFunctionFailure(lua_State* L, int failure)
 {
-    PushEngineFunction(state, body);
-    lua_setglobal(state, name);
+    // Argument errors carry no position: the trace gives the place.
+    lua_pushstring(L, failure == kArgumentMismatch ? "Invalid function argument." : "The engine is shutting down.");
+    return lua_error(L);
 }
 
 void ScriptManager::PushMessageHandler()
@@ -340,7 +309,7 @@ bool ScriptManager::ExecuteScript(const char* fileName)
     gConsole->FlushLoadingScreen();
     PushMessageHandler();
     const int handler = lua_gettop(state);
-    PushEngineFunction(state, ScriptExecute);
+    lua_pushcfunction(state, EngineFunction<ScriptExecute>);
     lua_pushstring(state, fileName);
     const int status = lua_pcall(state, 1, 1, handler);
     const bool ran = status == 0 && lua_tonumber(state, -1) == 1;

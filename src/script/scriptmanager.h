@@ -14,6 +14,8 @@ class ConsoleVariable;
 typedef int (*ScriptFunctionBody)(lua_State* L);
 // What a body returns when its arguments do not match.
 constexpr int kArgumentMismatch = -1;
+// What the trampoline notes when the body threw.
+constexpr int kFatalErrorHeld = -2;
 
 class ScriptManager {
 public:
@@ -28,9 +30,10 @@ public:
     // Sets the global `name` to an engine function: the body reads its
     // arguments, does the work and returns its result count, or
     // kArgumentMismatch when the arguments do not match. It is called through
-    // one trampoline, so it may hold C++ objects and may throw (FatalError):
-    // the Lua error is raised once the body's frame is gone.
-    void RegisterFunction(const char* name, ScriptFunctionBody body);
+    // one trampoline (EngineFunction), so it may hold C++ objects and may
+    // throw (FatalError): the Lua error is raised once the body's frame is gone.
+    template <ScriptFunctionBody Body>
+    void RegisterFunction(const char* name);
     // Runs the global function `name` without arguments; 0 when it ran. An
     // undefined function or any error inside it ends the engine.
     int CallFunction(const char* name);
@@ -78,3 +81,30 @@ private:
 };
 
 extern ScriptManager* gScriptManager;
+
+// Raises the Lua error for a body's failure: "Invalid function argument."
+// for kArgumentMismatch, a held fatal error otherwise. Never returns.
+int RaiseEngineFunctionFailure(lua_State* L, int failure);
+
+// The trampoline of every engine function.
+template <ScriptFunctionBody Body>
+int EngineFunction(lua_State* L)
+{
+    int results = kFatalErrorHeld;
+    if (!gScriptManager->HoldsFatalError()) {
+        try {
+            results = Body(L);
+        } catch (...) {
+            gScriptManager->HoldFatalError(std::current_exception());
+        }
+    }
+    // Nothing with a destructor is alive from here on: the Lua error leaves by longjmp.
+    return results >= 0 ? results : RaiseEngineFunctionFailure(L, results);
+}
+
+template <ScriptFunctionBody Body>
+void ScriptManager::RegisterFunction(const char* name)
+{
+    lua_pushcfunction(state, EngineFunction<Body>);
+    lua_setglobal(state, name);
+}

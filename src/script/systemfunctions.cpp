@@ -134,14 +134,14 @@ int SetScreenOverlay(lua_State* L)
 
 void RegisterSystemFunctions()
 {
-    gScriptManager->RegisterFunction("System_ExecuteScript", ExecuteScript);
-    gScriptManager->RegisterFunction("System_SaveFile", SaveFile);
-    gScriptManager->RegisterFunction("System_FileExists", FileExists);
-    gScriptManager->RegisterFunction("System_GetFiles", GetFiles);
-    gScriptManager->RegisterFunction("System_MakeDir", MakeDir);
-    gScriptManager->RegisterFunction("System_DeleteFile", DeleteFile);
-    gScriptManager->RegisterFunction("System_Date", Date);
-    gScriptManager->RegisterFunction("System_GetFSAA", GetFSAA);
-    gScriptManager->RegisterFunction("System_GetScreenOverlay", GetScreenOverlay);
-    gScriptManager->RegisterFunction("System_SetScreenOverlay", SetScreenOverlay);
+    gScriptManager->RegisterFunction<ExecuteScript>("System_ExecuteScript");
+    gScriptManager->RegisterFunction<SaveFile>("System_SaveFile");
+    gScriptManager->RegisterFunction<FileExists>("System_FileExists");
+    gScriptManager->RegisterFunction<GetFiles>("System_GetFiles");
+    gScriptManager->RegisterFunction<MakeDir>("System_MakeDir");
+    gScriptManager->RegisterFunction<DeleteFile>("System_DeleteFile");
+    gScriptManager->RegisterFunction<Date>("System_Date");
+    gScriptManager->RegisterFunction<GetFSAA>("System_GetFSAA");
+    gScriptManager->RegisterFunction<GetScreenOverlay>("System_GetScreenOverlay");
+    gScriptManager->RegisterFunction<SetScreenOverlay>("System_SetScreenOverlay");
 }

@@ -65,11 +65,11 @@ int Resized(lua_State* L)
 
 void RegisterVectorFunctions()
 {
-    gScriptManager->RegisterFunction("Vector_Add", ComponentWise<Add>);
-    gScriptManager->RegisterFunction("Vector_Subtract", ComponentWise<Sub>);
-    gScriptManager->RegisterFunction("Vector_Multiply", ComponentWise<Mul>);
-    gScriptManager->RegisterFunction("Vector_Divide", ComponentWise<Div>);
-    gScriptManager->RegisterFunction("Vector_Length", LengthOf);
-    gScriptManager->RegisterFunction("Vector_Normalize", Normalized);
-    gScriptManager->RegisterFunction("Vector_Resize", Resized);
+    gScriptManager->RegisterFunction<ComponentWise<Add>>("Vector_Add");
+    gScriptManager->RegisterFunction<ComponentWise<Sub>>("Vector_Subtract");
+    gScriptManager->RegisterFunction<ComponentWise<Mul>>("Vector_Multiply");
+    gScriptManager->RegisterFunction<ComponentWise<Div>>("Vector_Divide");
+    gScriptManager->RegisterFunction<LengthOf>("Vector_Length");
+    gScriptManager->RegisterFunction<Normalized>("Vector_Normalize");
+    gScriptManager->RegisterFunction<Resized>("Vector_Resize");
 }
