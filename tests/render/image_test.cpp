@@ -137,6 +137,20 @@ TEST(JpegReader, ColourAndGreyRowsComeOutBottomUp)
     EXPECT_EQ(Decode(ReadJPEG, MakeJPEG(8, 8, 1, Bytes(64, 100))).bytesPerPixel, 1);
 }
 
+TEST(JpegReader, CmykComesOutAsRgb)
+{
+    // Stored inverted, as the Adobe marker the writer adds says: no cyan, full
+    // magenta and yellow, no black, which is red.
+    Bytes rows;
+    for (int i = 0; i < 64; ++i)
+        rows.insert(rows.end(), {255, 0, 0, 255});
+    const Image image = Decode(ReadJPEG, MakeJPEG(8, 8, 4, rows));
+    ASSERT_EQ(image.bytesPerPixel, 3);
+    EXPECT_GT(image.pixels[0], 247);
+    EXPECT_LT(image.pixels[1], 8);
+    EXPECT_LT(image.pixels[2], 8);
+}
+
 TEST(JpegReader, RefusesDamagedFilesWithoutEndingTheProgram)
 {
     const Bytes good = MakeJPEG(16, 16, 3, Bytes(16 * 16 * 3, 90));
