@@ -95,6 +95,16 @@ TEST(TgaReader, RefusesDamagedFiles)
     EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(1, 1, 1, 8, 0, {0})));                 // map missing
 }
 
+TEST(TgaReader, RefusesShortRunLengthDataBeforeAllocatingTheImage)
+{
+    // 8192 x 4096 pixels take at least 262144 packets, not one.
+    const Bytes file = MakeTGA(10, 8192, 4096, 32, 0, {0xFF, 1, 2, 3, 4});
+    Image image;
+    std::string error;
+    EXPECT_FALSE(ReadTGA(file.data(), file.size(), image, error));
+    EXPECT_TRUE(image.pixels.empty());
+}
+
 TEST(PngReader, DecodesEveryColourTypeBottomUp)
 {
     const std::vector<png_color> palette = {{255, 0, 0}, {0, 0, 255}};
