@@ -65,7 +65,7 @@ const Bytes& PngFile()
 }
 const Bytes& JpegFile()
 {
-    static const Bytes file = MakeJPEG(kSide, kSide, 3, Picture(), 90);
+    static const Bytes file = MakeJPEG(kSide, kSide, 3, Picture(), {90});
     return file;
 }
 

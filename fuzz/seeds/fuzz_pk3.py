@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Writes seed archives for fuzz_pk3 into the given directory: stored and
 deflated members, a member larger than the reader's 32768-byte input buffer,
-names in upper case, an empty member, a directory and a trailing comment."""
+names in upper case and differing only in case, extra fields, an empty
+member, a directory, nested directories and a trailing comment."""
 import pathlib
 import random
+import struct
 import sys
 import zipfile
 
@@ -15,8 +17,10 @@ noise = random.Random(7).randbytes(40000)
 
 def archive(name, members, comment=b""):
     with zipfile.ZipFile(out / name, "w") as z:
-        for member, data, method in members:
-            z.writestr(zipfile.ZipInfo(member, (2004, 5, 6, 7, 8, 10)), data, compress_type=method)
+        for member, data, method, *extra in members:
+            info = zipfile.ZipInfo(member, (2004, 5, 6, 7, 8, 10))
+            info.extra = extra[0] if extra else b""
+            z.writestr(info, data, compress_type=method)
         z.comment = comment
 
 
@@ -25,4 +29,9 @@ archive("mixed.pk3", [("Scripts/Main.lua", text, zipfile.ZIP_DEFLATED),
                       ("empty.txt", b"", zipfile.ZIP_STORED),
                       ("dir/", b"", zipfile.ZIP_STORED)])
 archive("large.pk3", [("noise.bin", noise, zipfile.ZIP_DEFLATED)])
+# Many members in nested directories, names differing only in case, and
+# extra fields that move the data behind the local header.
+archive("tree.pk3", [(f"Textures/Set{i % 3}/Wall{i}.tga", text[:i * 40], zipfile.ZIP_DEFLATED if i % 2 else
+                      zipfile.ZIP_STORED, struct.pack("<HH", 0xCAFE, i % 4) + bytes(i % 4)) for i in range(1, 25)] +
+                    [("maps/start.map", b"lower", zipfile.ZIP_STORED), ("MAPS/Start.MAP", b"upper", zipfile.ZIP_STORED)])
 archive("commented.pk3", [("a.txt", b"a", zipfile.ZIP_DEFLATED)], comment=b"packed for the fuzzer")

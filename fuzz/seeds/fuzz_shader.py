@@ -43,7 +43,25 @@ Textures/Base/Wall
 }
 """
 
+# The other value of every keyword, one shader per stage so that each parses.
+CULLS = ["back", "front", "disable"]
+SURFACES = ["nodraw", "nolight", "noclip", "noocclude", "nodepthpass", "nodepthtest", "nodepthwrite"]
+STAGES = [
+    "blendfunc gl_one gl_src_alpha", "blendfunc gl_one_minus_src_alpha gl_src_color",
+    "blendfunc gl_dst_alpha gl_one_minus_dst_alpha", "blendfunc gl_one_minus_src_color gl_one_minus_dst_color",
+    "depthfunc less", "depthfunc lequal", "depthfunc greater", "depthfunc gequal", "depthwrite",
+    "alphafunc gt0", "alphafunc lt128", "tcgen sphere", "rgbgen identity",
+    "rgbgen wave sin 0 1 0 1", "rgbgen wave triangle 0 1 0.5 2", "rgbgen wave square 1 -1 0 3",
+    "rgbgen wave sawtooth 0 1 0 0.5", "rgbgen wave inversesawtooth 0 1 0 4",
+    "tcmod stretch square 1 0.5 0 2", "tcmod stretch triangle 1 0.5 0.25 1",
+]
+VARIANTS = "".join(
+    f"variant/{i}\n{{\n\tcull {CULLS[i % 3]}\n\tsurfaceparm {SURFACES[i % len(SURFACES)]}\n"
+    f"\teditor_image x.tga\n\t{{\n\t\tmap v{i}.tga\n\t\t{stage}\n\t}}\n}}\n"
+    for i, stage in enumerate(STAGES))
+
 SEEDS = {
+    "variants.shader": VARIANTS,
     "everything.shader": EVERYTHING,
     "short.shader": "console\n{\n\t{\n\t\tmap a.tga\n\t\tblendfunc blend\n\t\trgbgen lightingdiffuse\n\t}\n"
                     "\t{\n\t\tmap b.tga\n\t\tblendfunc filter\n\t\ttcgen base\n\t\trgbgen vertex\n\t}\n}\n",

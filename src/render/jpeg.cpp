@@ -6,6 +6,7 @@
 #include <jpeglib.h>
 
 #include <csetjmp>
+#include <vector>
 
 namespace {
 
@@ -26,9 +27,20 @@ void OnMessage(j_common_ptr)
 {
 }
 
+// Adobe's files, the usual CMYK ones, store the inks inverted.
+void CmykToRgb(const uint8_t* in, size_t pixels, bool inverted, uint8_t* out)
+{
+    for (size_t i = 0; i < pixels; ++i, in += 4, out += 3) {
+        const int black = inverted ? in[3] : 255 - in[3];
+        for (int c = 0; c < 3; ++c)
+            out[c] = uint8_t((inverted ? in[c] : 255 - in[c]) * black / 255);
+    }
+}
+
 struct JpegDecode {
     jpeg_decompress_struct info;
     JpegErrors errors;
+    std::vector<uint8_t> cmykRow;  // outside the setjmp frame, as a library error skips destructors
 
     JpegDecode()
     {
@@ -52,19 +64,28 @@ bool Decode(JpegDecode& decode, const uint8_t* data, size_t size, Image& image, 
     jpeg_read_header(&info, TRUE);
     if (!ImageSizeAllowed(info.image_width, info.image_height, error))
         return false;
-    if (info.jpeg_color_space != JCS_GRAYSCALE)
+    // The library turns YCCK into CMYK but neither into RGB; that last step is ours.
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    if (cmyk)
+        info.out_color_space = JCS_CMYK;
+    else if (info.jpeg_color_space != JCS_GRAYSCALE)
         info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
 
-    const size_t rowBytes = size_t(info.output_width) * size_t(info.output_components);
+    const int channels = cmyk ? 3 : info.output_components;
+    const size_t rowBytes = size_t(info.output_width) * size_t(channels);
     image.width = int(info.output_width);
     image.height = int(info.output_height);
-    image.bytesPerPixel = info.output_components;
+    image.bytesPerPixel = channels;
     image.pixels.assign(rowBytes * info.output_height, 0);
+    decode.cmykRow.resize(cmyk ? size_t(info.output_width) * 4 : 0);
     // Scanlines come top-down; stored rows go bottom-up.
     while (info.output_scanline < info.output_height) {
-        JSAMPROW row = image.pixels.data() + size_t(info.output_height - 1 - info.output_scanline) * rowBytes;
+        uint8_t* out = image.pixels.data() + size_t(info.output_height - 1 - info.output_scanline) * rowBytes;
+        JSAMPROW row = cmyk ? decode.cmykRow.data() : out;
         jpeg_read_scanlines(&info, &row, 1);
+        if (cmyk)
+            CmykToRgb(decode.cmykRow.data(), info.output_width, info.saw_Adobe_marker, out);
     }
     jpeg_finish_decompress(&info);
     return true;

@@ -132,8 +132,11 @@ bool ReadTGA(const uint8_t* data, size_t size, Image& image, std::string& error)
     const int storedBytes = (depth + 7) / 8;
     const int outBytes = mapped ? (mapDepth == 24 ? 3 : 4) : OutputBytes(depth, grey);
     const size_t pixelCount = size_t(width) * size_t(height);
-    if (!rle && pixelCount * size_t(storedBytes) > size - file.at) {
-        error = "truncated TGA pixel data";
+    // Too little data for the size claimed is refused before the image is
+    // allocated: a run-length packet covers at most 128 pixels.
+    const size_t leastData = rle ? (pixelCount + 127) / 128 * size_t(1 + storedBytes) : pixelCount * size_t(storedBytes);
+    if (leastData > size - file.at) {
+        error = rle ? "truncated TGA run-length data" : "truncated TGA pixel data";
         return false;
     }
 

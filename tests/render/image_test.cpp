@@ -99,6 +99,16 @@ TEST(TgaReader, RefusesDamagedFiles)
     EXPECT_TRUE(Refuses(ReadTGA, MakeTGA(1, 1, 1, 8, 0, {0})));                 // map missing
 }
 
+TEST(TgaReader, RefusesShortRunLengthDataBeforeAllocatingTheImage)
+{
+    // 8192 x 4096 pixels take at least 262144 packets, not one.
+    const Bytes file = MakeTGA(10, 8192, 4096, 32, 0, {0xFF, 1, 2, 3, 4});
+    Image image;
+    std::string error;
+    EXPECT_FALSE(ReadTGA(file.data(), file.size(), image, error));
+    EXPECT_TRUE(image.pixels.empty());
+}
+
 TEST(PngReader, DecodesEveryColourTypeBottomUp)
 {
     const std::vector<png_color> palette = {{255, 0, 0}, {0, 0, 255}};
@@ -139,6 +149,20 @@ TEST(JpegReader, ColourAndGreyRowsComeOutBottomUp)
     EXPECT_LT(image.pixels[0], 8);                          // first stored row: the bottom, black
     EXPECT_GT(image.pixels[image.pixels.size() - 1], 247);  // last stored row: the top, white
     EXPECT_EQ(Decode(ReadJPEG, MakeJPEG(8, 8, 1, Bytes(64, 100))).bytesPerPixel, 1);
+}
+
+TEST(JpegReader, CmykComesOutAsRgb)
+{
+    // Stored inverted, as the Adobe marker the writer adds says: no cyan, full
+    // magenta and yellow, no black, which is red.
+    Bytes rows;
+    for (int i = 0; i < 64; ++i)
+        rows.insert(rows.end(), {255, 0, 0, 255});
+    const Image image = Decode(ReadJPEG, MakeJPEG(8, 8, 4, rows));
+    ASSERT_EQ(image.bytesPerPixel, 3);
+    EXPECT_GT(image.pixels[0], 247);
+    EXPECT_LT(image.pixels[1], 8);
+    EXPECT_LT(image.pixels[2], 8);
 }
 
 TEST(JpegReader, RefusesDamagedFilesWithoutEndingTheProgram)

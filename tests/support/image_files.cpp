@@ -8,7 +8,7 @@
 typedef std::vector<uint8_t> Bytes;
 
 Bytes MakePNG(int width, int height, int colourType, int bitDepth, const Bytes& rows,
-              const std::vector<png_color>& palette, const Bytes& transparency)
+              const std::vector<png_color>& palette, const Bytes& transparency, int interlace)
 {
     Bytes file;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -20,7 +20,7 @@ Bytes MakePNG(int width, int height, int colourType, int bitDepth, const Bytes& 
             out->insert(out->end(), data, data + n);
         },
         nullptr);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colourType, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colourType, interlace,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), int(palette.size()));
@@ -28,14 +28,16 @@ Bytes MakePNG(int width, int height, int colourType, int bitDepth, const Bytes& 
         png_set_tRNS(png, info, transparency.data(), int(transparency.size()), nullptr);
     png_write_info(png, info);
     const size_t rowBytes = rows.size() / size_t(height);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, rows.data() + size_t(y) * rowBytes);
+    const int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass)
+        for (int y = 0; y < height; ++y)
+            png_write_row(png, rows.data() + size_t(y) * rowBytes);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return file;
 }
 
-Bytes MakeJPEG(int width, int height, int components, const Bytes& rows, int quality)
+Bytes MakeJPEG(int width, int height, int components, const Bytes& rows, const JpegOptions& options)
 {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
@@ -47,9 +49,16 @@ Bytes MakeJPEG(int width, int height, int components, const Bytes& rows, int qua
     info.image_width = JDIMENSION(width);
     info.image_height = JDIMENSION(height);
     info.input_components = components;
-    info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_set_quality(&info, options.quality, TRUE);
+    if (options.progressive)
+        jpeg_simple_progression(&info);
+    info.arith_code = options.arithmetic ? TRUE : FALSE;
+    info.restart_in_rows = options.restartRows;
+    if (options.fullChroma)
+        for (int c = 0; c < info.num_components; ++c)
+            info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
     jpeg_start_compress(&info, TRUE);
     for (int y = 0; y < height; ++y) {
         JSAMPROW row = const_cast<uint8_t*>(rows.data()) + size_t(y) * size_t(width * components);
