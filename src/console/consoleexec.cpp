@@ -148,9 +148,9 @@ ConsoleVariable* Console::FindVariable(const char* name) const
 
 void Console::RemoveCommand(const char* name)
 {
-    if (!FindCommand(name))
-        return;
     auto found = commandMap.find(CommandKey(name));
+    if (found == commandMap.end())
+        return;
     commandList.erase(std::find(commandList.begin(), commandList.end(), found->second.get()));
     commandMap.erase(found);
 }
@@ -164,19 +164,25 @@ void Console::RemoveVariable(const char* name)
     variableMap.erase(variable->LowerName());
 }
 
+namespace {
+
+// Drops the owner's records from a registry's list, then from its map, which owns them.
+template <typename Record>
+void RemoveOwned(std::vector<Record*>& list, std::unordered_map<std::string, std::unique_ptr<Record>>& map,
+                 const void* owner)
+{
+    list.erase(std::remove_if(list.begin(), list.end(), [owner](const Record* r) { return r->owner == owner; }),
+               list.end());
+    for (auto it = map.begin(); it != map.end();)
+        it = it->second->owner == owner ? map.erase(it) : std::next(it);
+}
+
+}  // namespace
+
 void Console::RemoveEntriesOf(const void* owner)
 {
-    std::vector<std::string> commands, variables;
-    for (const ConsoleCommand* command : commandList)
-        if (command->owner == owner)
-            commands.push_back(command->name);
-    for (const ConsoleVariable* variable : variableList)
-        if (variable->owner == owner)
-            variables.push_back(variable->Name());
-    for (const std::string& name : commands)
-        RemoveCommand(name.c_str());
-    for (const std::string& name : variables)
-        RemoveVariable(name.c_str());
+    RemoveOwned(commandList, commandMap, owner);
+    RemoveOwned(variableList, variableMap, owner);
 }
 
 void Console::ExecuteTyped(const char* line)

@@ -8,6 +8,7 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <new>
 
 Engine* gEngine = new Engine;
 
@@ -90,5 +91,19 @@ void ReportFatalError(const char* message)
     } else {
         fprintf(stderr, "==== Fatal Error ====\n");
         fprintf(stderr, "%s", message);
+    }
+}
+
+int RunReportingFatalErrors(const std::function<void()>& step)
+{
+    try {
+        step();
+        return 0;
+    } catch (const FatalErrorException& error) {
+        ReportFatalError(error.what());
+        return error.code;
+    } catch (const std::bad_alloc&) {
+        ReportFatalError("Failed to allocate memory.\n");
+        return 1;
     }
 }

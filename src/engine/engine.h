@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 typedef void (*FrameCallback)(uint32_t milliseconds);
@@ -68,3 +69,6 @@ extern bool gFatalShutdown;
 
 // The fatal error's lines on the console (or standard error before there is one).
 void ReportFatalError(const char* message);
+// Runs `step`; the exit code of a fatal error it raised, after its report,
+// or 0 when it returned.
+int RunReportingFatalErrors(const std::function<void()>& step);

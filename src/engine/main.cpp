@@ -10,7 +10,6 @@
 
 #include <SDL.h>
 #include <cstdio>
-#include <new>
 
 #ifdef MORVATHEN_SCRIPTED_INPUT
 #include "support/scripted_input.h"
@@ -38,22 +37,6 @@ void Run(int argc, char** argv)
         gInputManager->Update();
         gEngine->Update();
         gEngine->Draw();
-    }
-}
-
-// The exit code of a fatal error, after its report; 0 when `step` returned.
-template <typename Step>
-int RunReportingFatalErrors(Step step)
-{
-    try {
-        step();
-        return 0;
-    } catch (const FatalErrorException& error) {
-        ReportFatalError(error.what());
-        return error.code;
-    } catch (const std::bad_alloc&) {
-        ReportFatalError("Failed to allocate memory.\n");
-        return 1;
     }
 }
 

@@ -35,17 +35,7 @@ protected:
 
     // The exit code FatalError gave while `action` ran, with its message
     // printed as the engine prints it; 0 when the action returned.
-    template <typename Action>
-    static int FatalCode(Action action)
-    {
-        try {
-            action();
-            return 0;
-        } catch (const FatalErrorException& error) {
-            ReportFatalError(error.what());
-            return error.code;
-        }
-    }
+    static int FatalCode(const std::function<void()>& action) { return RunReportingFatalErrors(action); }
 
     // The exit code of running the source, expected to end the engine.
     int RunFatal(const std::string& source)
