@@ -12,7 +12,7 @@
 
 Engine* gEngine = new Engine;
 
-int gScreenWidth = 640, gScreenHeight = 480;
+int gScreenWidth = kDefaultScreenWidth, gScreenHeight = kDefaultScreenHeight;
 bool gScreenFull = false;
 int gGamma = 0;
 int gFsaaMode = 0;

@@ -45,6 +45,8 @@ private:
 extern Engine* gEngine;
 
 // Globals bound to console variables.
+// The window every display can make: where a failing saved mode falls back to.
+constexpr int kDefaultScreenWidth = 640, kDefaultScreenHeight = 480;
 extern int gScreenWidth, gScreenHeight;
 extern bool gScreenFull;
 extern int gGamma;

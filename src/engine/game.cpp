@@ -46,6 +46,7 @@ void StartGame()
     gConsole->SetLoadTimeLocked(false);
     gConsole->ExecuteFile("default.cfg");
     gConsole->SetLoadTimeLocked(true);
+    Video::KeepWorkingModeInSettings();
 
     gInputManager->Init();
     gInputManager->eventCallback = RouteInputEvent;

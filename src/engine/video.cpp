@@ -13,7 +13,10 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -44,22 +47,63 @@ void SetWindowIcon()
     SDL_FreeSurface(icon);
 }
 
+struct WindowMode {
+    int width, height;
+    bool fullScreen;
+    int samples;  // 0: no multisampling
+};
+// The mode a failed request stepped down to, if it did.
+std::optional<WindowMode> fallbackMode;
+
+std::string Describe(const WindowMode& mode)
+{
+    char text[96];
+    snprintf(text, sizeof text, "%ix%i%s window %s", mode.width, mode.height, mode.fullScreen ? " full-screen" : "",
+             mode.samples ? "with" : "without");
+    std::string description = text;
+    if (mode.samples)
+        description += " " + std::to_string(mode.samples) + "x";
+    return description + " antialiasing";
+}
+
+bool OpenWindow(const WindowMode& mode, int bitsPerPixel)
+{
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, mode.samples ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, mode.samples);
+    return SDL_SetVideoMode(mode.width, mode.height, bitsPerPixel, SDL_OPENGL | (mode.fullScreen ? SDL_FULLSCREEN : 0));
+}
+
+// A saved setting the display cannot honour (a sample count or size it has
+// no visual for) must not stop every later start: step down to the plain
+// default window and say so.
+WindowMode OpenFirstWorkingMode(const WindowMode& wanted, int bitsPerPixel)
+{
+    std::vector<WindowMode> modes = {wanted};
+    if (wanted.samples)
+        modes.push_back({wanted.width, wanted.height, wanted.fullScreen, 0});
+    if (wanted.width != kDefaultScreenWidth || wanted.height != kDefaultScreenHeight || wanted.fullScreen)
+        modes.push_back({kDefaultScreenWidth, kDefaultScreenHeight, false, 0});
+    for (size_t i = 0; i < modes.size(); i++) {
+        if (OpenWindow(modes[i], bitsPerPixel)) {
+            if (i > 0)
+                fallbackMode = modes[i];
+            return modes[i];
+        }
+        if (i + 1 == modes.size())
+            break;
+        gConsole->Print("^14Warning: Unable to create a %s (%s); trying a %s^15\n", Describe(modes[i]).c_str(),
+                        SDL_GetError(), Describe(modes[i + 1]).c_str());
+    }
+    FatalError(1, "^1Error: Unable to create a %ix%i window: %s\n", modes.back().width, modes.back().height,
+               SDL_GetError());
+}
+
 }  // namespace
 
 namespace Video {
 
 void CreateWindow(int width, int height, int bitsPerPixel)
 {
-    gEngine->width = uint32_t(width);
-    gEngine->height = uint32_t(height);
-    gEngine->halfWidth = uint32_t(width) >> 1;
-    gEngine->halfHeight = uint32_t(height) >> 1;
-    gConsoleView->SetScreenSize(uint32_t(width), uint32_t(height));
-    gEngine->bitsPerPixel = uint32_t(bitsPerPixel);
-    gEngine->antialiasSamples = uint32_t(gFsaaMode > 0 ? gFsaaMode : 0);
-    gGuiScaleX = float(width) * 0.0015625f;
-    gGuiScaleY = float(height) * 0.0020833334f;
-
     gConsole->Print("\n^6==== Creating Window ====^15\n");
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0 &&
         SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0)
@@ -73,21 +117,27 @@ void CreateWindow(int width, int height, int bitsPerPixel)
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    if (gEngine->antialiasSamples >= 1) {
-        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
-        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, int(gEngine->antialiasSamples));
-    } else {
-        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
-    }
 
     SetWindowIcon();
     SDL_WM_SetCaption("Morvathen", "Morvathen");
     SDL_EnableUNICODE(1);
     SDL_ShowCursor(0);
 
-    Uint32 flags = SDL_OPENGL | (gScreenFull ? SDL_FULLSCREEN : 0);
-    if (!SDL_SetVideoMode(width, height, bitsPerPixel, flags))
-        FatalError(1, "^1Error: Unable to create a %ix%i window: %s\n", width, height, SDL_GetError());
+    fallbackMode.reset();
+    const WindowMode mode = OpenFirstWorkingMode({width, height, gScreenFull, gFsaaMode > 0 ? gFsaaMode : 0},
+                                                 bitsPerPixel);
+    width = mode.width;
+    height = mode.height;
+    gEngine->width = uint32_t(width);
+    gEngine->height = uint32_t(height);
+    gEngine->halfWidth = uint32_t(width) >> 1;
+    gEngine->halfHeight = uint32_t(height) >> 1;
+    gConsoleView->SetScreenSize(uint32_t(width), uint32_t(height));
+    gEngine->bitsPerPixel = uint32_t(bitsPerPixel);
+    gEngine->antialiasSamples = uint32_t(mode.samples);
+    gGuiScaleX = float(width) * 0.0015625f;
+    gGuiScaleY = float(height) * 0.0020833334f;
+    KeepWorkingModeInSettings();
 
     SetGamma(gGamma);
 
@@ -115,6 +165,16 @@ void CreateWindow(int width, int height, int bitsPerPixel)
         gConsole->Print(" ^5- ^15Antialiasing: ^13Off\n");
 
     gConsole->Layout(255, uint32_t(height * 0.05), uint32_t(width * 0.1), 32);
+}
+
+void KeepWorkingModeInSettings()
+{
+    if (!fallbackMode)
+        return;
+    gScreenWidth = fallbackMode->width;
+    gScreenHeight = fallbackMode->height;
+    gScreenFull = fallbackMode->fullScreen;
+    gFsaaMode = fallbackMode->samples;
 }
 
 void InitGL()

@@ -10,6 +10,9 @@ struct ViewFrustum {
 namespace Video {
 
 void CreateWindow(int width, int height, int bitsPerPixel);
+// After a fallback the window settings name the mode in use, so the next
+// save holds a window this display can make; the user's other settings stay.
+void KeepWorkingModeInSettings();
 void InitGL();
 void InitExtensions();
 bool HasExtension(const char* name);
