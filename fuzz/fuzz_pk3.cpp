@@ -1,5 +1,7 @@
 // Archive loading and member reading: any bytes as the only pk3 of a search
-// path; every member found is read whole in pieces and then byte by byte.
+// path; every member found is read in pieces, whole, and byte by byte. What
+// a member yields stays within what its archive's bytes can inflate to,
+// whatever size it declares.
 #include "fuzz_data_directory.h"
 #include "vfs/vfs.h"
 
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -17,14 +20,14 @@ const FuzzDataDirectory& Data()
     return data;
 }
 
-void ReadMember(const char* name)
+void ReadMember(const char* name, size_t archiveSize)
 {
-    const unsigned declared = vfs_file_size(name);
+    const uint64_t declared = vfs_file_size(name);
     int handle = vfs_fopen(name, "rb");
     if (!handle)
         return;
     char buffer[5000];
-    unsigned total = 0;
+    uint64_t total = 0;
     int got;
     while ((got = vfs_fread(handle, buffer, sizeof(buffer))) > 0) {
         total += unsigned(got);
@@ -32,6 +35,10 @@ void ReadMember(const char* name)
             abort();  // more than the directory promised
     }
     vfs_fclose(handle);
+
+    std::vector<uint8_t> whole;
+    if (vfs_read_file(name, whole) && (whole.size() != declared || whole.size() > archiveSize * 1032 + 1024))
+        abort();
 
     handle = vfs_fopen(name, "rb");
     for (int i = 0; i < 70000 && vfs_feof(handle) == 0; ++i)
@@ -48,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     char name[257];
     if (vfs_search* search = vfs_find_first(name, "*")) {
         do
-            ReadMember(name);
+            ReadMember(name, size);
         while (vfs_find_next(name, search));
         vfs_find_close(search);
     }

@@ -35,3 +35,22 @@ archive("tree.pk3", [(f"Textures/Set{i % 3}/Wall{i}.tga", text[:i * 40], zipfile
                       zipfile.ZIP_STORED, struct.pack("<HH", 0xCAFE, i % 4) + bytes(i % 4)) for i in range(1, 25)] +
                     [("maps/start.map", b"lower", zipfile.ZIP_STORED), ("MAPS/Start.MAP", b"upper", zipfile.ZIP_STORED)])
 archive("commented.pk3", [("a.txt", b"a", zipfile.ZIP_DEFLATED)], comment=b"packed for the fuzzer")
+
+
+def lie_about_size(name, source, declared):
+    """A copy of `source` whose first central directory entry declares
+    `declared` uncompressed bytes."""
+    data = bytearray((out / source).read_bytes())
+    central = data.index(b"PK\x01\x02")
+    struct.pack_into("<I", data, central + 24, declared)
+    (out / name).write_bytes(bytes(data))
+
+
+# Declared sizes the data cannot back: far beyond deflate's ratio, just past
+# it, and short of or past what the stream inflates to.
+zeros = bytes(200000)
+archive("zeros.pk3", [("zeros.bin", zeros, zipfile.ZIP_DEFLATED)])
+lie_about_size("lie-huge.pk3", "large.pk3", 0xFFFFFFFF)
+lie_about_size("lie-ratio.pk3", "zeros.pk3", len(zeros) * 6)
+lie_about_size("lie-short.pk3", "mixed.pk3", len(text) - 1)
+lie_about_size("lie-long.pk3", "mixed.pk3", len(text) * 2)

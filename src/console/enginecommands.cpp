@@ -161,11 +161,17 @@ void RegisterVariables()
     AddInt("sound_musicVolume", &sound.musicVolume, 0, 100, pending);
 }
 
+void ReportFileDamage(const char* line)
+{
+    gConsole->Print("^1%s", line);
+}
+
 }  // namespace
 
 void RegisterEngineCommands()
 {
     gConsole->Create(65535, 255, uint32_t(gScreenHeight * 0.05), uint32_t(gScreenWidth * 0.1), 32);
+    vfs_set_reporter(ReportFileDamage);
 
     gConsole->AddCommand("CameraAngleUp", CameraAngleUp);
     gConsole->AddCommand("CameraAngleDown", CameraAngleDown);

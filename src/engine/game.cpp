@@ -135,6 +135,7 @@ void Shutdown()
     }
     FreeGameData();
     Video::Shutdown();
+    vfs_set_reporter(nullptr);
     gConsole->Release();
     delete gEngine;
     gEngine = nullptr;

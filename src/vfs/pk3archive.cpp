@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <strings.h>
 #include <vector>
 
@@ -22,9 +23,15 @@ constexpr size_t kCentralHeaderSize = 46;
 constexpr size_t kLocalHeaderSize = 30;
 constexpr size_t kMaxCommentSize = 65535;
 
+// The most a deflate stream can expand (runs of 258-byte matches), plus room
+// for the block headers of a tiny stream.
+constexpr uint64_t kMaxDeflateRatio = 1032;
+constexpr uint64_t kDeflateSlack = 1024;
+
 struct vfs_archive {
     FILE* stream;  // shared by every open member, kept open until shutdown
     uint64_t size;
+    std::string name;  // as the search path lists it
 };
 
 vfs_archive archives[kMaxArchives];
@@ -41,7 +48,8 @@ bool ReadAt(FILE* stream, uint64_t offset, void* buffer, size_t size)
 // Position of the end-of-central-directory record. A trailing archive
 // comment is allowed: the record is the last one whose comment length
 // reaches exactly to the end of the file.
-bool FindEndRecord(FILE* stream, uint64_t fileSize, uint64_t* position, uint32_t* directoryOffset)
+bool FindEndRecord(FILE* stream, uint64_t fileSize, uint64_t* position, uint32_t* directoryOffset,
+                   uint32_t* memberCount)
 {
     if (fileSize < kEndRecordSize)
         return false;
@@ -54,17 +62,21 @@ bool FindEndRecord(FILE* stream, uint64_t fileSize, uint64_t* position, uint32_t
         if (ReadU32(record) == kEndSignature && at + kEndRecordSize + ReadU16(record + 20) == tailSize) {
             *position = fileSize - tailSize + at;
             *directoryOffset = ReadU32(record + 16);
+            *memberCount = ReadU16(record + 10);
             return true;
         }
     }
     return false;
 }
 
-// Stored data that is not exactly its size, data past the end of the file,
-// or a name that could not be asked for: such a member is left out.
+// Stored data that is not exactly its size, deflated data declaring more
+// than deflate can expand to, or data past the end of the file: such a
+// member is damaged. The sizes are trusted nowhere else.
 bool IsReadable(const vfs_entry& member, uint64_t fileSize)
 {
     if (member.method == kZipStored && member.compressedSize != member.size)
+        return false;
+    if (member.method == kZipDeflate && member.size > member.compressedSize * kMaxDeflateRatio + kDeflateSlack)
         return false;
     return uint64_t(member.offset) + kLocalHeaderSize + member.compressedSize <= fileSize;
 }
@@ -163,9 +175,11 @@ void vfs_load_archive(const char* path, const char* fileName)
         return;
     }
     uint64_t endPosition = 0;
-    uint32_t directoryOffset = 0;
+    uint32_t directoryOffset = 0, declaredCount = 0;
     long fileSize = fseek(stream, 0, SEEK_END) == 0 ? ftell(stream) : -1;
-    if (fileSize < 0 || !FindEndRecord(stream, uint64_t(fileSize), &endPosition, &directoryOffset)) {
+    if (fileSize < 0 ||
+        !FindEndRecord(stream, uint64_t(fileSize), &endPosition, &directoryOffset, &declaredCount)) {
+        vfs_report("Error: Damaged archive %s: no central directory, left out\n", fileName);
         fclose(stream);
         return;
     }
@@ -173,14 +187,18 @@ void vfs_load_archive(const char* path, const char* fileName)
         entryTable = new HashTable<vfs_entry*>(4099);
     const uint32_t count = ReadDirectory(stream, archiveCount, uint64_t(fileSize), directoryOffset, endPosition);
     rewind(stream);
-    archives[archiveCount++] = {stream, uint64_t(fileSize)};
+    archives[archiveCount++] = {stream, uint64_t(fileSize), fileName};
     printf("Loaded archive %s (%u file(s))\n", fileName, count);
+    if (count < declaredCount)
+        vfs_report("Error: Damaged archive %s: %u member(s) left out\n", fileName, declaredCount - count);
 }
 
 void vfs_free_archives()
 {
-    for (int i = 0; i < archiveCount; ++i)
+    for (int i = 0; i < archiveCount; ++i) {
         fclose(archives[i].stream);
+        archives[i] = {};
+    }
     archiveCount = 0;
     while (vfs_entry* entry = entryHead) {
         entryHead = entry->next;
@@ -211,4 +229,9 @@ FILE* vfs_archive_stream(int archive)
 uint64_t vfs_archive_size(int archive)
 {
     return archives[archive].size;
+}
+
+const char* vfs_archive_name(int archive)
+{
+    return archives[archive].name.c_str();
 }

@@ -22,9 +22,9 @@ constexpr uint32_t kZipDeflate = 8;
 // True for a file name whose extension (after the last ".") is "pk3" in any case.
 bool vfs_has_archive_extension(const char* name);
 
-// Loads the archive at `path`, reported under `fileName`. Malformed members
-// are left out; a file without an end-of-central-directory record is
-// skipped silently.
+// Loads the archive at `path`, reported under `fileName`. Damaged members
+// are left out, and a file without an end-of-central-directory record
+// entirely, with one line saying so.
 void vfs_load_archive(const char* path, const char* fileName);
 // Closes every archive and frees the directory.
 void vfs_free_archives();
@@ -34,6 +34,7 @@ vfs_entry* vfs_first_entry();  // the directory in order of first appearance
 
 FILE* vfs_archive_stream(int archive);
 uint64_t vfs_archive_size(int archive);
+const char* vfs_archive_name(int archive);
 
 inline uint16_t ReadU16(const unsigned char* bytes)
 {

@@ -2,6 +2,7 @@
 
 #include "engine/fatalerror.h"
 #include "vfs/pk3archive.h"
+#include "vfs/vfsstate.h"
 
 #include <zlib.h>
 
@@ -35,6 +36,9 @@ namespace {
 
 int Fail(vfs_zip_file* file)
 {
+    if (!file->failed)
+        vfs_report("Error: Damaged archive %s: member %s cannot be read\n", vfs_archive_name(file->entry->archive),
+                   file->entry->name);
     file->failed = true;
     file->remaining = 0;
     return -1;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,12 @@ struct vfs_handle {
 };
 
 vfs_handle handles[kMaxHandles];
+
+void PrintToStdout(const char* line)
+{
+    fputs(line, stdout);
+}
+void (*reporter)(const char* line) = PrintToStdout;
 SDL_mutex* mutex = nullptr;
 
 struct Lock {
@@ -142,6 +149,21 @@ void ReleaseEverything()
 }
 
 }  // namespace
+
+void vfs_set_reporter(void (*report)(const char* line))
+{
+    reporter = report ? report : PrintToStdout;
+}
+
+void vfs_report(const char* format, ...)
+{
+    char line[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    reporter(line);
+}
 
 bool vfs_name_is_safe(const char* name)
 {
@@ -285,26 +307,34 @@ int vfs_feof(int handle)
     return feof(static_cast<FILE*>(slot->object));
 }
 
-unsigned vfs_file_size(const char* name)
+uint64_t vfs_file_size(const char* name)
 {
     if (!vfs_name_is_safe(name))
         return 0;
     Lock lock;  // guards the cached directory listings
     struct stat st;
     if (FindPlainFile(name, &st))
-        return unsigned(st.st_size);
+        return uint64_t(st.st_size);
     const vfs_entry* entry = vfs_find_entry(name);
     return entry ? entry->size : 0;
 }
 
 bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes)
 {
-    const unsigned size = vfs_file_size(name);
+    constexpr size_t kFirstChunk = 1 << 20;
+    const uint64_t size = vfs_file_size(name);
     const int handle = vfs_fopen(name, "rb");
     if (!handle)
         return false;
-    bytes.resize(size);
-    const bool complete = size == 0 || vfs_fread(handle, bytes.data(), size) == int(size);
+    bytes.clear();
+    bool complete = true;
+    for (size_t have = 0; complete && have < size;) {
+        const size_t chunk = size_t(std::min<uint64_t>(size - have, std::min<size_t>(std::max(kFirstChunk, have), INT_MAX)));
+        bytes.resize(have + chunk);
+        const int got = vfs_fread(handle, bytes.data() + have, chunk);
+        complete = got >= 0 && size_t(got) == chunk;
+        have += chunk;
+    }
     vfs_fclose(handle);
     return complete;
 }

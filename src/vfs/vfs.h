@@ -8,6 +8,9 @@
 #include <vector>
 
 int vfs_startup(const char* searchPaths);  // ";"-separated directories
+// Where damaged archives and members are reported, one line each; standard
+// output until a reporter is set, and again after a null one.
+void vfs_set_reporter(void (*report)(const char* line));
 int vfs_shutdown();
 
 int vfs_fopen(const char* name, const char* mode);
@@ -17,9 +20,10 @@ int vfs_fwrite(int handle, const void* buffer, size_t count);
 int vfs_fgetc(int handle);
 int vfs_feof(int handle);
 
-unsigned vfs_file_size(const char* name);
+uint64_t vfs_file_size(const char* name);
 // The whole file (plain or archive member); false when it cannot be opened
-// or yields fewer bytes than its size.
+// or yields fewer bytes than its size. Memory grows with the bytes that
+// arrive, not with the size an archive declares.
 bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes);
 int vfs_file_exists(const char* name);
 

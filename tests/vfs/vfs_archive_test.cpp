@@ -176,7 +176,7 @@ TEST_F(VfsTest, MembersThatCouldNotBeReadOrAskedForAreLeftOut)
     vfs_find_close(search);
 }
 
-TEST_F(VfsTest, ArchiveWithATrailingCommentLoadsAndOtherFilesAreSkippedSilently)
+TEST_F(VfsTest, ArchiveWithATrailingCommentLoadsAndOtherFilesAreSkippedWithALineEach)
 {
     WriteArchive("data/commented.pk3", ZipWriter().Add("c.txt", "C").Finish("made by a packer\x06\x05"));
     Write("data/text.pk3", "PK\x05\x06 but not really an archive");
@@ -186,7 +186,9 @@ TEST_F(VfsTest, ArchiveWithATrailingCommentLoadsAndOtherFilesAreSkippedSilently)
     EXPECT_EQ(ReadAll("c.txt"), "C");
     EXPECT_NE(out.find("Loaded archive commented.pk3 (1 file(s))"), std::string::npos) << out;
     for (const char* skipped : {"text.pk3", "tiny.pk3", "empty.pk3"})
-        EXPECT_EQ(out.find(skipped), std::string::npos) << out;
+        EXPECT_NE(out.find("Error: Damaged archive " + std::string(skipped) + ": no central directory, left out\n"),
+                  std::string::npos)
+            << out;
 }
 
 // How damage to one field of the archive must show.
@@ -218,6 +220,8 @@ TEST_F(VfsTest, EveryDamagedHeaderFieldIsRefusedWithoutReadingOutOfBounds)
         {"method", Outcome::MemberAbsent, "deflated.txt", [](ZipArchive& a) { a.PutU16(a.centralHeaders[0] + 10, 9); }},
         {"compressed size beyond the file", Outcome::MemberAbsent, "deflated.txt",
          [](ZipArchive& a) { a.PutU32(a.centralHeaders[0] + 20, 0xfffffff0); }},
+        {"size beyond what deflate can expand to", Outcome::MemberAbsent, "deflated.txt",
+         [](ZipArchive& a) { a.PutU32(a.centralHeaders[0] + 24, 0xffffffff); }},
         {"stored sizes that differ", Outcome::MemberAbsent, "stored.txt", [](ZipArchive& a) { a.PutU32(a.centralHeaders[1] + 24, 1000); }},
         {"local header offset beyond the file", Outcome::MemberAbsent, "stored.txt",
          [](ZipArchive& a) { a.PutU32(a.centralHeaders[1] + 42, 0xfffffff0); }},
@@ -245,14 +249,17 @@ TEST_F(VfsTest, EveryDamagedHeaderFieldIsRefusedWithoutReadingOutOfBounds)
         switch (damage.outcome) {
         case Outcome::ArchiveSkipped:
             EXPECT_EQ(out.find("Loaded archive a.pk3"), std::string::npos) << out;
+            EXPECT_NE(out.find("Error: Damaged archive a.pk3: no central directory"), std::string::npos) << out;
             EXPECT_EQ(vfs_file_exists(damage.member), 0);
             break;
         case Outcome::NoMembers:
-            EXPECT_NE(out.find("Loaded archive a.pk3 (0 file(s))"), std::string::npos) << out;
+            EXPECT_NE(out.find("Loaded archive a.pk3 (0 file(s))\nError: Damaged archive a.pk3: 2 member(s) left out"),
+                      std::string::npos) << out;
             EXPECT_EQ(vfs_file_exists("deflated.txt") + vfs_file_exists("stored.txt"), 0);
             break;
         case Outcome::MemberAbsent:
-            EXPECT_NE(out.find("Loaded archive a.pk3 (1 file(s))"), std::string::npos) << out;
+            EXPECT_NE(out.find("Loaded archive a.pk3 (1 file(s))\nError: Damaged archive a.pk3: 1 member(s) left out"),
+                      std::string::npos) << out;
             EXPECT_EQ(vfs_fopen(damage.member, "rb"), 0);
             break;
         case Outcome::ReadFails: {
