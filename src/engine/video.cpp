@@ -66,10 +66,31 @@ std::string Describe(const WindowMode& mode)
     return description + " antialiasing";
 }
 
+// After a refused mode SDL's X11 driver can be left half set up, and the
+// next attempt would end the process with an X error: a retry starts from a
+// fresh video subsystem, which forgets the attributes, icon and caption too.
+void RestartVideoSubsystem()
+{
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0)
+        FatalError(1, "^1Error: Unable to initialize SDL: %s\n", SDL_GetError());
+}
+
 bool OpenWindow(const WindowMode& mode, int bitsPerPixel)
 {
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, mode.samples ? 1 : 0);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, mode.samples);
+    SetWindowIcon();
+    SDL_WM_SetCaption("Morvathen", "Morvathen");
+    SDL_EnableUNICODE(1);
+    SDL_ShowCursor(0);
     return SDL_SetVideoMode(mode.width, mode.height, bitsPerPixel, SDL_OPENGL | (mode.fullScreen ? SDL_FULLSCREEN : 0));
 }
 
@@ -84,6 +105,8 @@ WindowMode OpenFirstWorkingMode(const WindowMode& wanted, int bitsPerPixel)
     if (wanted.width != kDefaultScreenWidth || wanted.height != kDefaultScreenHeight || wanted.fullScreen)
         modes.push_back({kDefaultScreenWidth, kDefaultScreenHeight, false, 0});
     for (size_t i = 0; i < modes.size(); i++) {
+        if (i > 0)
+            RestartVideoSubsystem();
         if (OpenWindow(modes[i], bitsPerPixel)) {
             if (i > 0)
                 fallbackMode = modes[i];
@@ -109,19 +132,6 @@ void CreateWindow(int width, int height, int bitsPerPixel)
         SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0)
         FatalError(1, "^1Error: Unable to initialize SDL: %s\n", SDL_GetError());
     setenv("SDL_VIDEO_CENTERED", "1", 1);
-
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-
-    SetWindowIcon();
-    SDL_WM_SetCaption("Morvathen", "Morvathen");
-    SDL_EnableUNICODE(1);
-    SDL_ShowCursor(0);
 
     fallbackMode.reset();
     const WindowMode mode = OpenFirstWorkingMode({width, height, gScreenFull, gFsaaMode > 0 ? gFsaaMode : 0},

@@ -12,10 +12,13 @@
 namespace {
 
 // The file layer refuses names that leave the data directory; say so, since
-// the script only sees its failure value.
-bool InsideDataDirectory(const std::string& name)
+// the script only sees its failure value. What changes files must stay
+// inside with links followed too.
+enum class Access { Read, Change };
+
+bool InsideDataDirectory(const std::string& name, Access access = Access::Read)
 {
-    if (vfs_name_is_safe(name.c_str()))
+    if (access == Access::Read ? vfs_name_is_safe(name.c_str()) : vfs_name_stays_inside(name.c_str()))
         return true;
     gConsole->Print("^1Error: %s is not a file name inside the data directory.^15\n", name.c_str());
     return false;
@@ -38,7 +41,7 @@ int SaveFile(lua_State* L)
     std::string name, contents;
     if (!ScriptValue(L).GetString(contents) || !ScriptValue(L).GetString(name))
         return kArgumentMismatch;
-    if (InsideDataDirectory(name) && vfs_replace_file(name.c_str(), contents.data(), contents.size()) != 0)
+    if (InsideDataDirectory(name, Access::Change) && vfs_replace_file(name.c_str(), contents.data(), contents.size()) != 0)
         gConsole->Print("^1Error: Unable to save file %s.^15\n", name.c_str());
     return 0;
 }
@@ -79,7 +82,7 @@ int MakeDir(lua_State* L)
     std::string path;
     if (!ScriptValue(L).GetString(path))
         return kArgumentMismatch;
-    if (InsideDataDirectory(path))
+    if (InsideDataDirectory(path, Access::Change))
         vfs_mkdir(path.c_str());
     return 0;
 }
@@ -89,7 +92,7 @@ int DeleteFile(lua_State* L)
     std::string name;
     if (!ScriptValue(L).GetString(name))
         return kArgumentMismatch;
-    lua_pushnumber(L, InsideDataDirectory(name) && vfs_remove(name.c_str()) == 0 ? 1 : 0);
+    lua_pushnumber(L, InsideDataDirectory(name, Access::Change) && vfs_remove(name.c_str()) == 0 ? 1 : 0);
     return 1;
 }
 

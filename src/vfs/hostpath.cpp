@@ -5,6 +5,10 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
@@ -97,6 +101,26 @@ std::string vfs_host_path(const char* root, const char* name)
         path += found ? *found : component;
     }
     return path;
+}
+
+bool vfs_host_path_stays_inside(const char* root, const std::string& path)
+{
+    char resolvedRoot[PATH_MAX], resolved[PATH_MAX];
+    if (!realpath(root, resolvedRoot))
+        return false;
+    std::string existing = path;
+    while (!realpath(existing.c_str(), resolved)) {
+        struct stat st;
+        // Anything but a missing name (a dangling link, a loop) cannot be placed.
+        if (errno != ENOENT || lstat(existing.c_str(), &st) == 0)
+            return false;
+        const size_t slash = existing.rfind('/');
+        if (slash == std::string::npos || slash == 0)
+            return false;
+        existing.resize(slash);
+    }
+    const size_t length = strlen(resolvedRoot);
+    return strncmp(resolved, resolvedRoot, length) == 0 && (resolved[length] == '\0' || resolved[length] == '/');
 }
 
 void vfs_forget_listings()

@@ -11,5 +11,11 @@
 // file about to be created).
 std::string vfs_host_path(const char* root, const char* name);
 
+// True when `path`, a host path below `root`, stays inside `root` with every
+// link followed: the deepest part that exists is resolved, and what does not
+// exist yet would be made inside it. Writes, new directories and removals
+// ask this, so a link placed in the data directory cannot lead them out.
+bool vfs_host_path_stays_inside(const char* root, const std::string& path);
+
 // Drops the cached directory listings.
 void vfs_forget_listings();

@@ -60,6 +60,11 @@ std::string HostPath(int searchPath, const char* name)
     return vfs_host_path(vfs_search_paths[searchPath], name);
 }
 
+bool StaysInside(int searchPath, const std::string& hostPath)
+{
+    return vfs_host_path_stays_inside(vfs_search_paths[searchPath], hostPath);
+}
+
 vfs_handle* Slot(int handle)
 {
     if (handle < 1 || handle > kMaxHandles || !handles[handle - 1].object)
@@ -105,9 +110,12 @@ unsigned AccessFlags(const char* mode)
     return flags;
 }
 
-FILE* OpenPlainFile(int searchPath, const char* name, const char* mode)
+FILE* OpenPlainFile(int searchPath, const char* name, const char* mode, bool writing)
 {
-    FILE* stream = fopen(HostPath(searchPath, name).c_str(), mode);
+    const std::string path = HostPath(searchPath, name);
+    if (writing && !StaysInside(searchPath, path))
+        return nullptr;
+    FILE* stream = fopen(path.c_str(), mode);
     struct stat st;
     // A directory opens for reading on this host but has no bytes to give.
     if (stream && fstat(fileno(stream), &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -163,6 +171,17 @@ void vfs_report(const char* format, ...)
     vsnprintf(line, sizeof line, format, arguments);
     va_end(arguments);
     reporter(line);
+}
+
+bool vfs_name_stays_inside(const char* name)
+{
+    if (!vfs_name_is_safe(name))
+        return false;
+    Lock lock;
+    for (int i = 0; i < vfs_search_path_count; ++i)
+        if (!StaysInside(i, HostPath(i, name)))
+            return false;
+    return true;
 }
 
 bool vfs_name_is_safe(const char* name)
@@ -227,7 +246,7 @@ int vfs_fopen(const char* name, const char* mode)
         return 0;
     Lock lock;
     for (int i = 0; i < vfs_search_path_count; ++i) {
-        if (FILE* stream = OpenPlainFile(i, name, mode)) {
+        if (FILE* stream = OpenPlainFile(i, name, mode, flags & kWrite)) {
             const int handle = vfs_open_file(stream, false);
             if (!handle)
                 fclose(stream);
@@ -360,7 +379,7 @@ int vfs_mkdir(const char* path)
         return -1;
     Lock lock;
     if (vfs_search_path_count == 0 || IsEnterableDirectory(HostPath(0, path)) ||
-        !IsEnterableDirectory(vfs_search_paths[0]))
+        !IsEnterableDirectory(vfs_search_paths[0]) || !StaysInside(0, HostPath(0, path)))
         return -1;
     // Each level in turn, so that existing ones keep their spelling on disk.
     const std::string all = path;
@@ -379,9 +398,13 @@ int vfs_remove(const char* name)
     if (!vfs_name_is_safe(name))
         return -1;
     Lock lock;
-    for (int i = 0; i < vfs_search_path_count; ++i)
-        if (int result = unlink(HostPath(i, name).c_str()))
+    for (int i = 0; i < vfs_search_path_count; ++i) {
+        const std::string path = HostPath(i, name);
+        if (!StaysInside(i, path))
+            return -1;
+        if (int result = unlink(path.c_str()))
             return result;
+    }
     return 0;
 }
 
@@ -393,6 +416,8 @@ int vfs_replace_file(const char* name, const void* data, size_t size)
     for (int i = 0; i < vfs_search_path_count; ++i) {
         const std::string target = HostPath(i, name);
         const std::string temporary = target + ".tmp";
+        if (!StaysInside(i, target) || !StaysInside(i, temporary))
+            return -1;
         FILE* stream = fopen(temporary.c_str(), "wb");
         if (!stream)
             continue;

@@ -51,3 +51,7 @@ void vfs_find_close(vfs_search* search);
 // True for a name that stays inside the search paths: relative, no ".."
 // component, and short enough for the path buffers.
 bool vfs_name_is_safe(const char* name);
+// True for a safe name that also stays inside every search path with links
+// followed: what writes, new directories and removals require (reads may
+// follow a link out, as users place them on purpose).
+bool vfs_name_stays_inside(const char* name);

@@ -7,8 +7,12 @@
 #include "vfs/vfsstate.h"
 #include "vfs/wildcard.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -29,6 +33,7 @@ struct vfs_search {
 
     WildcardPattern pattern;
     std::vector<SearchLevel> levels;
+    std::set<std::pair<dev_t, ino_t>> visited;  // directories entered, by identity
     int searchPath = 0;
     vfs_entry* cursor = vfs_first_entry();
 };
@@ -41,7 +46,11 @@ void Enter(vfs_search* search, std::string path)
     std::string host = vfs_search_paths[search->searchPath];
     if (!path.empty())
         host += "/" + path;
-    Platform_ListDirectory(host.c_str(), level.entries);
+    // Links can make the tree a graph with cycles: each directory is walked
+    // once, wherever it is reached first.
+    struct stat st;
+    if (stat(host.c_str(), &st) == 0 && search->visited.insert({st.st_dev, st.st_ino}).second)
+        Platform_ListDirectory(host.c_str(), level.entries);
     level.path = std::move(path);
     search->levels.push_back(std::move(level));
 }

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 // A saved mode the display has no visual for steps down instead of stopping
 // every later start; the saved file then holds the mode that worked.
 TEST(HostileData, AWindowModeTheDisplayCannotMakeFallsBackAndIsNotSavedAgain)
@@ -23,12 +26,17 @@ TEST(HostileData, AWindowModeTheDisplayCannotMakeFallsBackAndIsNotSavedAgain)
     for (const char* kept : {"r_fsaaMode \"0\"", "r_gamma \"7\"", "bind f5 \"Stats\""})
         EXPECT_NE(saved.find(kept), std::string::npos) << kept << " in\n" << saved;
 
-    // A full-screen size larger than the display goes back to the default window.
+    // A full-screen size larger than the display goes back to the default
+    // window, and so does a size no window can have (SDL refuses it half way).
     sandbox.WriteData("default.cfg", "r_screenWidth 1600\nr_screenHeight 1200\nr_screenFull 1\nQuit\n");
     run = sandbox.Run({});
     ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(run.Has("trying a 640x480 window without antialiasing\n")) << run.out;
     EXPECT_NE(sandbox.ReadData("default.cfg").find("r_screenFull \"0\""), std::string::npos);
+    sandbox.WriteData("default.cfg", "Quit\n");
+    run = sandbox.Run({"-width", "100000", "-height", "100000"});
+    ASSERT_TRUE(run.Ended(0));
+    EXPECT_TRUE(run.Has("Warning: Unable to create a 100000x100000 window without antialiasing")) << run.out;
 }
 
 // Sizes in an archive's directory are claims: one deflate cannot back is
@@ -61,4 +69,50 @@ TEST(HostileData, ArchiveSizeLiesAreNamedAsDamagedArchives)
                                        "fine ran"}))
         << run.out;
     EXPECT_FALSE(run.Has("ran\n-")) << run.out;
+}
+
+// Links in the data directory may be read through, but nothing written,
+// made or deleted through them lands outside it; link cycles end the search.
+TEST(HostileData, LinksOutOfTheDataDirectoryAreReadOnlyAndCyclesEnd)
+{
+    namespace fs = std::filesystem;
+    EngineSandbox sandbox;
+    const fs::path outside = fs::path(sandbox.DataPath()).parent_path().parent_path() / "outside";
+    fs::create_directories(outside);
+    WriteFile((outside / "victim.txt").string(), "keep me");
+    WriteFile((outside / "target.txt").string(), "readable");
+    fs::create_directory_symlink(outside, sandbox.DataPath("outlink"));
+    fs::create_symlink(outside / "target.txt", sandbox.DataPath("leak.txt"));
+    fs::create_directories(sandbox.DataPath("saves"));
+    fs::create_directory_symlink("saves", sandbox.DataPath("inlink"));
+    fs::create_directory_symlink(".", sandbox.DataPath("loop1"));
+    fs::create_directory_symlink(".", sandbox.DataPath("loop2"));
+    sandbox.WriteData("shaders/a.shader", "");
+    sandbox.WriteData("scripts/game/main.lua", R"(
+        System_SaveFile('outlink/new.txt', 'x')
+        System_SaveFile('leak.txt', 'x')
+        System_MakeDir('outlink/newdir')
+        Console_Print('deleted ' .. System_DeleteFile('outlink/victim.txt') .. '\n')
+        Console_Command('SaveBuffer outlink/buffer.txt')
+        System_SaveFile('inlink/inside.txt', 'inside')
+        Console_Print('found ' .. table.getn(System_GetFiles('*a.shader')) .. '\n')
+        Console_Command('Quit')
+        function update() end)");
+    EngineRun run = sandbox.Run({});
+
+    ASSERT_TRUE(run.Ended(0));
+    EXPECT_TRUE(LinesInOrder(run.out, {"Error: outlink/new.txt is not a file name inside the data directory.",
+                                       "Error: leak.txt is not a file name inside the data directory.",
+                                       "Error: outlink/newdir is not a file name inside the data directory.",
+                                       "Error: outlink/victim.txt is not a file name inside the data directory.",
+                                       "deleted 0", "Error: Unable to save console buffer to outlink/buffer.txt",
+                                       "found 1"}))
+        << run.out;
+    std::vector<std::string> outsideNow;
+    for (const auto& entry : fs::directory_iterator(outside))
+        outsideNow.push_back(entry.path().filename().string());
+    std::sort(outsideNow.begin(), outsideNow.end());
+    EXPECT_EQ(outsideNow, (std::vector<std::string>{"target.txt", "victim.txt"}));
+    EXPECT_EQ(ReadFile((outside / "target.txt").string()), "readable");
+    EXPECT_EQ(sandbox.ReadData("saves/inside.txt"), "inside");
 }
