@@ -12,16 +12,10 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
 {
     EngineSandbox sandbox;
     sandbox.InstallBundledGame();
-    const std::string sayHello = "2 press `\n"
-                                 "2 type /Hello\n"
-                                 "2 press return\n";
+    const std::string sayHello = "2 press `\n2 type /Hello\n2 press return\n";
     EngineRunOptions keys;
-    keys.input = sayHello + "3 type /g_playerName Ada\n"
-                            "3 press return\n"
-                            "3 type /Hello\n"
-                            "3 press return\n"
-                            "4 type /Quit\n"
-                            "4 press return\n";
+    keys.input = sayHello + "3 type /g_playerName Ada\n3 press return\n3 type /Hello\n3 press return\n"
+                            "4 type /Quit\n4 press return\n";
     EngineRun run = sandbox.Run({}, keys);
 
     ASSERT_TRUE(run.Ended(0));
@@ -33,8 +27,7 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
 
     // The saved value comes back through cvars.lua's variable and callback,
     // the start count through the file the game saved, and F2 runs /Stats.
-    keys.input = sayHello + "3 press escape\n"
-                            "3 press f2\n";
+    keys.input = sayHello + "3 press escape\n3 press f2\n";
     keys.triggers = {SendSignal(" per second.\n", SIGTERM)};
     run = sandbox.Run({}, keys);
     ASSERT_TRUE(run.Ended(0));
