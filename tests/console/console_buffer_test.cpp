@@ -30,59 +30,39 @@ TEST(ConsoleStripCodes, RemovesOnlyColourCodes)
     }
 }
 
-// A line of exactly `length` characters including its newline.
-std::string NumberedLine(int number, size_t length)
-{
-    char head[16];
-    snprintf(head, sizeof(head), "L%05d ", number);
-    std::string line(head);
-    line.resize(length - 1, '.');
-    return line + "\n";
-}
-
-// The buffer must hold consecutive printed lines ending with the newest.
-void ExpectConsecutiveTail(const std::string& text, int newest, size_t length)
-{
-    ASSERT_FALSE(text.empty());
-    ASSERT_EQ(text.size() % length, 0u) << "buffer does not start at a line start";
-    const int count = int(text.size() / length);
-    for (int i = 0; i < count; ++i)
-        ASSERT_EQ(text.substr(size_t(i) * length, length), NumberedLine(newest - count + 1 + i, length)) << "line " << i;
-}
-
 using ConsoleBufferTest = ConsoleUnitTest;
 
+// Lines "L00000 ....\n" of `length` characters; the buffer must hold
+// consecutive ones, whole, ending with the newest.
 TEST_F(ConsoleBufferTest, TrimmingKeepsTheNewestWholeLines)
 {
-    for (int i = 0; i < 65; ++i)
-        gConsole->Print("%s", NumberedLine(i, 1000).c_str());
-    EXPECT_EQ(gConsole->TextLength(), 65000u);
-    ExpectConsecutiveTail(Text(), 64, 1000);
-
-    for (int i = 0; i < 1000; ++i)
-        gConsole->Print("%s", NumberedLine(i, 100).c_str());
-    EXPECT_LE(gConsole->TextLength(), kCapacity);
-    EXPECT_EQ(strlen(gConsole->Text()), gConsole->TextLength());
-    EXPECT_GT(gConsole->TextLength(), kCapacity / 2) << "trimmed far more than needed";
-    ExpectConsecutiveTail(Text(), 999, 100);
-
-    // A large message is stored whole; what is left before it starts at a line start.
+    auto line = [](int number, size_t length) {
+        char head[16];
+        snprintf(head, sizeof(head), "L%05d ", number);
+        return (std::string(head) + std::string(length, '.')).substr(0, length - 1) + "\n";
+    };
+    for (const auto& [count, length] : {std::pair{65, size_t(1000)}, std::pair{1000, size_t(100)}}) {
+        for (int i = 0; i < count; ++i)
+            gConsole->Print("%s", line(i, length).c_str());
+        const std::string text = Text();
+        ASSERT_EQ(text.size() % length, 0u) << "buffer does not start at a line start";
+        EXPECT_GT(text.size(), kCapacity / 2) << "trimmed far more than needed";
+        for (size_t i = 0, kept = text.size() / length; i < kept; ++i)
+            ASSERT_EQ(text.substr(i * length, length), line(count - int(kept - i), length)) << i;
+    }
+    // A large message is stored whole, after whole older lines.
     const std::string big = "BEGIN" + std::string(40000, 'm') + "\nsecond line END\n";
     gConsole->Print("%s", big.c_str());
     std::string text = Text();
-    EXPECT_LE(text.size(), size_t(kCapacity));
     ASSERT_GE(text.size(), big.size());
     EXPECT_EQ(text.substr(text.size() - big.size()), big);
-    const std::string older = text.substr(0, text.size() - big.size());
-    EXPECT_EQ(older.size() % 100, 0u);
-    EXPECT_TRUE(older.empty() || older[0] == 'L');
-
+    EXPECT_EQ((text.size() - big.size()) % 100, 0u);
     // One longer than the whole buffer keeps its newest part.
     gConsole->Print("held text\n");
     gConsole->Print("%s", ("HEAD" + std::string(80000, 'h') + "TAIL\n").c_str());
     text = Text();
-    EXPECT_LE(gConsole->TextLength(), kCapacity);
     EXPECT_EQ(text.size(), gConsole->TextLength());
+    EXPECT_LE(text.size(), kCapacity);
     EXPECT_EQ(text.find("held text"), std::string::npos);
     EXPECT_EQ(text.find("HEAD"), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 5), "TAIL\n");

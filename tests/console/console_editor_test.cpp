@@ -17,7 +17,7 @@ protected:
     }
 };
 
-TEST_F(ConsoleEditorTest, CursorMovesAndEditsWithinTheLine)
+TEST_F(ConsoleEditorTest, CursorEditsUndoAndKeysThatAreNotTyping)
 {
     Type("hello");
     Press({SDLK_RIGHT, SDLK_LEFT, SDLK_LEFT});  // Right stops at the end
@@ -30,53 +30,57 @@ TEST_F(ConsoleEditorTest, CursorMovesAndEditsWithinTheLine)
     Press({SDLK_END, SDLK_LEFT, SDLK_LEFT, SDLK_BACKSPACE, SDLK_DELETE});
     ExpectInput("[helo", 4);
     // Delete at the end and Backspace at the start are no edits: undo goes
-    // back to before the last real one.
+    // back to before the last real one, and undo again swaps back.
     Press({SDLK_END, SDLK_DELETE, SDLK_HOME, SDLK_BACKSPACE});
     ExpectInput("[helo", 0);
     PressCtrl(SDLK_z);
     EXPECT_EQ(gConsole->InputLine(), "[hello");
-}
+    gConsoleView->HandleKey(KeyEvent(SDLK_z, 0, KMOD_RCTRL));  // either Control key
+    EXPECT_EQ(gConsole->InputLine(), "[helo");
+    Press(SDLK_END);
 
-TEST_F(ConsoleEditorTest, InputStopsAtMaximumLengthAndShowsCodesAsNothing)
-{
-    Type(std::string(kMaxInput + 20, 'q'));
-    ExpectInput(std::string(kMaxInput, 'q'), kMaxInput);
-    Press(SDLK_HOME);
-    Type("x");
-    EXPECT_EQ(gConsole->InputLine(), std::string(kMaxInput, 'q'));
-
-    Press(SDLK_RETURN);
-    Type("^1ab^^");
-    EXPECT_EQ(gConsole->InputLine().size(), 6u);
-    EXPECT_EQ(gConsole->VisibleInputLength(), 3u);
-    Press(SDLK_BACKSPACE);
-    EXPECT_EQ(gConsole->VisibleInputLength(), 3u);  // "^1ab^": the lone caret shows
-}
-
-TEST_F(ConsoleEditorTest, IgnoresKeysThatAreNotTyping)
-{
-    Type("ab");
     gConsoleView->HandleKey(KeyEvent(SDLK_F1, 0));
     gConsoleView->HandleKey(KeyEvent(SDLK_LSHIFT, 0));
     gConsoleView->HandleKey(KeyEvent(SDLK_a, 'a', KMOD_LCTRL));  // Ctrl+A is no command
     InputEvent release = KeyEvent(SDLK_c, 'c');
     release.type = KeyUp;
     gConsoleView->HandleKey(release);
-    ExpectInput("ab", 2);
-}
-
-TEST_F(ConsoleEditorTest, UndoSwapsWithTheLineBeforeTheLastEdit)
-{
-    Type("abc");
-    Press(SDLK_BACKSPACE);
-    PressCtrl(SDLK_z);
-    ExpectInput("abc", 3);
-    gConsoleView->HandleKey(KeyEvent(SDLK_z, 0, KMOD_RCTRL));  // either Control key
-    ExpectInput("ab", 2);
+    ExpectInput("[helo", 5);
     Press(SDLK_RETURN);
     EXPECT_EQ(gConsole->InputLine(), "");
     PressCtrl(SDLK_z);  // brings back the executed line
-    ExpectInput("ab", 2);
+    ExpectInput("[helo", 5);
+}
+
+TEST_F(ConsoleEditorTest, TypingAndPasteStopAtMaximumLength)
+{
+    Type(std::string(kMaxInput + 20, 'q'));
+    ExpectInput(std::string(kMaxInput, 'q'), kMaxInput);
+    Press(SDLK_HOME);
+    Type("x");
+    EXPECT_EQ(gConsole->InputLine(), std::string(kMaxInput, 'q'));
+    Press(SDLK_RETURN);
+
+    Type(std::string(250, 'a'));
+    Press(SDLK_HOME);
+    gConsole->Paste("0123456789");
+    ExpectInput("01234" + std::string(250, 'a'), 5);
+    gConsole->Paste("more");
+    EXPECT_EQ(gConsole->InputLine().size(), kMaxInput);
+    // Overwriting near the end of a full line.
+    Press({SDLK_INSERT, SDLK_END, SDLK_LEFT, SDLK_LEFT, SDLK_LEFT, SDLK_LEFT, SDLK_LEFT});
+    gConsole->Paste("0123456789");
+    ExpectInput("01234" + std::string(245, 'a') + "01234", kMaxInput);
+    gConsole->Paste(std::string(400, 'p'));  // at the end of a full line: nothing fits
+    EXPECT_EQ(gConsole->InputLine().size(), kMaxInput);
+    Press({SDLK_INSERT, SDLK_RETURN});
+
+    // Colour codes show as nothing; a lone caret shows.
+    Type("^1ab^^");
+    EXPECT_EQ(gConsole->InputLine().size(), 6u);
+    EXPECT_EQ(gConsole->VisibleInputLength(), 3u);
+    Press(SDLK_BACKSPACE);
+    EXPECT_EQ(gConsole->VisibleInputLength(), 3u);
 }
 
 TEST_F(ConsoleEditorTest, HistoryBrowsesNewestFirstAndBackToEmpty)
@@ -131,24 +135,6 @@ TEST_F(ConsoleEditorTest, TypingAndPasteInsertOrOverwriteAndExtendAtEnd)
     ExpectInput("aXY12Z1234", 10);
     Press(SDLK_INSERT);
     EXPECT_TRUE(gConsole->InsertMode());
-}
-
-TEST_F(ConsoleEditorTest, PasteIsCutAtMaximumLength)
-{
-    Type(std::string(250, 'a'));
-    Press(SDLK_HOME);
-    gConsole->Paste("0123456789");
-    ExpectInput("01234" + std::string(250, 'a'), 5);
-    gConsole->Paste("more");
-    EXPECT_EQ(gConsole->InputLine().size(), kMaxInput);
-
-    // Overwriting near the end of a full line.
-    Press({SDLK_INSERT, SDLK_END, SDLK_LEFT, SDLK_LEFT, SDLK_LEFT, SDLK_LEFT, SDLK_LEFT});
-    gConsole->Paste("0123456789");
-    EXPECT_EQ(gConsole->InputLine(), "01234" + std::string(245, 'a') + "01234");
-    EXPECT_EQ(gConsole->Cursor(), kMaxInput);
-    gConsole->Paste(std::string(400, 'p'));  // at the end of a full line: nothing fits
-    EXPECT_EQ(gConsole->InputLine().size(), kMaxInput);
 }
 
 void NoOp(const CommandArgs&) {}

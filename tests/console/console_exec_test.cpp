@@ -138,31 +138,22 @@ TEST_F(ConsoleExecTest, ButtonPrefixesAndUnknownNames)
     Typed("/-ATTACK");
     EXPECT_FALSE(gConsole->FindCommand("+attack")->pressed);
     FromCode("+attack");
-    EXPECT_EQ(calls.button, (std::vector<int>{1, 0, 1}));
-
-    // A button command without its prefix is unknown; a plain one with a prefix is always reported.
-    EXPECT_EQ(Typed("/attack"), Echoed("/attack") + Echoed("/attack") + kInvalid);
-    EXPECT_EQ(FromCode("attack", false), "");
-    EXPECT_EQ(FromCode("attack", true), Echoed("attack") + kInvalid);
-    EXPECT_EQ(calls.button.size(), 3u);
+    // A button command without its prefix is unknown; a plain one with a
+    // prefix is always reported; unknown code lines only when asked.
+    const std::pair<const char*, std::string> typed[] = {
+        {"/attack", Echoed("/attack") + Echoed("/attack") + kInvalid},
+        {"/-echo hi", Echoed("/-echo hi") + Echoed("/-echo hi") + kInvalid},
+        {"/nothing here", Echoed("/nothing here") + kInvalid},
+    };
+    for (const auto& [line, printed] : typed)
+        EXPECT_EQ(Typed(line), printed);
+    for (const char* line : {"attack", "nothing"}) {
+        EXPECT_EQ(FromCode(line, false), "");
+        EXPECT_EQ(FromCode(line, true), Echoed(line) + kInvalid);
+    }
     EXPECT_EQ(FromCode("+Echo hi", false), Echoed("+Echo hi") + kInvalid);
-    EXPECT_EQ(Typed("/-echo hi"), Echoed("/-echo hi") + Echoed("/-echo hi") + kInvalid);
+    EXPECT_EQ(calls.button, (std::vector<int>{1, 0, 1}));
     EXPECT_EQ(calls.echo, 0);
-
-    EXPECT_EQ(Typed("/nothing here"), Echoed("/nothing here") + kInvalid);
-    EXPECT_EQ(FromCode("nothing", false), "");
-    EXPECT_EQ(FromCode("nothing", true), Echoed("nothing") + kInvalid);
-}
-
-TEST_F(ConsoleExecTest, ListingsFollowRegistrationOrder)
-{
-    // The registered names end each listing, in the order they were added.
-    const std::string commands = FromCode("CmdList"), variables = FromCode("cvarlist");
-    EXPECT_EQ(commands.substr(commands.find("^15Echo")), "^15Echo\n^15+attack\n^15Execute\n^15Toggle\n");
-    EXPECT_EQ(variables.substr(variables.find("^15r_gamma")),
-              "^15r_gamma\n^15g_flag\n^15f_scale\n^15s_name\n^15r_hasThing\n^15r_screenWidth\n^15r_screenFull\n");
-    EXPECT_EQ(FromCode("listcmds"), commands);
-    EXPECT_EQ(FromCode("listcvars"), variables);
 }
 
 TEST_F(ConsoleExecTest, RegistryLookupAndRemoval)
@@ -173,8 +164,11 @@ TEST_F(ConsoleExecTest, RegistryLookupAndRemoval)
     int other = 0;
     for (const char* name : {"R_GAMMA", "/r_gamma", "", "/", "two words", "quo\"te", "hash#", "line\nbreak"})
         EXPECT_EQ(gConsole->AddVariable(name, &other, CVarInt, 1, false, false, 0, 1), nullptr) << name;
-    EXPECT_EQ(gConsole->Commands().size(), 4u);
-    EXPECT_EQ(gConsole->Variables().size(), 7u);
+    // The listings end with the registered names, in the order added.
+    const std::string commands = FromCode("CmdList"), variables = FromCode("cvarlist");
+    EXPECT_EQ(commands.substr(commands.find("^15Echo")), "^15Echo\n^15+attack\n^15Execute\n^15Toggle\n");
+    EXPECT_EQ(variables.substr(variables.find("^15r_gamma")),
+              "^15r_gamma\n^15g_flag\n^15f_scale\n^15s_name\n^15r_hasThing\n^15r_screenWidth\n^15r_screenFull\n");
     EXPECT_EQ(gConsole->FindVariable("\\R_Gamma")->Value(), &gamma);
     EXPECT_EQ(gConsole->FindCommand("/-Attack")->name, "+attack");
     ASSERT_NE(gConsole->AddVariable("/slashed", &other, CVarInt, 1, false, false, 0, 1), nullptr);

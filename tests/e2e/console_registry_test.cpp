@@ -1,6 +1,5 @@
 // The console's registries and configuration files against what a mod's
-// scripts and cfg files can do to them, and fatal script errors leaving the
-// engine through console commands and callbacks without leaks.
+// scripts and cfg files can do to them.
 #include "support/engine_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -107,44 +106,6 @@ TEST(ConsoleRegistry, FloodsOfErrorLinesAndSelfExecutingCfgFilesDoNotStallTheSta
     EXPECT_EQ(Count(run.out, "Shader bracket before shader name"), 5000u);
     EXPECT_EQ(Count(run.out, "loop-start"), 1u);
     EXPECT_EQ(Count(run.out, "Warning: loop.cfg is already being executed"), 3u);
-}
-
-// A script error ends the engine from inside C++ frames holding strings: a
-// long console line running a script command, a variable's change callback,
-// and an engine function that fails after reading its arguments. Under the
-// sanitizers nothing leaks.
-TEST(ConsoleRegistry, FatalScriptErrorsInsideConsoleLinesLeakNothing)
-{
-    const struct {
-        const char* update;
-        const char* error;
-    } cases[] = {
-        {"Console_Command('ExplodeWithAVeryLongCommandName and some long arguments that need memory')",
-         "Script Error: scripts/game/main.lua:2: boom"},
-        {"Console_Command('g_trip \"a value long enough to live on the heap\"')",
-         "Script Error: scripts/game/main.lua:3: tripped"},
-        {"Console_Command('NotAScriptFunctionButAVeryLongCommand')",
-         "Script Error: \"Missing\" is an undefined function."},
-        {"System_SaveFile({}, 'contents long enough to live on the heap, read before the name')",
-         "Script Error: Invalid function argument."},
-    };
-    for (const auto& c : cases) {
-        EngineSandbox sandbox;
-        sandbox.WriteData("scripts/game/main.lua",
-                          std::string("Console_AddCommand('ExplodeWithAVeryLongCommandName', 'Explode', '')\n"
-                                      "function Explode() error('boom') end\n"
-                                      "function Trip(value) error('tripped') end\n"
-                                      "Console_AddVariable('g_trip', 'S', 0, 0, 64, 'Trip')\n"
-                                      "Console_AddCommand('NotAScriptFunctionButAVeryLongCommand', 'Missing', '')\n"
-                                      "function update() ") +
-                              c.update + " end\n");
-        EngineRun run = sandbox.Run({});
-
-        ASSERT_TRUE(run.Ended(1)) << c.update;
-        EXPECT_TRUE(run.Has(c.error) || run.err.find(c.error) != std::string::npos) << run.out << run.err;
-        EXPECT_EQ(run.err.find("Sanitizer"), std::string::npos) << run.err;
-        EXPECT_TRUE(LinesInOrder(run.out, {"==== Shutdown Engine ====", "==== Shutdown Complete ===="})) << run.out;
-    }
 }
 
 }  // namespace

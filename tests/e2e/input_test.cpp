@@ -13,13 +13,8 @@ TEST(InputKeys, TheConsoleTakesKeysWhileOpenAndBindingsRunAndAreSaved)
     // Back-quote opens the console, Return runs the typed line, and "q"
     // is text there; once Escape has closed it, F1 runs its binding.
     EngineRunOptions keys;
-    keys.input = "1 press `\n"
-                 "1 type /Echo console-line-ran\n"
-                 "1 press return\n"
-                 "2 type q\n"
-                 "2 press return\n"
-                 "3 press escape\n"
-                 "3 press f1\n";
+    keys.input = "1 press `\n1 type /Echo console-line-ran\n1 press return\n2 type q\n2 press return\n"
+                 "3 press escape\n3 press f1\n";
     keys.triggers = {SendSignal("bound key ran", SIGTERM)};
     EngineRun run = sandbox.Run({}, keys);
 

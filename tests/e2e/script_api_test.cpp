@@ -131,9 +131,6 @@ TEST(ScriptApi, CoreFamiliesFromAGameScriptAndAnArgumentErrorEndingIt)
     EXPECT_TRUE(LinesInOrder(run.out, {
         "Error: Unable to save file saves/slot1.txt.",
         "Error: ../outside.txt is not a file name inside the data directory.",
-        "Error: ../outside is not a file name inside the data directory.",
-        "Error: /etc/hostname is not a file name inside the data directory.",
-        "Error: ../* is not a file name inside the data directory.",
         "extra script ran",
         "Error: Parameter index provided is greater than number of parameters!",
         "main script done",
@@ -187,12 +184,7 @@ TEST(ScriptApi, InputFunctionsFollowKeysAndPointer)
     // The first key is captured by the bind-next-input mode; the second runs
     // the new binding. Jump is held over two frames.
     EngineRunOptions options;
-    options.input = "1 press b\n"
-                    "2 press b\n"
-                    "3 down j\n"
-                    "5 up j\n"
-                    "6 press k\n"
-                    "7 move 60 0\n";
+    options.input = "1 press b\n2 press b\n3 down j\n5 up j\n6 press k\n7 move 60 0\n";
     EngineRun run = sandbox.Run({}, options);
     ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(LinesInOrder(run.out, {"waiting 1", "bound keys B [None]", "captured binding", "key 98",

@@ -1,5 +1,7 @@
-// The engine as a user runs it: start-up, command line, fatal errors and
-// shutdown, observed through standard output, exit codes and files.
+// The engine as a user runs it: start-up, command line, saved settings,
+// fatal errors and shutdown, observed through standard output, exit codes
+// and files.
+#include "render/image.h"
 #include "support/engine_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -8,37 +10,51 @@
 
 namespace {
 
-const std::vector<std::string> kShutdownLines = {
-    "==== Shutdown Engine ====", " - Saving default.cfg...Done", " - Map...Done", " - ShaderManager...Done",
-    " - TextureManager...Done", " - InputManager...Done", " - PlayerInputManager...Done", " - FontManager...Done",
-    " - ScriptManager...Done", " - Freeing SDL...Done", " - Destroying Classes...Done", "==== Shutdown Complete ===="};
-
-bool SettingsSavedAtExit(const EngineSandbox& sandbox)
-{
-    return sandbox.ReadData("default.cfg").rfind("#Generated on program exit", 0) == 0;
-}
-
 TEST(Startup, DefaultCfgAndOptionsShapeTheStartAndQuitShutsDownInOrder)
 {
     EngineSandbox sandbox;
-    sandbox.WriteData("default.cfg", "r_screenWidth 1024\nr_screenHeight 768\nEcho \"^1Red ^15and white\"\n/Quit\n");
-    EngineRun run = sandbox.Run({"-WIDTH", "800", "-Height", "600", "-Bogus", "-help"});
+    // SetGamma runs before the window exists; the camera and gamma commands clamp.
+    sandbox.WriteData("default.cfg", "r_screenWidth 1024\nr_screenHeight 768\nEcho \"^1Red ^15and white\"\n"
+                                     "g_cameraAngle 47\nCameraAngleDown\ng_cameraAngle\nSetGamma 250\nr_gamma\n"
+                                     "r_screenHeight 1201\nr_screenHeight 479\nr_screenHeight\n/Quit\n");
+    EngineRun run = sandbox.Run({"-WIDTH", "800", "-Height", "600", "-help"});
 
     ASSERT_TRUE(run.Ended(0));
-    // Options are case-insensitive and win over the saved size; an unknown
-    // one and the help screen do not stop the start.
-    EXPECT_TRUE(LinesInOrder(run.out, {"Red and white", " - Executed file default.cfg.",
-                                       "Error: Unknown command line argument -bogus.",
-                                       "==== Command Line Arguments ====", "- nosound: Disables sound",
-                                       "==== Engine Initialization ====", " - Width: 800", " - Height: 600",
-                                       "==== Starting Game ===="}));
+    // Options win over the saved size; the help screen does not stop the start.
+    EXPECT_TRUE(LinesInOrder(run.out, {"Red and white", "g_cameraAngle = \"45\"", "r_gamma = \"100\"",
+                                       "*Error: r_screenHeight can only be 480 to 1200.",
+                                       "*Error: r_screenHeight can only be 480 to 1200.", "r_screenHeight = \"768\"",
+                                       " - Executed file default.cfg.", "==== Command Line Arguments ====",
+                                       "- nosound: Disables sound", "==== Engine Initialization ====", " - Width: 800",
+                                       " - Height: 600", "==== Starting Game ===="}));
     EXPECT_EQ(run.out.find("^1"), std::string::npos) << "colour codes reached standard output";
     // Mesa's software renderer offers the ATI fragment shader but no register combiners.
     EXPECT_TRUE(run.Has(" - GL_ATI_fragment_shader\n - Defaulting to ATI lighting path.\n"));
-    EXPECT_TRUE(LinesInOrder(run.out, kShutdownLines));
+    EXPECT_TRUE(LinesInOrder(run.out, {"==== Shutdown Engine ====", " - Saving default.cfg...Done", " - Map...Done",
+                                       " - ShaderManager...Done", " - TextureManager...Done", " - InputManager...Done",
+                                       " - PlayerInputManager...Done", " - FontManager...Done",
+                                       " - ScriptManager...Done", " - Freeing SDL...Done",
+                                       " - Destroying Classes...Done", "==== Shutdown Complete ===="}));
     EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), "==== Shutdown Complete ====\n");
-    EXPECT_TRUE(SettingsSavedAtExit(sandbox));
+    EXPECT_EQ(sandbox.ReadData("default.cfg").rfind("#Generated on program exit", 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("error.log")));
+}
+
+// Without options the saved size makes the window; a close signal ends the
+// frame and runs the normal shutdown, whose failed settings write (nothing
+// can be written where the new file goes first) keeps the old file.
+TEST(Startup, CloseSignalShutsDownNormallyAndAFailedSettingsWriteKeepsTheOldFile)
+{
+    EngineSandbox sandbox;
+    const std::string settings = "r_screenWidth 1024\nr_screenHeight 768\n";
+    sandbox.WriteData("default.cfg", settings);
+    std::filesystem::create_directories(sandbox.DataPath("default.cfg.tmp"));
+    EngineRun run = sandbox.Run({}, {{SendSignal("==== Starting Game ====", SIGINT)}});
+
+    ASSERT_TRUE(run.Ended(0));
+    EXPECT_TRUE(LinesInOrder(run.out, {" - Width: 1024", " - Height: 768", "==== Shutdown Complete ===="}));
+    EXPECT_TRUE(run.Has("Error: Unable to write default.cfg")) << run.out;
+    EXPECT_EQ(sandbox.ReadData("default.cfg"), settings);
 }
 
 // A required extension hidden from the engine.
@@ -63,21 +79,44 @@ TEST(FatalError, WritesErrorLogAndKeepsTheSavedSettings)
     EXPECT_EQ(sandbox.ReadData("default.cfg"), settings) << "a fatal exit must not rewrite the settings";
 }
 
-class CloseSignal : public ::testing::TestWithParam<int> {};
-
-// Without options, the saved size makes the window.
-TEST_P(CloseSignal, FinishesTheFrameAndRunsTheNormalShutdown)
+// A map given on the command line, then the console: a load-time variable
+// refused after start-up, and a video restart that starts the game again,
+// whose frames go on at the new size.
+TEST(EngineCommands, MapLoadRunsAutoexecAndVideoRestartStartsTheGameAgain)
 {
     EngineSandbox sandbox;
-    sandbox.WriteData("default.cfg", "r_screenWidth 1024\nr_screenHeight 768\n");
-    EngineRun run = sandbox.Run({}, {{SendSignal("==== Starting Game ====", GetParam())}});
+    sandbox.WriteData("scripts/game/main.lua", "Console_Print('main.lua started\\n')\n"
+                                               "local frames = 0\n"
+                                               "function update()\n"
+                                               "  frames = frames + 1\n"
+                                               "  if frames == 3 and screen.width == 800 then\n"
+                                               "    Console_Command('Screenshot')\n"
+                                               "  end\n"
+                                               "end\n"
+                                               "function MapFree() Console_Print('MapFree called\\n') end\n");
+    sandbox.WriteData("autoexec.cfg", "Echo autoexec-ran\n");
+    sandbox.WriteData("maps/test.map", "KRSM\3" + std::string(115, '\0'));
+    EngineRunOptions keys;
+    keys.input = "1 press `\n1 type /r_screenWidth 800\n1 press return\n"
+                 "2 type /VideoRestart 800 600 0\n2 press return\n";
+    keys.triggers = {SendSignal("Saved screenshot screenshots/ss00000.tga", SIGTERM)};
+    EngineRun run = sandbox.Run({"-map", "maps/test.map"}, keys);
 
     ASSERT_TRUE(run.Ended(0));
-    EXPECT_TRUE(LinesInOrder(run.out, {" - Width: 1024", " - Height: 768"}));
-    EXPECT_TRUE(LinesInOrder(run.out, kShutdownLines));
-    EXPECT_TRUE(SettingsSavedAtExit(sandbox));
+    EXPECT_TRUE(LinesInOrder(run.out, {"main.lua started", "MapFree called", "autoexec-ran",
+                                       "Error: Unable to load map maps/test.map.",
+                                       "*Error: r_screenWidth can only be changed at load time.",
+                                       "==== Video Restart ====", " - Freeing data...", " - Saving default.cfg...Done",
+                                       " - Restarting Video...", " - Width: 800", " - Height: 600",
+                                       " - Reloading data...", "main.lua started",
+                                       "Saved screenshot screenshots/ss00000.tga"}));
+    const std::string shot = sandbox.ReadData("screenshots/ss00000.tga");
+    Image image;
+    std::string error;
+    ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(shot.data()), shot.size(), image, error)) << error;
+    EXPECT_EQ(std::pair(image.width, image.height), std::pair(800, 600));
+    // The map was given once: the restart does not load it again.
+    EXPECT_EQ(run.out.find("MapFree called"), run.out.rfind("MapFree called"));
 }
-
-INSTANTIATE_TEST_SUITE_P(Signals, CloseSignal, ::testing::Values(SIGTERM, SIGHUP, SIGINT));
 
 }  // namespace

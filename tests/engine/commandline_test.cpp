@@ -39,17 +39,18 @@ protected:
     std::tuple<int, int, bool, bool, bool, std::string> saved;
 };
 
-TEST_F(CommandLineTest, OptionsAreCaseInsensitive)
+TEST_F(CommandLineTest, OptionsAreCaseInsensitiveAndTheMapNameKeptAsTyped)
 {
     gSoundEnabled = true;
     gMapGiven = false;
     EXPECT_EQ(Parse({"-FullScreen", "-NoSound", "-MAP", "Maps/Test.MAP"}), "");
-    EXPECT_TRUE(gScreenFull);
-    EXPECT_FALSE(gSoundEnabled);
-    EXPECT_TRUE(gMapGiven);
-    EXPECT_EQ(gMapName, "Maps/Test.MAP") << "the map name is kept as typed";
+    EXPECT_TRUE(gScreenFull && !gSoundEnabled && gMapGiven);
+    EXPECT_EQ(gMapName, "Maps/Test.MAP");
     Parse({"-WINDOWED"});
     EXPECT_FALSE(gScreenFull);
+    gMapGiven = false;
+    Parse({"-map"});
+    EXPECT_FALSE(gMapGiven);
 }
 
 TEST_F(CommandLineTest, SizesFallBackAndUnknownOptionsAreReportedLowerCased)
@@ -76,9 +77,6 @@ TEST_F(CommandLineTest, SizesFallBackAndUnknownOptionsAreReportedLowerCased)
             expected += "^1Error: Unknown command line argument " + name + ".\n^15";
         EXPECT_EQ(printed, expected) << "the program name is never an error";
     }
-    gMapGiven = false;
-    Parse({"-map"});
-    EXPECT_FALSE(gMapGiven);
 }
 
 }  // namespace

@@ -73,51 +73,30 @@ TEST_F(GLCapsTest, FirstMissingRequiredExtensionIsNamed)
     EXPECT_EQ(missing, "GL_ARB_multitexture");
 }
 
-TEST_F(GLCapsTest, OptionalExtensionsSetTheirFlags)
+// Each optional extension sets its flag (multisampling needs the GL and
+// the GLX half, either fragment program counts as ARB's); detecting again
+// without them clears the flags but keeps the player's settings.
+TEST_F(GLCapsTest, OptionalExtensionsSetFlagsThatRedetectionClears)
 {
-    const ExtensionSet glx = {"GLX_ARB_multisample"};
-    const struct {
-        std::vector<const char*> gl;
-        ExtensionSet glx;
-        bool GLCaps::*flag;
-        bool expected;
-    } cases[] = {
-        {{kVertexProgram}, {}, &GLCaps::vertexProgramAvailable, true},
-        {{"GL_ARB_vertex_buffer_object"}, {}, &GLCaps::vertexBufferObjectAvailable, true},
-        {{"GL_ARB_texture_compression"}, {}, &GLCaps::textureCompressionAvailable, true},
-        {{"GL_EXT_texture_filter_anisotropic"}, {}, &GLCaps::anisotropicAvailable, true},
-        {{"GL_ARB_fragment_program"}, {}, &GLCaps::arbFragmentProgramAvailable, true},
-        {{"GL_ARB_fragment_program"}, {}, &GLCaps::nvFragmentProgram, false},
-        {{"GL_NV_fragment_program"}, {}, &GLCaps::nvFragmentProgram, true},
-        {{"GL_NV_fragment_program"}, {}, &GLCaps::arbFragmentProgramAvailable, true},
-        // Multisampling needs both the GL and the GLX half.
-        {{"GL_ARB_multisample"}, glx, &GLCaps::multisampleAvailable, true},
-        {{"GL_ARB_multisample"}, {}, &GLCaps::multisampleAvailable, false},
-        {{}, glx, &GLCaps::multisampleAvailable, false},
-    };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(Detect(Base(c.gl), c.glx, 8));
-        EXPECT_EQ(caps.*c.flag, c.expected) << (c.gl.empty() ? "" : c.gl[0]);
-    }
-    EXPECT_EQ(caps.maxTextureUnits, 8);
-    Detect(Base({"GL_EXT_texture_filter_anisotropic"}));
-    EXPECT_FLOAT_EQ(caps.maxAnisotropy, 16.0f);
-}
-
-TEST_F(GLCapsTest, RedetectionClearsOldFlagsButKeepsSettings)
-{
-    Detect(Base({kVertexProgram, "GL_ARB_vertex_buffer_object", kCombiners, "GL_NV_fragment_program",
-                 "GL_ARB_texture_compression", "GL_EXT_texture_filter_anisotropic", "GL_ARB_multisample"}),
-           {"GLX_ARB_multisample"});
-    caps.useAnisotropic = true;
-    caps.useTextureCompression = true;
-
-    Detect(Base({}));
+    const ExtensionSet all = Base({kVertexProgram, kCombiners, "GL_ARB_vertex_buffer_object",
+                                   "GL_ARB_texture_compression", "GL_EXT_texture_filter_anisotropic",
+                                   "GL_NV_fragment_program", "GL_ARB_multisample"});
     const GLCaps& c = caps;
-    EXPECT_FALSE(c.combinerOnePass || c.combinerTwoPass || c.nvFragmentProgram || c.perPixelLighting ||
-                 c.anisotropicAvailable || c.multisampleAvailable || c.textureCompressionAvailable ||
-                 c.vertexProgramAvailable || c.registerCombinersAvailable || c.vertexBufferObjectAvailable ||
-                 c.arbFragmentProgramAvailable);
+    auto flags = [&] {
+        return std::vector<bool>{c.vertexProgramAvailable, c.vertexBufferObjectAvailable,
+                                 c.textureCompressionAvailable, c.anisotropicAvailable,
+                                 c.arbFragmentProgramAvailable, c.nvFragmentProgram, c.multisampleAvailable};
+    };
+    ASSERT_TRUE(Detect(all, {"GLX_ARB_multisample"}, 8));
+    EXPECT_EQ(flags(), std::vector<bool>(7, true));
+    EXPECT_EQ(caps.maxTextureUnits, 8);
+    EXPECT_FLOAT_EQ(caps.maxAnisotropy, 16.0f);
+    caps.useAnisotropic = caps.useTextureCompression = true;
+    Detect(all);
+    EXPECT_EQ(flags(), (std::vector<bool>{1, 1, 1, 1, 1, 1, 0}));
+    Detect(Base({"GL_ARB_fragment_program"}), {"GLX_ARB_multisample"});
+    EXPECT_EQ(flags(), (std::vector<bool>{0, 0, 0, 0, 1, 0, 0}));
+    EXPECT_FALSE(c.combinerOnePass || c.combinerTwoPass || c.perPixelLighting || c.registerCombinersAvailable);
     EXPECT_TRUE(c.useAnisotropic && c.useTextureCompression);
 }
 
@@ -126,8 +105,7 @@ TEST(ParseExtensionStringTest, SplitsAtBlanksAndMatchesWholeNames)
     EXPECT_EQ(ParseExtensionString("GL_A  GL_B   GL_C "), (ExtensionSet{"GL_A", "GL_B", "GL_C"}));
     EXPECT_EQ(ParseExtensionString("  GL_A GL_A"), ExtensionSet{"GL_A"});
     EXPECT_EQ(ParseExtensionString("GL_A GL_B"), (ExtensionSet{"GL_A", "GL_B"})) << "the last needs no blank";
-    EXPECT_TRUE(ParseExtensionString("   ").empty());
-    EXPECT_TRUE(ParseExtensionString(nullptr).empty());
+    EXPECT_TRUE(ParseExtensionString("   ").empty() && ParseExtensionString(nullptr).empty());
 }
 
 }  // namespace

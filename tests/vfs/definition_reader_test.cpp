@@ -77,63 +77,52 @@ TEST(DefinitionReader, BracketsStandAloneAndNumbersAndBooleansAreStrict)
     EXPECT_FALSE(DefinitionReader::ParseBoolean("yes", &value));
 }
 
+// Messages name the file and the logical line. Shader blocks nest two deep
+// and an open one is reported at the end; sound blocks need a name, have one
+// level and no end check; effect and GUI files, whose parsers keep track of
+// their own brackets, report an open stage only.
 TEST_F(DefinitionReaderTest, ErrorsNameTheFileAndTheLogicalLine)
 {
-    std::string content;
-    for (int i = 0; i < 10; ++i)
-        content += i % 2 ? "\n" : "   # comment\n";
-    content += "first\n\n// note\nbad line\n";
-    WriteData("shaders/test.shader", content);
-    DefinitionReader reader(DefinitionFormat::ShaderScript);
-    EXPECT_TRUE(reader.Parse("shaders/test.shader", [&] {
-        if (reader.tokens[0] == "bad")
-            reader.Error(kDefinitionUnknownCommand);
-    }));
-    EXPECT_NE(Text().find("^1Error: Unknown Command ^13(shaders/test.shader, line: 2).\n"), std::string::npos)
-        << Text();
-}
-
-TEST_F(DefinitionReaderTest, ShaderBlocksNestTwoDeepAndAMissingBraceIsReportedAtTheEnd)
-{
-    WriteData("a.shader", "one\n{\n{\n{\n}\n}\n}\n}\ntwo\n{\nmap x\n{\nblend add");
-    DefinitionReader reader(DefinitionFormat::ShaderScript);
-    std::vector<std::string> states;
-    EXPECT_TRUE(reader.Parse("a.shader", [&] {
-        reader.TrackBracket(false);
-        states.push_back(std::to_string(reader.inBlock) + std::to_string(reader.inStage));
-    }));
-    EXPECT_EQ(states, (std::vector<std::string>{"00", "10", "11", "11", "10", "00", "00", "00", "00", "10",
-                                                "10", "11", "11"}));
-    EXPECT_EQ(Text(), "^1Error: Incorrect bracket placement ^13(a.shader, line: 4).\n"
-                      "^1Error: Incorrect bracket placement ^13(a.shader, line: 7).\n"
-                      "^1Error: Incorrect bracket placement ^13(a.shader, line: 8).\n"
-                      "^1Error: Unexpected end of file, stage and/or shader not closed ^13(a.shader, line: 14).\n");
-}
-
-TEST_F(DefinitionReaderTest, SoundBlocksNeedANameAndHaveOneLevel)
-{
-    WriteData("a.sound", "{\nname\n{\n{\n}\n}\nother\n{\n");
-    DefinitionReader reader(DefinitionFormat::SoundShader);
-    bool named = false;
-    EXPECT_TRUE(reader.Parse("a.sound", [&] {
-        if (!reader.TrackBracket(named))
-            named = true;
-    }));
-    EXPECT_EQ(Text(), "^1Error: Shader bracket before shader name ^13(a.sound, line: 1).\n"
-                      "^1Error: Incorrect bracket placement ^13(a.sound, line: 4).\n"
-                      "^1Error: Incorrect bracket placement ^13(a.sound, line: 6).\n")
-        << "and no end-of-file check";
-}
-
-TEST_F(DefinitionReaderTest, EffectAndGuiFilesReportAnOpenStageOnly)
-{
-    WriteData("a.gui", "window\n{\n");
-    DefinitionReader gui(DefinitionFormat::GuiFile);
-    EXPECT_TRUE(gui.Parse("a.gui", [&] { gui.inBlock = gui.Bracket() == '{'; }));
-    EXPECT_EQ(Text(), "");
-    DefinitionReader effect(DefinitionFormat::EffectFile);
-    EXPECT_TRUE(effect.Parse("a.gui", [&] { effect.inStage = effect.Bracket() == '{'; }));
-    EXPECT_EQ(Text(), "^1Error: Unexpected end of file, stage not closed ^13(a.gui, line: 3).\n");
+    const std::string bracket = "^1Error: Incorrect bracket placement ^13(", shut = "^1Error: Unexpected end of file";
+    const struct {
+        DefinitionFormat format;
+        const char* name;
+        std::string content, printed;
+        std::vector<std::string> states;  // inBlock and inStage after each line
+        bool DefinitionReader::*manual;   // set by the parser instead of TrackBracket
+    } cases[] = {
+        {DefinitionFormat::ShaderScript, "a.shader", "   # comment\n\n// note\nfirst\n\n// note\nbad line\n",
+         "^1Error: Unknown Command ^13(a.shader, line: 2).\n", {"00", "00"}, nullptr},
+        {DefinitionFormat::ShaderScript, "b.shader", "one\n{\n{\n{\n}\n}\n}\n}\ntwo\n{\nmap x\n{\nblend add",
+         bracket + "b.shader, line: 4).\n" + bracket + "b.shader, line: 7).\n" + bracket + "b.shader, line: 8).\n" +
+             shut + ", stage and/or shader not closed ^13(b.shader, line: 14).\n",
+         {"00", "10", "11", "11", "10", "00", "00", "00", "00", "10", "10", "11", "11"}, nullptr},
+        {DefinitionFormat::SoundShader, "a.sound", "{\nname\n{\n{\n}\n}\nother\n{\n",
+         "^1Error: Shader bracket before shader name ^13(a.sound, line: 1).\n" + bracket + "a.sound, line: 4).\n" +
+             bracket + "a.sound, line: 6).\n",
+         {"00", "00", "10", "10", "00", "00", "00", "10"}, nullptr},
+        {DefinitionFormat::EffectFile, "a.effect", "window\n{\n", shut + ", stage not closed ^13(a.effect, line: 3).\n",
+         {"00", "01"}, &DefinitionReader::inStage},
+        {DefinitionFormat::GuiFile, "a.gui", "window\n{\n", "", {"00", "10"}, &DefinitionReader::inBlock},
+    };
+    for (const auto& c : cases) {
+        WriteData(c.name, c.content);
+        DefinitionReader reader(c.format);
+        std::vector<std::string> states;
+        bool named = false;
+        const size_t mark = Text().size();
+        EXPECT_TRUE(reader.Parse(c.name, [&] {
+            if (c.manual)
+                reader.*c.manual = reader.Bracket() == '{';
+            else if (!reader.TrackBracket(named))
+                named = true;
+            if (reader.tokens[0] == "bad")
+                reader.Error(kDefinitionUnknownCommand);
+            states.push_back(std::to_string(reader.inBlock) + std::to_string(reader.inStage));
+        }));
+        EXPECT_EQ(Text().substr(mark), c.printed) << c.name;
+        EXPECT_EQ(states, c.states) << c.name;
+    }
 }
 
 TEST_F(DefinitionReaderTest, MissingFilesAreSkippedSilentlyAndMembersReadLikeFiles)

@@ -246,35 +246,25 @@ TEST_F(VfsTest, EveryDamagedHeaderFieldIsRefusedWithoutReadingOutOfBounds)
         damage.apply(archive);
         WriteArchive("data/a.pk3", archive);
         const std::string out = Start({"data"});
-        switch (damage.outcome) {
-        case Outcome::ArchiveSkipped:
-            EXPECT_EQ(out.find("Loaded archive a.pk3"), std::string::npos) << out;
-            EXPECT_NE(out.find("Error: Damaged archive a.pk3: no central directory"), std::string::npos) << out;
-            EXPECT_EQ(vfs_file_exists(damage.member), 0);
-            break;
-        case Outcome::NoMembers:
-            EXPECT_NE(out.find("Loaded archive a.pk3 (0 file(s))\nError: Damaged archive a.pk3: 2 member(s) left out"),
-                      std::string::npos) << out;
-            EXPECT_EQ(vfs_file_exists("deflated.txt") + vfs_file_exists("stored.txt"), 0);
-            break;
-        case Outcome::MemberAbsent:
-            EXPECT_NE(out.find("Loaded archive a.pk3 (1 file(s))\nError: Damaged archive a.pk3: 1 member(s) left out"),
-                      std::string::npos) << out;
+        if (damage.outcome != Outcome::ReadFails) {
+            const std::string loaded[] = {"Error: Damaged archive a.pk3: no central directory, left out",
+                                          "Loaded archive a.pk3 (0 file(s))\nError: Damaged archive a.pk3: 2 member(s) left out",
+                                          "Loaded archive a.pk3 (1 file(s))\nError: Damaged archive a.pk3: 1 member(s) left out"};
+            EXPECT_NE(out.find(loaded[int(damage.outcome)]), std::string::npos) << out;
             EXPECT_EQ(vfs_fopen(damage.member, "rb"), 0);
-            break;
-        case Outcome::ReadFails: {
+            EXPECT_EQ(vfs_file_exists("deflated.txt") + vfs_file_exists("stored.txt"),
+                      damage.outcome == Outcome::MemberAbsent ? 1 : 0);
+        }
+        if (damage.outcome == Outcome::ReadFails) {
             const int handle = vfs_fopen(damage.member, "rb");
             ASSERT_NE(handle, 0);
             std::vector<char> buffer(4096);
             int got;
             while ((got = vfs_fread(handle, buffer.data(), buffer.size())) > 0) {
             }
-            EXPECT_EQ(got, -1);
-            EXPECT_EQ(vfs_feof(handle), 1) << "a damaged member counts as ended, so readers stop";
-            EXPECT_EQ(vfs_fread(handle, buffer.data(), 1), -1);
-            EXPECT_EQ(vfs_fclose(handle), 0);
-            break;
-        }
+            EXPECT_EQ((Results{got, vfs_feof(handle), vfs_fread(handle, buffer.data(), 1), vfs_fclose(handle)}),
+                      (Results{-1, 1, -1, 0}))
+                << "a damaged member counts as ended, so readers stop";
         }
         // The other member is unharmed unless the directory itself is.
         if (damage.outcome == Outcome::MemberAbsent || damage.outcome == Outcome::ReadFails) {
