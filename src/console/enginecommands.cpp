@@ -9,6 +9,7 @@
 #include "render/rendersettings.h"
 #include "render/texture.h"
 #include "script/scriptmanager.h"
+#include "script/scriptmemory.h"
 #include "sound/soundsettings.h"
 #include "vfs/vfs.h"
 #include "world/map.h"
@@ -36,6 +37,14 @@ void MapCommand(const CommandArgs& args)
 {
     if (args.Count() != 2) {
         gConsole->Print("^15Usage: ^6Map ^5[map_name]^15\n");
+        return;
+    }
+    // Before the game has started (a cfg file read at start-up) there is no
+    // window or script to load it with: it loads once the game has started,
+    // as a map named on the command line does.
+    if (!gGameRunning) {
+        gMapGiven = true;
+        gMapName = args[1];
         return;
     }
     gConsole->SetLoadingMode(true);
@@ -159,6 +168,8 @@ void RegisterVariables()
     AddBool("sound_eax", &sound.eax, pending);
     AddBool("sound_musicEnabled", &sound.musicEnabled, pending);
     AddInt("sound_musicVolume", &sound.musicVolume, 0, 100, pending);
+    // MiB the script state may hold; read when the game's scripts start.
+    AddInt("script_memoryLimit", &gScriptMemoryLimit, 16, 65536, kLoadTimeOnly);
 }
 
 void ReportFileDamage(const char* line)

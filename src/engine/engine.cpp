@@ -26,6 +26,7 @@ bool gSoundEnabled = true;
 float gGuiScaleX = 1.0f, gGuiScaleY = 1.0f;
 Colour gScreenOverlay = {0.0f, 0.0f, 0.0f, 0.0f};
 
+bool gGameRunning = false;
 bool gMapGiven = false;
 std::string gMapName;
 int gVideoRestartPending = 0;
@@ -103,6 +104,7 @@ int RunReportingFatalErrors(const std::function<void()>& step)
         ReportFatalError(error.what());
         return error.code;
     } catch (const std::bad_alloc&) {
+        ReleaseMemoryReserve();
         ReportFatalError("Failed to allocate memory.\n");
         return 1;
     }

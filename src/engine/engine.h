@@ -64,6 +64,9 @@ extern float gGuiScaleX, gGuiScaleY;
 extern Colour gScreenOverlay;
 
 // Start-up and restart state.
+// From the end of the game's start to the start of its shutdown or restart:
+// the window, the scripts and the map functions exist.
+extern bool gGameRunning;
 extern bool gMapGiven;
 extern std::string gMapName;
 extern int gVideoRestartPending;

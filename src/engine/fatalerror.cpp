@@ -4,8 +4,24 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+// Room for the way out (the message, the console's log file) when the
+// process has run out of memory; given back first thing on that way.
+constexpr size_t kMemoryReserve = 4u << 20;
+void* memoryReserve = malloc(kMemoryReserve);
+
+}  // namespace
+
+void ReleaseMemoryReserve()
+{
+    free(memoryReserve);
+    memoryReserve = nullptr;
+}
+
 void FatalError(int code, const char* format, ...)
 {
+    ReleaseMemoryReserve();
     char message[1024];
     va_list args;
     va_start(args, format);

@@ -15,6 +15,9 @@ public:
 };
 
 [[noreturn]] void FatalError(int code, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// Gives back the memory held from the start for reporting a fatal error when
+// the process has run out; FatalError and the out-of-memory path call it.
+void ReleaseMemoryReserve();
 
 // malloc that ends the program through FatalError instead of returning null.
 void* EngineAlloc(size_t size);

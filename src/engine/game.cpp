@@ -70,10 +70,12 @@ void StartGame()
     gConsole->SetLoadingMode(false);
     gConsole->Layout(255, uint32_t(gEngine->height * 0.05), uint32_t(gEngine->width * 0.1), 32);
     gInputManager->PostStart();
+    gGameRunning = true;
 }
 
 void FreeGameData()
 {
+    gGameRunning = false;
     if (!gFatalShutdown) {
         printf(" - Saving default.cfg...");
         SaveDefaultConfig();

@@ -4,6 +4,7 @@
 #include "engine/fatalerror.h"
 #include "engine/mathkernels.h"
 #include "script/scriptloader.h"
+#include "script/scriptmemory.h"
 #include "script/scriptvalue.h"
 #include "vfs/vfs.h"
 
@@ -23,30 +24,25 @@ namespace {
 
 const char* const kScriptingError = "Error: Scripting error occured, shutting down.\n";
 
-const char* FunctionName(const lua_Debug& level)
+void PrintTrace(const ScriptTrace& trace)
 {
-    if (level.name)
-        return level.name;
-    return strcmp(level.what, "main") == 0 ? "main chunk" : "?";
+    if (!trace.valid)
+        return;
+    if (*trace.engineFunction) {
+        gConsole->Print("^1 - Error occured in C function. Stack tracing...\n");
+        gConsole->Print("^1 - C Function: %s\n", trace.engineFunction);
+        if (!*trace.source)
+            return;
+    }
+    gConsole->Print("^1 - Source: %s\n", trace.source);
+    gConsole->Print("^1 - Function: %s (Line: %i)\n", trace.function, trace.line);
 }
 
-// Where the error happened: the function at level 1 and, when that is a host
-// function, the script that called it.
+// Where the error happened: the function at level 1 (0 is the message
+// handler) and, when that is a host function, the script that called it.
 void PrintTrace(lua_State* L)
 {
-    lua_Debug level;
-    if (!lua_getstack(L, 1, &level))
-        return;
-    lua_getinfo(L, "Sln", &level);
-    if (strcmp(level.what, "C") == 0) {
-        gConsole->Print("^1 - Error occured in C function. Stack tracing...\n");
-        gConsole->Print("^1 - C Function: %s\n", FunctionName(level));
-        if (!lua_getstack(L, 2, &level))
-            return;
-        lua_getinfo(L, "Sln", &level);
-    }
-    gConsole->Print("^1 - Source: %s\n", level.short_src);
-    gConsole->Print("^1 - Function: %s (Line: %i)\n", FunctionName(level), level.currentline);
+    PrintTrace(CaptureScriptTrace(L, 1));
 }
 
 void PrintError(lua_State* L)
@@ -187,9 +183,11 @@ void ScriptManager::CloseState()
 void ScriptManager::Start()
 {
     CloseState();
-    state = luaL_newstate();
+    memory.Reset(size_t(gScriptMemoryLimit) << 20);
+    state = lua_newstate(ScriptMemory::Allocate, &memory);
     if (!state)
         FatalError(1, "Failed to allocate memory.\n");
+    memory.Watch(state);
     lua_atpanic(state, Panic);
     // Made once: a closure pushed anew for every call costs an allocation
     // and its collection, more than the call of an empty function itself.
@@ -263,6 +261,12 @@ void ScriptManager::CheckCall(int status)
         std::exception_ptr error = heldFatal;
         heldFatal = nullptr;
         std::rethrow_exception(error);
+    }
+    if (status == LUA_ERRMEM) {
+        // Lua calls no message handler for it: report where memory was refused.
+        ReleaseMemoryReserve();
+        gConsole->Print("^1Script Error: not enough memory\n");  // Lua's own words
+        PrintTrace(memory.Refusal());
     }
     if (status != 0)
         FatalError(1, "%s", kScriptingError);

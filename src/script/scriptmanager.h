@@ -4,6 +4,8 @@
 // through FatalError.
 #pragma once
 
+#include "script/scriptmemory.h"
+
 #include <lua.hpp>
 
 #include <exception>
@@ -60,7 +62,7 @@ public:
     void HoldFatalError(std::exception_ptr error);
     bool HoldsFatalError() const { return heldFatal != nullptr; }
     // After a protected call with `status`: raises a held fatal error, or
-    // ends the engine when the call failed.
+    // ends the engine when the call failed (saying where, for a memory error).
     void CheckCall(int status);
 
 private:
@@ -74,6 +76,7 @@ private:
     void CallWithNumber(const std::string& table, const std::string& function, double argument);
     void OnVariableChanged(const std::string& callback, const ConsoleVariable& variable);
 
+    ScriptMemory memory;  // the state's allocator and cap
     lua_State* state = nullptr;
     int messageHandler = LUA_NOREF;  // in the registry, made once per state
     std::string keypressCallback;

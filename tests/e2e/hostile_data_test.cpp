@@ -2,6 +2,7 @@
 // can bring: each is refused or survived with one clear line, and nothing
 // outside the data directory changes.
 #include "support/engine_sandbox.h"
+#include "support/hostile_inputs.h"
 #include "support/zip_writer.h"
 
 #include <gtest/gtest.h>
@@ -115,4 +116,54 @@ TEST(HostileData, LinksOutOfTheDataDirectoryAreReadOnlyAndCyclesEnd)
     EXPECT_EQ(outsideNow, (std::vector<std::string>{"target.txt", "victim.txt"}));
     EXPECT_EQ(ReadFile((outside / "target.txt").string()), "readable");
     EXPECT_EQ(sandbox.ReadData("saves/inside.txt"), "inside");
+}
+
+// A script that floods memory meets Lua's "not enough memory" at the state's
+// cap, and when the process itself runs out first, the way out still has
+// room: either way the cause, where it happened and error.log are written.
+TEST(HostileData, AScriptThatExhaustsMemoryIsReportedWithItsTrace)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("scripts/game/main.lua", "collectgarbage('stop')\nlocal t = {}\n"
+                                               "for i = 1, 1e9 do t[i] = {i, 'x' .. i} end\n");
+    const auto expectReported = [&](const EngineRun& run) {
+        ASSERT_TRUE(run.Ended(1));
+        EXPECT_TRUE(LinesInOrder(run.out, {"Script Error: not enough memory", " - Source: scripts/game/main.lua",
+                                           " - Function: main chunk (Line: 3)"}))
+            << run.out;
+        EXPECT_NE(run.err.find("Error: Scripting error occured, shutting down."), std::string::npos) << run.err;
+        EXPECT_NE(sandbox.ReadData("error.log").find("Script Error: not enough memory"), std::string::npos);
+    };
+    sandbox.WriteData("default.cfg", "script_memoryLimit 32\n");
+    expectReported(sandbox.Run({}));
+    EXPECT_EQ(sandbox.ReadData("default.cfg"), "script_memoryLimit 32\n");
+
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit leaves";
+#else
+    sandbox.WriteData("default.cfg", "script_memoryLimit 65536\n");
+    EngineRunOptions limited;
+    limited.addressSpaceLimit = size_t(700) << 20;
+    expectReported(sandbox.Run({}, limited));
+#endif
+}
+
+// Every hostile input of every loader in one run: each is refused with its
+// line and the engine goes on to a normal exit.
+TEST(HostileData, EveryKnownHostileInputIsRefusedByName)
+{
+    EngineSandbox sandbox;
+    std::string loads;
+    for (const HostileInput& input : HostileInputs()) {
+        WriteFile(sandbox.DataPath(input.file), input.bytes);
+        if (!input.load.empty())
+            loads += input.load + "\n";
+    }
+    sandbox.WriteData("default.cfg", loads + "Quit\n");
+    sandbox.WriteData("scripts/game/main.lua", "function MapFree() end\nfunction MapLoad() end\nfunction update() end\n");
+    EngineRun run = sandbox.Run({});
+
+    ASSERT_TRUE(run.Ended(0)) << run.out << run.err;
+    for (const HostileInput& input : HostileInputs())
+        EXPECT_TRUE(LinesInOrder(run.out, {input.refusal})) << input.what << "\n" << run.out;
 }

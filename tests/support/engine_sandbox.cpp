@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,6 +71,9 @@ EngineRun EngineSandbox::Run(const std::vector<std::string>& arguments, const En
             putenv(entry.data());
         dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 1);
         dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 2);
+        const rlimit limit = {options.addressSpaceLimit, options.addressSpaceLimit};
+        if (options.addressSpaceLimit && setrlimit(RLIMIT_AS, &limit) != 0)
+            _exit(126);
         if (chdir(root.c_str()) == 0)
             execv(argp[0], argp.data());
         _exit(127);

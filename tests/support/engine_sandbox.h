@@ -44,6 +44,8 @@ struct EngineRunOptions {
     // Input queued at chosen frames, in the format of support/scripted_input.h;
     // when given, the test build of the engine that reads it runs.
     std::string input = {};
+    // Bytes of address space the engine may map (setrlimit), 0 for no limit.
+    size_t addressSpaceLimit = 0;
 };
 
 // The sandbox's data directory starts with what the build generates (the
