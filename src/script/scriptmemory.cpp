@@ -59,9 +59,12 @@ void* ScriptMemory::Allocate(void* self, void* block, size_t oldSize, size_t new
     if (newSize <= oldSize || newSize - oldSize <= memory.limit - memory.used)
         resized = realloc(block, newSize);
     if (!resized) {
-        // Lua may not fail a shrink; the old block serves.
-        if (newSize <= oldSize)
+        // Lua may not fail a shrink; the old block serves, counted as Lua
+        // will free it.
+        if (newSize <= oldSize) {
+            memory.used = memory.used - oldSize + newSize;
             return block;
+        }
         if (memory.state)
             memory.refusal = CaptureScriptTrace(memory.state, 0);
         return nullptr;

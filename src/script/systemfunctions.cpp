@@ -41,7 +41,8 @@ int SaveFile(lua_State* L)
     std::string name, contents;
     if (!ScriptValue(L).GetString(contents) || !ScriptValue(L).GetString(name))
         return kArgumentMismatch;
-    if (InsideDataDirectory(name, Access::Change) && vfs_replace_file(name.c_str(), contents.data(), contents.size()) != 0)
+    if (InsideDataDirectory(name, Access::Change) &&
+        vfs_replace_file(name.c_str(), contents.data(), contents.size()) != 0)
         gConsole->Print("^1Error: Unable to save file %s.^15\n", name.c_str());
     return 0;
 }

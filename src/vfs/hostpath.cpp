@@ -5,11 +5,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-
-#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 #include <vector>

@@ -340,7 +340,8 @@ uint64_t vfs_file_size(const char* name)
 
 bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes)
 {
-    constexpr size_t kFirstChunk = 1 << 20;
+    // Doubling chunks from 1 MiB, each within what one read can report.
+    constexpr size_t kFirstChunk = 1 << 20, kLargestChunk = INT_MAX;
     const uint64_t size = vfs_file_size(name);
     const int handle = vfs_fopen(name, "rb");
     if (!handle)
@@ -348,7 +349,7 @@ bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes)
     bytes.clear();
     bool complete = true;
     for (size_t have = 0; complete && have < size;) {
-        const size_t chunk = size_t(std::min<uint64_t>(size - have, std::min<size_t>(std::max(kFirstChunk, have), INT_MAX)));
+        const size_t chunk = size_t(std::min<uint64_t>(size - have, std::min(std::max(kFirstChunk, have), kLargestChunk)));
         bytes.resize(have + chunk);
         const int got = vfs_fread(handle, bytes.data() + have, chunk);
         complete = got >= 0 && size_t(got) == chunk;
