@@ -133,7 +133,7 @@ void RegisterVariables()
     AddBool("r_drawNormals", &render.drawNormals, pending);
     AddBool("r_drawLightBoxes", &render.drawLightBoxes, pending);
     AddBool("r_drawParticleBoxes", &render.drawParticleBoxes, pending);
-    AddBool("r_drawRooms", &render.drawRooms, pending);
+    AddBool("r_drawRooms", &render.drawRooms);
     AddBool("r_drawShadowVolumes", &render.drawShadowVolumes, pending);
     AddBool("r_drawTags", &render.drawTags, pending);
     AddBool("r_drawTris", &render.drawTris, pending);

@@ -4,12 +4,14 @@
 #include "console/consoleview.h"
 #include "console/enginecommands.h"
 #include "engine/engine.h"
+#include "engine/frustumplanes.h"
 #include "engine/video.h"
 #include "input/inputevent.h"
 #include "input/inputmanager.h"
 #include "input/playerinputmanager.h"
 #include "render/font.h"
 #include "render/glstatecache.h"
+#include "render/rendersettings.h"
 #include "render/shadermanager.h"
 #include "render/texture.h"
 #include "script/scriptapi.h"
@@ -171,8 +173,8 @@ void GameUpdate(uint32_t)
         RestartVideo();
 }
 
-// Frame statistics in the bottom-right corner. Rooms, lights, effects and
-// triangles join the frame rate as the renderer that counts them lands.
+// Frame statistics in the bottom-right corner. Lights, effects and
+// triangles count 0 until the renderer that counts them lands.
 static void DrawDebugOverlay()
 {
     const float width = float(gEngine->width), height = float(gEngine->height);
@@ -180,20 +182,39 @@ static void DrawDebugOverlay()
     gGLState.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     gGLState.Colour(0.0f, 0.0f, 0.0f, 0.8f);
     glBegin(GL_QUADS);
-    glVertex2f(width - 114, height - 14);
-    glVertex2f(width - 2, height - 14);
+    glVertex2f(width - 114, height - 62);
+    glVertex2f(width - 2, height - 62);
     glVertex2f(width - 2, height - 2);
     glVertex2f(width - 114, height - 2);
     glEnd();
 
     gFontManager->Bind();
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
-    gFontManager->Print(width - 112, height - 12, "^6FPS: ^15%.2f", double(gEngine->framesPerSecond));
+    const float x = width - 112;
+    gFontManager->Print(x, height - 60, "^6ROOMS: ^15%i", gMap->VisibleRoomCount());
+    gFontManager->Print(x, height - 48, "^6LIGHTS: ^15%i", 0);
+    gFontManager->Print(x, height - 36, "^6FX: ^15%i", 0);
+    gFontManager->Print(x, height - 24, "^6TRIS: ^15%i", 0);
+    gFontManager->Print(x, height - 12, "^6FPS: ^15%.2f", double(gEngine->framesPerSecond));
+}
+
+// The rooms in view of the frame's camera.
+static void UpdateRoomVisibility()
+{
+    float projection[16], modelview[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    gMap->UpdateRoomVisibility(FrustumPlanes::FromMatrices(projection, modelview));
 }
 
 void GameDraw(uint32_t)
 {
     Video::Begin3D();
+    if (gMap->loaded()) {
+        UpdateRoomVisibility();
+        if (gRenderSettings.drawRooms)
+            gMap->DrawRoomOutlines();
+    }
     glEnable(GL_BLEND);
     Video::Begin2D();
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);

@@ -1,17 +1,17 @@
 #include "world/map.h"
 
 #include "engine/text.h"
+#include "render/glstatecache.h"
 #include "render/shadermanager.h"
 #include "vfs/vfs.h"
+#include "world/roomobject.h"
+
+#include <GL/gl.h>
 
 #include <cstring>
 #include <string>
 
 Map* gMap = new Map;
-
-namespace {
-
-}  // namespace
 
 bool Map::IsMapFile(const char* path)
 {
@@ -38,6 +38,32 @@ void Map::Free()
     std::vector<BspNode>().swap(bspLeaves);
     level = BoundingBox();
     cellGrid.Clear();
+    visibleRooms = 0;
+}
+
+void Map::UpdateRoomVisibility(const FrustumPlanes& view)
+{
+    visibleRooms = 0;
+    for (MapRoom& room : roomList) {
+        const bool visible = view.Touches(room.bounds);
+        visibleRooms += visible;
+        if (visible == room.visible)
+            continue;
+        room.visible = visible;
+        for (RoomObject* object : room.visibilityObjects)
+            object->RoomVisibilityChanged(visible);
+        for (RoomObject* object : room.countingObjects)
+            object->CountVisibleRooms(visible ? 1 : -1);
+    }
+}
+
+void Map::DrawRoomOutlines() const
+{
+    glDisable(GL_TEXTURE_2D);
+    gGLState.Colour(1.0f, 0.0f, 1.0f, 1.0f);
+    for (const MapRoom& room : roomList)
+        room.bounds.DrawDebug();
+    glEnable(GL_TEXTURE_2D);
 }
 
 MapMesh* Map::MeshAt(int mesh)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/boundingbox.h"
+#include "engine/frustumplanes.h"
 #include "render/bufferobject.h"
 #include "world/mapgrid.h"
 #include "world/mapstructures.h"
@@ -41,6 +42,13 @@ public:
     // Every vertex, enlarged by 1000 units on every side.
     const BoundingBox& levelBounds() const { return level; }
 
+    // Once a frame: a room is visible while its box touches the view. The
+    // objects entered in a room hear of each change.
+    void UpdateRoomVisibility(const FrustumPlanes& view);
+    int VisibleRoomCount() const { return visibleRooms; }
+    // Every room's box as magenta lines, in the current 3D view.
+    void DrawRoomOutlines() const;
+
     // Meshes by index: -1 and indexes not below the mesh count do nothing.
     // The mesh named `name` after lower-casing, or -1 (also for "").
     int FindMesh(const char* name) const;
@@ -75,6 +83,7 @@ private:
     std::vector<BspNode> bspLeaves;
     BoundingBox level;
     MapGrid cellGrid;
+    int visibleRooms = 0;
 };
 
 extern Map* gMap;

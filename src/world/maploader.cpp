@@ -266,8 +266,15 @@ bool MapBuilder::ReadRooms()
         const uint32_t surfaceCount = file.U32(kLumpRooms, i, 4);
         if (!CheckRange("room", i, "surfaces", firstSurface, surfaceCount, file.Count(kLumpSurfaces)))
             return false;
+        // A box the view test cannot answer for (inverted, or infinite or
+        // not a number) would hide or show the room at random.
+        const Vector minimum = file.Vec(kLumpRooms, i, 12), maximum = file.Vec(kLumpRooms, i, 24);
+        const float low[3] = {minimum.x, minimum.y, minimum.z}, high[3] = {maximum.x, maximum.y, maximum.z};
+        for (int axis = 0; axis < 3; ++axis)
+            if (!std::isfinite(low[axis]) || !std::isfinite(high[axis]) || low[axis] > high[axis])
+                return Fail("room %u has bounds that are inverted or not finite", i);
         MapRoom& room = map.roomList[i];
-        room.bounds.SetFromPoints(file.Vec(kLumpRooms, i, 12), file.Vec(kLumpRooms, i, 24), true);
+        room.bounds.SetFromPoints(minimum, maximum, true);
         if (!ReadSurfaces(room.surfaces, firstSurface, surfaceCount, i != 0))
             return false;
     }

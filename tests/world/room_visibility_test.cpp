@@ -1,0 +1,62 @@
+// Rooms in the running engine: visible while their boxes touch the view,
+// outlined in magenta with r_drawRooms, and refused when their boxes cannot
+// be tested.
+#include "minimal_map.h"
+#include "render/image.h"
+#include "support/engine_sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+TEST(RoomVisibility, RoomsInViewCountAndShowTheirOutlines)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("shaders/map.shader", kMinimalMapShaders);
+    // The camera sits at the origin looking down -z: room 1 lies ahead of
+    // it, room 2 behind and room 0 (z from 0 to 100) just behind the eye.
+    MapWriter rooms = MinimalMap();
+    rooms.Room(0, 0, {-50, -50, -300}, {50, 50, -200});
+    rooms.Room(0, 0, {-50, -50, 200}, {50, 50, 300});
+    sandbox.WriteData("maps/rooms.map", rooms.Bytes());
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    MapWriter inverted = MinimalMap(), notANumber = MinimalMap();
+    inverted.Room(0, 0, {50, 0, 0}, {-50, 10, 10});
+    notANumber.Room(0, 0, {0, 0, 0}, {nan, 10, 10});
+    sandbox.WriteData("maps/inverted.map", inverted.Bytes());
+    sandbox.WriteData("maps/nan.map", notANumber.Bytes());
+    sandbox.WriteData("default.cfg", "r_drawRooms 1\nMap maps/inverted.map\n");
+    sandbox.WriteData("scripts/game/main.lua", R"(
+        function MapFree() end
+        function MapLoad() end
+        local frame = 0
+        function update()
+          frame = frame + 1
+          if frame == 2 then Console_Command('Map maps/nan.map') Console_Command('Map maps/rooms.map') end
+          if frame == 4 then Console_Command('test_visibleRooms') Console_Command('Screenshot') end
+          if frame == 6 then Console_Command('Quit') end
+        end)");
+    EngineRunOptions options;
+    options.input = "\n";  // the test build, which has the command that counts
+    EngineRun run = sandbox.Run({}, options);
+
+    ASSERT_TRUE(run.Ended(0));
+    EXPECT_TRUE(LinesInOrder(
+        run.out, {"Error: maps/inverted.map is damaged: room 1 has bounds that are inverted or not finite.",
+                  "Error: maps/nan.map is damaged: room 1 has bounds that are inverted or not finite.",
+                  "visible rooms: 1"}))
+        << run.out;
+    const std::string file = sandbox.ReadData("screenshots/ss00000.tga");
+    Image shot;
+    std::string error;
+    ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), shot, error)) << error;
+    int magenta = 0;
+    const size_t stride = size_t(shot.bytesPerPixel);
+    for (size_t i = 0; i + 2 < shot.pixels.size(); i += stride)
+        magenta += shot.pixels[i] > 200 && shot.pixels[i + 1] < 50 && shot.pixels[i + 2] > 200;
+    EXPECT_GT(magenta, 100);
+}
+
+}  // namespace
