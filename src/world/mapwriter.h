@@ -18,6 +18,13 @@ public:
     {
         lumps[lump].append(reinterpret_cast<const char*>(&record), sizeof(record));
     }
+    // Replaces a record already added.
+    template <MapLump lump>
+    void Set(uint32_t index, const MapRecord<lump>& record)
+    {
+        lumps[lump].replace(size_t(index) * sizeof(record), sizeof(record), reinterpret_cast<const char*>(&record),
+                            sizeof(record));
+    }
     uint32_t Count(MapLump lump) const { return uint32_t(lumps[lump].size() / kMapRecordSizes[lump]); }
 
     // Shortcuts for hand-made maps. A vertex with the flat frame: tangent
