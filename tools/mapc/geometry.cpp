@@ -10,7 +10,7 @@ Polygon PlaneSquare(const Plane& plane)
     const Vec3& n = plane.normal;
     // Any direction not along the normal gives the square's first side.
     const Vec3 helper = std::fabs(n.y) < 0.9 ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
-    const Vec3 u = Normalized(Cross(helper, n)) * (kWorldLimit * 4);
+    const Vec3 u = Normalized(Cross(helper, n)) * (kWorldLimit * 16);
     const Vec3 v = Cross(n, u);  // u, v, n right-handed: counter-clockwise seen from the front
     const Vec3 centre = n * plane.distance;
     return {centre - u - v, centre + u - v, centre + u + v, centre - u + v};

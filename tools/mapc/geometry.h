@@ -31,8 +31,10 @@ inline Vec3 Normalized(const Vec3& v)
 
 // Distances this close count as on a plane.
 constexpr double kOnPlane = 1e-4;
-// Every coordinate a source may give lies within this of the origin.
-constexpr double kWorldLimit = 65536;
+// Every coordinate of a map lies within this of the origin: the loader's
+// grid spans at most 2048 cells of 10 units over the level and 1000 units
+// around it.
+constexpr double kWorldLimit = 8192;
 
 // The solid side is behind: normal · p <= distance.
 struct Plane {
@@ -49,8 +51,8 @@ bool SamePlane(const Plane& a, const Plane& b);
 // Convex, counter-clockwise seen from the front of its plane.
 using Polygon = std::vector<Vec3>;
 
-// A square on the plane far larger than any map, wound counter-clockwise
-// seen from the front.
+// A square on the plane reaching 16 world limits from its centre, wound
+// counter-clockwise seen from the front.
 Polygon PlaneSquare(const Plane& plane);
 // The parts in front of and behind the plane; points on it go to both, and
 // a polygon lying on it goes to neither.

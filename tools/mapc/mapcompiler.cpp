@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cfloat>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -16,7 +17,7 @@
 namespace {
 
 struct Box {
-    Vec3 minimum{kWorldLimit * 4, kWorldLimit * 4, kWorldLimit * 4};
+    Vec3 minimum{DBL_MAX, DBL_MAX, DBL_MAX};
     Vec3 maximum = -minimum;
 
     bool Empty() const { return minimum.x > maximum.x; }

@@ -3,6 +3,7 @@
 #include "console/console.h"
 #include "vfs/definitionreader.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -10,6 +11,7 @@ namespace {
 const char kBrushOpen[] = "^1Error: Brush is open ^13(%s, line: %i).\n";
 const char kBrushDegenerate[] = "^1Error: Brush is degenerate ^13(%s, line: %i).\n";
 const char kBrushNotConvex[] = "^1Error: Brush is not convex ^13(%s, line: %i).\n";
+const char kBrushBeyondLimit[] = "^1Error: Brush reaches beyond 8192 units from the origin ^13(%s, line: %i).\n";
 const char kNotClosed[] = "^1Error: Unexpected end of file, mesh or brush not closed ^13(%s, line: %i).\n";
 
 // Brushes this thin have no volume.
@@ -192,6 +194,7 @@ private:
         case BrushFault::kOpen: return Fault(kBrushOpen, brush.line);
         case BrushFault::kDegenerate: return Fault(kBrushDegenerate, brush.line);
         case BrushFault::kNotConvex: return Fault(kBrushNotConvex, brush.line);
+        case BrushFault::kBeyondLimit: return Fault(kBrushBeyondLimit, brush.line);
         }
     }
 
@@ -283,17 +286,23 @@ BrushFault BuildBrush(SourceBrush& brush)
     }
     const std::vector<Polygon> polygons = FacesOf(planes);
     bool any = false, empty = false;
+    double farthest = 0;
     for (size_t i = 0; i < faces.size(); ++i) {
         faces[i].polygon = Cleaned(polygons[i]);
         any |= !faces[i].polygon.empty();
         empty |= faces[i].polygon.empty();
         for (const Vec3& p : faces[i].polygon)
-            if (std::fabs(p.x) > kWorldLimit * 2 || std::fabs(p.y) > kWorldLimit * 2 || std::fabs(p.z) > kWorldLimit * 2)
-                return BrushFault::kOpen;
+            farthest = std::max({farthest, std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
     }
+    // Faces of an endless volume reach the edges of their squares, more
+    // than eight limits out along some axis.
+    if (farthest > kWorldLimit * 4)
+        return BrushFault::kOpen;
     if (!any || Volume(faces) < kMinimumVolume)
         return BrushFault::kDegenerate;
-    return empty ? BrushFault::kNotConvex : BrushFault::kNone;
+    if (empty)
+        return BrushFault::kNotConvex;
+    return farthest > kWorldLimit + kOnPlane ? BrushFault::kBeyondLimit : BrushFault::kNone;
 }
 
 bool ReadMapSource(const char* name, MapSource& source)

@@ -44,11 +44,11 @@ struct MapSource {
     std::vector<SourceRoom> rooms;
 };
 
-enum class BrushFault { kNone, kOpen, kDegenerate, kNotConvex };
+enum class BrushFault { kNone, kOpen, kDegenerate, kNotConvex, kBeyondLimit };
 // Fills each face's polygon from the planes, or names what is wrong: fewer
 // than four planes or a volume without end (open); a plane given twice or
 // no volume (degenerate); a plane that bounds no face (not convex: a solid
-// that planes describe has a face on each).
+// that planes describe has a face on each); a corner beyond kWorldLimit.
 BrushFault BuildBrush(SourceBrush& brush);
 
 // Reads the source `name` through the file layer, printing every fault with
