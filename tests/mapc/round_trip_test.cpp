@@ -2,6 +2,7 @@
 // it, mapdump --check passes it with the loader's own checks, and the engine
 // loads it; damaged or bad input makes each tool fail with its message.
 #include "render/shadermanager.h"
+#include "support/engine_sandbox.h"
 #include "support/test_console.h"
 #include "world/map.h"
 #include "world/mapformat.h"
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <csignal>
 #include <sys/wait.h>
 
 namespace {
@@ -97,6 +99,18 @@ TEST_F(MapRoundTrip, ABadSourceEndsMapcWithItsLineAndNoFile)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "Error: Unknown Command (bad.txt, line: 6).\nError: Unable to compile map bad.txt.\n");
     EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+TEST(DemoMap, TheStarterGameLoadsTheBuiltDemoMap)
+{
+    EngineSandbox sandbox;
+    sandbox.InstallBundledGame();
+    sandbox.WriteData("maps/demo.map", ReadFile(DEMO_MAP));
+    EngineRunOptions options;
+    options.triggers.push_back(SendSignal("Level maps/demo.map loaded.", SIGTERM));
+    const EngineRun run = sandbox.Run({}, options);
+    ASSERT_TRUE(run.Ended(0));
+    EXPECT_TRUE(run.Has(" - Level maps/demo.map loaded.\n")) << run.out;
 }
 
 }  // namespace
