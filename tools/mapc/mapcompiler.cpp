@@ -130,8 +130,9 @@ public:
     explicit PlaneTable(MapWriter& out) : out(out) {}
     uint32_t Index(const Plane& plane)
     {
-        const Vector n{float(plane.normal.x), float(plane.normal.y), float(plane.normal.z)};
-        const float d = float(plane.distance);
+        // Adding zero turns -0 into 0: one key for both, and cleaner dumps.
+        const Vector n{float(plane.normal.x) + 0.0f, float(plane.normal.y) + 0.0f, float(plane.normal.z) + 0.0f};
+        const float d = float(plane.distance) + 0.0f;
         const std::array<float, 4> key{n.x, n.y, n.z, d};
         const auto found = indices.find(key);
         if (found != indices.end())

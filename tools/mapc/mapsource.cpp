@@ -68,11 +68,11 @@ private:
         if (depth == kTop && key == "room")
             return Room(parameters);
         if (depth == kMesh && key == "brush")
-            return Expect(parameters, 0) ? OpenBrush() : void();
+            return OpenBrush(parameters);
         if (depth == kMesh && key == "collide")
             return Collide(parameters);
         if (depth == kMesh && key == "content")
-            return Expect(parameters, 1) ? void(ShaderName(tokens[1], source.meshes.back().content)) : void();
+            return Content(parameters);
         if (depth != kTop && (key == "shader" || key == "axes" || key == "offset" || key == "repeat"))
             return Style(key, parameters);
         if (depth == kBrush && key == "box")
@@ -124,15 +124,12 @@ private:
         return true;
     }
 
-    bool ShaderName(const std::string& token, std::string& name)
+    void ShaderName(const std::string& token, std::string& name)
     {
         // The file's shader names hold 63 characters and a terminator.
-        if (token.size() > 63) {
-            Fault(kDefinitionInvalidParameter);
-            return false;
-        }
+        if (token.size() > 63)
+            return Fault(kDefinitionInvalidParameter);
         name = token == "none" ? "" : token;
-        return true;
     }
 
     void OpenMesh(size_t parameters)
@@ -159,6 +156,12 @@ private:
         source.meshes.back().collide = collide;
     }
 
+    void Content(size_t parameters)
+    {
+        if (Expect(parameters, 1))
+            ShaderName(reader.tokens[1], source.meshes.back().content);
+    }
+
     void Room(size_t parameters)
     {
         SourceRoom room;
@@ -176,8 +179,10 @@ private:
         source.rooms.push_back(room);
     }
 
-    void OpenBrush()
+    void OpenBrush(size_t parameters)
     {
+        if (!Expect(parameters, 0))
+            return;
         SourceBrush brush;
         brush.line = reader.lineNumber;
         source.meshes.back().brushes.push_back(brush);
