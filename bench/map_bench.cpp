@@ -4,7 +4,7 @@
 #include "console/console.h"
 #include "quiet_stdout.h"
 #include "render/shadermanager.h"
-#include "support/map_writer.h"
+#include "world/mapwriter.h"
 #include "bench_data_directory.h"
 #include "vfs/vfs.h"
 #include "world/map.h"

@@ -5,15 +5,16 @@
 #include "engine/boundingbox.h"
 #include "engine/frustumplanes.h"
 #include "render/bufferobject.h"
+#include "world/mapformat.h"
 #include "world/mapgrid.h"
 #include "world/mapstructures.h"
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 class Map {
 public:
-    static constexpr int kVersion = 3;
-
     Map() = default;
     Map(const Map&) = delete;
     Map& operator=(const Map&) = delete;
@@ -26,6 +27,9 @@ public:
     // Frees the current map, then reads the file and builds the level; false
     // (with a console error) when it cannot. A failed load leaves no map.
     virtual bool Load(const char* path);
+    // The loader's own checks on a file's bytes, without loading anything
+    // (no shaders, no buffers): false with `fault` naming the first fault.
+    static bool Check(std::vector<uint8_t> bytes, std::string& fault);
     // Releases every structure, buffer, collider and entity of the map.
     virtual void Free();
 
@@ -72,6 +76,11 @@ private:
     MapMesh* MeshAt(int mesh);
     const MapMesh* MeshAt(int mesh) const;
     MapMesh* MeshNamed(const char* name);
+    // False for bytes without the magic; else the file's version.
+    static bool ReadVersion(const std::vector<uint8_t>& bytes, int32_t& version);
+    // Reads and checks the file into this map; `finish` looks up shaders and
+    // uploads buffers as well. False with `damage` set at the first fault.
+    bool Build(std::vector<uint8_t> bytes, std::string& damage, bool finish);
 
     bool isLoaded = false;
     std::vector<MapVertex> vertexArray;

@@ -1,11 +1,8 @@
 #include "world/mapfile.h"
 
-// Records are read by copying their bytes.
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "map files are little-endian");
-
 bool MapFile::ReadDirectory(std::string& error)
 {
-    if (bytes.size() < kHeaderSize) {
+    if (bytes.size() < kMapHeaderSize) {
         error = "the file ends inside its header";
         return false;
     }
@@ -19,13 +16,13 @@ bool MapFile::ReadDirectory(std::string& error)
                     std::to_string(length) + ") lies outside the file of " + std::to_string(fileSize) + " bytes";
             return false;
         }
-        if (length % kRecordSizes[lump] != 0) {
+        if (length % kMapRecordSizes[lump] != 0) {
             error = "lump " + std::to_string(lump) + " is " + std::to_string(length) +
-                    " bytes long, not a whole number of " + std::to_string(kRecordSizes[lump]) + "-byte records";
+                    " bytes long, not a whole number of " + std::to_string(kMapRecordSizes[lump]) + "-byte records";
             return false;
         }
         offsets[lump] = offset;
-        counts[lump] = length / kRecordSizes[lump];
+        counts[lump] = length / kMapRecordSizes[lump];
     }
     return true;
 }

@@ -144,14 +144,12 @@ bool MapBuilder::ReadVertices()
     const uint32_t count = file.Count(kLumpVertices);
     map.vertexArray.resize(count);
     for (uint32_t i = 0; i < count; ++i) {
-        // position, s and t, tangent, normal, binormal
-        float f[14];
-        memcpy(f, file.Record(kLumpVertices, i), sizeof(f));
-        if (!std::isfinite(f[0]) || !std::isfinite(f[1]) || !std::isfinite(f[2]))
+        const MapVertexRecord r = file.Get<kLumpVertices>(i);
+        const Vector &p = r.position, &t = r.tangent, &b = r.binormal, &n = r.normal;
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
             return Fail("vertex %u has a position that is not a finite number", i);
-        MapVertex& v = map.vertexArray[i];
-        v = MapVertex{{f[0], f[1], f[2], 1.0f}, {f[5], f[6], f[7], 0.0f}, {f[11], f[12], f[13], 0.0f},
-                      {f[8], f[9], f[10], 0.0f}, {f[3], f[4]}, {1.0f, 1.0f, 1.0f, 1.0f}, 0.0f, 0.0f};
+        map.vertexArray[i] = MapVertex{{p.x, p.y, p.z, 1.0f}, {t.x, t.y, t.z, 0.0f}, {b.x, b.y, b.z, 0.0f},
+                                       {n.x, n.y, n.z, 0.0f}, {r.s, r.t}, {1.0f, 1.0f, 1.0f, 1.0f}, 0.0f, 0.0f};
     }
 
     everyVertex.FitVertices(map.vertexArray.data(), count);
@@ -175,11 +173,9 @@ bool MapBuilder::CheckTriangles()
                     file.Count(kLumpTrianglePlanes), file.Count(kLumpNeighbours));
     const uint32_t vertices = file.Count(kLumpVertices);
     for (uint32_t i = 0; i < triangles; ++i)
-        for (size_t corner = 0; corner < 3; ++corner) {
-            const uint32_t vertex = file.U32(kLumpTriangles, i, corner * 4);
+        for (uint32_t vertex : file.Get<kLumpTriangles>(i).corners)
             if (vertex >= vertices)
                 return Fail("triangle %u names vertex %u, but there are %u", i, vertex, vertices);
-        }
     return true;
 }
 
@@ -187,10 +183,11 @@ bool MapBuilder::CheckSurfaces()
 {
     const uint32_t shaderCount = file.Count(kLumpShaderNames);
     for (uint32_t i = 0; i < file.Count(kLumpSurfaces); ++i) {
-        if (!CheckRange("surface", i, "triangles", file.U32(kLumpSurfaces, i, 0), file.U32(kLumpSurfaces, i, 4),
+        const MapSurfaceRecord surface = file.Get<kLumpSurfaces>(i);
+        if (!CheckRange("surface", i, "triangles", surface.firstTriangle, surface.triangleCount,
                         file.Count(kLumpTriangles)))
             return false;
-        const int32_t shader = file.I32(kLumpSurfaces, i, 8);
+        const int32_t shader = surface.shader;
         if (shader != -1 && (shader < 0 || uint32_t(shader) >= shaderCount))
             return Fail("surface %u names shader %i, but there are %u", i, shader, shaderCount);
     }
@@ -201,7 +198,7 @@ bool MapBuilder::CheckBrushSides()
 {
     const uint32_t planes = file.Count(kLumpPlanes);
     for (uint32_t i = 0; i < file.Count(kLumpBrushSides); ++i) {
-        const uint32_t plane = file.U32(kLumpBrushSides, i, 0);
+        const uint32_t plane = file.Get<kLumpBrushSides>(i).plane;
         if (plane >= planes)
             return Fail("brush side %u names plane %u, but there are %u", i, plane, planes);
     }
@@ -212,9 +209,10 @@ bool MapBuilder::ReadBrushes()
 {
     map.brushList.resize(file.Count(kLumpBrushes));
     for (uint32_t i = 0; i < map.brushList.size(); ++i) {
-        const int32_t shader = file.I32(kLumpBrushes, i, 0);
-        const uint32_t firstSide = file.U32(kLumpBrushes, i, 4);
-        const uint32_t sideCount = file.U32(kLumpBrushes, i, 8);
+        const MapBrushRecord record = file.Get<kLumpBrushes>(i);
+        const int32_t shader = record.shader;
+        const uint32_t firstSide = record.firstSide;
+        const uint32_t sideCount = record.sideCount;
         if (shader >= 0 && uint32_t(shader) >= file.Count(kLumpShaderNames))
             return Fail("brush %u names shader %i, but there are %u", i, shader, file.Count(kLumpShaderNames));
         if (!CheckRange("brush", i, "sides", firstSide, sideCount, file.Count(kLumpBrushSides)) ||
@@ -223,9 +221,8 @@ bool MapBuilder::ReadBrushes()
         MapBrush& brush = map.brushList[i];
         brush.planes.resize(sideCount);
         for (uint32_t side = 0; side < sideCount; ++side)
-            memcpy(&brush.planes[side], file.Record(kLumpPlanes, file.U32(kLumpBrushSides, firstSide + side, 0)),
-                   sizeof(MapPlane));
-        brush.flags = uint8_t(file.U32(kLumpBrushes, i, 12));
+            brush.planes[side] = file.Get<kLumpPlanes>(file.Get<kLumpBrushSides>(firstSide + side).plane);
+        brush.flags = uint8_t(record.flags);
     }
     return true;
 }
@@ -237,10 +234,11 @@ bool MapBuilder::ReadMeshes()
         return Fail("it has no meshes, not even the world");
     map.meshList.resize(file.Count(kLumpMeshes));
     for (uint32_t i = 0; i < map.meshList.size(); ++i) {
-        const uint32_t firstBrush = file.U32(kLumpMeshes, i, 0);
-        const uint32_t brushCount = file.U32(kLumpMeshes, i, 4);
-        const uint32_t firstSurface = file.U32(kLumpMeshes, i, 8);
-        const uint32_t surfaceCount = file.U32(kLumpMeshes, i, 12);
+        const MapMeshRecord record = file.Get<kLumpMeshes>(i);
+        const uint32_t firstBrush = record.firstBrush;
+        const uint32_t brushCount = record.brushCount;
+        const uint32_t firstSurface = record.firstSurface;
+        const uint32_t surfaceCount = record.surfaceCount;
         if (!CheckRange("mesh", i, "brushes", firstBrush, brushCount, file.Count(kLumpBrushes)) ||
             !Spend(brushReferences, brushCount, "brushes") ||
             !CheckRange("mesh", i, "surfaces", firstSurface, surfaceCount, file.Count(kLumpSurfaces)))
@@ -262,20 +260,19 @@ bool MapBuilder::ReadRooms()
 {
     map.roomList.resize(file.Count(kLumpRooms));
     for (uint32_t i = 0; i < map.roomList.size(); ++i) {
-        const uint32_t firstSurface = file.U32(kLumpRooms, i, 0);
-        const uint32_t surfaceCount = file.U32(kLumpRooms, i, 4);
-        if (!CheckRange("room", i, "surfaces", firstSurface, surfaceCount, file.Count(kLumpSurfaces)))
+        const MapRoomRecord record = file.Get<kLumpRooms>(i);
+        if (!CheckRange("room", i, "surfaces", record.firstSurface, record.surfaceCount, file.Count(kLumpSurfaces)))
             return false;
         // A box the view test cannot answer for (inverted, or infinite or
         // not a number) would hide or show the room at random.
-        const Vector minimum = file.Vec(kLumpRooms, i, 12), maximum = file.Vec(kLumpRooms, i, 24);
+        const Vector minimum = record.minimum, maximum = record.maximum;
         const float low[3] = {minimum.x, minimum.y, minimum.z}, high[3] = {maximum.x, maximum.y, maximum.z};
         for (int axis = 0; axis < 3; ++axis)
             if (!std::isfinite(low[axis]) || !std::isfinite(high[axis]) || low[axis] > high[axis])
                 return Fail("room %u has bounds that are inverted or not finite", i);
         MapRoom& room = map.roomList[i];
-        room.bounds.SetFromPoints(minimum, maximum, true);
-        if (!ReadSurfaces(room.surfaces, firstSurface, surfaceCount, i != 0))
+        room.bounds.SetFromPoints(record.minimum, record.maximum, true);
+        if (!ReadSurfaces(room.surfaces, record.firstSurface, record.surfaceCount, i != 0))
             return false;
     }
     return true;
@@ -287,7 +284,7 @@ bool MapBuilder::ReadSurfaces(std::vector<MapSurface>& surfaces, uint32_t first,
         return false;
     surfaces.resize(count);
     for (uint32_t i = 0; i < count; ++i) {
-        if (!Spend(triangleCopies, file.U32(kLumpSurfaces, first + i, 4), "triangles"))
+        if (!Spend(triangleCopies, file.Get<kLumpSurfaces>(first + i).triangleCount, "triangles"))
             return false;
         ReadSurface(first + i, surfaces[i]);
         surfaces[i].movable = movable;
@@ -297,17 +294,18 @@ bool MapBuilder::ReadSurfaces(std::vector<MapSurface>& surfaces, uint32_t first,
 
 void MapBuilder::ReadSurface(uint32_t record, MapSurface& surface)
 {
-    const uint32_t first = file.U32(kLumpSurfaces, record, 0);
-    const uint32_t count = file.U32(kLumpSurfaces, record, 4);
+    const MapSurfaceRecord r = file.Get<kLumpSurfaces>(record);
+    const uint32_t first = r.firstTriangle;
+    const uint32_t count = r.triangleCount;
     surface.indices.resize(size_t(count) * 3);
     surface.planes.resize(count);
     surface.neighbours.resize(size_t(count) * 3);
     surface.facing.assign(count, 0);
     if (count == 0)
         return;
-    memcpy(surface.indices.data(), file.Record(kLumpTriangles, first), size_t(count) * 12);
+    memcpy(surface.indices.data(), file.Record(kLumpTriangles, first), size_t(count) * sizeof(MapTriangleRecord));
     memcpy(surface.planes.data(), file.Record(kLumpTrianglePlanes, first), size_t(count) * sizeof(MapPlane));
-    memcpy(surface.neighbours.data(), file.Record(kLumpNeighbours, first), size_t(count) * 12);
+    memcpy(surface.neighbours.data(), file.Record(kLumpNeighbours, first), size_t(count) * sizeof(MapNeighbourRecord));
     // The shadow volumes index this surface's facing bytes with these, so a
     // neighbour outside the surface counts as an open edge.
     for (int32_t& neighbour : surface.neighbours)
@@ -326,21 +324,22 @@ bool MapBuilder::ReadBsp()
 {
     const uint32_t leafBrushes = file.Count(kLumpLeafBrushes);
     for (uint32_t i = 0; i < leafBrushes; ++i) {
-        const uint32_t brush = file.U32(kLumpLeafBrushes, i, 0);
+        const uint32_t brush = file.Get<kLumpLeafBrushes>(i).brush;
         if (brush >= map.brushList.size())
             return Fail("leaf brush %u names brush %u, but there are %zu", i, brush, map.brushList.size());
     }
     map.bspLeaves.resize(file.Count(kLumpBspLeaves));
     for (uint32_t i = 0; i < map.bspLeaves.size(); ++i) {
-        const uint32_t first = file.U32(kLumpBspLeaves, i, 24);
-        const uint32_t count = file.U32(kLumpBspLeaves, i, 28);
+        const MapBspLeafRecord record = file.Get<kLumpBspLeaves>(i);
+        const uint32_t first = record.firstLeafBrush;
+        const uint32_t count = record.leafBrushCount;
         if (!CheckRange("BSP leaf", i, "leaf brushes", first, count, leafBrushes) ||
             !Spend(leafBrushReferences, count, "leaf brushes"))
             return false;
         BspNode& leaf = map.bspLeaves[i];
         leaf.leaf = true;
         for (uint32_t b = first; b < first + count; ++b)
-            leaf.brushes.push_back(&map.brushList[file.U32(kLumpLeafBrushes, b, 0)]);
+            leaf.brushes.push_back(&map.brushList[file.Get<kLumpLeafBrushes>(b).brush]);
     }
 
     map.bspNodes.resize(file.Count(kLumpBspNodes));
@@ -349,13 +348,12 @@ bool MapBuilder::ReadBsp()
     if (!depth.empty())
         depth[0] = 0;
     for (uint32_t i = 0; i < map.bspNodes.size(); ++i) {
-        const uint32_t plane = file.U32(kLumpBspNodes, i, 32);
-        if (plane >= file.Count(kLumpPlanes))
-            return Fail("BSP node %u names plane %u, but there are %u", i, plane, file.Count(kLumpPlanes));
+        const MapBspNodeRecord record = file.Get<kLumpBspNodes>(i);
+        if (record.plane >= file.Count(kLumpPlanes))
+            return Fail("BSP node %u names plane %u, but there are %u", i, record.plane, file.Count(kLumpPlanes));
         BspNode& node = map.bspNodes[i];
-        memcpy(&node.plane, file.Record(kLumpPlanes, plane), sizeof(MapPlane));
-        if (!LinkChild(i, file.I32(kLumpBspNodes, i, 24), node.front, depth) ||
-            !LinkChild(i, file.I32(kLumpBspNodes, i, 28), node.back, depth))
+        node.plane = file.Get<kLumpPlanes>(record.plane);
+        if (!LinkChild(i, record.front, node.front, depth) || !LinkChild(i, record.back, node.back, depth))
             return false;
     }
     return true;
@@ -395,8 +393,8 @@ Shader* MapBuilder::ShaderAt(int32_t index)
     Shader*& shader = shaders[size_t(index)];
     if (!shader) {
         // Names fill their 64 bytes when they have no terminator.
-        const char* name = reinterpret_cast<const char*>(file.Record(kLumpShaderNames, uint32_t(index)));
-        shader = gShaderManager->Get(std::string(name, strnlen(name, MapFile::kRecordSizes[kLumpShaderNames])).c_str());
+        const MapShaderNameRecord record = file.Get<kLumpShaderNames>(uint32_t(index));
+        shader = gShaderManager->Get(std::string(record.name, strnlen(record.name, sizeof(record.name))).c_str());
     }
     return shader;
 }
@@ -404,7 +402,7 @@ Shader* MapBuilder::ShaderAt(int32_t index)
 void MapBuilder::SetSurfaceShaders(std::vector<MapSurface>& surfaces, uint32_t first)
 {
     for (uint32_t i = 0; i < surfaces.size(); ++i)
-        surfaces[i].shader = ShaderAt(file.I32(kLumpSurfaces, first + i, 8));
+        surfaces[i].shader = ShaderAt(file.Get<kLumpSurfaces>(first + i).shader);
 }
 
 void MapBuilder::FinishMesh(MapMesh& mesh)
@@ -436,15 +434,15 @@ void MapBuilder::FinishMesh(MapMesh& mesh)
 void MapBuilder::Finish()
 {
     for (uint32_t i = 0; i < map.brushList.size(); ++i) {
-        const int32_t shader = file.I32(kLumpBrushes, i, 0);
+        const int32_t shader = file.Get<kLumpBrushes>(i).shader;
         map.brushList[i].nonsolid = shader >= 0 && ShaderAt(shader)->nonsolid;
     }
     for (uint32_t i = 0; i < map.meshList.size(); ++i) {
-        SetSurfaceShaders(map.meshList[i].surfaces, file.U32(kLumpMeshes, i, 8));
+        SetSurfaceShaders(map.meshList[i].surfaces, file.Get<kLumpMeshes>(i).firstSurface);
         FinishMesh(map.meshList[i]);
     }
     for (uint32_t i = 0; i < map.roomList.size(); ++i)
-        SetSurfaceShaders(map.roomList[i].surfaces, file.U32(kLumpRooms, i, 0));
+        SetSurfaceShaders(map.roomList[i].surfaces, file.Get<kLumpRooms>(i).firstSurface);
 
     map.meshList[0].bounds.CopyFrom(everyVertex);
     map.cellGrid.Build(map.level);
@@ -469,6 +467,45 @@ void MapBuilder::UploadBuffers()
         upload(room.surfaces);
 }
 
+bool Map::Build(std::vector<uint8_t> bytes, std::string& damage, bool finish)
+{
+    // The bytes go when the file object does: nothing keeps the file in memory.
+    MapFile file(std::move(bytes));
+    if (!file.ReadDirectory(damage))
+        return false;
+    MapBuilder builder(*this, file);
+    if (!builder.Read()) {
+        damage = builder.damage;
+        return false;
+    }
+    if (finish)
+        builder.Finish();
+    return true;
+}
+
+bool Map::ReadVersion(const std::vector<uint8_t>& bytes, int32_t& version)
+{
+    if (bytes.size() < 8 || memcmp(bytes.data(), kMapMagic, sizeof(kMapMagic)) != 0)
+        return false;
+    memcpy(&version, bytes.data() + 4, sizeof(version));
+    return true;
+}
+
+bool Map::Check(std::vector<uint8_t> bytes, std::string& fault)
+{
+    int32_t version;
+    if (!ReadVersion(bytes, version)) {
+        fault = "it is not a map";
+        return false;
+    }
+    if (version != kMapVersion) {
+        fault = "its version is " + std::to_string(version) + ", not " + std::to_string(kMapVersion);
+        return false;
+    }
+    Map scratch;
+    return scratch.Build(std::move(bytes), fault, false);
+}
+
 bool Map::Load(const char* path)
 {
     Free();
@@ -477,28 +514,20 @@ bool Map::Load(const char* path)
         gConsole->Print("^1Error: Unable to open map %s.\n", path);
         return false;
     }
-    if (bytes.size() < 8 || memcmp(bytes.data(), "KRSM", 4) != 0) {
+    int32_t version;
+    if (!ReadVersion(bytes, version)) {
         gConsole->Print("^1Error: %s is not a valid map.\n", path);
         return false;
     }
-    int32_t version;
-    memcpy(&version, bytes.data() + 4, sizeof(version));
-    if (version != kVersion) {
-        gConsole->Print("^1Error: %s has an invalid version! (expected %i, got %i).\n", path, kVersion, version);
+    if (version != kMapVersion) {
+        gConsole->Print("^1Error: %s has an invalid version! (expected %i, got %i).\n", path, kMapVersion, version);
         return false;
     }
 
-    // The bytes go when the file object does: nothing keeps the file in memory.
-    MapFile file(std::move(bytes));
     std::string damage;
-    if (file.ReadDirectory(damage)) {
-        MapBuilder builder(*this, file);
-        if (builder.Read()) {
-            builder.Finish();
-            isLoaded = true;
-            return true;
-        }
-        damage = builder.damage;
+    if (Build(std::move(bytes), damage, true)) {
+        isLoaded = true;
+        return true;
     }
     gConsole->Print("^1Error: %s is damaged: %s.\n", path, damage.c_str());
     Free();

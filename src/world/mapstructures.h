@@ -7,6 +7,7 @@
 #include "engine/vector.h"
 #include "engine/vertex.h"
 #include "render/bufferobject.h"
+#include "world/mapformat.h"
 
 #include <cstdint>
 #include <string>
@@ -19,14 +20,6 @@ class RoomObject;
 
 // One vertex array for the whole map, in file order.
 using MapVertex = Vertex;
-
-// A plane as the file stores it: a point on it, its normal and normal · point.
-struct MapPlane {
-    Vector point;
-    Vector normal;
-    float distance;
-};
-static_assert(sizeof(MapPlane) == 28, "planes are copied straight from the file");
 
 // Triangles of one shader.
 struct MapSurface {

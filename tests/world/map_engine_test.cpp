@@ -80,7 +80,7 @@ TEST(MapEngine, MapsLoadFromTheCommandLineAndTheMapCommandAndDamagedOnesAreRefus
     sandbox.WriteData("shaders/map.shader", kMinimalMapShaders);
     sandbox.WriteData("maps/test.map", MinimalMap().Bytes());
     std::string damaged = MinimalMap().Bytes();
-    Poke(damaged, MinimalMap().FieldOffset(MapWriter::kTriangles, 4, 0), 99);
+    Poke(damaged, MinimalMap().FieldOffset(kLumpTriangles, 4, 0), 99);
     sandbox.WriteData("maps/bad.map", damaged);
     sandbox.WriteData("scripts/game/main.lua",
                       "function MapLoad(script, map) Console_Print('MapLoad ', script, ' ', map, '\\n') end\n"

@@ -137,7 +137,7 @@ TEST_F(MapLoadTest, AMeshWithOnlyNodrawSurfacesKeepsTheirBounds)
 {
     MapWriter w = MinimalMap();
     std::string bytes = w.Bytes();
-    Poke(bytes, w.FieldOffset(MapWriter::kSurfaces, 3, 8), 1);  // the door is clip too
+    Poke(bytes, w.FieldOffset(kLumpSurfaces, 3, 8), 1);  // the door is clip too
     ASSERT_TRUE(Load(bytes)) << Text();
     const MapMesh& door = map.meshes()[1];
     EXPECT_TRUE(door.drawIndices.empty());
@@ -209,7 +209,7 @@ TEST_F(MapLoadTest, DamagedLumpDirectoriesAreRefused)
     const MapWriter w = MinimalMap();
     const std::string good = w.Bytes();
     const uint32_t size = uint32_t(good.size());
-    for (int lump = 0; lump < MapWriter::kLumpCount; ++lump) {
+    for (int lump = 0; lump < kLumpCount; ++lump) {
         const std::string name = "lump " + std::to_string(lump) + " ";
         const size_t offsetField = 8 + size_t(lump) * 8, lengthField = offsetField + 4;
         uint32_t length;
@@ -234,37 +234,37 @@ TEST_F(MapLoadTest, DamagedLumpDirectoriesAreRefused)
 TEST_F(MapLoadTest, IndexesOutsideTheirTablesAreRefused)
 {
     struct Damage {
-        MapWriter::Lump lump;
+        MapLump lump;
         uint32_t record, at, value;
         const char* fault;
     };
     const uint32_t nan = 0x7FC00000u, huge = 0x7149F2CAu;  // 1e30
     const Damage damages[] = {
-        {MapWriter::kVertices, 0, 0, nan, "vertex 0 has a position that is not a finite number"},
-        {MapWriter::kVertices, 12, 0, huge, "the level is too large for its grid"},
-        {MapWriter::kTriangles, 0, 4, 13, "triangle 0 names vertex 13, but there are 13"},
-        {MapWriter::kSurfaces, 1, 0, 5, "surface 1 lists 1 triangles from 5, but there are 5"},
-        {MapWriter::kSurfaces, 1, 4, 0xFFFFFFFFu, "surface 1 lists 4294967295 triangles from 2"},
-        {MapWriter::kSurfaces, 2, 8, 3, "surface 2 names shader 3, but there are 3"},
-        {MapWriter::kSurfaces, 2, 8, uint32_t(-2), "surface 2 names shader -2"},
-        {MapWriter::kRooms, 0, 4, 5, "room 0 lists 5 surfaces from 0, but there are 4"},
-        {MapWriter::kMeshes, 1, 0, 3, "mesh 1 lists 1 brushes from 3, but there are 3"},
-        {MapWriter::kMeshes, 1, 4, 2, "mesh 1 lists 2 brushes from 2"},
-        {MapWriter::kMeshes, 1, 8, 3, "mesh 1 lists 2 surfaces from 3, but there are 4"},
-        {MapWriter::kMeshes, 0, 12, 0xFFFFFFFFu, "mesh 0 lists 4294967295 surfaces"},
-        {MapWriter::kBrushes, 0, 0, 3, "brush 0 names shader 3, but there are 3"},
-        {MapWriter::kBrushes, 2, 4, 4, "brush 2 lists 1 sides from 4, but there are 4"},
-        {MapWriter::kBrushes, 0, 8, 5, "brush 0 lists 5 sides from 0"},
-        {MapWriter::kBrushSides, 3, 0, 4, "brush side 3 names plane 4, but there are 4"},
-        {MapWriter::kNodes, 0, 32, 4, "BSP node 0 names plane 4, but there are 4"},
-        {MapWriter::kNodes, 0, 24, 2, "BSP node 0 names node 2, but there are 2"},
-        {MapWriter::kNodes, 0, 28, uint32_t(-3), "BSP node 0 names leaf 2, but there are 2"},
-        {MapWriter::kNodes, 1, 28, 0x80000000u, "BSP node 1 names leaf 2147483647"},
-        {MapWriter::kNodes, 1, 24, 1, "BSP node 1 names node 1, which does not come after it"},
-        {MapWriter::kNodes, 0, 28, 1, "BSP node 1 has more than one parent"},
-        {MapWriter::kLeaves, 1, 24, 2, "BSP leaf 1 lists 2 leaf brushes from 2, but there are 3"},
-        {MapWriter::kLeaves, 0, 28, 0xFFFFFFFFu, "BSP leaf 0 lists 4294967295 leaf brushes"},
-        {MapWriter::kLeafBrushes, 2, 0, 3, "leaf brush 2 names brush 3, but there are 3"},
+        {kLumpVertices, 0, 0, nan, "vertex 0 has a position that is not a finite number"},
+        {kLumpVertices, 12, 0, huge, "the level is too large for its grid"},
+        {kLumpTriangles, 0, 4, 13, "triangle 0 names vertex 13, but there are 13"},
+        {kLumpSurfaces, 1, 0, 5, "surface 1 lists 1 triangles from 5, but there are 5"},
+        {kLumpSurfaces, 1, 4, 0xFFFFFFFFu, "surface 1 lists 4294967295 triangles from 2"},
+        {kLumpSurfaces, 2, 8, 3, "surface 2 names shader 3, but there are 3"},
+        {kLumpSurfaces, 2, 8, uint32_t(-2), "surface 2 names shader -2"},
+        {kLumpRooms, 0, 4, 5, "room 0 lists 5 surfaces from 0, but there are 4"},
+        {kLumpMeshes, 1, 0, 3, "mesh 1 lists 1 brushes from 3, but there are 3"},
+        {kLumpMeshes, 1, 4, 2, "mesh 1 lists 2 brushes from 2"},
+        {kLumpMeshes, 1, 8, 3, "mesh 1 lists 2 surfaces from 3, but there are 4"},
+        {kLumpMeshes, 0, 12, 0xFFFFFFFFu, "mesh 0 lists 4294967295 surfaces"},
+        {kLumpBrushes, 0, 0, 3, "brush 0 names shader 3, but there are 3"},
+        {kLumpBrushes, 2, 4, 4, "brush 2 lists 1 sides from 4, but there are 4"},
+        {kLumpBrushes, 0, 8, 5, "brush 0 lists 5 sides from 0"},
+        {kLumpBrushSides, 3, 0, 4, "brush side 3 names plane 4, but there are 4"},
+        {kLumpBspNodes, 0, 32, 4, "BSP node 0 names plane 4, but there are 4"},
+        {kLumpBspNodes, 0, 24, 2, "BSP node 0 names node 2, but there are 2"},
+        {kLumpBspNodes, 0, 28, uint32_t(-3), "BSP node 0 names leaf 2, but there are 2"},
+        {kLumpBspNodes, 1, 28, 0x80000000u, "BSP node 1 names leaf 2147483647"},
+        {kLumpBspNodes, 1, 24, 1, "BSP node 1 names node 1, which does not come after it"},
+        {kLumpBspNodes, 0, 28, 1, "BSP node 1 has more than one parent"},
+        {kLumpBspLeaves, 1, 24, 2, "BSP leaf 1 lists 2 leaf brushes from 2, but there are 3"},
+        {kLumpBspLeaves, 0, 28, 0xFFFFFFFFu, "BSP leaf 0 lists 4294967295 leaf brushes"},
+        {kLumpLeafBrushes, 2, 0, 3, "leaf brush 2 names brush 3, but there are 3"},
     };
     const MapWriter w = MinimalMap();
     for (const Damage& damage : damages) {
@@ -285,7 +285,7 @@ TEST_F(MapLoadTest, HostileCountsAreRefusedBeforeTheyCostMemory)
     for (int32_t i = 2; i <= 1026; ++i)
         deep.Node(i < 1026 ? i + 1 : 0, 0, 0);
     std::string bytes = deep.Bytes();
-    Poke(bytes, deep.FieldOffset(MapWriter::kNodes, 1, 28), 2);  // node 1 leads down the chain
+    Poke(bytes, deep.FieldOffset(kLumpBspNodes, 1, 28), 2);  // node 1 leads down the chain
     ExpectRefused(bytes, "the BSP tree is deeper than 1024 nodes");
 }
 

@@ -1,7 +1,10 @@
 // The small map most world tests load, and the shaders it names.
 #pragma once
 
-#include "support/map_writer.h"
+#include "world/mapwriter.h"
+
+#include <cstring>
+#include <string>
 
 inline const char kMinimalMapShaders[] =
     "default\n{\n}\ntextures/wall\n{\n}\ndoor\n{\n}\n"
@@ -48,4 +51,10 @@ inline MapWriter MinimalMap()
     for (uint32_t brush = 0; brush < 3; ++brush)
         w.LeafBrush(brush);
     return w;
+}
+
+// Overwrites four bytes of a file, for damaging one field.
+inline void Poke(std::string& bytes, size_t at, uint32_t value)
+{
+    memcpy(&bytes[at], &value, sizeof(value));
 }

@@ -51,6 +51,19 @@ starts = starts + 1
 System_MakeDir("saves")
 System_SaveFile(startsFile, "return " .. starts .. "\n")
 
+-- The demo level, compiled from maps/demo.txt when the engine is built. The
+-- map command calls MapFree before a map goes and MapLoad after one came.
+function MapFree()
+end
+
+function MapLoad(script, map)
+    Console_Print(" ^5- ^15Level ^13", map, "^15 loaded.\n")
+end
+
+if System_FileExists("maps/demo.map") == 1 then
+    Console_Command("Map maps/demo.map")
+end
+
 Console_Print(" ^5- ^15Open the console with ^13`^15, then type ^6/Hello ^15or ^6/g_playerName ^5[name]^15.\n")
 Console_Print(" ^5- ^15Press ^13", (Input_GetBoundKeys("Stats")), "^15 or type ^6/Stats ^15for the date and the frame rate.\n")
 Console_Print(" ^5- ^15This game has started ^13", starts, "^15 time(s), counted in ^13", startsFile, "^15.\n")

@@ -1,0 +1,116 @@
+// The demo map source through the tools as a user runs them: mapc compiles
+// it, mapdump --check passes it with the loader's own checks, and the engine
+// loads it; damaged or bad input makes each tool fail with its message.
+#include "render/shadermanager.h"
+#include "support/engine_sandbox.h"
+#include "support/test_console.h"
+#include "world/map.h"
+#include "world/mapformat.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <csignal>
+#include <sys/wait.h>
+
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    std::string out;
+};
+
+ToolRun RunTool(const std::string& command)
+{
+    ToolRun run{-1, ""};
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    for (size_t read; (read = fread(buffer, 1, sizeof(buffer), pipe)) > 0;)
+        run.out.append(buffer, read);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class MapRoundTrip : public ConsoleTest {
+protected:
+    void TearDown() override
+    {
+        map.Free();
+        gShaderManager->Release();
+        ConsoleTest::TearDown();
+    }
+
+    Map map;
+};
+
+TEST_F(MapRoundTrip, TheDemoCompilesPassesTheCheckAndLoads)
+{
+    const std::string output = dataDirectory + "/maps/demo.map";
+    std::filesystem::create_directories(dataDirectory + "/maps");
+    ToolRun run = RunTool(std::string(MAPC_EXECUTABLE " ") + MORVATHEN_SOURCE_DATA "/maps/demo.txt " + output);
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "");
+    run = RunTool(std::string(MAPDUMP_EXECUTABLE " --check ") + output);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, output + ": sound\n");
+    run = RunTool(std::string(MAPDUMP_EXECUTABLE " ") + output + " meshes");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("meshes 1: brushes 16 +1 surfaces"), std::string::npos) << run.out;
+
+    gShaderManager->Init();
+    ASSERT_TRUE(map.Load("maps/demo.map")) << Text();
+    ASSERT_EQ(map.meshes().size(), 2u);
+    EXPECT_EQ(map.FindMesh("*1"), 1);
+    EXPECT_EQ(map.rooms().size(), 2u);
+    ASSERT_NE(map.bspRoot(), nullptr);
+    const MapMesh& door = map.meshes()[1];
+    ASSERT_EQ(door.brushes.size(), 1u);
+    EXPECT_EQ(door.brushes[0]->flags, 1);
+    EXPECT_TRUE(door.surfaces[0].movable);
+    EXPECT_EQ(door.surfaces[0].shader->name, "textures/base/wall");
+    // The doorway's slab: 8 by 96 by 64.
+    EXPECT_EQ(door.bounds.maximum.x - door.bounds.minimum.x, 8.0f);
+    EXPECT_EQ(door.bounds.maximum.y - door.bounds.minimum.y, 96.0f);
+
+    // The first triangle's first corner far beyond the vertices: the dump's
+    // check reports the loader's fault.
+    std::string damaged = ReadFile(output);
+    uint32_t triangles;
+    memcpy(&triangles, &damaged[8 + kLumpTriangles * 8], sizeof(triangles));
+    const uint32_t vertexBeyond = 1u << 30;
+    memcpy(&damaged[triangles], &vertexBeyond, sizeof(vertexBeyond));
+    WriteFile(output, damaged);
+    run = RunTool(std::string(MAPDUMP_EXECUTABLE " --check ") + output);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find(": triangle 0 names vertex 1073741824, but there are"), std::string::npos) << run.out;
+}
+
+TEST_F(MapRoundTrip, ABadSourceEndsMapcWithItsLineAndNoFile)
+{
+    WriteData("bad.txt", "mesh 0\n{\n\tbrush\n\t{\n\t\tbox 0 0 0 8 8 8\n\t\tcolor 1 0 0\n\t}\n}\n");
+    const std::string output = dataDirectory + "/bad.map";
+    const ToolRun run = RunTool(std::string(MAPC_EXECUTABLE " ") + dataDirectory + "/bad.txt " + output);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "Error: Unknown Command (bad.txt, line: 6).\nError: Unable to compile map bad.txt.\n");
+    EXPECT_FALSE(std::filesystem::exists(output));
+}
+
+TEST(DemoMap, TheStarterGameLoadsTheBuiltDemoMap)
+{
+    EngineSandbox sandbox;
+    sandbox.InstallBundledGame();
+    sandbox.WriteData("maps/demo.map", ReadFile(DEMO_MAP));
+    EngineRunOptions options;
+    options.triggers.push_back(SendSignal("Level maps/demo.map loaded.", SIGTERM));
+    const EngineRun run = sandbox.Run({}, options);
+    ASSERT_TRUE(run.Ended(0));
+    EXPECT_TRUE(run.Has(" - Level maps/demo.map loaded.\n")) << run.out;
+}
+
+}  // namespace
