@@ -6,6 +6,7 @@
 #include "engine/video.h"
 #include "input/inputmanager.h"
 #include "input/playerinputmanager.h"
+#include "render/lightmanager.h"
 #include "render/rendersettings.h"
 #include "render/texture.h"
 #include "script/scriptmanager.h"
@@ -150,7 +151,7 @@ void RegisterVariables()
     AddBool("r_lightingTwoPass", &render.lightingTwoPass);
     AddBool("r_lightClip", &render.lightClip, pending);
     AddBool("r_specular", &render.specular, pending);
-    AddInt("r_numTempLights", &render.numTempLights, kNoRangeMin, kNoRangeMax, kLoadTimeOnly | pending);
+    AddInt("r_numTempLights", &render.numTempLights, kNoRangeMin, kNoRangeMax, kLoadTimeOnly);
     AddBool("r_shadows", &render.shadows, pending);
     AddBool("r_screenFull", &gScreenFull, kLoadTimeOnly);
     AddInt("r_screenHeight", &gScreenHeight, 480, 1200, kLoadTimeOnly);
@@ -210,7 +211,8 @@ bool LoadMap(const char* name, bool withEntities)
         return false;
     }
     gScriptManager->CallFunction("MapFree");
-    // Sound, effects, models and lights are cleared here as they are built.
+    // Sound, effects and models are cleared here as they are built.
+    gLightManager->MakeTemporaryLights(gRenderSettings.numTempLights);
     gMap->Free();
     gConsole->ExecuteFile("autoexec.cfg");
     gConsole->FlushLoadingScreen();

@@ -11,6 +11,7 @@
 #include "input/playerinputmanager.h"
 #include "render/font.h"
 #include "render/glstatecache.h"
+#include "render/lightmanager.h"
 #include "render/rendersettings.h"
 #include "render/shadermanager.h"
 #include "render/texture.h"
@@ -54,6 +55,9 @@ void StartGame()
     gInputManager->eventCallback = RouteInputEvent;
     gInputManager->quitRequest = &gEngine->quitRequested;
 
+    gLightManager->SetRooms(gMap);
+    gLightManager->Start(StartupLightingPath(gGLCaps), gRenderSettings.numTempLights);
+
     gConsole->Print("\n^6==== Loading Shaders ====\n");
     gShaderManager->Init();
 
@@ -83,6 +87,9 @@ void FreeGameData()
         SaveDefaultConfig();
         printf("Done\n");
     }
+    printf(" - LightManager...");
+    gLightManager->Release();
+    printf("Done\n");
     printf(" - Map...");
     gMap->Free();
     printf("Done\n");
@@ -119,6 +126,8 @@ void DestroySingletons()
     gPlayerInputManager = nullptr;
     delete gFontManager;
     gFontManager = nullptr;
+    delete gLightManager;
+    gLightManager = nullptr;
     delete gMap;
     gMap = nullptr;
     delete gScriptManager;

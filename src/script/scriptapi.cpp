@@ -32,6 +32,8 @@ void RegisterScriptApi()
     // GUI_, Camera_.
     RegisterVectorFunctions();
     RegisterMatrixFunctions();
-    // Map_, Model_, Effect_, Light_, Sound_.
+    // Map_, Model_, Effect_.
+    RegisterLightFunctions();
+    // Sound_.
     RegisterKeyPressedFunctions();
 }

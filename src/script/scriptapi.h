@@ -16,6 +16,7 @@ void RegisterConsoleFunctions();
 void RegisterInputFunctions();
 void RegisterVectorFunctions();
 void RegisterMatrixFunctions();
+void RegisterLightFunctions();
 void RegisterKeyPressedFunctions();  // KeyPressed and Input_KeyPressed
 
 

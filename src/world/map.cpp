@@ -4,10 +4,11 @@
 #include "render/glstatecache.h"
 #include "render/shadermanager.h"
 #include "vfs/vfs.h"
-#include "world/roomobject.h"
+#include "engine/roomobject.h"
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -28,6 +29,11 @@ bool Map::IsMapFile(const char* path)
 
 void Map::Free()
 {
+    // Objects still entered stay alive; they are no longer seen from here.
+    for (MapRoom& room : roomList)
+        if (room.visible)
+            for (RoomObject* object : room.countingObjects)
+                object->CountVisibleRooms(-1);
     isLoaded = false;
     std::vector<MapVertex>().swap(vertexArray);
     vertexBufferObject.Release();
@@ -55,6 +61,33 @@ void Map::UpdateRoomVisibility(const FrustumPlanes& view)
         for (RoomObject* object : room.countingObjects)
             object->CountVisibleRooms(visible ? 1 : -1);
     }
+}
+
+static bool Overlap(const BoundingBox& a, const BoundingBox& b)
+{
+    return a.minimum.x <= b.maximum.x && b.minimum.x <= a.maximum.x && a.minimum.y <= b.maximum.y &&
+           b.minimum.y <= a.maximum.y && a.minimum.z <= b.maximum.z && b.minimum.z <= a.maximum.z;
+}
+
+void Map::EnterCounting(RoomObject* object, const BoundingBox& box)
+{
+    for (MapRoom& room : roomList)
+        if (Overlap(room.bounds, box)) {
+            room.countingObjects.push_back(object);
+            if (room.visible)
+                object->CountVisibleRooms(1);
+        }
+}
+
+void Map::Leave(RoomObject* object)
+{
+    for (MapRoom& room : roomList)
+        for (auto* list : {&room.visibilityObjects, &room.countingObjects}) {
+            const auto end = std::remove(list->begin(), list->end(), object);
+            if (end != list->end() && room.visible && list == &room.countingObjects)
+                object->CountVisibleRooms(-1);
+            list->erase(end, list->end());
+        }
 }
 
 void Map::DrawRoomOutlines() const

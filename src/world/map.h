@@ -4,6 +4,7 @@
 
 #include "engine/boundingbox.h"
 #include "engine/frustumplanes.h"
+#include "engine/roomobject.h"
 #include "render/bufferobject.h"
 #include "world/mapformat.h"
 #include "world/mapgrid.h"
@@ -13,7 +14,7 @@
 #include <string>
 #include <vector>
 
-class Map {
+class Map : public RoomDirectory {
 public:
     Map() = default;
     Map(const Map&) = delete;
@@ -52,6 +53,8 @@ public:
     int VisibleRoomCount() const { return visibleRooms; }
     // Every room's box as magenta lines, in the current 3D view.
     void DrawRoomOutlines() const;
+    void EnterCounting(RoomObject* object, const BoundingBox& box) override;
+    void Leave(RoomObject* object) override;
 
     // Meshes by index: -1 and indexes not below the mesh count do nothing.
     // The mesh named `name` after lower-casing, or -1 (also for "").
