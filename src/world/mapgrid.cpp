@@ -49,7 +49,7 @@ void MapGrid::Clear()
 
 bool MapGrid::CellOf(const Vector& point, int& column, int& row) const
 {
-    // In double, so that no coordinate overflows the conversion to int.
+    // In double and clamped before the conversion to int, which cannot overflow.
     bool insideColumns, insideRows;
     column = CellAlong(double(point.x) + origin.x, cellsAcross, insideColumns);
     row = CellAlong(double(point.z) + origin.z, cellsAcross, insideRows);
@@ -66,7 +66,8 @@ MapGrid::CellRange MapGrid::RangeAround(const Vector& a, const Vector& b, double
     CellOf(a, columnA, rowA);
     CellOf(b, columnB, rowB);
     const int last = cellsAcross - 1;
-    return {std::max(0, std::min(columnA, columnB) - cellsReach), std::min(last, std::max(columnA, columnB) + cellsReach),
+    return {std::max(0, std::min(columnA, columnB) - cellsReach),
+            std::min(last, std::max(columnA, columnB) + cellsReach),
             std::max(0, std::min(rowA, rowB) - cellsReach), std::min(last, std::max(rowA, rowB) + cellsReach)};
 }
 
@@ -84,8 +85,9 @@ void MapGrid::PathAdd(int value, const Vector& position, const RayTrace& rayTrac
         for (int row = 0; row < cellsAcross; ++row) {
             const Vector centre = {kCellSize * float(column) + kCellSize / 2 - origin.x, position.y,
                                    kCellSize * float(row) + kCellSize / 2 - origin.z};
-            if (rayTrace(centre, position) >= 0.0f)
+            if (rayTrace(centre, position) >= 0.0f)  // a hit: not in sight
                 continue;
+            // With the kernel table's square root, 0 for the waypoint's own spot.
             const float distance = Length(Subtract(centre, position));
             MapGridCell& cell = Cell(column, row);
             if (cell.pathValue == -1 || distance < cell.pathDistance) {
