@@ -6,7 +6,7 @@ namespace {
 
 float SquaredLength(const Vector& v)
 {
-    return v.x * v.x + v.y * v.y + v.z * v.z;
+    return Dot(v, v);
 }
 
 }  // namespace
@@ -38,4 +38,9 @@ Vector Cross(const Vector& a, const Vector& b)
 Vector Subtract(const Vector& a, const Vector& b)
 {
     return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+
+float Dot(const Vector& a, const Vector& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
 }

@@ -12,3 +12,4 @@ float Length(const Vector& v);
 bool Normalize(Vector& v);
 Vector Cross(const Vector& a, const Vector& b);
 Vector Subtract(const Vector& a, const Vector& b);
+float Dot(const Vector& a, const Vector& b);

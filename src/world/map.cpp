@@ -47,6 +47,12 @@ void Map::Free()
     visibleRooms = 0;
 }
 
+bool Map::PointInside(const Vector& point) const
+{
+    return isLoaded && point.x >= level.minimum.x && point.x <= level.maximum.x && point.y >= level.minimum.y &&
+           point.y <= level.maximum.y && point.z >= level.minimum.z && point.z <= level.maximum.z;
+}
+
 void Map::UpdateRoomVisibility(const FrustumPlanes& view)
 {
     visibleRooms = 0;

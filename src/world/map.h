@@ -46,6 +46,9 @@ public:
     MapGrid& grid() { return cellGrid; }
     // Every vertex, enlarged by 1000 units on every side.
     const BoundingBox& levelBounds() const { return level; }
+    // True when the point lies within the level bounds (edges included);
+    // false without a map.
+    bool PointInside(const Vector& point) const;
 
     // Once a frame: a room is visible while its box touches the view. The
     // objects entered in a room hear of each change.

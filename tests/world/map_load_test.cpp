@@ -188,13 +188,14 @@ TEST_F(MapLoadTest, MeshesAreFoundRetexturedHiddenAndGivenCallbacks)
 TEST_F(MapLoadTest, FreeReleasesTheGridsObjectsAndAFailedLoadLeavesNoMap)
 {
     ASSERT_TRUE(Load(MinimalMap().Bytes()));
-    MapGridCell& cell = map.grid().Cell(3, 4);
-    cell.colliders = new Collider;
-    cell.colliders->next = new Collider;
-    cell.entities = new Entity;
+    MapGrid& grid = map.grid();
+    const Collider* collider = grid.ColliderAdd(1, {}, 1);
+    grid.ColliderAdd(2, {}, 1);
+    const Entity* entity = grid.EntityAdd(3, {});
     map.Free();
     EXPECT_FALSE(map.loaded());
-    EXPECT_EQ(map.grid().size(), 0);
+    EXPECT_EQ(grid.size(), 0);
+    EXPECT_FALSE(grid.FindCollider(collider) || grid.FindEntity(entity));
 
     ASSERT_TRUE(Load(MinimalMap().Bytes()));
     EXPECT_FALSE(Load(MinimalMap().Bytes(2)));
