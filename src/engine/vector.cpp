@@ -2,11 +2,13 @@
 
 #include "engine/mathkernels.h"
 
+#include <cmath>
+
 namespace {
 
 float SquaredLength(const Vector& v)
 {
-    return v.x * v.x + v.y * v.y + v.z * v.z;
+    return Dot(v, v);
 }
 
 }  // namespace
@@ -38,4 +40,24 @@ Vector Cross(const Vector& a, const Vector& b)
 Vector Subtract(const Vector& a, const Vector& b)
 {
     return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+
+Vector Add(const Vector& a, const Vector& b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+
+Vector Scale(const Vector& v, float factor)
+{
+    return {v.x * factor, v.y * factor, v.z * factor};
+}
+
+float Dot(const Vector& a, const Vector& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+bool IsFinite(const Vector& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }

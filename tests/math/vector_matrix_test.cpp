@@ -1,5 +1,6 @@
 // Vector and matrix operations.
 #include "engine/matrix.h"
+#include "engine/quaternion.h"
 #include "math_testing.h"
 
 #include <cmath>
@@ -58,6 +59,12 @@ TEST(VectorTest, LengthNormalizeCrossAndSubtract)
     EXPECT_TRUE(VectorNear(Cross({1, 0, 0}, {0, 1, 0}), {0, 0, 1}));
     EXPECT_TRUE(VectorNear(Cross({2, 3, 4}, {5, 6, 7}), {-3, 6, -3}));
     EXPECT_TRUE(VectorNear(Subtract({5, 6, 7}, {1, 2, 4}), {4, 4, 3}));
+    EXPECT_TRUE(VectorNear(Add({5, 6, 7}, {1, 2, -4}), {6, 8, 3}));
+    EXPECT_TRUE(VectorNear(Scale({1, -2, 3}, 2), {2, -4, 6}));
+    EXPECT_EQ(Dot({1, 2, 3}, {4, -5, 6}), 12.0f);
+    EXPECT_TRUE(IsFinite({1e38f, -1e38f, 0}));
+    EXPECT_FALSE(IsFinite({0, std::nanf(""), 0}));
+    EXPECT_FALSE(IsFinite({0, 0, -HUGE_VALF}));
 }
 
 TEST(MatrixTest, MultiplyTranslateAndScalePostMultiply)
@@ -158,6 +165,38 @@ TEST(MatrixTest, TransposesAndTransforms)
     // RotateVector by columns; TransformPoint by rows of the 3x3 part, then the translation (13, 14, 15).
     EXPECT_TRUE(VectorNear(Counting().RotateVector({1, 10, 100}), {951, 1062, 1173}));
     EXPECT_TRUE(VectorNear(Counting().TransformPoint({1, 10, 100}), {334, 779, 1224}));
+    EXPECT_TRUE(VectorNear(Counting().UnrotateVector({1, 10, 100}), {321, 765, 1209}));
+}
+
+TEST(MatrixTest, ModelMatricesScaleTurnThenMove)
+{
+    // (1, 0, 0) doubled, turned 90 degrees about y to (0, 0, -2), then moved.
+    const Matrix model = ModelMatrix({1, 2, 3}, {0, 90, 0}, {2, 2, 2});
+    const Vector turned = model.RotateVector({1, 0, 0});
+    EXPECT_TRUE(VectorNear({turned.x + model.m[12], turned.y + model.m[13], turned.z + model.m[14]}, {1, 2, 1}, 1e-5f));
+    // The angles compose as Rotate composes them: x, then y, then z.
+    Matrix expected = Translation(1, 2, 3);
+    expected.Rotate({30, 45, 60});
+    EXPECT_TRUE(MatrixNear(ModelMatrix({1, 2, 3}, {30, 45, 60}, {1, 1, 1}), expected));
+    // Without scale, UnrotateVector undoes RotateVector.
+    const Vector back = expected.UnrotateVector(expected.RotateVector({3, -4, 5}));
+    EXPECT_TRUE(VectorNear(back, {3, -4, 5}, 1e-5f));
+}
+
+TEST(QuaternionTest, TurnsMatchTheMatrixRotations)
+{
+    // One axis at a time, and a product in the order matrices multiply.
+    Matrix aboutZ = IdentityMatrix();
+    aboutZ.Rotate({0, 0, 90});
+    EXPECT_TRUE(MatrixNear(RotationMatrix(AxisAngle({0, 0, 1}, 90)), aboutZ));
+    Quaternion both = Multiply(AxisAngle({1, 0, 0}, 30), AxisAngle({0, 1, 0}, 45));
+    Normalize(both);
+    Matrix xThenY = IdentityMatrix();
+    xThenY.Rotate({30, 45, 0});
+    EXPECT_TRUE(MatrixNear(RotationMatrix(both), xThenY));
+    Quaternion empty{0, 0, 0, 0};
+    Normalize(empty);
+    EXPECT_TRUE(MatrixNear(RotationMatrix(empty), IdentityMatrix()));
 }
 
 }  // namespace
