@@ -2,6 +2,7 @@
 // meshes that scripts move, turn and hide, the BSP walk against sweeping
 // every brush, and numbers that must not move anything.
 #include "compiled_map.h"
+#include "mapc/box_brush.h"
 #include "math/math_testing.h"
 #include "minimal_map.h"
 #include "world/trace.h"
@@ -260,17 +261,8 @@ protected:
         while (source.meshes[0].brushes.size() < 60) {
             const Vec3 lo{coordinate(random), coordinate(random) / 3, coordinate(random)};
             const Vec3 hi = lo + Vec3{size(random), size(random), size(random)};
-            SourceBrush brush;
-            for (int axis = 0; axis < 3; ++axis) {
-                Vec3 n;
-                (axis == 0 ? n.x : axis == 1 ? n.y : n.z) = 1;
-                brush.faces.push_back({{n, hi[axis]}, {}, {}});
-                brush.faces.push_back({{-n, -lo[axis]}, {}, {}});
-            }
-            if (slanted && random() % 2 != 0) {
-                const Vec3 n = Normalized({unit(random), unit(random), unit(random)});
-                brush.faces.push_back({{n, Dot(n, (lo + hi) * 0.5)}, {}, {}});
-            }
+            const bool cut = slanted && random() % 2 != 0;
+            SourceBrush brush = BoxBrush(lo, hi, cut ? Normalized({unit(random), unit(random), unit(random)}) : Vec3{});
             if (BuildBrush(brush) == BrushFault::kNone)
                 source.meshes[0].brushes.push_back(brush);
         }
