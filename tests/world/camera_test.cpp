@@ -1,49 +1,35 @@
-// The camera: its turns by angles and by deltas agree, and its moves go in
-// its own axes through the map's movement trace.
+// The camera: turns by angles and by deltas agree, and moves go in its own
+// axes through the map's movement trace.
 #include "compiled_map.h"
 #include "math/math_testing.h"
 #include "world/camera.h"
 
 namespace {
 
-TEST(CameraTest, TurnsByDeltasMatchTheAnglesAndTheViewPlacesTheEye)
-{
-    Camera camera;
-    Matrix identity;
-    identity.Identity();
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(camera.ViewMatrix().m[i], identity.m[i]) << i;
+class CameraTest : public CompiledMapTest {};
 
-    Camera turned;
+TEST_F(CameraTest, TurnsByDeltasMatchTheAnglesAndMovesStopAtWalls)
+{
+    Camera turned, stepped;
     turned.SetRotation({30, 45, 0});
-    Camera stepped;
     stepped.Rotate({10, 60, 0});
     stepped.Rotate({20, -15, 0});
     EXPECT_TRUE(VectorNear(stepped.angles(), {30, 45, 0}));
     for (int i = 0; i < 16; ++i)
         EXPECT_NEAR(stepped.rotation().m[i], turned.rotation().m[i], 1e-5f) << i;
 
-    // Turned 90 degrees about y the camera looks down +x; the eye is the
-    // view's origin.
-    Camera side;
-    side.SetRotation({0, 90, 0});
-    side.SetPosition({5, 0, 0});
-    const Matrix view = side.ViewMatrix();
-    const Vector ahead = view.RotateVector({15, 0, 0});
-    EXPECT_TRUE(VectorNear({ahead.x + view.m[12], ahead.y + view.m[13], ahead.z + view.m[14]}, {0, 0, -10}, 1e-5f));
-}
-
-class CameraMoveTest : public CompiledMapTest {};
-
-TEST_F(CameraMoveTest, MovesAheadUntilAWall)
-{
+    // Turned 90 degrees about y the camera looks down +x, its right is +z,
+    // and the view puts the eye at the origin.
     Load(kTraceRoomSource);
     Camera camera;
+    EXPECT_TRUE(VectorNear(camera.ViewMatrix().RotateVector({1, 2, 3}), {1, 2, 3}, 0));
     camera.SetRotation({0, 90, 0});
     camera.SetPosition({400, 30, 0});
+    const Matrix view = camera.ViewMatrix();
+    EXPECT_TRUE(VectorNear(Add(view.RotateVector({410, 30, 0}), {view.m[12], view.m[13], view.m[14]}), {0, 0, -10},
+                           1e-4f));
     camera.Move(map, {0, 0, -200});
     EXPECT_TRUE(VectorNear(camera.position(), {501.8f, 30, 0}, 0.001f));
-    // Sideways in its own axes: its right is +z.
     camera.Move(map, {50, 0, 0});
     EXPECT_TRUE(VectorNear(camera.position(), {501.8f, 30, 50}, 0.001f));
 }
