@@ -125,8 +125,25 @@ Vector Matrix::RotateVector(const Vector& v) const
             m[2] * v.x + m[6] * v.y + m[10] * v.z};
 }
 
+Vector Matrix::UnrotateVector(const Vector& v) const
+{
+    return {m[0] * v.x + m[1] * v.y + m[2] * v.z, m[4] * v.x + m[5] * v.y + m[6] * v.z,
+            m[8] * v.x + m[9] * v.y + m[10] * v.z};
+}
+
 Vector Matrix::TransformPoint(const Vector& v) const
 {
-    return {m[0] * v.x + m[1] * v.y + m[2] * v.z + m[12], m[4] * v.x + m[5] * v.y + m[6] * v.z + m[13],
-            m[8] * v.x + m[9] * v.y + m[10] * v.z + m[14]};
+    const Vector turned = UnrotateVector(v);
+    return {turned.x + m[12], turned.y + m[13], turned.z + m[14]};
+}
+
+Matrix ModelMatrix(const Vector& position, const Vector& degrees, const Vector& scale)
+{
+    Matrix model;
+    model.Identity();
+    // Translate moves by the negated vector.
+    model.Translate({-position.x, -position.y, -position.z});
+    model.Rotate(degrees);
+    model.Scale(scale);
+    return model;
 }

@@ -32,9 +32,19 @@ struct alignas(16) Matrix {
 
     // The 3x3 part applied by columns; no translation.
     Vector RotateVector(const Vector& v) const;
+    // The 3x3 part applied by rows: the inverse of RotateVector when that
+    // part is a pure rotation. No translation.
+    Vector UnrotateVector(const Vector& v) const;
     // The 3x3 part applied by rows (its transpose, the inverse of a pure
     // rotation), then the translation added. Model tags depend on this form.
     Vector TransformPoint(const Vector& v) const;
 };
+
+// Where a model stands in the world: M = T(position) * Rx * Ry * Rz * S(scale),
+// the Euler angles in degrees composed as Rotate composes them (and as the
+// camera turns by its angles), so a model vertex is scaled, turned about z,
+// then y, then x, and then moved by the position. Map meshes and the
+// renderer's mesh instances are placed by this one function.
+Matrix ModelMatrix(const Vector& position, const Vector& degrees, const Vector& scale);
 
 static_assert(sizeof(Matrix) == 16 * sizeof(float), "a Matrix is exactly its 16 floats");

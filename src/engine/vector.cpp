@@ -2,6 +2,8 @@
 
 #include "engine/mathkernels.h"
 
+#include <cmath>
+
 namespace {
 
 float SquaredLength(const Vector& v)
@@ -40,7 +42,22 @@ Vector Subtract(const Vector& a, const Vector& b)
     return {a.x - b.x, a.y - b.y, a.z - b.z};
 }
 
+Vector Add(const Vector& a, const Vector& b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+
+Vector Scale(const Vector& v, float factor)
+{
+    return {v.x * factor, v.y * factor, v.z * factor};
+}
+
 float Dot(const Vector& a, const Vector& b)
 {
     return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+bool IsFinite(const Vector& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }

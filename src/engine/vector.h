@@ -12,4 +12,8 @@ float Length(const Vector& v);
 bool Normalize(Vector& v);
 Vector Cross(const Vector& a, const Vector& b);
 Vector Subtract(const Vector& a, const Vector& b);
+Vector Add(const Vector& a, const Vector& b);
+Vector Scale(const Vector& v, float factor);
 float Dot(const Vector& a, const Vector& b);
+// No component is infinite or NaN.
+bool IsFinite(const Vector& v);

@@ -168,6 +168,33 @@ void Map::SetMeshVisible(int mesh, bool visible)
         found->visible = visible;
 }
 
+void Map::SetMeshOffset(int mesh, const Vector& offset)
+{
+    MapMesh* found = MeshAt(mesh);
+    if (found && IsFinite(offset)) {
+        found->offset = offset;
+        PlaceMesh(*found);
+    }
+}
+
+void Map::SetMeshRotation(int mesh, const Vector& degrees)
+{
+    MapMesh* found = MeshAt(mesh);
+    if (found && IsFinite(degrees)) {
+        found->rotation = degrees;
+        PlaceMesh(*found);
+    }
+}
+
+void Map::PlaceMesh(MapMesh& mesh)
+{
+    mesh.transform = ModelMatrix(mesh.offset, mesh.rotation, {1.0f, 1.0f, 1.0f});
+    for (MapSurface& surface : mesh.surfaces) {
+        surface.offset = mesh.offset;
+        surface.rotation = mesh.rotation;
+    }
+}
+
 int Map::ModelSetCallback(const char* name, int reference)
 {
     MapMesh* mesh = MeshNamed(name);

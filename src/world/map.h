@@ -39,10 +39,13 @@ public:
     // The vertices' buffer object; 0 while buffer objects are not in use.
     GLuint vertexBuffer() const { return vertexBufferObject.name(); }
     std::vector<MapMesh>& meshes() { return meshList; }
+    const std::vector<MapMesh>& meshes() const { return meshList; }
     std::vector<MapRoom>& rooms() { return roomList; }
     std::vector<MapBrush>& brushes() { return brushList; }
     // Node 0; null when the map has no BSP nodes.
     BspNode* bspRoot() { return bspNodes.empty() ? nullptr : &bspNodes[0]; }
+    const BspNode* bspRoot() const { return bspNodes.empty() ? nullptr : &bspNodes[0]; }
+    size_t bspNodeCount() const { return bspNodes.size(); }
     MapGrid& grid() { return cellGrid; }
     // Every vertex, enlarged by 1000 units on every side.
     const BoundingBox& levelBounds() const { return level; }
@@ -68,6 +71,12 @@ public:
     // False for no such mesh.
     bool GetMeshCenter(int mesh, Vector& centre) const;
     void SetMeshVisible(int mesh, bool visible);
+    // Move and turn a mesh (Euler angles in degrees, as ModelMatrix takes
+    // them, about the world's origin): its transform is rebuilt and every
+    // surface of the mesh takes the offset and rotation. A vector that is
+    // not finite is ignored.
+    void SetMeshOffset(int mesh, const Vector& offset);
+    void SetMeshRotation(int mesh, const Vector& degrees);
 
     // Script callbacks of meshes found by their exact name. Each returns the
     // references the map no longer holds, for the caller to release: the one
@@ -82,6 +91,7 @@ private:
     MapMesh* MeshAt(int mesh);
     const MapMesh* MeshAt(int mesh) const;
     MapMesh* MeshNamed(const char* name);
+    static void PlaceMesh(MapMesh& mesh);
     // False for bytes without the magic; else the file's version.
     static bool ReadVersion(const std::vector<uint8_t>& bytes, int32_t& version);
     // Reads and checks the file into this map; `finish` looks up shaders and

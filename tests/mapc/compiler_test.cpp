@@ -1,5 +1,6 @@
 // The map compiler on sources written by the test: the faces it draws, their
 // frames and neighbours, the BSP over random brushes, and refused sources.
+#include "box_brush.h"
 #include "mapcompiler.h"
 #include "support/test_console.h"
 #include "surfaces.h"
@@ -228,17 +229,8 @@ TEST_F(CompilerTest, EveryPointInsideAWorldBrushReachesALeafListingIt)
             // A box, often cut by a plane through its middle.
             const Vec3 lo{coordinate(random), coordinate(random) / 4, coordinate(random)};
             const Vec3 hi = lo + Vec3{size(random), size(random), size(random)};
-            SourceBrush brush;
-            for (int axis = 0; axis < 3; ++axis) {
-                Vec3 n;
-                (axis == 0 ? n.x : axis == 1 ? n.y : n.z) = 1;
-                brush.faces.push_back({{n, hi[axis]}, {}, {}});
-                brush.faces.push_back({{-n, -lo[axis]}, {}, {}});
-            }
-            if (random() % 3 != 0) {
-                const Vec3 n = Normalized({unit(random), unit(random), unit(random)});
-                brush.faces.push_back({{n, Dot(n, (lo + hi) * 0.5)}, {}, {}});
-            }
+            const Vec3 cut = random() % 3 != 0 ? Normalized({unit(random), unit(random), unit(random)}) : Vec3{};
+            SourceBrush brush = BoxBrush(lo, hi, cut);
             if (BuildBrush(brush) == BrushFault::kNone)
                 source.meshes[0].brushes.push_back(brush);
         }

@@ -1,5 +1,6 @@
 // Vector and matrix operations.
 #include "engine/matrix.h"
+#include "engine/quaternion.h"
 #include "math_testing.h"
 
 #include <cmath>
@@ -158,6 +159,30 @@ TEST(MatrixTest, TransposesAndTransforms)
     // RotateVector by columns; TransformPoint by rows of the 3x3 part, then the translation (13, 14, 15).
     EXPECT_TRUE(VectorNear(Counting().RotateVector({1, 10, 100}), {951, 1062, 1173}));
     EXPECT_TRUE(VectorNear(Counting().TransformPoint({1, 10, 100}), {334, 779, 1224}));
+    EXPECT_TRUE(VectorNear(Counting().UnrotateVector({1, 10, 100}), {321, 765, 1209}));
+}
+
+TEST(MatrixTest, ModelMatricesScaleTurnThenMove)
+{
+    // (1, 0, 0) doubled, turned 90 degrees about y to (0, 0, -2), then moved.
+    const Matrix model = ModelMatrix({1, 2, 3}, {0, 90, 0}, {2, 2, 2});
+    const Vector turned = model.RotateVector({1, 0, 0});
+    EXPECT_TRUE(VectorNear({turned.x + model.m[12], turned.y + model.m[13], turned.z + model.m[14]}, {1, 2, 1}, 1e-5f));
+    // The angles compose as Rotate composes them: x, then y, then z.
+    Matrix expected = Translation(1, 2, 3);
+    expected.Rotate({30, 45, 60});
+    EXPECT_TRUE(MatrixNear(ModelMatrix({1, 2, 3}, {30, 45, 60}, {1, 1, 1}), expected));
+    // Without scale, UnrotateVector undoes RotateVector.
+    const Vector back = expected.UnrotateVector(expected.RotateVector({3, -4, 5}));
+    EXPECT_TRUE(VectorNear(back, {3, -4, 5}, 1e-5f));
+}
+
+// The camera tests check products of turns against Rotate.
+TEST(QuaternionTest, OneWithoutLengthNormalisesToTheIdentity)
+{
+    Quaternion empty{0, 0, 0, 0};
+    Normalize(empty);
+    EXPECT_TRUE(MatrixNear(RotationMatrix(empty), IdentityMatrix()));
 }
 
 }  // namespace
