@@ -1,6 +1,8 @@
 // Box traces through a compiled level of 2000 brushes: the world's BSP walk
 // against sweeping every world brush, over the same 100,000 random traces.
-// Pairs are "<case>/<side>" and "<case>/baseline" for run.sh.
+// And one waypoint added to the paths of a level whose grid is 300 x 300
+// cells, per cell, against the bare line traces from every cell centre it
+// makes. Pairs are "<case>/<side>" and "<case>/baseline" for run.sh.
 #include "bench_data_directory.h"
 #include "console/console.h"
 #include "mapcompiler.h"
@@ -32,6 +34,11 @@ struct TraceCase {
 
 Map gLevel;
 std::vector<TraceCase> gTraces;
+// 800 units across: with the 1000 units added on every side and 20 spare
+// cells, its grid is 300 cells along each side.
+Map gPathLevel;
+constexpr float kPathLevelSize = 800;
+const Vector kWaypoint{400, 40, 400};
 
 // A floor of square tiles and, standing on it, boxes of every size from
 // crates to long walls.
@@ -56,6 +63,50 @@ std::string LevelSource()
     }
     source << "}\n";
     return source.str();
+}
+
+// A floor and a few walls that hide parts of it from the waypoint.
+std::string PathLevelSource()
+{
+    std::ostringstream source;
+    source << "mesh 0\n{\nbrush\n{\nbox 0 -16 0 " << kPathLevelSize << " 0 " << kPathLevelSize << "\n}\n";
+    for (int i = 0; i < 8; ++i)
+        source << "brush\n{\nbox " << 60 + i * 90 << " 0 " << (i % 2 ? 100 : 500) << " " << 80 + i * 90 << " 120 "
+               << (i % 2 ? 300 : 700) << "\n}\n";
+    source << "}\n";
+    return source.str();
+}
+
+void PerCell(benchmark::State& state)
+{
+    const int cells = gPathLevel.grid().size() * gPathLevel.grid().size();
+    state.counters["cells"] = cells;
+    state.counters["per_cell"] =
+        benchmark::Counter(cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void AddWaypoint(benchmark::State& state)
+{
+    for (auto _ : state)
+        gPathLevel.PathAdd(1, kWaypoint);
+    PerCell(state);
+}
+
+// What PathAdd cannot do without: a line trace from every cell centre.
+void TraceFromEveryCell(benchmark::State& state)
+{
+    const MapGrid& grid = gPathLevel.grid();
+    for (auto _ : state) {
+        int seen = 0;
+        for (int row = 0; row < grid.size(); ++row)
+            for (int column = 0; column < grid.size(); ++column) {
+                const Vector centre{10.0f * column + 5 - grid.offset().x, kWaypoint.y,
+                                    10.0f * row + 5 - grid.offset().z};
+                seen += RayTrace(gPathLevel, centre, kWaypoint) < 0.0f;
+            }
+        benchmark::DoNotOptimize(seen);
+    }
+    PerCell(state);
 }
 
 // From anywhere above the floor, up to 256 units in any direction.
@@ -96,6 +147,8 @@ void SweepEveryBrush(benchmark::State& state)
 
 BENCHMARK(WalkTheBsp)->Name("trace_box/bsp")->Unit(benchmark::kMillisecond);
 BENCHMARK(SweepEveryBrush)->Name("trace_box/baseline")->Unit(benchmark::kMillisecond);
+BENCHMARK(AddWaypoint)->Name("path_add_300x300/path_add")->Unit(benchmark::kMillisecond);
+BENCHMARK(TraceFromEveryCell)->Name("path_add_300x300/baseline")->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
@@ -106,15 +159,18 @@ int main(int argc, char** argv)
     const BenchDataDirectory data;
     std::filesystem::create_directories(data.path + "/maps");
     std::ofstream(data.path + "/maps/level.txt") << LevelSource();
+    std::ofstream(data.path + "/maps/paths.txt") << PathLevelSource();
     data.Mount();
     gConsole->Create(4096, 64, 8, 32, 4);
     gShaderManager->Init();
     bool loaded;
     {
         QuietStdout quiet;
-        loaded = CompileMapFile("maps/level.txt", data.path + "/maps/level.map") && gLevel.Load("maps/level.map");
+        loaded = CompileMapFile("maps/level.txt", data.path + "/maps/level.map") && gLevel.Load("maps/level.map") &&
+                 CompileMapFile("maps/paths.txt", data.path + "/maps/paths.map") &&
+                 gPathLevel.Load("maps/paths.map");
     }
-    if (!loaded || gLevel.brushes().size() != size_t(kBrushes)) {
+    if (!loaded || gLevel.brushes().size() != size_t(kBrushes) || gPathLevel.grid().size() != 300) {
         fprintf(stderr, "the level did not compile and load\n");
         return 1;
     }
@@ -124,6 +180,7 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
 
     gLevel.Free();
+    gPathLevel.Free();
     gShaderManager->Release();
     gConsole->Release();
     return 0;

@@ -1,10 +1,11 @@
 #include "world/map.h"
 
+#include "engine/roomobject.h"
 #include "engine/text.h"
 #include "render/glstatecache.h"
 #include "render/shadermanager.h"
 #include "vfs/vfs.h"
-#include "engine/roomobject.h"
+#include "world/trace.h"
 
 #include <GL/gl.h>
 
@@ -51,6 +52,12 @@ bool Map::PointInside(const Vector& point) const
 {
     return isLoaded && point.x >= level.minimum.x && point.x <= level.maximum.x && point.y >= level.minimum.y &&
            point.y <= level.maximum.y && point.z >= level.minimum.z && point.z <= level.maximum.z;
+}
+
+void Map::PathAdd(int value, const Vector& position)
+{
+    cellGrid.PathAdd(value, position,
+                     [this](const Vector& from, const Vector& to) { return RayTrace(*this, from, to); });
 }
 
 void Map::UpdateRoomVisibility(const FrustumPlanes& view)

@@ -52,6 +52,9 @@ public:
     // True when the point lies within the level bounds (edges included);
     // false without a map.
     bool PointInside(const Vector& point) const;
+    // A waypoint: every cell whose centre sees the position (by RayTrace)
+    // takes the value when it is nearer than the waypoint the cell holds.
+    void PathAdd(int value, const Vector& position);
 
     // Once a frame: a room is visible while its box touches the view. The
     // objects entered in a room hear of each change.

@@ -1,10 +1,9 @@
 #include "support/scripted_input.h"
 
-#include "console/console.h"
 #include "engine/fatalerror.h"
 #include "input/keycodes.h"
 #include "platform/platform.h"
-#include "world/map.h"
+#include "support/test_commands.h"
 
 #include <SDL.h>
 
@@ -87,10 +86,7 @@ void Perform(const ScriptedStep& step)
 
 void QueueScriptedInput()
 {
-    // What tests ask of the running engine that no script function tells.
-    static const bool registered = (gConsole->AddCommand("test_visibleRooms", [](const CommandArgs&) {
-        gConsole->Print("visible rooms: %i\n", gMap->VisibleRoomCount());
-    }), true);
+    static const bool registered = (RegisterTestCommands(), true);
     (void)registered;
     static unsigned frame = 0;
     static const char* path = std::getenv("MORVATHEN_TEST_INPUT");

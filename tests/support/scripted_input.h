@@ -5,8 +5,7 @@
 //   <frame> type <text>           every character of the rest of the line
 //   <frame> move <dx> <dy>        the real pointer, moved by that much
 // Frames count the main loop's turns from 0; lines come in frame order.
-// The test build also has console commands that report what no script
-// function tells: test_visibleRooms prints "visible rooms: N".
+// The test build also has the console commands of support/test_commands.h.
 #pragma once
 
 // Called once a frame before the input poll: queues what the file holds for

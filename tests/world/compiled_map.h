@@ -63,14 +63,30 @@ protected:
     // The source's braces go on lines of their own, as the reader wants them.
     void Load(const std::string& text)
     {
+        MapSource source;
+        ASSERT_TRUE(Read(text, source)) << Text();
+        Load(source);
+    }
+    // The map file compiled from the source text; empty when it does not read.
+    std::string Compile(const std::string& text)
+    {
+        MapSource source;
+        MapWriter out;
+        if (!Read(text, source))
+            return "";
+        CompileMap(source, out);
+        return out.Bytes();
+    }
+
+    Map map;
+
+private:
+    bool Read(const std::string& text, MapSource& source)
+    {
         std::string lines;
         for (char c : text)
             lines += c == '{' || c == '}' ? std::string("\n") + c + "\n" : std::string(1, c);
         WriteData("maps/test.txt", lines);
-        MapSource source;
-        ASSERT_TRUE(ReadMapSource("maps/test.txt", source)) << Text();
-        Load(source);
+        return ReadMapSource("maps/test.txt", source);
     }
-
-    Map map;
 };
