@@ -89,7 +89,7 @@ std::vector<Polygon> Outside(const Polygon& polygon, const Plane& face, const So
             return outside;
         rest = back;
     }
-    return {};
+    return outside;  // what is left of `rest` lies inside the brush
 }
 
 // The faces of a mesh's brushes that can be seen: nodraw faces dropped and
