@@ -56,8 +56,17 @@ void BoundingBox::FitIndexed(const Vertex* vertices, const uint32_t* indices, ui
 
 void BoundingBox::GrowIndexed(const Vertex* vertices, const uint32_t* indices, uint32_t count)
 {
-    for (uint32_t i = 0; i < count; ++i)
-        Include(vertices[indices[i]]);
+    // Kept in registers: as far as the compiler knows, the vertices could
+    // overlap this box, so growing it in place stores and reloads it for
+    // every vertex.
+    Vector lo = minimum, hi = maximum;
+    for (uint32_t i = 0; i < count; ++i) {
+        const Vector position = PositionOf(vertices[indices[i]]);
+        lo = Minimum(lo, position);
+        hi = Maximum(hi, position);
+    }
+    minimum = lo;
+    maximum = hi;
     Recompute();
 }
 

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <ctime>
 #include <poll.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 std::string Platform_ExecutableDirectory()
@@ -40,6 +41,17 @@ void Platform_InstallCloseHandler(std::atomic<bool>* quitFlag)
     sigaction(SIGHUP, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+}
+
+void Platform_AdviseLargePages(void* start, size_t bytes)
+{
+    // Only whole large pages inside the block: advice covering memory
+    // beyond it would reach other allocations.
+    constexpr uintptr_t kLargePage = uintptr_t(2) << 20;
+    const uintptr_t first = (uintptr_t(start) + kLargePage - 1) & ~(kLargePage - 1);
+    const uintptr_t end = (uintptr_t(start) + bytes) & ~(kLargePage - 1);
+    if (start && end > first)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }
 
 uint64_t Platform_PerformanceCounter()

@@ -133,6 +133,13 @@ bool FindPlainFile(const char* name, struct stat* st)
     return false;
 }
 
+bool IsPlainFile(const char* name)
+{
+    Lock lock;
+    struct stat st;
+    return FindPlainFile(name, &st);
+}
+
 void ScanForArchives(const char* searchPath)
 {
     std::vector<PlatformDirEntry> entries;
@@ -347,6 +354,12 @@ bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes)
     if (!handle)
         return false;
     bytes.clear();
+    // A plain file's size is what will arrive, so its bytes get one
+    // allocation instead of a copy at every doubling.
+    if (size > kFirstChunk && IsPlainFile(name)) {
+        bytes.reserve(size_t(std::min<uint64_t>(size, SIZE_MAX)));
+        Platform_AdviseLargePages(bytes.data(), bytes.capacity());
+    }
     bool complete = true;
     for (size_t have = 0; complete && have < size;) {
         const size_t chunk = size_t(std::min<uint64_t>(size - have, std::min(std::max(kFirstChunk, have), kLargestChunk)));

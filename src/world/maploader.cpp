@@ -4,6 +4,7 @@
 #include "world/map.h"
 
 #include "console/console.h"
+#include "platform/platform.h"
 #include "render/shadermanager.h"
 #include "vfs/vfs.h"
 #include "world/mapfile.h"
@@ -110,6 +111,7 @@ private:
     Map& map;
     const MapFile& file;
     std::vector<Shader*> shaders;  // looked up once per name
+    Shader* defaultShader = nullptr;
     std::vector<const MapSurface*> builtSurfaces;  // the first built from each record
     BoundingBox everyVertex;
     ReferenceBudget surfaceReferences, triangleCopies, brushReferences, planeCopies, leafBrushReferences;
@@ -142,20 +144,28 @@ bool MapBuilder::Spend(ReferenceBudget& budget, uint32_t count, const char* what
 bool MapBuilder::ReadVertices()
 {
     const uint32_t count = file.Count(kLumpVertices);
-    map.vertexArray.resize(count);
+    map.vertexArray.clear();
+    map.vertexArray.reserve(count);
+    Platform_AdviseLargePages(map.vertexArray.data(), size_t(count) * sizeof(MapVertex));
+    // The box of every vertex grows in the same pass.
+    Vector lo = everyVertex.minimum, hi = everyVertex.maximum;
     for (uint32_t i = 0; i < count; ++i) {
         const MapVertexRecord r = file.Get<kLumpVertices>(i);
         const Vector &p = r.position, &t = r.tangent, &b = r.binormal, &n = r.normal;
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
             return Fail("vertex %u has a position that is not a finite number", i);
-        map.vertexArray[i] = MapVertex{{p.x, p.y, p.z, 1.0f}, {t.x, t.y, t.z, 0.0f}, {b.x, b.y, b.z, 0.0f},
-                                       {n.x, n.y, n.z, 0.0f}, {r.s, r.t}, {1.0f, 1.0f, 1.0f, 1.0f}, 0.0f, 0.0f};
+        if (i == 0)
+            lo = hi = p;
+        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+        map.vertexArray.push_back(MapVertex{{p.x, p.y, p.z, 1.0f}, {t.x, t.y, t.z, 0.0f}, {b.x, b.y, b.z, 0.0f},
+                                            {n.x, n.y, n.z, 0.0f}, {r.s, r.t}, {1.0f, 1.0f, 1.0f, 1.0f}, 0.0f, 0.0f});
     }
+    everyVertex.minimum = lo;
+    everyVertex.maximum = hi;
+    everyVertex.Recompute();
 
-    everyVertex.FitVertices(map.vertexArray.data(), count);
     BoundingBox& level = map.level;
-    const Vector& lo = everyVertex.minimum;
-    const Vector& hi = everyVertex.maximum;
     level.SetFromPoints({lo.x - 1000.0f, lo.y - 1000.0f, lo.z - 1000.0f},
                         {hi.x + 1000.0f, hi.y + 1000.0f, hi.z + 1000.0f}, true);
     const double cells = MapGrid::SizeFor(level);
@@ -219,9 +229,9 @@ bool MapBuilder::ReadBrushes()
             !Spend(planeCopies, sideCount, "brush sides"))
             return false;
         MapBrush& brush = map.brushList[i];
-        brush.planes.resize(sideCount);
-        for (uint32_t side = 0; side < sideCount; ++side)
-            brush.planes[side] = file.Get<kLumpPlanes>(file.Get<kLumpBrushSides>(firstSide + side).plane);
+        brush.planes.reserve(sideCount);
+        for (uint32_t side = firstSide; side < firstSide + sideCount; ++side)
+            brush.planes.push_back(file.Get<kLumpPlanes>(file.Get<kLumpBrushSides>(side).plane));
         brush.flags = uint8_t(record.flags);
     }
     return true;
@@ -246,6 +256,7 @@ bool MapBuilder::ReadMeshes()
         MapMesh& mesh = map.meshList[i];
         mesh.name = "*" + std::to_string(i);
         mesh.transform.Identity();
+        mesh.brushes.reserve(brushCount);
         for (uint32_t b = firstBrush; b < firstBrush + brushCount; ++b) {
             mesh.brushes.push_back(&map.brushList[b]);
             map.brushList[b].meshIndex = int(i);
@@ -295,14 +306,25 @@ bool MapBuilder::ReadSurfaces(std::vector<MapSurface>& surfaces, uint32_t first,
 void MapBuilder::ReadSurface(uint32_t record, MapSurface& surface)
 {
     const MapSurfaceRecord r = file.Get<kLumpSurfaces>(record);
-    const uint32_t first = r.firstTriangle;
-    const uint32_t count = r.triangleCount;
-    surface.indices.resize(size_t(count) * 3);
-    surface.planes.resize(count);
-    surface.neighbours.resize(size_t(count) * 3);
+    const uint32_t first = r.firstTriangle, count = r.triangleCount;
     surface.facing.assign(count, 0);
     if (count == 0)
         return;
+    // World surfaces come twice, in mesh 0 and in a room: the second is a
+    // copy of the first.
+    const MapSurface*& built = builtSurfaces[record];
+    if (built) {
+        surface.indices = built->indices;
+        surface.planes = built->planes;
+        surface.neighbours = built->neighbours;
+        surface.bounds.CopyFrom(built->bounds);
+        built = &surface;
+        return;
+    }
+    built = &surface;
+    surface.indices.resize(size_t(count) * 3);
+    surface.planes.resize(count);
+    surface.neighbours.resize(size_t(count) * 3);
     memcpy(surface.indices.data(), file.Record(kLumpTriangles, first), size_t(count) * sizeof(MapTriangleRecord));
     memcpy(surface.planes.data(), file.Record(kLumpTrianglePlanes, first), size_t(count) * sizeof(MapPlane));
     memcpy(surface.neighbours.data(), file.Record(kLumpNeighbours, first), size_t(count) * sizeof(MapNeighbourRecord));
@@ -311,13 +333,7 @@ void MapBuilder::ReadSurface(uint32_t record, MapSurface& surface)
     for (int32_t& neighbour : surface.neighbours)
         if (neighbour < -1 || neighbour >= int64_t(count))
             neighbour = -1;
-    // World surfaces come twice, in mesh 0 and in a room.
-    const MapSurface*& built = builtSurfaces[record];
-    if (built)
-        surface.bounds.CopyFrom(built->bounds);
-    else
-        surface.bounds.FitIndexed(map.vertexArray.data(), surface.indices.data(), surface.IndexCount());
-    built = &surface;
+    surface.bounds.FitIndexed(map.vertexArray.data(), surface.indices.data(), surface.IndexCount());
 }
 
 bool MapBuilder::ReadBsp()
@@ -338,6 +354,7 @@ bool MapBuilder::ReadBsp()
             return false;
         BspNode& leaf = map.bspLeaves[i];
         leaf.leaf = true;
+        leaf.brushes.reserve(count);
         for (uint32_t b = first; b < first + count; ++b)
             leaf.brushes.push_back(&map.brushList[file.Get<kLumpLeafBrushes>(b).brush]);
     }
@@ -388,8 +405,11 @@ bool MapBuilder::LinkChild(uint32_t node, int32_t child, BspNode*& link, std::ve
 
 Shader* MapBuilder::ShaderAt(int32_t index)
 {
-    if (index < 0)
-        return gShaderManager->Get("Default");
+    if (index < 0) {
+        if (!defaultShader)
+            defaultShader = gShaderManager->Get("Default");
+        return defaultShader;
+    }
     Shader*& shader = shaders[size_t(index)];
     if (!shader) {
         // Names fill their 64 bytes when they have no terminator.
@@ -407,6 +427,11 @@ void MapBuilder::SetSurfaceShaders(std::vector<MapSurface>& surfaces, uint32_t f
 
 void MapBuilder::FinishMesh(MapMesh& mesh)
 {
+    size_t drawn = 0;
+    for (const MapSurface& surface : mesh.surfaces)
+        drawn += surface.shader->nodraw ? 0 : surface.TriangleCount();
+    mesh.drawIndices.reserve(drawn * 3);
+    mesh.drawSurfaces.reserve(drawn);
     for (uint32_t s = 0; s < mesh.surfaces.size(); ++s) {
         const MapSurface& surface = mesh.surfaces[s];
         if (surface.shader->nodraw)
@@ -416,7 +441,6 @@ void MapBuilder::FinishMesh(MapMesh& mesh)
     }
     // The bounds of the drawn triangles when there are any, else of every
     // surface, the first one starting them even when it has no triangles.
-    const bool drawn = !mesh.drawIndices.empty();
     bool started = false;
     for (const MapSurface& surface : mesh.surfaces) {
         if ((drawn || started) && surface.indices.empty())

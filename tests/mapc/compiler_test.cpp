@@ -147,6 +147,22 @@ TEST_F(CompilerTest, BuriedAndNodrawFacesAreDroppedAndRoomsAndMeshesAreRanges)
     EXPECT_LT(file.Count(kLumpPlanes), file.Count(kLumpBrushSides));
 }
 
+TEST_F(CompilerTest, FacesKeepWhatLiesOutsideOtherBrushes)
+{
+    // A pillar sunk into the floor and one standing on it: the floor's top
+    // keeps all but their footprints, the sunk pillar its sides above it.
+    // A second floor meets the first edge to edge: both tops stay whole.
+    const MapFile file = Compile("mesh 0\n{\nbrush\n{\nbox 0 -16 0 128 0 128\n}\nbrush\n{\n"
+                                 "box 32 -8 32 64 64 64\n}\nbrush\n{\nbox 80 0 80 96 32 96\n}\n"
+                                 "brush\n{\nbox 0 -16 128 128 0 256\n}\n}\n");
+    ExpectSoundTriangles(file);
+    const auto areas = AreaByNormal(file);
+    EXPECT_NEAR(areas.at({0, 1000, 0}), 2 * 128 * 128 - 32 * 32 - 16 * 16 + 32 * 32 + 16 * 16, 1e-3);
+    EXPECT_NEAR(areas.at({0, -1000, 0}), 2 * 128 * 128, 1e-3);
+    EXPECT_NEAR(areas.at({1000, 0, 0}), 2 * 128 * 16 + 32 * 64 + 16 * 32, 1e-3);
+    EXPECT_NEAR(areas.at({0, 0, -1000}), 128 * 16 + 32 * 64 + 16 * 32, 1e-3);
+}
+
 TEST_F(CompilerTest, TangentFramesFollowSAndT)
 {
     const MapFile file = Compile("mesh 0\n{\nbrush\n{\naxes 1 0.5 0 0 0.3 -1\noffset 8 -4\nrepeat 32 16\n"

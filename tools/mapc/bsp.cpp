@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <limits>
-#include <tuple>
+#include <optional>
+#include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -72,31 +74,94 @@ private:
         return count;
     }
 
+    // The axis of a plane facing straight along one, else -1.
+    static int AxisOf(const Plane& plane)
+    {
+        const Vec3& n = plane.normal;
+        return n.y == 0 && n.z == 0 ? 0 : n.x == 0 && n.z == 0 ? 1 : n.x == 0 && n.y == 0 ? 2 : -1;
+    }
+
+    // Per axis, the lowest and the highest corner of every piece, each
+    // sorted: the pieces reaching either side of an axial plane are then
+    // counted by two binary searches instead of a pass over every corner.
+    class AxialCounter {
+    public:
+        explicit AxialCounter(const std::vector<Piece>& pieces)
+        {
+            for (int axis = 0; axis < 3; ++axis) {
+                for (const Piece& piece : pieces) {
+                    double lowest = std::numeric_limits<double>::max(), highest = -lowest;
+                    for (const Vec3& p : piece.corners) {
+                        lowest = std::min(lowest, p[axis]);
+                        highest = std::max(highest, p[axis]);
+                    }
+                    low[axis].push_back(lowest);
+                    high[axis].push_back(highest);
+                }
+                std::sort(low[axis].begin(), low[axis].end());
+                std::sort(high[axis].begin(), high[axis].end());
+            }
+        }
+
+        // As CountSide for a plane facing along +axis or -axis: a piece
+        // reaches a side when its extreme corner does.
+        size_t Count(const Plane& plane, int axis, bool front) const
+        {
+            const double sign = plane.normal[axis], distance = plane.distance;
+            if (front)
+                return CountSorted(sign > 0 ? high[axis] : low[axis], sign > 0,
+                                   [&](double c) { return sign * c - distance > -kTouch; });
+            return CountSorted(sign > 0 ? low[axis] : high[axis], sign < 0,
+                               [&](double c) { return sign * c - distance < kTouch; });
+        }
+
+    private:
+        // How many of the sorted values pass `in`, which holds for every
+        // value from some point on (`upwards`) or up to some point.
+        template <typename In>
+        static size_t CountSorted(const std::vector<double>& values, bool upwards, In in)
+        {
+            if (upwards)
+                return size_t(values.end() - std::partition_point(values.begin(), values.end(),
+                                                                  [&](double c) { return !in(c); }));
+            return size_t(std::partition_point(values.begin(), values.end(), in) - values.begin());
+        }
+
+        std::vector<double> low[3], high[3];
+    };
+
     // The plane that leaves the fuller side emptiest, then cuts fewest
-    // brushes, axis-aligned ones first; false when none leaves fewer
-    // brushes on both sides.
+    // brushes; planes facing along an axis are tried first, and the others
+    // only when none of those divides the pieces. False when no plane
+    // leaves fewer brushes on both sides.
     static bool Choose(const std::vector<Piece>& pieces, Split& best)
     {
+        return ChooseAmong(pieces, true, best) || ChooseAmong(pieces, false, best);
+    }
+
+    static bool ChooseAmong(const std::vector<Piece>& pieces, bool axial, Split& best)
+    {
         const size_t n = pieces.size();
-        std::tuple<size_t, size_t, bool> bestScore{n, 2 * n, true};
+        std::pair<size_t, size_t> bestScore{n, 2 * n};
         bool found = false;
-        std::vector<uint32_t> tried;
+        std::unordered_set<uint32_t> tried;
+        std::optional<AxialCounter> counter;
         for (const Piece& piece : pieces)
             for (size_t i = 0; i < piece.brush->planes.size(); ++i) {
-                const uint32_t index = piece.brush->planeIndices[i];
-                if (std::find(tried.begin(), tried.end(), index) != tried.end())
-                    continue;
-                tried.push_back(index);
                 const Plane& plane = piece.brush->planes[i];
-                const size_t front = CountSide(pieces, plane, true), back = CountSide(pieces, plane, false);
+                const int axis = AxisOf(plane);
+                if ((axis >= 0) != axial || !tried.insert(piece.brush->planeIndices[i]).second)
+                    continue;
+                if (axial && !counter)
+                    counter.emplace(pieces);
+                const size_t front = axial ? counter->Count(plane, axis, true) : CountSide(pieces, plane, true);
+                const size_t back = axial ? counter->Count(plane, axis, false) : CountSide(pieces, plane, false);
                 if (front == n || back == n)
                     continue;
-                const Vec3& normal = plane.normal;
-                const bool axial = std::fabs(normal.x) == 1 || std::fabs(normal.y) == 1 || std::fabs(normal.z) == 1;
-                const std::tuple<size_t, size_t, bool> score{std::max(front, back), front + back, !axial};
+                const std::pair<size_t, size_t> score{std::max(front, back), front + back};
                 if (!found || score < bestScore) {
                     bestScore = score;
-                    best = {index, plane};
+                    best = {piece.brush->planeIndices[i], plane};
                     found = true;
                 }
             }

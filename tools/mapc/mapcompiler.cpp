@@ -68,16 +68,18 @@ Box BoxOf(const SourceBrush& brush)
 
 // The parts of `polygon` (on `face`) outside `brush`. A part lying on one of
 // the brush's faces is outside when that face looks the same way and
-// `keepOnSameFace` (one of two flush faces stays), inside otherwise.
+// `keepOnSameFace` (one of two flush faces stays), inside otherwise. The
+// brush's other sides cut first, so that only what lies on that face
+// counts, not what merely shares its plane beyond the brush's edge.
 std::vector<Polygon> Outside(const Polygon& polygon, const Plane& face, const SourceBrush& brush, bool keepOnSameFace)
 {
     std::vector<Polygon> outside;
     Polygon rest = polygon;
+    bool onSameFace = false;
     for (const BrushFace& side : brush.faces) {
         if (SamePlane(side.plane, face)) {
-            if (keepOnSameFace)
-                outside.push_back(rest);
-            return keepOnSameFace ? outside : std::vector<Polygon>();
+            onSameFace = true;
+            continue;
         }
         Polygon front, back;
         Split(rest, side.plane, &front, &back);
@@ -89,7 +91,10 @@ std::vector<Polygon> Outside(const Polygon& polygon, const Plane& face, const So
             return outside;
         rest = back;
     }
-    return {};
+    // What is left of `rest` lies inside the brush, or on its flush face.
+    if (onSameFace && keepOnSameFace)
+        outside.push_back(rest);
+    return outside;
 }
 
 // The faces of a mesh's brushes that can be seen: nodraw faces dropped and
