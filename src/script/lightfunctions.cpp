@@ -69,53 +69,30 @@ int GetTemporary(lua_State* L)
     return PushHandle(L, gLightManager->GetTemporary());
 }
 
-// Light_SetEnabled, Light_SetDirectional: a name and a flag.
-template <bool Light::*Field>
-int SetFlag(lua_State* L)
+// Light_Set*(name, value): the value (read first, as arguments come from
+// the last) is given to Set when the named light lives.
+template <typename Value, bool (ScriptValue::*Get)(Value&) const, void (*Set)(Light*, const Value&)>
+int SetOnNamedLight(lua_State* L)
 {
-    bool flag;
+    Value value;
     Light* light;
-    if (!ScriptValue(L).GetFlag(flag) || !NamedLight(L, light))
+    if (!(ScriptValue(L).*Get)(value) || !NamedLight(L, light))
         return kArgumentMismatch;
     if (light)
-        light->*Field = flag;
+        Set(light, value);
     return 0;
 }
 
-int SetBrightness(lua_State* L)
-{
-    float radius;
-    Light* light;
-    if (!ScriptValue(L).GetFloat(radius) || !NamedLight(L, light))
-        return kArgumentMismatch;
-    if (light)
-        gLightManager->SetRadius(light, radius);
-    return 0;
-}
+void Enable(Light* light, const bool& on) { light->enabled = on; }
+void MakeDirectional(Light* light, const bool& on) { light->directional = on; }
+void Brighten(Light* light, const float& radius) { gLightManager->SetRadius(light, radius); }
+void Tint(Light* light, const Vector& colour) { light->colour = colour; }
+void Place(Light* light, const Vector& position) { gLightManager->SetPosition(light, position); }
+void Aim(Light* light, const Vector& direction) { light->direction = direction; }
 
-// Light_SetColor, Light_SetDirection: a name and a vector stored as it is.
-template <Vector Light::*Field>
-int SetVector(lua_State* L)
-{
-    Vector value;
-    Light* light;
-    if (!ScriptValue(L).GetVector(value) || !NamedLight(L, light))
-        return kArgumentMismatch;
-    if (light)
-        light->*Field = value;
-    return 0;
-}
-
-int SetPosition(lua_State* L)
-{
-    Vector position;
-    Light* light;
-    if (!ScriptValue(L).GetVector(position) || !NamedLight(L, light))
-        return kArgumentMismatch;
-    if (light)
-        gLightManager->SetPosition(light, position);
-    return 0;
-}
+constexpr auto kFlag = &ScriptValue::GetFlag;
+constexpr auto kNumber = &ScriptValue::GetFloat;
+constexpr auto kVector = &ScriptValue::GetVector;
 
 int SetAmbient(lua_State* L)
 {
@@ -135,11 +112,11 @@ void RegisterLightFunctions()
     gScriptManager->RegisterFunction<Remove>("Light_Remove");
     gScriptManager->RegisterFunction<GetName>("Light_GetName");
     gScriptManager->RegisterFunction<GetTemporary>("Light_GetTemporary");
-    gScriptManager->RegisterFunction<SetFlag<&Light::enabled>>("Light_SetEnabled");
-    gScriptManager->RegisterFunction<SetFlag<&Light::directional>>("Light_SetDirectional");
-    gScriptManager->RegisterFunction<SetBrightness>("Light_SetBrightness");
-    gScriptManager->RegisterFunction<SetVector<&Light::colour>>("Light_SetColor");
-    gScriptManager->RegisterFunction<SetPosition>("Light_SetPosition");
-    gScriptManager->RegisterFunction<SetVector<&Light::direction>>("Light_SetDirection");
+    gScriptManager->RegisterFunction<SetOnNamedLight<bool, kFlag, Enable>>("Light_SetEnabled");
+    gScriptManager->RegisterFunction<SetOnNamedLight<bool, kFlag, MakeDirectional>>("Light_SetDirectional");
+    gScriptManager->RegisterFunction<SetOnNamedLight<float, kNumber, Brighten>>("Light_SetBrightness");
+    gScriptManager->RegisterFunction<SetOnNamedLight<Vector, kVector, Tint>>("Light_SetColor");
+    gScriptManager->RegisterFunction<SetOnNamedLight<Vector, kVector, Place>>("Light_SetPosition");
+    gScriptManager->RegisterFunction<SetOnNamedLight<Vector, kVector, Aim>>("Light_SetDirection");
     gScriptManager->RegisterFunction<SetAmbient>("Light_SetAmbient");
 }
