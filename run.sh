@@ -13,6 +13,11 @@ cp -r -u data/. build/data/
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "No display found: running the game under Xvfb (a virtual screen)."
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" build/morvathen "$@"
+  source tools/virtual-display.sh
+  start_virtual_display || { echo "Xvfb did not start." >&2; exit 1; }
+  # Not exec: the virtual display is stopped when the game ends.
+  status=0
+  build/morvathen "$@" || status=$?
+  exit $status
 fi
 exec build/morvathen "$@"

@@ -13,22 +13,10 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DMORVATHEN_TESTS=OFF \
 cmake --build "$build" -j"$(nproc)"
 
 # Benchmarks that draw need a display; without one the whole run shares one
-# virtual display. Xvfb picks a free number itself and writes it to fd 3 once
-# it accepts clients; -noreset keeps it up between clients.
-if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
-  display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-  xvfb=$!
-  trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -f "$display_file"' EXIT
-  for _ in $(seq 100); do
-    [ -s "$display_file" ] || ! kill -0 "$xvfb" 2>/dev/null && break
-    sleep 0.1
-  done
-  if [ -s "$display_file" ]; then
-    export DISPLAY=:$(head -n 1 "$display_file")
-  else
-    echo "Xvfb did not start: the benchmarks that draw will report errors" >&2
-  fi
+# virtual display.
+source "$root/tools/virtual-display.sh"
+if [ -z "${DISPLAY:-}" ] && ! start_virtual_display; then
+  echo "Xvfb did not start: the benchmarks that draw will report errors" >&2
 fi
 
 # A benchmark that crashes or fails is reported and the run goes on.
