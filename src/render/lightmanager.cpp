@@ -64,19 +64,21 @@ void LightManager::Start(LightingPath path, int temporaryCount)
 {
     gConsole->Print("\n^6==== Initializing Lighting System ====\n");
     gConsole->Print("%s", PathMessage(path, gGLCaps.nvFragmentProgram));
+    paths.Prepare(path, gGLCaps.nvFragmentProgram);
     gConsole->Print("^5 - ^15Generating attenuation map...\n");
-    UploadLuminance(attenuationMap, AttenuationMap());
+    UploadLuminance(lookup.attenuation, AttenuationMap());
     gConsole->Print("^5 - ^15Generating normalization cube map...\n");
-    UploadCubeMap(normalizationCubeMap);
+    UploadCubeMap(lookup.normalizationCube);
     gConsole->Print("^5 - ^15Generating specular LUT map...\n");
-    UploadLuminance(specularMap, SpecularLookupMap());
+    UploadLuminance(lookup.specular, SpecularLookupMap());
     MakeTemporaryLights(temporaryCount);
 }
 
 void LightManager::Release()
 {
     RemoveAll();
-    for (GLuint* name : {&attenuationMap, &normalizationCubeMap, &specularMap}) {
+    paths.Release();
+    for (GLuint* name : {&lookup.attenuation, &lookup.normalizationCube, &lookup.specular}) {
         if (*name) {
             gGLState.ForgetTexture(*name);
             glDeleteTextures(1, name);
@@ -187,4 +189,17 @@ void LightManager::SetRadius(Light* light, float radius)
     light->Recompute();
     if (!light->temporary)
         Place(light);
+}
+
+void LightManager::DrawBoxes() const
+{
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    for (const auto& light : lights)
+        if (light->enabled && !light->hidden && light->radius > 0.0f) {
+            gGLState.Colour(light->colour.x, light->colour.y, light->colour.z, 1.0f);
+            light->box.DrawDebug();
+        }
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
 }
