@@ -2,12 +2,8 @@
 // vertex and the light's parameters into what the fragment side of a path
 // reads. Loaded once at game start, in a fixed order, and deleted at shutdown.
 //
-// Environment parameters they read: env[1] = (0.5 / radius x3, 0.5);
-// env[2] = light position minus mesh origin (point) or light direction
-// (directional); env[3] = (camera position minus mesh origin, 1); env[4..6]
-// the rows of the mesh's inverse model matrix (identity rows for skinned
-// meshes). Skinned programs also read the bone palette (see the model format
-// notes in docs/).
+// What they read (environment parameters, vertex attributes, the bone
+// palette of the skinned ones) is laid out in docs/vertex-programs.md.
 #pragma once
 
 #include <GL/gl.h>

@@ -6,6 +6,7 @@
 #include "engine/glentrypoints.h"
 #include "render/fragmentprograms.h"
 #include "render/lightmanager.h"
+#include "render/lightscissor.h"
 #include "render/texture.h"
 #include "render/vertexprogram.h"
 #include "support/gl_window.h"
@@ -125,7 +126,7 @@ protected:
             glEnable(GL_TEXTURE_2D);
         }
         pglActiveTextureARB(GL_TEXTURE0_ARB);
-        const float half = 0.5f / float(kRadius);
+        const float half = 0.5f / radius;
         pglProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, 1, half, half, half, 0.5f);
         pglProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, 2, float(kLight.x), float(kLight.y), float(kLight.z), 1);
         pglProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, 3, float(kCamera.x), float(kCamera.y), float(kCamera.z), 1);
@@ -135,6 +136,13 @@ protected:
         pglBindProgramARB(GL_VERTEX_PROGRAM_ARB, vertexProgram);
         Light light;
         light.colour = {float(kLightColour.x), float(kLightColour.y), float(kLightColour.z)};
+        light.radius = radius;
+        light.position = {float(kLight.x), float(kLight.y), float(kLight.z)};
+        light.Recompute();
+        if (scissor) {
+            glEnable(GL_SCISSOR_TEST);
+            ApplyLightScissor(light.box, {0, 0, 100}, kSize, kSize);
+        }
         lights.paths.Bind(path, 0, light, quality, lights.lookup);
         const int cells = 32;
         glBegin(GL_QUADS);
@@ -152,6 +160,7 @@ protected:
         glEnd();
         lights.paths.Unbind(path, 0, quality);
         glDisable(GL_VERTEX_PROGRAM_ARB);
+        glDisable(GL_SCISSOR_TEST);
         std::vector<unsigned char> pixels(kSize * kSize * 3);
         glReadBuffer(GL_BACK);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -176,6 +185,8 @@ protected:
 
     GLuint Arb() const { return gVertexPrograms.Find("scripts/boneless/diffusespecular_arb.vp")->name; }
 
+    float radius = float(kRadius);
+    bool scissor = false;
     LightManager lights;
     GLuint textures[2] = {};
     GLuint r200Program = 0;
@@ -202,6 +213,20 @@ TEST_F(LightQuadTest, EachPerPixelPathMatchesTheFormulas)
     EXPECT_LE(WorstError(Draw(LightingPath::ArbFragmentProgram, true, Arb(), flat), Formula::Exact, kFlatNormal), 2.0);
     EXPECT_LE(WorstError(Draw(LightingPath::AtiFragmentShader, false, r200Program, flat), Formula::Lookup, kFlatNormal),
               4.0);
+}
+
+// The falloff reaches 0 at the radius, where the scissor cuts: cutting
+// changes no pixel, while it does cut (a small light off the centre).
+TEST_F(LightQuadTest, TheLightScissorChangesNothingItShows)
+{
+    radius = 0.8f;
+    const auto whole = Draw(LightingPath::ArbFragmentProgram, true, Arb(), textures[1]);
+    scissor = true;
+    EXPECT_EQ(Draw(LightingPath::ArbFragmentProgram, true, Arb(), textures[1]), whole);
+    GLint box[4];
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    EXPECT_LT(box[2] * box[3], kSize * kSize * 3 / 4) << box[0] << "," << box[1] << " " << box[2] << "x" << box[3];
+    EXPECT_GT(*std::max_element(whole.begin(), whole.end()), 50);
 }
 
 TEST_F(LightQuadTest, ProgramsLoadAndBadOnesSayWhy)
