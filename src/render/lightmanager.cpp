@@ -36,9 +36,10 @@ void UploadCubeMap(GLuint& name)
     glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    const auto faces = NormalizationCubeFaces();
     for (int face = 0; face < 6; ++face)
         glTexImage2D(GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + face), 0, GL_RGB8, kLookupSize, kLookupSize, 0,
-                     GL_RGB, GL_UNSIGNED_BYTE, NormalizationCubeFace(face).data());
+                     GL_RGB, GL_UNSIGNED_BYTE, faces[size_t(face)].data());
     glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, 0);
 }
 
