@@ -176,13 +176,7 @@ ProgramErrorLine ErrorLineAt(const std::string& text, int position)
 GLuint LoadFragmentProgram(const std::string& text)
 {
     GLuint program = 0;
-    DrainGLErrors();
-    pglGenProgramsARB(1, &program);
-    pglBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, program);
-    pglProgramStringARB(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(text.size()), text.c_str());
-    GLint position = -1;
-    glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &position);
-    DrainGLErrors();
+    const GLint position = LoadProgramString(GL_FRAGMENT_PROGRAM_ARB, text, program);
     if (position >= 0) {
         const ProgramErrorLine line = ErrorLineAt(text, position);
         const char* message = reinterpret_cast<const char*>(glGetString(GL_PROGRAM_ERROR_STRING_ARB));

@@ -1,5 +1,7 @@
 #include "render/lightscissor.h"
 
+#include "engine/matrix.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -50,16 +52,10 @@ ScissorRectangle LightScissor(const BoundingBox& box, const Vector& camera, cons
 
 void ApplyLightScissor(const BoundingBox& box, const Vector& camera, int screenWidth, int screenHeight)
 {
-    float projection[16], modelView[16], product[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
-    for (int column = 0; column < 4; ++column)
-        for (int row = 0; row < 4; ++row) {
-            float sum = 0.0f;
-            for (int k = 0; k < 4; ++k)
-                sum += projection[k * 4 + row] * modelView[column * 4 + k];
-            product[column * 4 + row] = sum;
-        }
-    const ScissorRectangle r = LightScissor(box, camera, product, screenWidth, screenHeight);
+    Matrix modelViewProjection, modelView;
+    glGetFloatv(GL_PROJECTION_MATRIX, modelViewProjection.m);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView.m);
+    modelViewProjection.Multiply(modelView);
+    const ScissorRectangle r = LightScissor(box, camera, modelViewProjection.m, screenWidth, screenHeight);
     glScissor(r.x, r.y, r.width, r.height);
 }

@@ -46,13 +46,7 @@ GLuint LoadVertexProgram(const std::string& file)
         return 0;
     }
     GLuint program = 0;
-    DrainGLErrors();
-    pglGenProgramsARB(1, &program);
-    pglBindProgramARB(GL_VERTEX_PROGRAM_ARB, program);
-    pglProgramStringARB(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(text.size()), text.c_str());
-    GLint position = -1;
-    glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &position);
-    DrainGLErrors();
+    const GLint position = LoadProgramString(GL_VERTEX_PROGRAM_ARB, text, program);
     pglBindProgramARB(GL_VERTEX_PROGRAM_ARB, 0);
     if (position >= 0) {
         gConsole->Print("^1Error: Invalid program syntax %s ^13(Char %i)^15\n", file.c_str(), int(position));
