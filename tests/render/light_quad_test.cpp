@@ -247,8 +247,10 @@ TEST_F(LightQuadTest, ProgramsLoadAndBadOnesSayWhy)
     WriteData("scripts/broken.vp", "!!ARBvp1.0\nMOV result.color, nothing;\nEND\n");
     WriteData("scripts/empty.vp", "");
     WriteData("scripts/binary.vp", std::string("!!ARBvp1.0\nMOV result.color, vertex.color;\0\nEND\n", 45));
-    for (const char* file : {"scripts/broken.vp", "scripts/empty.vp", "scripts/binary.vp", "scripts/missing.vp"})
+    for (const char* file : {"scripts/broken.vp", "scripts/empty.vp", "scripts/binary.vp", "scripts/missing.vp"}) {
+        glEnable(GL_TEXTURE_GEN_Q + 0x1000);
         EXPECT_EQ(LoadVertexProgram(file), 0u) << file;
+    }
     EXPECT_NE(Text().find("^1Error: Invalid program syntax scripts/broken.vp ^13(Char "), std::string::npos) << Text();
     for (const char* file : {"empty", "binary", "missing"})
         EXPECT_NE(Text().find(std::string("^1Error: Unable to load vertex program ^13scripts/") + file + ".vp^15."),
