@@ -134,6 +134,17 @@ protected:
             pglProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, GLuint(4 + row), row == 0, row == 1, row == 2, 0);
         glEnable(GL_VERTEX_PROGRAM_ARB);
         pglBindProgramARB(GL_VERTEX_PROGRAM_ARB, vertexProgram);
+        if (skinned) {
+            // Bones 3 and 5 both turn by 90 degrees about Z; the frame sent
+            // is turned back by as much.
+            for (GLuint bone : {3u, 5u}) {
+                pglProgramLocalParameter4fARB(GL_VERTEX_PROGRAM_ARB, bone * 3, 0, -1, 0, 0);
+                pglProgramLocalParameter4fARB(GL_VERTEX_PROGRAM_ARB, bone * 3 + 1, 1, 0, 0, 0);
+                pglProgramLocalParameter4fARB(GL_VERTEX_PROGRAM_ARB, bone * 3 + 2, 0, 0, 1, 0);
+            }
+        }
+        const float tangent[3] = {float(!skinned), -float(skinned), 0};
+        const float bitangent[3] = {float(skinned), float(!skinned), 0};
         Light light;
         light.colour = {float(kLightColour.x), float(kLightColour.y), float(kLightColour.z)};
         light.radius = radius;
@@ -151,8 +162,10 @@ protected:
                 for (auto [di, dj] : {std::pair{0, 0}, {1, 0}, {1, 1}, {0, 1}}) {
                     const float x = -1 + 2.0f * float(i + di) / cells, y = -1 + 2.0f * float(j + dj) / cells;
                     pglMultiTexCoord2fARB(GL_TEXTURE0_ARB, (x + 1) / 2, (y + 1) / 2);
-                    pglMultiTexCoord3fARB(GL_TEXTURE1_ARB, 1, 0, 0);
-                    pglMultiTexCoord3fARB(GL_TEXTURE2_ARB, 0, 1, 0);
+                    pglMultiTexCoord3fvARB(GL_TEXTURE1_ARB, tangent);
+                    pglMultiTexCoord3fvARB(GL_TEXTURE2_ARB, bitangent);
+                    pglVertexAttrib4fARB(6, 3, 5, 0, 0);
+                    pglVertexAttrib4fARB(7, 0.5f, 0.5f, 0, 0);
                     glNormal3f(0, 0, 1);
                     glColor3f(float(kSpecularValue), float(kSpecularValue), float(kSpecularValue));
                     glVertex3f(x, y, 0);
@@ -187,6 +200,7 @@ protected:
 
     float radius = float(kRadius);
     bool scissor = false;
+    bool skinned = false;  // the frame turned by the bone palette
     LightManager lights;
     GLuint textures[2] = {};
     GLuint r200Program = 0;
@@ -227,6 +241,21 @@ TEST_F(LightQuadTest, TheLightScissorChangesNothingItShows)
     glGetIntegerv(GL_SCISSOR_BOX, box);
     EXPECT_LT(box[2] * box[3], kSize * kSize * 3 / 4) << box[0] << "," << box[1] << " " << box[2] << "x" << box[3];
     EXPECT_GT(*std::max_element(whole.begin(), whole.end()), 50);
+}
+
+// The skinned programs turn the tangent frame by the palette: rows 3b to
+// 3b + 2 of the program's local parameters for bone b, bones named in
+// attribute 6 and weighed in attribute 7.
+TEST_F(LightQuadTest, SkinnedProgramsTurnTheFrameByTheBonePalette)
+{
+    const auto boneless = Draw(LightingPath::ArbFragmentProgram, true, Arb(), textures[1]);
+    skinned = true;
+    const auto turned = Draw(LightingPath::ArbFragmentProgram, true,
+                             gVertexPrograms.Find("scripts/diffusespecular_arb.vp")->name, textures[1]);
+    double apart = 0;
+    for (size_t i = 0; i < boneless.size(); ++i)
+        apart = std::max(apart, std::fabs(double(boneless[i]) - turned[i]));
+    EXPECT_LE(apart, 1.0);
 }
 
 TEST_F(LightQuadTest, ProgramsLoadAndBadOnesSayWhy)
