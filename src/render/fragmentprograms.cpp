@@ -113,7 +113,7 @@ std::string HalfPrecision(const std::string& line, size_t opcodeEnd)
 }  // namespace
 
 std::string NvLightingProgram(const std::string& arb, const std::string& fullPrecisionRead,
-                              const std::string& widenedWrites)
+                              const std::set<std::string>& widenedWrites)
 {
     std::istringstream lines(arb);
     std::string line, nv;
@@ -140,7 +140,7 @@ std::string NvLightingProgram(const std::string& arb, const std::string& fullPre
         std::string half = HalfPrecision(line, opcodeEnd);
         const size_t operands = half.find_first_not_of(' ', half.find(' '));
         const size_t mask = half.find(".xyz,", operands);
-        if (mask != std::string::npos && widenedWrites.find(half.substr(operands, mask - operands)) != std::string::npos)
+        if (mask != std::string::npos && widenedWrites.count(half.substr(operands, mask - operands)))
             half.erase(mask, 4);
         nv += half + "\n";
     }
@@ -149,12 +149,12 @@ std::string NvLightingProgram(const std::string& arb, const std::string& fullPre
 
 std::string NvExactLightingProgram()
 {
-    return NvLightingProgram(kExactLightingProgram, "fragment.texcoord[4]", "");
+    return NvLightingProgram(kExactLightingProgram, "fragment.texcoord[4]", {});
 }
 
 std::string NvLookupLightingProgram()
 {
-    return NvLightingProgram(kLookupLightingProgram, "", "L H");
+    return NvLightingProgram(kLookupLightingProgram, "", {"L", "H"});
 }
 
 ProgramErrorLine ErrorLineAt(const std::string& text, int position)

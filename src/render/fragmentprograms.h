@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 
+#include <set>
 #include <string>
 
 extern const char* const kExactLightingProgram;
@@ -13,11 +14,10 @@ extern const char* const kLookupLightingProgram;
 
 // The half-precision form: the NV options after the header and the H form
 // of every arithmetic instruction, except the DP3 that reads `fullPrecisionRead`
-// and the RSQ after it (they stay full precision), and with the write mask
-// dropped from the instructions whose destination is one of `widenedWrites`
-// (".xyz" writes that become four-component).
+// and the RSQ after it (they stay full precision; none when empty), and with
+// the ".xyz" write mask dropped where the destination is one of `widenedWrites`.
 std::string NvLightingProgram(const std::string& arb, const std::string& fullPrecisionRead,
-                              const std::string& widenedWrites);
+                              const std::set<std::string>& widenedWrites);
 std::string NvExactLightingProgram();
 std::string NvLookupLightingProgram();
 
