@@ -14,6 +14,7 @@
 #include "render/lightmanager.h"
 #include "render/rendersettings.h"
 #include "render/shadermanager.h"
+#include "render/vertexprogram.h"
 #include "render/texture.h"
 #include "script/scriptapi.h"
 #include "script/scriptmanager.h"
@@ -63,6 +64,10 @@ void StartGame()
 
     gFontManager->Load("textures/console_font.tga", 10, 10, 16.0f, 16.0f);
 
+    if (gGLCaps.vertexProgramAvailable)
+        gVertexPrograms.LoadAll(gGLCaps.arbFragmentProgramAvailable,
+                                StartupLightingPath(gGLCaps) == LightingPath::AtiFragmentShader);
+
     // A close request made while loading is honoured; keys pressed at the
     // loading screen are dropped.
     gInputManager->PumpEvents();
@@ -87,6 +92,9 @@ void FreeGameData()
         SaveDefaultConfig();
         printf("Done\n");
     }
+    printf(" - Vertex Programs...");
+    gVertexPrograms.Release();
+    printf("Done\n");
     printf(" - LightManager...");
     gLightManager->Release();
     printf("Done\n");
@@ -224,6 +232,8 @@ void GameDraw(uint32_t)
         if (gRenderSettings.drawRooms)
             gMap->DrawRoomOutlines();
     }
+    if (gRenderSettings.drawLightBoxes)
+        gLightManager->DrawBoxes();
     glEnable(GL_BLEND);
     Video::Begin2D();
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);

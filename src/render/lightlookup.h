@@ -3,6 +3,7 @@
 // manager's.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -12,10 +13,10 @@ constexpr int kLookupSize = 256;
 // share of the half width left to the edge (2 at the centre, 254 on the
 // inscribed circle, rising again towards the corners).
 std::vector<uint8_t> AttenuationMap();
-// RGB of one face (0 +X, 1 -X, 2 +Y, 3 -Y, 4 +Z, 5 -Z) of the cube map that
-// turns a direction into its unit vector, each component stored as
+// RGB of the six faces (0 +X, 1 -X, 2 +Y, 3 -Y, 4 +Z, 5 -Z) of the cube map
+// that turns a direction into its unit vector, each component stored as
 // round(127 c) + 128.
-std::vector<uint8_t> NormalizationCubeFace(int face);
+std::array<std::vector<uint8_t>, 6> NormalizationCubeFaces();
 // Luminance of (N·H / |H|)^16 for unnormalised N·H along a row and H·H down
 // the rows. Row 0, a half vector of length 0, has no direction and so no
 // highlight: it is black.

@@ -36,9 +36,10 @@ void UploadCubeMap(GLuint& name)
     glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    const auto faces = NormalizationCubeFaces();
     for (int face = 0; face < 6; ++face)
         glTexImage2D(GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + face), 0, GL_RGB8, kLookupSize, kLookupSize, 0,
-                     GL_RGB, GL_UNSIGNED_BYTE, NormalizationCubeFace(face).data());
+                     GL_RGB, GL_UNSIGNED_BYTE, faces[size_t(face)].data());
     glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, 0);
 }
 
@@ -64,19 +65,21 @@ void LightManager::Start(LightingPath path, int temporaryCount)
 {
     gConsole->Print("\n^6==== Initializing Lighting System ====\n");
     gConsole->Print("%s", PathMessage(path, gGLCaps.nvFragmentProgram));
+    paths.Prepare(path, gGLCaps.nvFragmentProgram);
     gConsole->Print("^5 - ^15Generating attenuation map...\n");
-    UploadLuminance(attenuationMap, AttenuationMap());
+    UploadLuminance(lookup.attenuation, AttenuationMap());
     gConsole->Print("^5 - ^15Generating normalization cube map...\n");
-    UploadCubeMap(normalizationCubeMap);
+    UploadCubeMap(lookup.normalizationCube);
     gConsole->Print("^5 - ^15Generating specular LUT map...\n");
-    UploadLuminance(specularMap, SpecularLookupMap());
+    UploadLuminance(lookup.specular, SpecularLookupMap());
     MakeTemporaryLights(temporaryCount);
 }
 
 void LightManager::Release()
 {
     RemoveAll();
-    for (GLuint* name : {&attenuationMap, &normalizationCubeMap, &specularMap}) {
+    paths.Release();
+    for (GLuint* name : {&lookup.attenuation, &lookup.normalizationCube, &lookup.specular}) {
         if (*name) {
             gGLState.ForgetTexture(*name);
             glDeleteTextures(1, name);
@@ -187,4 +190,17 @@ void LightManager::SetRadius(Light* light, float radius)
     light->Recompute();
     if (!light->temporary)
         Place(light);
+}
+
+void LightManager::DrawBoxes() const
+{
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    for (const auto& light : lights)
+        if (light->enabled && !light->hidden && light->radius > 0.0f) {
+            gGLState.Colour(light->colour.x, light->colour.y, light->colour.z, 1.0f);
+            light->box.DrawDebug();
+        }
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
 }

@@ -6,6 +6,7 @@
 
 #include "render/light.h"
 #include "render/lightingpath.h"
+#include "render/lightpaths.h"
 
 #include <GL/gl.h>
 
@@ -21,8 +22,9 @@ public:
     LightManager& operator=(const LightManager&) = delete;
     ~LightManager() { RemoveAll(); }
 
-    // Chooses the path for `path`, uploads the lookup textures and makes
-    // the temporary lights, saying each on the console.
+    // Prepares `path` (its fragment programs, shader or combiner lists),
+    // uploads the lookup textures and makes the temporary lights, saying
+    // each on the console.
     void Start(LightingPath path, int temporaryCount);
     // Every light and GL object; Start makes them again (a video restart).
     void Release();
@@ -44,6 +46,10 @@ public:
     Light* GetTemporary();
     bool IsLive(const Light* light) const { return live.count(light) != 0; }
 
+    // Every enabled, shown light with a radius above 0 as its box, in its
+    // colour, untextured and unblended.
+    void DrawBoxes() const;
+
     void SetPosition(Light* light, const Vector& position);
     void SetRadius(Light* light, float radius);
 
@@ -52,7 +58,8 @@ public:
     int TemporaryCount() const { return int(temporary.size()); }
 
     Vector ambient{0.2f, 0.2f, 0.2f};
-    GLuint attenuationMap = 0, normalizationCubeMap = 0, specularMap = 0;
+    LookupTextures lookup;
+    LightPaths paths;
 
 private:
     Light* Add(const std::string& lowerName, bool isTemporary);

@@ -218,6 +218,9 @@ void TextureManager::Reset()
     }
     generated[0]->MakeCheckerboard();
     generated[1]->MakeSolid(8, 255, 255, 255);
+    // Laid out like every normal map (X in alpha, gloss in red), so that
+    // lighting reads it as N = (0, 0, 1), without gloss.
+    generated[2]->normalMap = 1;
     generated[2]->MakeSolid(256, 128, 128, 255);
     generated[3]->MakeSolid(8, 0, 0, 0);
     for (auto& texture : generated)

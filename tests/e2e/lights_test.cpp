@@ -1,5 +1,6 @@
 // The Light_ functions from a game script, stale names and handles included,
 // and the temporary lights r_numTempLights makes.
+#include "render/image.h"
 #include "support/engine_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -40,4 +41,109 @@ TEST(Lights, ScriptsMakeFindAndRemoveLightsAndStaleOnesGiveNothing)
     run = sandbox.Run({});
     ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(LinesInOrder(run.out, {" - 0 temporary lights available.", "temporary nil"})) << run.out;
+}
+
+namespace {
+
+int Count(const std::string& text, const std::string& what)
+{
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+}  // namespace
+
+// Each path Mesa can be made to offer starts with its own line and loads
+// its vertex programs: 25 with fragment programs or the ATI shader, 21 without.
+TEST(Lights, EachPathStartsAndLoadsItsVertexPrograms)
+{
+    EngineSandbox sandbox;
+    sandbox.InstallVertexPrograms();
+    sandbox.WriteData("scripts/game/main.lua", "Console_Command('Quit')\nfunction update() end\n");
+    const struct {
+        const char* hidden;
+        const char* line;
+        int programs;
+        const char* last;
+    } paths[] = {
+        {"", " - ARB lighting, loading fragment programs...", 25, "scripts/boneless/diffusespeculardirectional_arb.vp"},
+        {"-GL_ARB_fragment_program", " - ATI lighting, generating fragment shaders...", 25,
+         "scripts/boneless/diffusespeculardirectional_r200.vp"},
+        {"-GL_ARB_fragment_program -GL_ATI_fragment_shader", " - Vertex lighting mode, skipping...", 21,
+         "scripts/atten3d.vp"},
+    };
+    for (const auto& path : paths) {
+        EngineRunOptions options;
+        options.environment = {std::string("MESA_EXTENSION_OVERRIDE=") + path.hidden};
+        const EngineRun run = sandbox.Run({}, options);
+        ASSERT_TRUE(run.Ended(0)) << path.hidden;
+        EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing Lighting System ====", path.line,
+                                           "==== Loading Vertex Programs ====", " - Vertex Program: scripts/vertexlighting.vp",
+                                           std::string(" - Vertex Program: ") + path.last, "==== Starting Game ====",
+                                           " - Vertex Programs...Done", " - LightManager...Done"}))
+            << run.out;
+        EXPECT_EQ(Count(run.out, " - Vertex Program: "), path.programs) << path.hidden;
+        EXPECT_EQ(Count(run.out, "Error"), 0) << run.out;
+    }
+}
+
+TEST(Lights, BrokenEmptyAndBinaryVertexProgramsAreReportedAndTheGameRunsOn)
+{
+    EngineSandbox sandbox;
+    sandbox.InstallVertexPrograms();
+    sandbox.WriteData("scripts/intensity.vp", "!!ARBvp1.0\nOPTION ARB_position_invariant;\nMOV result.color, nothing;\nEND\n");
+    sandbox.WriteData("scripts/diffuse.vp", "");
+    sandbox.WriteData("scripts/atten3d.vp", std::string("!!ARBvp1.0\n\0\x01\xff", 14));
+    sandbox.WriteData("scripts/game/main.lua", "Console_Print('game running\\n')\nConsole_Command('Quit')\nfunction update() end\n");
+    const EngineRun run = sandbox.Run({});
+    ASSERT_TRUE(run.Ended(0));
+    EXPECT_TRUE(LinesInOrder(run.out, {"Error: Invalid program syntax scripts/intensity.vp (Char 60)",
+                                       " - Vertex Program: scripts/intensitydirectional.vp",
+                                       "Error: Unable to load vertex program scripts/diffuse.vp.",
+                                       "Error: Unable to load vertex program scripts/atten3d.vp.",
+                                       " - Vertex Program: scripts/diffusespecular_arb.vp", "game running"}))
+        << run.out;
+    EXPECT_EQ(Count(run.out, " - Vertex Program: "), 22);
+}
+
+// r_drawLightBoxes: a temporary light's box in its colour, gone when the
+// light is disabled or its radius is 0.
+TEST(Lights, LightBoxShowsInScreenshotsWhileEnabledWithARadius)
+{
+    EngineSandbox sandbox;
+    sandbox.WriteData("default.cfg", "r_drawLightBoxes 1\n");
+    sandbox.WriteData("scripts/game/main.lua", R"(
+        local frames = 0
+        function update()
+            frames = frames + 1
+            if frames == 2 then
+                Light_SetEnabled('temp0', 1) Light_SetColor('temp0', {1, 0, 0})
+                Light_SetPosition('temp0', {0, 0, -100}) Light_SetBrightness('temp0', 20)
+                Console_Command('Screenshot')
+            end
+            if frames == 4 then Light_SetEnabled('temp0', 0) Console_Command('Screenshot') end
+            if frames == 6 then
+                Light_SetEnabled('temp0', 1) Light_SetBrightness('temp0', 0) Console_Command('Screenshot')
+            end
+            if frames == 8 then Console_Command('Quit') end
+        end)");
+    const EngineRun run = sandbox.Run({});
+    ASSERT_TRUE(run.Ended(0)) << run.out;
+    for (int shot = 0; shot < 3; ++shot) {
+        const std::string file = sandbox.ReadData("screenshots/ss0000" + std::to_string(shot) + ".tga");
+        Image image;
+        std::string error;
+        ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), image, error)) << error;
+        int red = 0;
+        for (size_t i = 0; i + 2 < image.pixels.size(); i += 3) {
+            const uint8_t* p = &image.pixels[i];
+            red += p[0] > 150 && p[1] < 60 && p[2] < 60;
+        }
+        if (shot == 0)
+            EXPECT_GT(red, 200) << "the box's outline";
+        else
+            EXPECT_EQ(red, 0) << "shot " << shot;
+    }
 }

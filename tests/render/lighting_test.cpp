@@ -22,8 +22,9 @@ TEST(LightLookup, TexelsFollowTheirFormulas)
     EXPECT_EQ(at(255, 127), 254);
     EXPECT_EQ(at(0, 0), 211);
 
+    const auto faces = NormalizationCubeFaces();
     for (int face = 0; face < 6; ++face) {
-        const auto texels = NormalizationCubeFace(face);
+        const auto& texels = faces[size_t(face)];
         for (size_t i = 0; i < texels.size(); i += 3) {
             double length = 0;
             for (int c = 0; c < 3; ++c)
@@ -31,7 +32,7 @@ TEST(LightLookup, TexelsFollowTheirFormulas)
             ASSERT_NEAR(std::sqrt(length), 1.0, 1.5 / 127) << "face " << face << " texel " << i / 3;
         }
     }
-    const auto positiveX = NormalizationCubeFace(0);
+    const auto& positiveX = faces[0];
     const size_t centre = (128 * kLookupSize + 128) * 3;
     EXPECT_EQ(positiveX[centre], 255);
     EXPECT_NEAR(positiveX[centre + 1], 128, 1);

@@ -45,6 +45,14 @@ void EngineSandbox::InstallBundledGame()
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
+void EngineSandbox::InstallVertexPrograms()
+{
+    const fs::path scripts = fs::path(MORVATHEN_SOURCE_DATA) / "scripts";
+    for (const auto& entry : fs::recursive_directory_iterator(scripts))
+        if (entry.path().extension() == ".vp")
+            WriteData("scripts/" + fs::relative(entry.path(), scripts).string(), ReadFile(entry.path().string()));
+}
+
 // Output goes to files in the sandbox, read again at every poll.
 EngineRun EngineSandbox::Run(const std::vector<std::string>& arguments, const EngineRunOptions& options)
 {

@@ -63,6 +63,8 @@ public:
     std::string ReadData(const std::string& name) const { return ReadFile(DataPath(name)); }
     // The game in the repository's data directory, in place of the idle one.
     void InstallBundledGame();
+    // The lighting vertex programs the repository ships, alone.
+    void InstallVertexPrograms();
 
     // Gives up after a minute.
     EngineRun Run(const std::vector<std::string>& arguments, const EngineRunOptions& options = {});

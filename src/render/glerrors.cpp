@@ -1,0 +1,22 @@
+#include "render/glerrors.h"
+
+#include "engine/glentrypoints.h"
+
+void DrainGLErrors()
+{
+    // Bounded: a lost context may report an error on every call.
+    for (int i = 0; i < 64 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
+GLint LoadProgramString(GLenum target, const std::string& text, GLuint& program)
+{
+    DrainGLErrors();
+    pglGenProgramsARB(1, &program);
+    pglBindProgramARB(target, program);
+    pglProgramStringARB(target, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(text.size()), text.c_str());
+    GLint position = -1;
+    glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &position);
+    DrainGLErrors();
+    return position;
+}
