@@ -362,7 +362,8 @@ bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes)
     }
     bool complete = true;
     for (size_t have = 0; complete && have < size;) {
-        const size_t chunk = size_t(std::min<uint64_t>(size - have, std::min(std::max(kFirstChunk, have), kLargestChunk)));
+        const size_t doubled = std::min(std::max(kFirstChunk, have), kLargestChunk);
+        const size_t chunk = size_t(std::min<uint64_t>(size - have, doubled));
         bytes.resize(have + chunk);
         const int got = vfs_fread(handle, bytes.data() + have, chunk);
         complete = got >= 0 && size_t(got) == chunk;

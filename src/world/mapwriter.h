@@ -40,7 +40,10 @@ public:
         Add<kLumpTrianglePlanes>({{0, 0, 0}, {0, 1, 0}, 0});
         Add<kLumpNeighbours>({{n0, n1, n2}});
     }
-    void Surface(uint32_t firstTriangle, uint32_t count, int32_t shader) { Add<kLumpSurfaces>({firstTriangle, count, shader}); }
+    void Surface(uint32_t firstTriangle, uint32_t count, int32_t shader)
+    {
+        Add<kLumpSurfaces>({firstTriangle, count, shader});
+    }
     void Room(uint32_t firstSurface, uint32_t count, const Vector& minimum, const Vector& maximum)
     {
         Add<kLumpRooms>({firstSurface, count, 0, minimum, maximum});

@@ -9,6 +9,29 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+
+namespace {
+
+// Every file of the sandbox outside its data directory, but the run's own
+// output, with its size: what a hostile input must not change.
+std::map<std::string, uintmax_t> OutsideData(const EngineSandbox& sandbox)
+{
+    namespace fs = std::filesystem;
+    const fs::path data = fs::path(sandbox.DataPath()).parent_path();
+    std::map<std::string, uintmax_t> files;
+    const fs::path root = data.parent_path();
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string name = it->path().filename().string();
+        if (it->path() == data)
+            it.disable_recursion_pending();
+        else if (it->is_regular_file() && name != "stdout.txt" && name != "stderr.txt" && name != "input.txt")
+            files[it->path().string()] = it->file_size();
+    }
+    return files;
+}
+
+}  // namespace
 
 // A saved mode the display has no visual for steps down instead of stopping
 // every later start; the saved file then holds the mode that worked.
@@ -16,7 +39,9 @@ TEST(HostileData, AWindowModeTheDisplayCannotMakeFallsBackAndIsNotSavedAgain)
 {
     EngineSandbox sandbox;
     sandbox.WriteData("default.cfg", "r_fsaaMode 16\nr_gamma 7\nbind f5 \"Stats\"\nQuit\n");
+    const auto outside = OutsideData(sandbox);
     EngineRun run = sandbox.Run({});
+    EXPECT_EQ(OutsideData(sandbox), outside);
 
     ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(run.Has("Warning: Unable to create a 640x480 window with 16x antialiasing (Couldn't find matching "
@@ -56,6 +81,7 @@ TEST(HostileData, ArchiveSizeLiesAreNamedAsDamagedArchives)
     archive.PutU32(archive.centralHeaders[1] + 24, uint32_t(script.size() * 3));
     WriteFile(sandbox.DataPath("mod.pk3"), archive.bytes);
     WriteFile(sandbox.DataPath("notes.pk3"), "not an archive");
+    const auto outside = OutsideData(sandbox);
     sandbox.WriteData("scripts/game/main.lua",
                       "System_ExecuteScript('scripts/huge.lua')\nSystem_ExecuteScript('scripts/short.lua')\n"
                       "System_ExecuteScript('scripts/fine.lua')\nConsole_Command('Quit')\n"
@@ -70,6 +96,7 @@ TEST(HostileData, ArchiveSizeLiesAreNamedAsDamagedArchives)
                                        "fine ran"}))
         << run.out;
     EXPECT_FALSE(run.Has("ran\n-")) << run.out;
+    EXPECT_EQ(OutsideData(sandbox), outside);
 }
 
 // Links in the data directory may be read through, but nothing written,
@@ -135,7 +162,9 @@ TEST(HostileData, AScriptThatExhaustsMemoryIsReportedWithItsTrace)
         EXPECT_NE(sandbox.ReadData("error.log").find("Script Error: not enough memory"), std::string::npos);
     };
     sandbox.WriteData("default.cfg", "script_memoryLimit 32\n");
+    const auto outside = OutsideData(sandbox);
     expectReported(sandbox.Run({}));
+    EXPECT_EQ(OutsideData(sandbox), outside);
     EXPECT_EQ(sandbox.ReadData("default.cfg"), "script_memoryLimit 32\n");
 
 #if defined(__SANITIZE_ADDRESS__)
