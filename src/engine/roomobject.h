@@ -22,4 +22,5 @@ public:
     virtual void EnterCounting(RoomObject* object, const BoundingBox& box) = 0;
     // Takes it out of every room, uncounting the visible ones.
     virtual void Leave(RoomObject* object) = 0;
+    virtual bool HasRooms() const = 0;
 };

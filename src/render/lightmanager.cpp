@@ -111,7 +111,8 @@ void LightManager::Place(Light* light)
         return;
     roomDirectory->Leave(light);
     light->visibleRooms = 0;
-    light->hidden = true;
+    // Without rooms (no map, or a map without any) nothing could show it.
+    light->hidden = roomDirectory->HasRooms();
     roomDirectory->EnterCounting(light, light->box);
 }
 

@@ -64,6 +64,7 @@ public:
     void DrawRoomOutlines() const;
     void EnterCounting(RoomObject* object, const BoundingBox& box) override;
     void Leave(RoomObject* object) override;
+    bool HasRooms() const override { return !roomList.empty(); }
 
     // Meshes by index: -1 and indexes not below the mesh count do nothing.
     // The mesh named `name` after lower-casing, or -1 (also for "").

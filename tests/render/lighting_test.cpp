@@ -107,7 +107,9 @@ public:
         if (entered.erase(object))
             object->CountVisibleRooms(-1);
     }
+    bool HasRooms() const override { return hasRooms; }
     std::set<RoomObject*> entered;
+    bool hasRooms = true;
 };
 
 class LightManagerTest : public ConsoleTest {
@@ -161,6 +163,8 @@ TEST_F(LightManagerTest, NamedAndTemporaryLightsFollowTheirRules)
     EXPECT_FALSE(lights.IsLive(lamp));
     EXPECT_FALSE(lights.Remove(lamp)) << "a stale pointer is ignored";
     EXPECT_EQ(lights.Find("lamp"), nullptr);
+    rooms.hasRooms = false;
+    EXPECT_FALSE(lights.Create("far")->hidden) << "without rooms nothing would ever show a light";
 }
 
 }  // namespace
