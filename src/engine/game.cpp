@@ -5,6 +5,7 @@
 #include "console/enginecommands.h"
 #include "engine/engine.h"
 #include "engine/frustumplanes.h"
+#include "engine/matrix.h"
 #include "engine/video.h"
 #include "input/inputevent.h"
 #include "input/inputmanager.h"
@@ -215,13 +216,14 @@ static void DrawDebugOverlay()
     gFontManager->Print(x, height - 12, "^6FPS: ^15%.2f", double(gEngine->framesPerSecond));
 }
 
-// The rooms in view of the frame's camera.
+// The rooms in view of the frame's camera. Without a camera yet, the view
+// is the identity Begin3D leaves; the projection is the one it recorded, so
+// nothing is read back from GL each frame.
 static void UpdateRoomVisibility()
 {
-    float projection[16], modelview[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    gMap->UpdateRoomVisibility(FrustumPlanes::FromMatrices(projection, modelview));
+    Matrix view;
+    view.Identity();
+    gMap->UpdateRoomVisibility(FrustumPlanes::FromMatrices(Video::ProjectionMatrix(), view.m));
 }
 
 void GameDraw(uint32_t)

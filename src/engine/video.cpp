@@ -284,6 +284,11 @@ void Begin3D()
     gGLState.DepthTest(true);
 }
 
+const float* ProjectionMatrix()
+{
+    return projection;
+}
+
 void Begin2D()
 {
     glMatrixMode(GL_PROJECTION);

@@ -20,6 +20,8 @@ bool HasExtension(const char* name);
 bool HasGLXExtension(const char* name);
 void SetGamma(int gamma);
 void Begin3D();
+// The projection the last Begin3D set, column-major.
+const float* ProjectionMatrix();
 void Begin2D();
 void Shutdown();
 

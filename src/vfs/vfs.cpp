@@ -133,11 +133,20 @@ bool FindPlainFile(const char* name, struct stat* st)
     return false;
 }
 
-bool IsPlainFile(const char* name)
+// The size of a plain file or an archive member, and which of the two it is.
+uint64_t SizeOf(const char* name, bool& plain)
 {
-    Lock lock;
+    plain = false;
+    if (!vfs_name_is_safe(name))
+        return 0;
+    Lock lock;  // guards the cached directory listings
     struct stat st;
-    return FindPlainFile(name, &st);
+    if (FindPlainFile(name, &st)) {
+        plain = true;
+        return uint64_t(st.st_size);
+    }
+    const vfs_entry* entry = vfs_find_entry(name);
+    return entry ? entry->size : 0;
 }
 
 void ScanForArchives(const char* searchPath)
@@ -335,28 +344,23 @@ int vfs_feof(int handle)
 
 uint64_t vfs_file_size(const char* name)
 {
-    if (!vfs_name_is_safe(name))
-        return 0;
-    Lock lock;  // guards the cached directory listings
-    struct stat st;
-    if (FindPlainFile(name, &st))
-        return uint64_t(st.st_size);
-    const vfs_entry* entry = vfs_find_entry(name);
-    return entry ? entry->size : 0;
+    bool plain;
+    return SizeOf(name, plain);
 }
 
 bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes)
 {
     // Doubling chunks from 1 MiB, each within what one read can report.
     constexpr size_t kFirstChunk = 1 << 20, kLargestChunk = INT_MAX;
-    const uint64_t size = vfs_file_size(name);
+    bool plain;
+    const uint64_t size = SizeOf(name, plain);
     const int handle = vfs_fopen(name, "rb");
     if (!handle)
         return false;
     bytes.clear();
     // A plain file's size is what will arrive, so its bytes get one
     // allocation instead of a copy at every doubling.
-    if (size > kFirstChunk && IsPlainFile(name)) {
+    if (size > kFirstChunk && plain) {
         bytes.reserve(size_t(std::min<uint64_t>(size, SIZE_MAX)));
         Platform_AdviseLargePages(bytes.data(), bytes.capacity());
     }

@@ -127,23 +127,6 @@ TEST(LightScissor, BoxesAroundBeforeAndAcrossTheCamera)
     EXPECT_GE(empty.height, 0);
 }
 
-TEST(VertexPrograms, ListsAndText)
-{
-    EXPECT_EQ(VertexProgramFiles(true, true).size(), 25u);
-    EXPECT_EQ(VertexProgramFiles(false, true).size(), 25u);
-    EXPECT_EQ(VertexProgramFiles(false, false).size(), 21u);
-    EXPECT_EQ(VertexProgramFiles(false, false).front(), "scripts/vertexlighting.vp");
-    EXPECT_EQ(VertexProgramFiles(false, false).back(), "scripts/atten3d.vp");
-    EXPECT_EQ(VertexProgramFiles(true, true)[21], "scripts/diffusespecular_arb.vp");
-    EXPECT_EQ(VertexProgramFiles(false, true)[24], "scripts/boneless/diffusespeculardirectional_r200.vp");
-
-    std::string text;
-    EXPECT_FALSE(VertexProgramText({}, text));
-    EXPECT_FALSE(VertexProgramText({'!', '!', 0, 'A'}, text));
-    EXPECT_TRUE(VertexProgramText({'!', '!', 'A'}, text));
-    EXPECT_EQ(text, "!!A");
-}
-
 // Register combiners, recorded: every call through the five entry points
 // becomes one line, with the enums named.
 std::vector<std::string> gCalls;
