@@ -6,14 +6,6 @@
 
 namespace {
 
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 // Names given with a leading slash are the names without it, through a video
 // restart that runs the scripts again and the default.cfg written twice.
 TEST(ConsoleRegistry, SlashedScriptNamesAreOneEntryThroughRestartAndExit)
@@ -41,10 +33,10 @@ TEST(ConsoleRegistry, SlashedScriptNamesAreOneEntryThroughRestartAndExit)
 
     ASSERT_TRUE(run.Ended(0));
     // The restart unregisters the scripts' names; main.lua registers them again.
-    EXPECT_EQ(Count(run.out, "Warning: Console variable '\\probevar' already exists!"), 2u) << run.out;
-    EXPECT_EQ(Count(run.out, "\nprobevar\n"), 2u) << run.out;  // once in each listing
-    EXPECT_EQ(Count(run.out, "probe ran"), 2u);
-    EXPECT_EQ(Count(sandbox.ReadData("default.cfg"), "probevar \"kept\"\n"), 1u) << sandbox.ReadData("default.cfg");
+    EXPECT_EQ(Occurrences(run.out, "Warning: Console variable '\\probevar' already exists!"), 2u) << run.out;
+    EXPECT_EQ(Occurrences(run.out, "\nprobevar\n"), 2u) << run.out;  // once in each listing
+    EXPECT_EQ(Occurrences(run.out, "probe ran"), 2u);
+    EXPECT_EQ(Occurrences(sandbox.ReadData("default.cfg"), "probevar \"kept\"\n"), 1u) << sandbox.ReadData("default.cfg");
 }
 
 // String values planted by a script come back from default.cfg exactly as
@@ -102,10 +94,10 @@ TEST(ConsoleRegistry, FloodsOfErrorLinesAndSelfExecutingCfgFilesDoNotStallTheSta
     EngineRun run = sandbox.Run({});
 
     ASSERT_TRUE(run.Ended(0));
-    EXPECT_EQ(Count(run.out, "Error: r_gamma can only be 0 to 100."), 40000u);
-    EXPECT_EQ(Count(run.out, "Shader bracket before shader name"), 5000u);
-    EXPECT_EQ(Count(run.out, "loop-start"), 1u);
-    EXPECT_EQ(Count(run.out, "Warning: loop.cfg is already being executed"), 3u);
+    EXPECT_EQ(Occurrences(run.out, "Error: r_gamma can only be 0 to 100."), 40000u);
+    EXPECT_EQ(Occurrences(run.out, "Shader bracket before shader name"), 5000u);
+    EXPECT_EQ(Occurrences(run.out, "loop-start"), 1u);
+    EXPECT_EQ(Occurrences(run.out, "Warning: loop.cfg is already being executed"), 3u);
 }
 
 }  // namespace

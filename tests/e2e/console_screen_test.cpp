@@ -2,8 +2,7 @@
 // game's two-stage "console" shader with the statistics overlay below,
 // captured by the engine's own screenshot command and read back with its
 // own TGA reader; shader faults reported without stopping anything.
-#include "render/image.h"
-#include "support/engine_sandbox.h"
+#include "support/screenshots.h"
 
 #include <gtest/gtest.h>
 
@@ -12,23 +11,6 @@
 #include <tuple>
 
 namespace {
-
-struct Rgb {
-    int r, g, b;
-};
-
-// Counts pixels of the span [x0, x1) of rows [y0, y1) that pass `test`.
-template <typename Test>
-int Count(const Image& image, int x0, int x1, int y0, int y1, Test test)
-{
-    int count = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const uint8_t* p = &image.pixels[(size_t(image.height - 1 - y) * size_t(image.width) + size_t(x)) * 3];
-            count += test(Rgb{p[0], p[1], p[2]}) ? 1 : 0;
-        }
-    return count;
-}
 
 bool Red(Rgb c) { return c.r > 150 && c.g < 90 && c.b < 90; }
 bool White(Rgb c) { return c.r > 150 && c.g > 150 && c.b > 150; }
@@ -39,17 +21,6 @@ bool Magenta(Rgb c) { return c.r > 150 && c.g < 90 && c.b > 150; }
 bool ShaderColour(Rgb c) { return c.r > 100 && c.r < 140 && c.g > 180 && c.g < 220 && c.b < 40; }
 bool Ink(Rgb c) { return std::abs(c.r - 120) + std::abs(c.g - 200) + c.b > 60; }
 bool Lit(Rgb c) { return c.r + c.g + c.b > 30; }
-
-Image Screenshot(const EngineSandbox& sandbox, int number)
-{
-    Image shot;
-    std::string error;
-    const std::string file = sandbox.ReadData("screenshots/ss0000" + std::to_string(number) + ".tga");
-    EXPECT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), shot, error)) << error;
-    EXPECT_EQ(shot.width, 640);
-    EXPECT_EQ(shot.height, 480);
-    return shot;
-}
 
 // The widest run of columns without ink between the first and last inked
 // column of [x0, x1) in rows [y0, y1).
@@ -128,11 +99,12 @@ TEST(ConsoleScreen, LoadingScreenAndConsoleOverTheGameInScreenshots)
     EXPECT_EQ(run.out.find("Error: Could not load texture textures/missing.tga\n", missing + 1), std::string::npos);
 
     // Loading, the console fills the screen, its prompt on the bottom row.
-    const Image loading = Screenshot(sandbox, 0);
+    const Image loading = Screenshot(sandbox, 0), shot = Screenshot(sandbox, 1);
+    for (const Image* image : {&loading, &shot})
+        ASSERT_EQ(std::pair(image->width, image->height), std::pair(640, 480));
     EXPECT_GT(Count(loading, 0, 640, 0, 460, ShaderColour), 640 * 460 * 6 / 10);
     EXPECT_GT(Count(loading, 0, 10, 470, 480, Yellow), 5);
 
-    const Image shot = Screenshot(sandbox, 1);
     // The last line printed, just above the prompt: red glyphs in the first
     // 80 pixels, then cyan, red and white in the next runs of eight cells.
     const int line = 220;

@@ -1,7 +1,6 @@
 // The Light_ functions from a game script, stale names and handles included,
 // and the temporary lights r_numTempLights makes.
-#include "render/image.h"
-#include "support/engine_sandbox.h"
+#include "support/screenshots.h"
 
 #include <gtest/gtest.h>
 
@@ -34,34 +33,18 @@ TEST(Lights, ScriptsMakeFindAndRemoveLightsAndStaleOnesGiveNothing)
                                        "temporary temp0", "Warning: The temporary light temp0 cannot be removed.",
                                        " - LightManager...Done", " - Map...Done"}))
         << run.out;
-
-    sandbox.WriteData("default.cfg", "r_numTempLights -5\n");
-    sandbox.WriteData("scripts/game/main.lua", "Console_Print('temporary ' .. tostring((Light_GetTemporary())) .. '\\n')\n"
-                                               "Console_Command('Quit')\nfunction update() end\n");
-    run = sandbox.Run({});
-    ASSERT_TRUE(run.Ended(0));
-    EXPECT_TRUE(LinesInOrder(run.out, {" - 0 temporary lights available.", "temporary nil"})) << run.out;
 }
-
-namespace {
-
-int Count(const std::string& text, const std::string& what)
-{
-    int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
-}  // namespace
 
 // Each path Mesa can be made to offer starts with its own line and loads
-// its vertex programs: 25 with fragment programs or the ATI shader, 21 without.
+// its vertex programs: 25 with fragment programs or the ATI shader, 21
+// without. A negative r_numTempLights makes none.
 TEST(Lights, EachPathStartsAndLoadsItsVertexPrograms)
 {
     EngineSandbox sandbox;
     sandbox.InstallVertexPrograms();
-    sandbox.WriteData("scripts/game/main.lua", "Console_Command('Quit')\nfunction update() end\n");
+    sandbox.WriteData("default.cfg", "r_numTempLights -5\n");
+    sandbox.WriteData("scripts/game/main.lua", "Console_Print('temporary ' .. tostring((Light_GetTemporary())) .. '\\n')\n"
+                                               "Console_Command('Quit')\nfunction update() end\n");
     const struct {
         const char* hidden;
         const char* line;
@@ -80,12 +63,13 @@ TEST(Lights, EachPathStartsAndLoadsItsVertexPrograms)
         const EngineRun run = sandbox.Run({}, options);
         ASSERT_TRUE(run.Ended(0)) << path.hidden;
         EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing Lighting System ====", path.line,
+                                           " - 0 temporary lights available.",
                                            "==== Loading Vertex Programs ====", " - Vertex Program: scripts/vertexlighting.vp",
                                            std::string(" - Vertex Program: ") + path.last, "==== Starting Game ====",
-                                           " - Vertex Programs...Done", " - LightManager...Done"}))
+                                           "temporary nil", " - Vertex Programs...Done", " - LightManager...Done"}))
             << run.out;
-        EXPECT_EQ(Count(run.out, " - Vertex Program: "), path.programs) << path.hidden;
-        EXPECT_EQ(Count(run.out, "Error"), 0) << run.out;
+        EXPECT_EQ(Occurrences(run.out, " - Vertex Program: "), size_t(path.programs)) << path.hidden;
+        EXPECT_EQ(Occurrences(run.out, "Error"), 0u) << run.out;
     }
 }
 
@@ -105,7 +89,7 @@ TEST(Lights, BrokenEmptyAndBinaryVertexProgramsAreReportedAndTheGameRunsOn)
                                        "Error: Unable to load vertex program scripts/atten3d.vp.",
                                        " - Vertex Program: scripts/diffusespecular_arb.vp", "game running"}))
         << run.out;
-    EXPECT_EQ(Count(run.out, " - Vertex Program: "), 22);
+    EXPECT_EQ(Occurrences(run.out, " - Vertex Program: "), 22u);
 }
 
 // r_drawLightBoxes: a temporary light's box in its colour, gone when the
@@ -131,19 +115,9 @@ TEST(Lights, LightBoxShowsInScreenshotsWhileEnabledWithARadius)
         end)");
     const EngineRun run = sandbox.Run({});
     ASSERT_TRUE(run.Ended(0)) << run.out;
-    for (int shot = 0; shot < 3; ++shot) {
-        const std::string file = sandbox.ReadData("screenshots/ss0000" + std::to_string(shot) + ".tga");
-        Image image;
-        std::string error;
-        ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), image, error)) << error;
-        int red = 0;
-        for (size_t i = 0; i + 2 < image.pixels.size(); i += 3) {
-            const uint8_t* p = &image.pixels[i];
-            red += p[0] > 150 && p[1] < 60 && p[2] < 60;
-        }
-        if (shot == 0)
-            EXPECT_GT(red, 200) << "the box's outline";
-        else
-            EXPECT_EQ(red, 0) << "shot " << shot;
-    }
+    // The box's outline in the first shot only.
+    const auto red = [](Rgb c) { return c.r > 150 && c.g < 60 && c.b < 60; };
+    EXPECT_GT(Count(Screenshot(sandbox, 0), red), 200);
+    EXPECT_EQ(Count(Screenshot(sandbox, 1), red), 0);
+    EXPECT_EQ(Count(Screenshot(sandbox, 2), red), 0);
 }

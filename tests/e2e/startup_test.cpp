@@ -1,8 +1,7 @@
 // The engine as a user runs it: start-up, command line, saved settings,
 // fatal errors and shutdown, observed through standard output, exit codes
 // and files.
-#include "render/image.h"
-#include "support/engine_sandbox.h"
+#include "support/screenshots.h"
 
 #include <gtest/gtest.h>
 
@@ -17,16 +16,17 @@ TEST(Startup, DefaultCfgAndOptionsShapeTheStartAndQuitShutsDownInOrder)
     sandbox.WriteData("default.cfg", "r_screenWidth 1024\nr_screenHeight 768\nEcho \"^1Red ^15and white\"\n"
                                      "g_cameraAngle 47\nCameraAngleDown\ng_cameraAngle\nSetGamma 250\nr_gamma\n"
                                      "r_screenHeight 1201\nr_screenHeight 479\nr_screenHeight\n/Quit\n");
-    EngineRun run = sandbox.Run({"-WIDTH", "800", "-Height", "600", "-help"});
+    EngineRun run = sandbox.Run({"-WIDTH", "800", "-Height", "600", "-help", "-bogus"});
 
     ASSERT_TRUE(run.Ended(0));
-    // Options win over the saved size; the help screen does not stop the start.
+    // Options win over the saved size; help and an unknown option do not stop the start.
     EXPECT_TRUE(LinesInOrder(run.out, {"Red and white", "g_cameraAngle = \"45\"", "r_gamma = \"100\"",
                                        "*Error: r_screenHeight can only be 480 to 1200.",
                                        "*Error: r_screenHeight can only be 480 to 1200.", "r_screenHeight = \"768\"",
                                        " - Executed file default.cfg.", "==== Command Line Arguments ====",
-                                       "- nosound: Disables sound", "==== Engine Initialization ====", " - Width: 800",
-                                       " - Height: 600", "==== Starting Game ===="}));
+                                       "- nosound: Disables sound", "Error: Unknown command line argument -bogus.",
+                                       "==== Engine Initialization ====", " - Width: 800", " - Height: 600",
+                                       "==== Starting Game ===="}));
     EXPECT_EQ(run.out.find("^1"), std::string::npos) << "colour codes reached standard output";
     // Mesa's software renderer offers the ATI fragment shader but no register combiners.
     EXPECT_TRUE(run.Has(" - GL_ATI_fragment_shader\n - Defaulting to ATI lighting path.\n"));
@@ -110,10 +110,7 @@ TEST(EngineCommands, MapLoadRunsAutoexecAndVideoRestartStartsTheGameAgain)
                                        " - Restarting Video...", " - Width: 800", " - Height: 600",
                                        " - Reloading data...", "main.lua started",
                                        "Saved screenshot screenshots/ss00000.tga"}));
-    const std::string shot = sandbox.ReadData("screenshots/ss00000.tga");
-    Image image;
-    std::string error;
-    ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(shot.data()), shot.size(), image, error)) << error;
+    const Image image = Screenshot(sandbox, 0);
     EXPECT_EQ(std::pair(image.width, image.height), std::pair(800, 600));
     // The map was given once: the restart does not load it again.
     EXPECT_EQ(run.out.find("MapFree called"), run.out.rfind("MapFree called"));

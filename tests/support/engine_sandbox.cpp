@@ -151,6 +151,14 @@ EngineTrigger UseKeyboard(const std::string& afterOutput, const std::string& ste
                                          << " instead of exit code " << code << "\n" << out << err;
 }
 
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 ::testing::AssertionResult LinesInOrder(const std::string& out, const std::vector<std::string>& expected)
 {
     const std::string text = "\n" + out + "\n";

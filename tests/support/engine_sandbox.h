@@ -73,5 +73,8 @@ private:
     std::string root;
 };
 
+// How often `part` stands in `text`, overlaps counted.
+size_t Occurrences(const std::string& text, const std::string& part);
+
 // True when `expected` appear in this order as whole lines of `out`.
 ::testing::AssertionResult LinesInOrder(const std::string& out, const std::vector<std::string>& expected);

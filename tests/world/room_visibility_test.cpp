@@ -2,8 +2,7 @@
 // outlined in magenta with r_drawRooms, and refused when their boxes cannot
 // be tested.
 #include "minimal_map.h"
-#include "render/image.h"
-#include "support/engine_sandbox.h"
+#include "support/screenshots.h"
 
 #include <gtest/gtest.h>
 
@@ -48,15 +47,7 @@ TEST(RoomVisibility, RoomsInViewCountAndShowTheirOutlines)
                   "Error: maps/nan.map is damaged: room 1 has bounds that are inverted or not finite.",
                   "visible rooms: 1"}))
         << run.out;
-    const std::string file = sandbox.ReadData("screenshots/ss00000.tga");
-    Image shot;
-    std::string error;
-    ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), shot, error)) << error;
-    int magenta = 0;
-    const size_t stride = size_t(shot.bytesPerPixel);
-    for (size_t i = 0; i + 2 < shot.pixels.size(); i += stride)
-        magenta += shot.pixels[i] > 200 && shot.pixels[i + 1] < 50 && shot.pixels[i + 2] > 200;
-    EXPECT_GT(magenta, 100);
+    EXPECT_GT(Count(Screenshot(sandbox, 0), [](Rgb c) { return c.r > 200 && c.g < 50 && c.b > 200; }), 100);
 }
 
 }  // namespace
