@@ -1,5 +1,6 @@
-// Bounding boxes and their derived fields.
+// Bounding boxes, their derived fields, and boxes against the view volume.
 #include "engine/boundingbox.h"
+#include "engine/frustumplanes.h"
 #include "math_testing.h"
 
 #include <cmath>
@@ -7,6 +8,13 @@
 #include <vector>
 
 namespace {
+
+BoundingBox Box(Vector minimum, Vector maximum)
+{
+    BoundingBox box;
+    box.SetFromPoints(minimum, maximum, true);
+    return box;
+}
 
 Vertex At(float x, float y, float z)
 {
@@ -58,10 +66,9 @@ TEST(BoundingBoxTest, FitsVertices)
     EXPECT_TRUE(VectorNear(box.minimum, {3, -4, 5}));
 }
 
-TEST(BoundingBoxTest, OffsetScaleAndCopy)
+TEST(BoundingBoxTest, OffsetAndScale)
 {
-    BoundingBox box;
-    box.SetFromPoints({1, 2, 3}, {2, 4, 6}, true);
+    BoundingBox box = Box({1, 2, 3}, {2, 4, 6});
     box.Offset({1, -2, 0});
     EXPECT_TRUE(VectorNear(box.minimum, {2, 0, 3}));
     EXPECT_TRUE(VectorNear(box.centre, {2.5f, 1, 4.5f}));
@@ -70,11 +77,32 @@ TEST(BoundingBoxTest, OffsetScaleAndCopy)
     EXPECT_TRUE(VectorNear(box.minimum, {-3, 0, 3}));
     EXPECT_TRUE(VectorNear(box.maximum, {-2, 4, 6}));
     EXPECT_TRUE(VectorNear(box.halfExtents, {0.5f, 2, 1.5f}));
+    EXPECT_TRUE(VectorNear(box.corners[7], {-2, 4, 6}));
+}
 
-    BoundingBox copy;
-    copy.CopyFrom(box);
-    EXPECT_TRUE(VectorNear(copy.corners[7], {-2, 4, 6}));
-    EXPECT_NEAR(copy.radius, box.radius, 1e-6f);
+// A perspective projection looking down -z from the origin, then turned around.
+TEST(FrustumPlanes, BoxesInViewTouchAndOthersDoNot)
+{
+    // As glFrustum(-1, 1, -0.75, 0.75, 1, 1000) makes it.
+    const float n = 1, f = 1000;
+    const float projection[16] = {n, 0, 0, 0, 0, n / 0.75f, 0, 0, 0, 0, -(f + n) / (f - n), -1,
+                                  0, 0, -2 * f * n / (f - n), 0};
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const float turned[16] = {-1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1};  // half a turn about y
+    const FrustumPlanes ahead = FrustumPlanes::FromMatrices(projection, identity);
+    const FrustumPlanes behind = FrustumPlanes::FromMatrices(projection, turned);
+
+    const BoundingBox front = Box({-10, -10, -300}, {10, 10, -200});
+    const BoundingBox back = Box({-10, -10, 200}, {10, 10, 300});
+    EXPECT_TRUE(ahead.Touches(front));
+    EXPECT_FALSE(ahead.Touches(back));
+    EXPECT_TRUE(behind.Touches(back));
+    EXPECT_FALSE(behind.Touches(front));
+    EXPECT_TRUE(ahead.Touches(Box({-5, -5, -5}, {5, 5, 5}))) << "a box around the eye";
+    EXPECT_TRUE(ahead.Touches(Box({290, -10, -300}, {310, 10, -290}))) << "straddling the right plane";
+    EXPECT_FALSE(ahead.Touches(Box({320, -10, -300}, {340, 10, -290}))) << "right of the view";
+    EXPECT_FALSE(ahead.Touches(Box({-10, 240, -300}, {10, 260, -290}))) << "above the view";
+    EXPECT_FALSE(ahead.Touches(Box({-10, -10, -1200}, {10, 10, -1100}))) << "beyond the far plane";
 }
 
 }  // namespace
