@@ -258,13 +258,12 @@ TEST_F(LightQuadTest, SkinnedProgramsTurnTheFrameByTheBonePalette)
     EXPECT_LE(apart, 1.0);
 }
 
+// The engine-level lighting tests count the shipped programs and pin their
+// lines; here a GL error an earlier call left pending must change no report.
 TEST_F(LightQuadTest, ProgramsLoadAndBadOnesSayWhy)
 {
     for (const VertexProgram& program : gVertexPrograms.Programs())
         EXPECT_NE(program.name, 0u) << program.file;
-    EXPECT_EQ(gVertexPrograms.Programs().size(), 25u);
-    for (const std::string& file : VertexProgramFiles(true, false))
-        EXPECT_NE(Text().find(" ^5- ^15Vertex Program: ^13" + file + "^15\n"), std::string::npos) << file;
     EXPECT_NE(r200Program, 0u);
 
     // An error left by an earlier call neither fails a good program...

@@ -49,16 +49,6 @@ protected:
     }
 };
 
-TEST_F(ShaderParseTest, NamesAndTexturesAreLowerCased)
-{
-    Shader& shader = Parse("Textures/Plain\n{\n\t{\n\t\tMAP Textures/Plain.TGA\n\t}\n}\n", "TEXTURES/plain");
-    EXPECT_EQ(shader.name, "textures/plain");
-    // The defaults the surface parameters below turn off.
-    EXPECT_TRUE(shader.depthTest && shader.depthWrite && shader.occluder);
-    ASSERT_EQ(shader.stages.size(), 1u);
-    EXPECT_EQ(shader.stages[0].textureName, "textures/plain.tga");
-}
-
 TEST_F(ShaderParseTest, EveryKeyword)
 {
     Shader& shader = Parse(
@@ -205,6 +195,7 @@ TEST_F(ShaderParseTest, RedefinitionReplacesAndUnclosedFilesAreReported)
     Shader* dup = gShaderManager->Find("dup");
     ASSERT_NE(dup, nullptr);
     EXPECT_EQ(dup->cullMode, 2);
+    EXPECT_TRUE(dup->depthTest && dup->depthWrite && dup->occluder) << "the defaults surface parameters turn off";
     ASSERT_EQ(dup->stages.size(), 1u);
     EXPECT_EQ(dup->stages[0].textureName, "textures/b.tga");
     // One shader per name, in the order first defined.
