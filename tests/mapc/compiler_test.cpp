@@ -22,6 +22,15 @@ Vec3 V(const Vector& v)
     return {v.x, v.y, v.z};
 }
 
+// The triangle's corners.
+std::vector<Vec3> Corners(const MapFile& file, uint32_t triangle)
+{
+    std::vector<Vec3> corners;
+    for (uint32_t vertex : file.Get<kLumpTriangles>(triangle).corners)
+        corners.push_back(V(file.Get<kLumpVertices>(vertex).position));
+    return corners;
+}
+
 class CompilerTest : public ConsoleTest {
 protected:
     // The compiled map of a source that must have no fault.
@@ -42,14 +51,6 @@ protected:
         EXPECT_TRUE(file.ReadDirectory(fault)) << fault;
         return file;
     }
-    // The triangle's corners.
-    static std::vector<Vec3> Corners(const MapFile& file, uint32_t triangle)
-    {
-        std::vector<Vec3> corners;
-        for (uint32_t vertex : file.Get<kLumpTriangles>(triangle).corners)
-            corners.push_back(V(file.Get<kLumpVertices>(vertex).position));
-        return corners;
-    }
     // Area of the triangles by the direction they face.
     static std::map<std::vector<int>, double> AreaByNormal(const MapFile& file)
     {
@@ -69,9 +70,7 @@ protected:
 void ExpectSoundTriangles(const MapFile& file)
 {
     for (uint32_t i = 0; i < file.Count(kLumpTriangles); ++i) {
-        std::vector<Vec3> c;
-        for (uint32_t vertex : file.Get<kLumpTriangles>(i).corners)
-            c.push_back(V(file.Get<kLumpVertices>(vertex).position));
+        const std::vector<Vec3> c = Corners(file, i);
         const MapPlane plane = file.Get<kLumpTrianglePlanes>(i);
         const Vec3 n = V(plane.normal), winding = Cross(c[1] - c[0], c[2] - c[0]);
         EXPECT_GT(Area(c), 0.01) << i;

@@ -47,11 +47,9 @@ TEST_F(DefinitionReaderTest, ShaderLinesAreLowerCasedAndKnowSlashComments)
 
 TEST_F(DefinitionReaderTest, OtherFormatsKeepSlashesAndOnlyGuiFilesQuote)
 {
-    const std::string text = "Sound a//b \"Two Words\" \"\"\n";
-    EXPECT_EQ(Lines(DefinitionFormat::SoundShader, text),
-              (std::vector<Tokens>{{"sound", "a//b", "\"two", "words\"", "\"\""}}));
-    EXPECT_EQ(Lines(DefinitionFormat::EffectFile, text),
-              (std::vector<Tokens>{{"sound", "a//b", "\"two", "words\"", "\"\""}}));
+    for (DefinitionFormat format : {DefinitionFormat::SoundShader, DefinitionFormat::EffectFile})
+        EXPECT_EQ(Lines(format, "Sound a//b \"Two Words\" \"\"\n"),
+                  (std::vector<Tokens>{{"sound", "a//b", "\"two", "words\"", "\"\""}}));
     EXPECT_EQ(Lines(DefinitionFormat::GuiFile, "Caption \"Hello  World\" \"\" Name x\"y z\"w\n"),
               (std::vector<Tokens>{{"caption", "Hello  World", "Name", "xy zw"}}));
     // A line of nothing but empty quotes holds no token and reaches no parser.
