@@ -1,14 +1,25 @@
 // The lighting system without drawing: the lookup textures texel by texel,
-// the choice of path at start-up and per frame, and the rules of the lights.
+// the choice of path at start-up and per frame, the rules of the lights;
+// the NV forms of the fragment programs, where a driver's error position
+// points, the light scissor, and the register combiner set-ups recorded
+// call by call (the hardware is absent here).
+#include "engine/glentrypoints.h"
+#include "render/fragmentprograms.h"
 #include "render/lightingpath.h"
 #include "render/lightlookup.h"
 #include "render/lightmanager.h"
+#include "render/lightscissor.h"
+#include "render/registercombiners.h"
 #include "support/test_console.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
+#include <sstream>
+#include <vector>
 
 namespace {
 
@@ -141,8 +152,7 @@ TEST_F(LightManagerTest, NamedAndTemporaryLightsFollowTheirRules)
     EXPECT_EQ(second->name, "temp1");
     second->enabled = true;
     EXPECT_EQ(lights.GetTemporary(), nullptr);
-    EXPECT_FALSE(lights.Remove(first));
-    EXPECT_NE(Text().find("Warning: The temporary light temp0 cannot be removed."), std::string::npos);
+    EXPECT_FALSE(lights.Remove(first));  // its warning is pinned by the engine-level light test
     EXPECT_FALSE(first->hidden);
     EXPECT_EQ(first->visibleRooms, -1);
 
@@ -163,6 +173,259 @@ TEST_F(LightManagerTest, NamedAndTemporaryLightsFollowTheirRules)
     EXPECT_EQ(lights.Find("lamp"), nullptr);
     rooms.hasRooms = false;
     EXPECT_FALSE(lights.Create("far")->hidden) << "without rooms nothing would ever show a light";
+}
+
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The NV form is the ARB text with two option lines and half-precision
+// opcodes; `except` gives the other lines (by index in the ARB text) as
+// they must read.
+void ExpectNvFormOf(const std::string& arb, const std::string& nv, const std::map<size_t, std::string>& except)
+{
+    std::vector<std::string> a = Lines(arb), n = Lines(nv);
+    ASSERT_EQ(n.size(), a.size() + 2);
+    EXPECT_EQ(n[1], "OPTION NV_fragment_program;");
+    EXPECT_EQ(n[2], "OPTION ARB_precision_hint_fastest;");
+    n.erase(n.begin() + 1, n.begin() + 3);
+    for (size_t i = 0; i < a.size(); ++i) {
+        const std::string opcode = a[i].substr(0, a[i].find(' '));
+        const std::string operands = a[i].find(' ') == std::string::npos ? "" : a[i].substr(a[i].find_first_not_of(' ', opcode.size()));
+        const auto listed = except.find(i);
+        if (listed != except.end()) {
+            EXPECT_EQ(n[i], listed->second);
+        } else if (opcode.empty() || opcode == "TEX" || opcode == "END" || opcode == "TEMP" || opcode == "ATTRIB" ||
+                   opcode == "PARAM" || opcode == "ALIAS" || opcode[0] == '!') {
+            EXPECT_EQ(n[i], a[i]);
+        } else {
+            std::string half = opcode;
+            half.insert(std::min(half.find('_'), half.size()), "H");
+            EXPECT_EQ(n[i].substr(0, n[i].find(' ')), half) << a[i];
+            EXPECT_EQ(n[i].substr(n[i].find_first_not_of(' ', half.size())), operands);
+        }
+    }
+}
+
+TEST(FragmentPrograms, NvFormsDifferFromArbOnlyAsListed)
+{
+    // The normalisation of H stays full precision.
+    const auto exact = Lines(kExactLightingProgram);
+    const size_t normaliseH = size_t(std::find(exact.begin(), exact.end(),
+                                               "DP3       temp, fragment.texcoord[4], fragment.texcoord[4];") -
+                                     exact.begin());
+    ASSERT_LT(normaliseH + 1, exact.size());
+    ExpectNvFormOf(kExactLightingProgram, NvExactLightingProgram(),
+                   {{normaliseH, exact[normaliseH]}, {normaliseH + 1, "RSQ       temp.w, temp.x;"}});
+
+    // The expansions of L and H write all four components.
+    const auto lookup = Lines(kLookupLightingProgram);
+    const auto at = [&](const char* line) { return size_t(std::find(lookup.begin(), lookup.end(), line) - lookup.begin()); };
+    ExpectNvFormOf(kLookupLightingProgram, NvLookupLightingProgram(),
+                   {{at("MAD       L.xyz, L, 2, -1;"), "MADH      L, L, 2, -1;"},
+                    {at("MAD       H.xyz, H, 2, -1;"), "MADH      H, H, 2, -1;"}});
+}
+
+TEST(FragmentPrograms, ErrorPositionNamesItsLine)
+{
+    const std::string text = "!!ARBfp1.0\nMOV result.color, 1;\nBAD x;\nEND";
+    EXPECT_EQ(ErrorLineAt(text, 0).number, 1);
+    EXPECT_EQ(ErrorLineAt(text, int(text.find("BAD"))).text, "BAD x;");
+    EXPECT_EQ(ErrorLineAt(text, int(text.find("BAD"))).number, 3);
+    EXPECT_EQ(ErrorLineAt(text, 10'000).text, "END") << "past the end: the last line";
+    EXPECT_EQ(ErrorLineAt("", 3).text, "");
+}
+
+// A camera at the origin looking down -Z with a 90 degree frustum, near 1, far 100.
+struct Projection {
+    float m[16] = {};
+    Projection()
+    {
+        m[0] = m[5] = 1.0f;
+        m[10] = -101.0f / 99.0f;
+        m[11] = -1.0f;
+        m[14] = -200.0f / 99.0f;
+    }
+};
+
+BoundingBox Box(const Vector& centre, float half)
+{
+    BoundingBox box;
+    box.SetFromPoints({centre.x - half, centre.y - half, centre.z - half},
+                      {centre.x + half, centre.y + half, centre.z + half}, true);
+    return box;
+}
+
+TEST(LightScissor, BoxesAroundBeforeAndAcrossTheCamera)
+{
+    const Projection p;
+    const Vector camera{0, 0, 0};
+    const auto rect = [&](const BoundingBox& box) {
+        const ScissorRectangle r = LightScissor(box, camera, p.m, 640, 480);
+        return std::vector<int>{r.x, r.y, r.width, r.height};
+    };
+    EXPECT_EQ(rect(Box({0, 0, 0}, 5)), (std::vector<int>{0, 0, 640, 480})) << "camera inside";
+    // Straight ahead at depth 10 to 12: x and y within ±1/10 of the view.
+    EXPECT_EQ(rect(Box({0, 0, -11}, 1)), (std::vector<int>{288, 216, 64, 48}));
+    // Off to the right, partly and wholly off screen: clamped, never negative.
+    EXPECT_EQ(rect(Box({12, 0, -11}, 1)), (std::vector<int>{613, 216, 27, 48}));
+    EXPECT_EQ(rect(Box({30, 0, -11}, 1)), (std::vector<int>{640, 216, 0, 48}));
+    // Reaching behind the camera without holding it: a corner is skipped,
+    // the box may still cover the view.
+    EXPECT_EQ(rect(Box({0, 3, -1}, 2.5f)), (std::vector<int>{0, 0, 640, 480}));
+    // Entirely behind: the whole screen too (safe; the pass lights nothing there).
+    EXPECT_EQ(rect(Box({0, 0, 20}, 1)), (std::vector<int>{0, 0, 640, 480}));
+    const ScissorRectangle empty = LightScissor(Box({0, 0, -11}, 1), {0, 0, 50}, p.m, 0, -4);
+    EXPECT_GE(empty.width, 0);
+    EXPECT_GE(empty.height, 0);
+}
+
+// Register combiners, recorded: every call through the five entry points
+// becomes one line, with the enums named.
+std::vector<std::string> gCalls;
+
+std::string Name(GLenum value)
+{
+    static const std::map<GLenum, const char*> names = {
+        {GL_ZERO, "zero"}, {GL_RGB, "rgb"}, {GL_ALPHA, "alpha"}, {GL_BLUE, "blue"},
+        {GL_TEXTURE0_ARB, "tex0"}, {GL_TEXTURE1_ARB, "tex1"}, {GL_TEXTURE2_ARB, "tex2"}, {GL_TEXTURE3_ARB, "tex3"},
+        {GL_SPARE0_NV, "spare0"}, {GL_SPARE1_NV, "spare1"}, {GL_DISCARD_NV, "discard"},
+        {GL_PRIMARY_COLOR_NV, "primary"}, {GL_CONSTANT_COLOR0_NV, "const0"}, {GL_CONSTANT_COLOR1_NV, "const1"},
+        {GL_UNSIGNED_IDENTITY_NV, "plain"}, {GL_UNSIGNED_INVERT_NV, "invert"}, {GL_EXPAND_NORMAL_NV, "expand"},
+        {GL_VARIABLE_A_NV, "A"}, {GL_VARIABLE_B_NV, "B"}, {GL_VARIABLE_C_NV, "C"}, {GL_VARIABLE_D_NV, "D"},
+        {GL_VARIABLE_G_NV, "G"}, {GL_SCALE_BY_FOUR_NV, "x4"}, {GL_NUM_GENERAL_COMBINERS_NV, "stages"}};
+    if (value >= GL_COMBINER0_NV && value <= GL_COMBINER7_NV)
+        return std::to_string(value - GL_COMBINER0_NV);
+    const auto found = names.find(value);
+    return found != names.end() ? found->second : std::to_string(value);
+}
+
+std::string Join(std::initializer_list<std::string> words)
+{
+    std::string line;
+    for (const std::string& word : words)
+        line += (line.empty() ? "" : " ") + word;
+    return line;
+}
+
+void RecordParameteri(GLenum name, GLint value) { gCalls.push_back(Join({Name(name), std::to_string(value)})); }
+void RecordParameterfv(GLenum name, const GLfloat* v)
+{
+    std::ostringstream line;
+    line << Name(name) << " " << v[0] << " " << v[1] << " " << v[2] << " " << v[3];
+    gCalls.push_back(line.str());
+}
+void RecordInput(GLenum stage, GLenum portion, GLenum variable, GLenum input, GLenum mapping, GLenum usage)
+{
+    gCalls.push_back(Join({Name(stage), Name(portion), Name(variable), "=", Name(input), Name(mapping), Name(usage)}));
+}
+void RecordOutput(GLenum stage, GLenum portion, GLenum ab, GLenum cd, GLenum sum, GLenum scale, GLenum bias,
+                  GLboolean abDot, GLboolean cdDot, GLboolean mux)
+{
+    gCalls.push_back(Join({Name(stage), Name(portion), "out", Name(ab), abDot ? "dot" : "mul", Name(cd),
+                           cdDot ? "dot" : "mul", "sum", Name(sum), Name(scale), Name(bias), mux ? "mux" : "-"}));
+}
+void RecordFinal(GLenum variable, GLenum input, GLenum mapping, GLenum usage)
+{
+    gCalls.push_back(Join({"final", Name(variable), "=", Name(input), Name(mapping), Name(usage)}));
+}
+
+class RecordedCombiners : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        gCalls.clear();
+        pglCombinerParameteriNV = RecordParameteri;
+        pglCombinerParameterfvNV = RecordParameterfv;
+        pglCombinerInputNV = RecordInput;
+        pglCombinerOutputNV = RecordOutput;
+        pglFinalCombinerInputNV = RecordFinal;
+    }
+    void TearDown() override
+    {
+        pglCombinerParameteriNV = nullptr;
+        pglCombinerParameterfvNV = nullptr;
+        pglCombinerInputNV = nullptr;
+        pglCombinerOutputNV = nullptr;
+        pglFinalCombinerInputNV = nullptr;
+    }
+    const float colour[3] = {1.0f, 0.5f, 0.25f};
+};
+
+const char* const kFinalZeroABCD[] = {"final A = zero plain rgb", "final B = zero plain rgb", "final C = zero plain rgb",
+                                      "final D = zero plain rgb"};
+
+TEST_F(RecordedCombiners, OnePassStagesAsListed)
+{
+    SetAttenuationCombiners();
+    std::vector<std::string> expected = {
+        "stages 2",
+        // spare0 = dot(expand(tex0), expand(tex0)); then spare0 × spare0
+        "0 rgb A = tex0 expand rgb", "0 rgb B = tex0 expand rgb", "0 rgb out spare0 dot discard mul sum discard zero zero -",
+        "1 rgb A = spare0 plain rgb", "1 rgb B = spare0 plain rgb", "1 rgb out spare0 mul discard mul sum discard zero zero -"};
+    expected.insert(expected.end(), std::begin(kFinalZeroABCD), std::end(kFinalZeroABCD));
+    expected.push_back("final G = spare0 invert blue");  // alpha = 1 - spare0
+    EXPECT_EQ(gCalls, expected);
+
+    gCalls.clear();
+    SetLightingCombiners(colour);
+    expected = {
+        "stages 8", "const0 1 0.5 0.25 1", "const1 0 1 1 1",
+        // 0: spare0 = tex1 × const1 + tex1.alpha × (1 - const1)
+        "0 rgb A = tex1 plain rgb", "0 rgb B = const1 plain rgb", "0 rgb C = tex1 plain alpha",
+        "0 rgb D = const1 invert rgb", "0 rgb out discard mul discard mul sum spare0 zero zero -",
+        // 1: spare1 = dot(tex1, 1 - const1), the gloss
+        "1 rgb A = tex1 plain rgb", "1 rgb B = const1 invert rgb", "1 rgb out spare1 dot discard mul sum discard zero zero -",
+        // 2: N·L and N·H; alpha: base alpha × gloss
+        "2 rgb A = spare0 expand rgb", "2 rgb B = tex2 expand rgb", "2 rgb C = spare0 expand rgb",
+        "2 rgb D = tex3 expand rgb", "2 rgb out spare0 dot spare1 dot sum discard zero zero -",
+        "2 alpha A = tex0 plain alpha", "2 alpha B = spare1 plain blue",
+        "2 alpha out spare1 mul discard mul sum discard zero zero -",
+        // 3: N·L × light colour, (N·H)²; alpha × specular value
+        "3 rgb A = spare0 plain rgb", "3 rgb B = const0 plain rgb", "3 rgb C = spare1 plain rgb",
+        "3 rgb D = spare1 plain rgb", "3 rgb out spare0 mul spare1 mul sum discard zero zero -",
+        "3 alpha A = spare1 plain alpha", "3 alpha B = primary plain blue",
+        "3 alpha out spare1 mul discard mul sum discard zero zero -"};
+    for (const char* stage : {"4", "5", "6"})
+        for (const std::string line : {" rgb A = spare1 plain rgb", " rgb B = spare1 plain rgb",
+                                       " rgb out spare1 mul discard mul sum discard zero zero -"})
+            expected.push_back(stage + line);
+    expected.insert(expected.end(), {"7 rgb A = spare1 plain rgb", "7 rgb B = spare1 plain alpha",
+                                     "7 rgb out spare1 mul discard mul sum discard zero zero -",
+                                     // base × spare0 + spare1
+                                     "final A = spare0 plain rgb", "final B = tex0 plain rgb",
+                                     "final C = zero plain rgb", "final D = spare1 plain rgb",
+                                     "final G = tex0 plain alpha"});
+    EXPECT_EQ(gCalls, expected);
+}
+
+TEST_F(RecordedCombiners, TwoPassStagesAsListed)
+{
+    SetTwoPassDiffuseCombiners();
+    std::vector<std::string> expected = {"stages 1", "0 rgb A = tex0 expand rgb", "0 rgb B = tex1 expand rgb",
+                                         "0 rgb out spare0 dot discard mul sum discard zero zero -"};
+    expected.insert(expected.end(), std::begin(kFinalZeroABCD), std::end(kFinalZeroABCD));
+    expected.push_back("final G = spare0 plain blue");
+    EXPECT_EQ(gCalls, expected);
+
+    gCalls.clear();
+    SetTwoPassIntensityCombiners(colour);
+    EXPECT_EQ(gCalls, (std::vector<std::string>{
+                          "stages 2", "const0 1 0.5 0.25 1", "const1 0 1 1 1",
+                          // 4 × ((1 - tex1) × 1 + primary alpha × -1)
+                          "0 alpha A = tex1 invert alpha", "0 alpha B = zero invert alpha",
+                          "0 alpha C = primary plain alpha", "0 alpha D = zero expand alpha",
+                          "0 alpha out discard mul discard mul sum spare1 x4 zero -",
+                          "1 rgb A = tex0 plain rgb", "1 rgb B = const0 plain rgb",
+                          "1 rgb out spare0 mul discard mul sum discard zero zero -",
+                          "final A = spare0 plain rgb", "final B = spare1 plain alpha", "final C = zero plain rgb",
+                          "final D = zero plain rgb", "final G = zero invert alpha"}));
 }
 
 }  // namespace
