@@ -10,6 +10,7 @@
 #include "input/inputevent.h"
 #include "input/inputmanager.h"
 #include "input/playerinputmanager.h"
+#include "render/buffermanager.h"
 #include "render/font.h"
 #include "render/glstatecache.h"
 #include "render/lightmanager.h"
@@ -120,6 +121,9 @@ void FreeGameData()
     printf(" - ScriptManager...");
     gScriptManager->Shutdown();
     printf("Done\n");
+    printf(" - BufferManager...");
+    gBufferManager->Shutdown();
+    printf("Done\n");
 }
 
 void DestroySingletons()
@@ -141,6 +145,8 @@ void DestroySingletons()
     gMap = nullptr;
     delete gScriptManager;
     gScriptManager = nullptr;
+    delete gBufferManager;
+    gBufferManager = nullptr;
     delete gConsole;
     gConsole = nullptr;
     delete gConsoleView;
