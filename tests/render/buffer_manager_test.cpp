@@ -1,8 +1,12 @@
 // The vertex-buffer manager and index buffers on recorded GL calls: where
 // meshes land, how freed ranges join, when buffers go, and the requests
 // that must be refused.
+#include "engine/glcaps.h"
+#include "engine/glentrypoints.h"
 #include "render/buffermanager.h"
 #include "render/bufferobject.h"
+#include "render/rendersettings.h"
+#include "support/gl_window.h"
 #include "support/recording_buffer_calls.h"
 
 #include <gtest/gtest.h>
@@ -255,6 +259,37 @@ TEST_F(BufferManagerTest, RandomAllocationsAndFreesKeepTheBooks)
     EXPECT_TRUE(gl.live.empty());
     EXPECT_TRUE(manager.freeRanges().empty());
     EXPECT_EQ(gl.outOfBounds, 0u);
+}
+
+class GLBufferTest : public GLWindowTest {};
+
+// On a real context the vertices land where the manager says, and nothing
+// is allocated while r_useVertexBufferObject is off.
+TEST_F(GLBufferTest, VerticesLandAtTheirRangeAndTheSwitchTurnsBuffersOff)
+{
+    LoadGLEntryPoints();
+    gGLCaps.vertexBufferObjectAvailable = true;
+    BufferManager manager(OpenGLBufferCalls());
+    std::vector<Vertex> first(3), second(2);
+    for (size_t i = 0; i < second.size(); ++i)
+        second[i].position[0] = float(i + 7);
+    ASSERT_TRUE(manager.Allocate(first.data(), first.size(), GL_STATIC_DRAW_ARB));
+    const VertexBufferRange range = manager.Allocate(second.data(), second.size(), GL_STATIC_DRAW_ARB);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range.offset, 3u * 96 + 16);
+    std::vector<Vertex> stored(2);
+    pglBindBufferARB(GL_ARRAY_BUFFER_ARB, range.buffer);
+    pglGetBufferSubDataARB(GL_ARRAY_BUFFER_ARB, GLintptrARB(range.offset), 2 * sizeof(Vertex), stored.data());
+    pglBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    EXPECT_EQ(stored[0].position[0], 7.0f);
+    EXPECT_EQ(stored[1].position[0], 8.0f);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    manager.Shutdown();
+    EXPECT_FALSE(pglIsBufferARB(range.buffer));
+
+    gRenderSettings.useVertexBufferObject = false;
+    EXPECT_FALSE(manager.Allocate(first.data(), first.size(), GL_STATIC_DRAW_ARB));
+    gRenderSettings.useVertexBufferObject = true;
 }
 
 }  // namespace
