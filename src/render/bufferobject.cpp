@@ -4,7 +4,6 @@
 #include "engine/glentrypoints.h"
 #include "render/rendersettings.h"
 
-#include <cstddef>
 #include <utility>
 
 BufferObject::BufferObject(BufferObject&& other) noexcept
