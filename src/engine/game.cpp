@@ -10,6 +10,7 @@
 #include "input/inputevent.h"
 #include "input/inputmanager.h"
 #include "input/playerinputmanager.h"
+#include "render/buffermanager.h"
 #include "render/font.h"
 #include "render/glstatecache.h"
 #include "render/lightmanager.h"
@@ -20,6 +21,7 @@
 #include "script/scriptapi.h"
 #include "script/scriptmanager.h"
 #include "vfs/vfs.h"
+#include "world/camera.h"
 #include "world/map.h"
 
 #include <GL/gl.h>
@@ -120,6 +122,9 @@ void FreeGameData()
     printf(" - ScriptManager...");
     gScriptManager->Shutdown();
     printf("Done\n");
+    printf(" - BufferManager...");
+    gBufferManager->Shutdown();
+    printf("Done\n");
 }
 
 void DestroySingletons()
@@ -139,8 +144,12 @@ void DestroySingletons()
     gLightManager = nullptr;
     delete gMap;
     gMap = nullptr;
+    delete gCamera;
+    gCamera = nullptr;
     delete gScriptManager;
     gScriptManager = nullptr;
+    delete gBufferManager;
+    gBufferManager = nullptr;
     delete gConsole;
     gConsole = nullptr;
     delete gConsoleView;
@@ -179,8 +188,9 @@ static void RestartVideo()
     StartGame();
 }
 
-void GameUpdate(uint32_t)
+void GameUpdate(uint32_t milliseconds)
 {
+    gCamera->Update(milliseconds);
     gScriptManager->CallFunction("update");
 
     // Mouse look: the pointer goes back to the centre every frame.
@@ -216,21 +226,20 @@ static void DrawDebugOverlay()
     gFontManager->Print(x, height - 12, "^6FPS: ^15%.2f", double(gEngine->framesPerSecond));
 }
 
-// The rooms in view of the frame's camera. Without a camera yet, the view
-// is the identity Begin3D leaves; the projection is the one it recorded, so
-// nothing is read back from GL each frame.
-static void UpdateRoomVisibility()
+// The rooms in view of the frame's camera. The projection is the one
+// Begin3D recorded, so nothing is read back from GL each frame.
+static void UpdateRoomVisibility(const Matrix& view)
 {
-    Matrix view;
-    view.Identity();
     gMap->UpdateRoomVisibility(FrustumPlanes::FromMatrices(Video::ProjectionMatrix(), view.m));
 }
 
 void GameDraw(uint32_t)
 {
     Video::Begin3D();
+    const Matrix view = gCamera->ViewMatrix();
+    glLoadMatrixf(view.m);
     if (gMap->loaded()) {
-        UpdateRoomVisibility();
+        UpdateRoomVisibility(view);
         if (gRenderSettings.drawRooms)
             gMap->DrawRoomOutlines();
     }

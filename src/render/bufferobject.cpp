@@ -6,12 +6,16 @@
 
 #include <utility>
 
-BufferObject::BufferObject(BufferObject&& other) noexcept : glName(std::exchange(other.glName, 0)) {}
+BufferObject::BufferObject(BufferObject&& other) noexcept
+    : calls(other.calls), glName(std::exchange(other.glName, 0))
+{
+}
 
 BufferObject& BufferObject::operator=(BufferObject&& other) noexcept
 {
     if (this != &other) {
         Release();
+        calls = other.calls;
         glName = std::exchange(other.glName, 0);
     }
     return *this;
@@ -25,21 +29,35 @@ BufferObject::~BufferObject()
 bool BufferObject::Enabled()
 {
     return gGLCaps.vertexBufferObjectAvailable && gRenderSettings.useVertexBufferObject && pglGenBuffersARB &&
-           pglBindBufferARB && pglBufferDataARB && pglDeleteBuffersARB;
+           pglBindBufferARB && pglBufferDataARB && pglBufferSubDataARB && pglDeleteBuffersARB;
 }
 
-void BufferObject::Create(GLenum target, const void* data, size_t bytes, GLenum usage)
+bool BufferObject::Create(GLenum target, const void* data, size_t bytes, GLenum usage)
 {
     Release();
-    pglGenBuffersARB(1, &glName);
-    pglBindBufferARB(target, glName);
-    pglBufferDataARB(target, GLsizeiptrARB(bytes), data, usage);
-    pglBindBufferARB(target, 0);
+    glName = calls->Generate();
+    calls->Bind(target, glName);
+    const bool filled = calls->Data(target, bytes, data, usage);
+    calls->Bind(target, 0);
+    if (!filled)
+        Release();
+    return filled;
+}
+
+bool BufferObject::CreateIndices(const uint32_t* indices, size_t triangles, GLenum usage)
+{
+    constexpr size_t kTriangleBytes = 3 * sizeof(uint32_t);
+    // GL takes sizes as signed pointer-sized values.
+    if (triangles > size_t(PTRDIFF_MAX) / kTriangleBytes) {
+        Release();
+        return false;
+    }
+    return Create(GL_ELEMENT_ARRAY_BUFFER_ARB, indices, triangles * kTriangleBytes, usage);
 }
 
 void BufferObject::Release()
 {
     if (glName)
-        pglDeleteBuffersARB(1, &glName);
+        calls->Delete(glName);
     glName = 0;
 }

@@ -29,7 +29,8 @@ void RegisterScriptApi()
     RegisterSystemFunctions();
     RegisterConsoleFunctions();
     RegisterInputFunctions();
-    // GUI_, Camera_.
+    // GUI_.
+    RegisterCameraFunctions();
     RegisterVectorFunctions();
     RegisterMatrixFunctions();
     // Map_, Model_, Effect_.

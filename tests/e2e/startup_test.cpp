@@ -33,7 +33,7 @@ TEST(Startup, DefaultCfgAndOptionsShapeTheStartAndQuitShutsDownInOrder)
     EXPECT_TRUE(LinesInOrder(run.out, {"==== Shutdown Engine ====", " - Saving default.cfg...Done", " - Map...Done",
                                        " - ShaderManager...Done", " - TextureManager...Done", " - InputManager...Done",
                                        " - PlayerInputManager...Done", " - FontManager...Done",
-                                       " - ScriptManager...Done", " - Freeing SDL...Done",
+                                       " - ScriptManager...Done", " - BufferManager...Done", " - Freeing SDL...Done",
                                        " - Destroying Classes...Done", "==== Shutdown Complete ===="}));
     EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), "==== Shutdown Complete ====\n");
     EXPECT_EQ(sandbox.ReadData("default.cfg").rfind("#Generated on program exit", 0), 0u);

@@ -6,7 +6,6 @@
 #include "mapc/box_brush.h"
 #include "math/math_testing.h"
 #include "minimal_map.h"
-#include "world/camera.h"
 #include "world/trace.h"
 
 #include <cmath>
@@ -241,33 +240,6 @@ TEST_F(CompiledMapTest, AThousandDeepTreeIsWalkedToItsLeaf)
     // Leaf 0 holds the slab -10 <= y <= 0.
     EXPECT_NEAR(RayTrace(map, {0, 50, 0}, {0, -50, 0}), 0.499f, 1e-5f);
     EXPECT_TRUE(VectorNear(Trace(map, {0, 50, 0}, {0, -100, 0}, kRadii).end, {0, 10.1f, 0}, 0.001f));
-}
-
-// Turns by angles and by deltas agree; moves go in the camera's own axes
-// through the movement trace.
-TEST_F(TraceTest, TheCameraTurnsByDeltasAsByAnglesAndMovesStopAtWalls)
-{
-    Camera turned, stepped;
-    turned.SetRotation({30, 45, 0});
-    stepped.Rotate({10, 60, 0});
-    stepped.Rotate({20, -15, 0});
-    EXPECT_TRUE(VectorNear(stepped.angles(), {30, 45, 0}));
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(stepped.rotation().m[i], turned.rotation().m[i], 1e-5f) << i;
-
-    // Turned 90 degrees about y the camera looks down +x, its right is +z,
-    // and the view puts the eye at the origin.
-    Camera camera;
-    EXPECT_TRUE(VectorNear(camera.ViewMatrix().RotateVector({1, 2, 3}), {1, 2, 3}, 0));
-    camera.SetRotation({0, 90, 0});
-    camera.SetPosition({400, 30, 0});
-    const Matrix view = camera.ViewMatrix();
-    EXPECT_TRUE(VectorNear(Add(view.RotateVector({410, 30, 0}), {view.m[12], view.m[13], view.m[14]}), {0, 0, -10},
-                           1e-4f));
-    camera.Move(map, {0, 0, -200});
-    EXPECT_TRUE(VectorNear(camera.position(), {501.8f, 30, 0}, 0.001f));
-    camera.Move(map, {50, 0, 0});
-    EXPECT_TRUE(VectorNear(camera.position(), {501.8f, 30, 50}, 0.001f));
 }
 
 }  // namespace

@@ -1,0 +1,83 @@
+// GL buffer calls without GL: names are handed out in turn, the buffers'
+// sizes and usages are kept, and every call is logged, so the buffer
+// bookkeeping is checked call by call. Data can be made to fail as GL does
+// when it runs out of memory.
+#pragma once
+
+#include "render/buffercalls.h"
+
+#include <cstddef>
+#include <unordered_map>
+#include <vector>
+
+class RecordingBufferCalls final : public BufferCalls {
+public:
+    enum class Kind { Generate, Bind, Data, SubData, Delete };
+    struct Call {
+        Kind kind;
+        GLenum target;
+        GLuint name;  // the buffer bound to the target for Data and SubData
+        size_t offset, bytes;
+        const void* data;
+        GLenum usage;
+    };
+    struct Buffer {
+        size_t bytes;
+        GLenum usage;
+    };
+
+    bool available = true;
+    bool outOfMemory = false;
+    std::vector<Call> calls;
+    std::unordered_map<GLuint, Buffer> live;  // generated, sized and not deleted
+    size_t outOfBounds = 0;                   // uploads to no buffer or past a buffer's end
+
+    bool Available() const override { return available; }
+
+    GLuint Generate() override
+    {
+        calls.push_back({Kind::Generate, 0, nextName, 0, 0, nullptr, 0});
+        return nextName++;
+    }
+
+    void Bind(GLenum target, GLuint name) override
+    {
+        calls.push_back({Kind::Bind, target, name, 0, 0, nullptr, 0});
+        bound[target] = name;
+    }
+
+    bool Data(GLenum target, size_t bytes, const void* data, GLenum usage) override
+    {
+        calls.push_back({Kind::Data, target, bound[target], 0, bytes, data, usage});
+        if (outOfMemory)
+            return false;
+        live[bound[target]] = {bytes, usage};
+        return true;
+    }
+
+    void SubData(GLenum target, size_t offset, size_t bytes, const void* data) override
+    {
+        calls.push_back({Kind::SubData, target, bound[target], offset, bytes, data, 0});
+        const auto buffer = live.find(bound[target]);
+        if (buffer == live.end() || offset > buffer->second.bytes || bytes > buffer->second.bytes - offset)
+            ++outOfBounds;
+    }
+
+    void Delete(GLuint name) override
+    {
+        calls.push_back({Kind::Delete, 0, name, 0, 0, nullptr, 0});
+        live.erase(name);
+    }
+
+    size_t Count(Kind kind) const
+    {
+        size_t count = 0;
+        for (const Call& call : calls)
+            count += call.kind == kind;
+        return count;
+    }
+
+private:
+    GLuint nextName = 1;
+    std::unordered_map<GLenum, GLuint> bound;
+};
