@@ -9,21 +9,32 @@ namespace {
 
 void OnUnit(int unit, GLenum target, GLuint texture)
 {
-    pglActiveTextureARB(GLenum(GL_TEXTURE0_ARB + unit));
-    glBindTexture(target, texture);
+    gGLState.ActiveTexture(unit);
+    if (target == GL_TEXTURE_2D)
+        gGLState.BindTexture(texture);
+    else
+        glBindTexture(target, texture);
     glEnable(target);
 }
 
 void OffUnit(int unit, GLenum target)
 {
-    pglActiveTextureARB(GLenum(GL_TEXTURE0_ARB + unit));
+    gGLState.ActiveTexture(unit);
     glDisable(target);
 }
 
 void Additive(GLenum source)
 {
-    glEnable(GL_BLEND);
+    gGLState.Blend(true);
     gGLState.BlendFunc(source, GL_ONE);
+}
+
+// The texture-shader lists walk units 0 to 3 and end on unit 0; starting
+// them there keeps the cache's active unit true.
+void CallTextureShaderList(GLuint list)
+{
+    gGLState.ActiveTexture(0);
+    glCallList(list);
 }
 
 }  // namespace
@@ -95,14 +106,14 @@ void LightPaths::Bind(LightingPath path, int pass, const Light& light, bool qual
             gGLState.BlendFunc(GL_ONE, GL_ZERO);
             glEnable(GL_TEXTURE_SHADER_NV);
             glEnable(GL_REGISTER_COMBINERS_NV);
-            glCallList(textureShaders.attenuation);
+            CallTextureShaderList(textureShaders.attenuation);
             SetAttenuationCombiners();
         } else {
             Additive(GL_DST_ALPHA);
             OnUnit(2, GL_TEXTURE_CUBE_MAP_ARB, textures.normalizationCube);
             OnUnit(3, GL_TEXTURE_CUBE_MAP_ARB, textures.normalizationCube);
             glEnable(GL_REGISTER_COMBINERS_NV);
-            glCallList(textureShaders.lighting);
+            CallTextureShaderList(textureShaders.lighting);
             SetLightingCombiners(colour);
         }
         break;
@@ -122,7 +133,7 @@ void LightPaths::Bind(LightingPath path, int pass, const Light& light, bool qual
     default:
         return;
     }
-    pglActiveTextureARB(GL_TEXTURE0_ARB);
+    gGLState.ActiveTexture(0);
 }
 
 void LightPaths::Unbind(LightingPath path, int pass, bool quality)
@@ -148,7 +159,7 @@ void LightPaths::Unbind(LightingPath path, int pass, bool quality)
             glDisable(GL_TEXTURE_SHADER_NV);
             glDisable(GL_REGISTER_COMBINERS_NV);
             glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-            pglActiveTextureARB(GL_TEXTURE0_ARB);
+            gGLState.ActiveTexture(0);
             return;
         }
         glDisable(GL_REGISTER_COMBINERS_NV);
@@ -161,7 +172,7 @@ void LightPaths::Unbind(LightingPath path, int pass, bool quality)
         if (pass == 0) {
             OffUnit(1, GL_TEXTURE_CUBE_MAP_ARB);
             glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-            pglActiveTextureARB(GL_TEXTURE0_ARB);
+            gGLState.ActiveTexture(0);
             return;
         }
         OffUnit(1, GL_TEXTURE_2D);
@@ -169,6 +180,6 @@ void LightPaths::Unbind(LightingPath path, int pass, bool quality)
     default:
         return;
     }
-    pglActiveTextureARB(GL_TEXTURE0_ARB);
+    gGLState.ActiveTexture(0);
     gGLState.BlendFunc(GL_ONE, GL_ZERO);
 }

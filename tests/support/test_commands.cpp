@@ -1,10 +1,13 @@
 #include "support/test_commands.h"
 
 #include "console/console.h"
+#include "render/glstatecache.h"
 #include "world/map.h"
 #include "world/trace.h"
 
 #include <cstdlib>
+#include <set>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -76,4 +79,13 @@ void RegisterTestCommands()
     Add("test_pathGetClosest", 3, [](const CommandArgs&, const float* v) {
         gConsole->Print("path %i\n", gMap->grid().PathGetClosest(At(v)));
     });
+}
+
+void CheckGLStateCache()
+{
+    static std::set<std::string> reported;
+    std::istringstream differences(gGLState.Differences());
+    for (std::string line; std::getline(differences, line);)
+        if (reported.insert(line).second)
+            gConsole->Print("GL state cache: %s\n", line.c_str());
 }
