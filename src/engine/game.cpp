@@ -14,6 +14,7 @@
 #include "render/glstatecache.h"
 #include "render/lightmanager.h"
 #include "render/rendersettings.h"
+#include "render/scenerenderer.h"
 #include "render/shadermanager.h"
 #include "render/vertexprogram.h"
 #include "render/texture.h"
@@ -93,6 +94,9 @@ void FreeGameData()
         SaveDefaultConfig();
         printf("Done\n");
     }
+    printf(" - SceneRenderer...");
+    gSceneRenderer->Release();
+    printf("Done\n");
     printf(" - Vertex Programs...");
     gVertexPrograms.Release();
     printf("Done\n");
@@ -135,6 +139,8 @@ void DestroySingletons()
     gPlayerInputManager = nullptr;
     delete gFontManager;
     gFontManager = nullptr;
+    delete gSceneRenderer;
+    gSceneRenderer = nullptr;
     delete gLightManager;
     gLightManager = nullptr;
     delete gMap;
@@ -191,8 +197,8 @@ void GameUpdate(uint32_t)
         RestartVideo();
 }
 
-// Frame statistics in the bottom-right corner. Lights, effects and
-// triangles count 0 until the renderer that counts them lands.
+// Frame statistics in the bottom-right corner. Effects count 0 until the
+// effects that count them land.
 static void DrawDebugOverlay()
 {
     const float width = float(gEngine->width), height = float(gEngine->height);
@@ -210,33 +216,47 @@ static void DrawDebugOverlay()
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
     const float x = width - 112;
     gFontManager->Print(x, height - 60, "^6ROOMS: ^15%i", gMap->VisibleRoomCount());
-    gFontManager->Print(x, height - 48, "^6LIGHTS: ^15%i", 0);
+    gFontManager->Print(x, height - 48, "^6LIGHTS: ^15%i", gSceneRenderer->shownLightCount());
     gFontManager->Print(x, height - 36, "^6FX: ^15%i", 0);
-    gFontManager->Print(x, height - 24, "^6TRIS: ^15%i", 0);
+    gFontManager->Print(x, height - 24, "^6TRIS: ^15%i", int(gSceneRenderer->triangleCount()));
     gFontManager->Print(x, height - 12, "^6FPS: ^15%.2f", double(gEngine->framesPerSecond));
 }
 
-// The rooms in view of the frame's camera. Without a camera yet, the view
-// is the identity Begin3D leaves; the projection is the one it recorded, so
-// nothing is read back from GL each frame.
-static void UpdateRoomVisibility()
+// What the frame sees from its camera. Without a camera yet, the view is
+// the identity Begin3D leaves, at the origin; the projection is the one it
+// recorded, so nothing is read back from GL each frame.
+static SceneView FrameView(uint32_t now)
 {
     Matrix view;
     view.Identity();
-    gMap->UpdateRoomVisibility(FrustumPlanes::FromMatrices(Video::ProjectionMatrix(), view.m));
+    SceneView frame;
+    frame.frustum = FrustumPlanes::FromMatrices(Video::ProjectionMatrix(), view.m);
+    frame.width = int(gEngine->width);
+    frame.height = int(gEngine->height);
+    frame.switches.lighting = gRenderSettings.lighting;
+    frame.switches.vertexLighting = gRenderSettings.vertexLighting;
+    frame.switches.lightingTwoPass = gRenderSettings.lightingTwoPass;
+    frame.switches.forceNV2x = gForceNV2x;
+    frame.switches.forceR200 = gForceR200;
+    frame.quality = gQuality;
+    frame.now = now;
+    return frame;
 }
 
-void GameDraw(uint32_t)
+void GameDraw(uint32_t now)
 {
     Video::Begin3D();
+    const SceneView frame = FrameView(now);
     if (gMap->loaded()) {
-        UpdateRoomVisibility();
-        if (gRenderSettings.drawRooms)
-            gMap->DrawRoomOutlines();
+        gMap->UpdateRoomVisibility(frame.frustum);
+        gMap->SubmitVisibleSurfaces(*gSceneRenderer);
     }
+    gSceneRenderer->DrawScene(frame, gRenderSettings, *gLightManager);
+    if (gMap->loaded() && gRenderSettings.drawRooms)
+        gMap->DrawRoomOutlines();
     if (gRenderSettings.drawLightBoxes)
         gLightManager->DrawBoxes();
-    glEnable(GL_BLEND);
+    gGLState.Blend(true);
     Video::Begin2D();
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
     if (gDraw2d && gDebugInfo)
