@@ -51,7 +51,8 @@ void LightPaths::Prepare(LightingPath path, bool nvFragmentProgram)
         textureShaders.Build();
         break;
     case LightingPath::AtiFragmentShader:
-        atiShader = BuildAtiLightingShader();
+        for (GLuint& shader : atiShaders)
+            shader = BuildAtiLightingShader();
         break;
     default:
         break;
@@ -65,9 +66,11 @@ void LightPaths::Release()
             pglDeleteProgramsARB(1, program);
         *program = 0;
     }
-    if (atiShader)
-        pglDeleteFragmentShaderATI(atiShader);
-    atiShader = 0;
+    for (GLuint& shader : atiShaders) {
+        if (shader)
+            pglDeleteFragmentShaderATI(shader);
+        shader = 0;
+    }
     textureShaders.Release();
 }
 
@@ -95,7 +98,12 @@ void LightPaths::Bind(LightingPath path, int pass, const Light& light, bool qual
         Additive(GL_ONE);
         OnUnit(2, GL_TEXTURE_CUBE_MAP_ARB, textures.normalizationCube);
         OnUnit(4, GL_TEXTURE_2D, textures.specular);
-        pglBindFragmentShaderATI(atiShader);
+        // Mesa does not hand a constant changed between two draws with the
+        // same shader bound on to the second draw. Two copies of the shader,
+        // taken in turn, make each light's passes a change of shader, which
+        // reloads the constants.
+        atiTurn ^= 1;
+        pglBindFragmentShaderATI(atiShaders[atiTurn]);
         SetAtiLightColour(colour[0], colour[1], colour[2]);
         glEnable(GL_FRAGMENT_SHADER_ATI);
         break;

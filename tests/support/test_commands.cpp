@@ -2,6 +2,7 @@
 
 #include "console/console.h"
 #include "render/glstatecache.h"
+#include "render/scenerenderer.h"
 #include "world/map.h"
 #include "world/trace.h"
 
@@ -58,6 +59,10 @@ void RegisterTestCommands()
 {
     gConsole->AddCommand("test_visibleRooms", [](const CommandArgs&) {
         gConsole->Print("visible rooms: %i\n", gMap->VisibleRoomCount());
+    });
+    gConsole->AddCommand("test_scene", [](const CommandArgs&) {
+        gConsole->Print("scene: %u triangles, %i lights\n", gSceneRenderer->triangleCount(),
+                        gSceneRenderer->shownLightCount());
     });
     Add("test_trace", 9, PrintTrace);
     Add("test_ray", 6, [](const CommandArgs&, const float* v) {
