@@ -254,7 +254,7 @@ template <typename T>
 void Compare(std::string& out, const char* what, bool known, const T& cached, const T& actual)
 {
     if (known && !(cached == actual))
-        out += std::string(what) + " differs from GL\n";
+        out += std::string(what) + ": not what GL holds\n";
 }
 
 bool Enabled(GLenum capability)
@@ -284,8 +284,16 @@ std::string GLStateCache::Differences() const
     Compare(out, "depth writes", depthWrite.known, depthWrite.value, depthMask == GL_TRUE);
     Compare(out, "stencil writes", stencilWrite.known, stencilWrite.value, Integer(GL_STENCIL_WRITEMASK) != 0);
     Compare(out, "stencil test", stencilTest.known, stencilTest.value, Enabled(GL_STENCIL_TEST));
-    Compare(out, "stencil function", stencilFunc.known, stencilFunc.value,
-            {GLenum(Integer(GL_STENCIL_FUNC)), Integer(GL_STENCIL_REF), GLuint(Integer(GL_STENCIL_VALUE_MASK))});
+    // GL reads the reference back clamped to the stencil buffer's range,
+    // and only that many bits of the mask count.
+    const GLuint stencilBits = GLuint((uint64_t(1) << std::min(Integer(GL_STENCIL_BITS), 31)) - 1);
+    const auto& [stencilFunction, stencilReference, stencilMask] = stencilFunc.value;
+    using StencilFunction = std::tuple<GLenum, GLint, GLuint>;
+    Compare(out, "stencil function", stencilFunc.known,
+            StencilFunction{stencilFunction, std::clamp(stencilReference, 0, GLint(stencilBits)),
+                            stencilMask & stencilBits},
+            StencilFunction{GLenum(Integer(GL_STENCIL_FUNC)), Integer(GL_STENCIL_REF),
+                            GLuint(Integer(GL_STENCIL_VALUE_MASK)) & stencilBits});
     Compare(out, "stencil operations", stencilOp.known, stencilOp.value,
             {GLenum(Integer(GL_STENCIL_FAIL)), GLenum(Integer(GL_STENCIL_PASS_DEPTH_FAIL)),
              GLenum(Integer(GL_STENCIL_PASS_DEPTH_PASS))});

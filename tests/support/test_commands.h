@@ -8,8 +8,8 @@
 //   test_pathAdd VALUE X Y Z, test_pathGetClosest X Y Z   "path V"
 //   test_scene                               "scene: T triangles, L lights" (last frame's)
 // The test build also checks, at the end of every frame, that the GL state
-// cache holds what GL holds, printing "GL state cache: <state> differs from
-// GL" for each state that does not (once per state and run).
+// cache holds what GL holds, printing "GL state cache: <state>: not what GL
+// holds" for each state that does not (once per state and run).
 #pragma once
 
 void RegisterTestCommands();

@@ -95,7 +95,13 @@ local steps = {
         Console_Command('Screenshot')
     end,
     [22] = function() Light_SetEnabled('black8', 0) Console_Command('Screenshot') end,
-    [24] = function() Console_Command('Quit') end,
+    -- A blue sun shining straight at the wall, then with radius 0.
+    [24] = function()
+        light('sun', {0, 0, -250}, {0, 0, 1}) Light_SetDirectional('sun', 1) Light_SetDirection('sun', {0, 0, 1})
+        Console_Command('Screenshot')
+    end,
+    [26] = function() Light_SetBrightness('sun', 0) Console_Command('Screenshot') end,
+    [28] = function() Console_Command('Quit') end,
 }
 function update()
     frame = frame + 1
@@ -106,7 +112,7 @@ function MapFree() end
 )";
 
 enum Shot { kLightA, kNoClip, kClientArrays, kLightB, kBoth, kUnlit, kAmbient, kDebug, kNineLights, kEightLights,
-            kShots };
+            kSun, kSunWithoutRadius, kShots };
 
 struct Picture {
     Image image;
@@ -200,6 +206,16 @@ double ExactRed(int x)
     return 255 * nDotL * std::min(1.0, 4 * nDotL) * falloff;
 }
 
+// A directional light lights the whole wall evenly, straight on; with
+// radius 0 not at all.
+void ExpectSunlight(const std::vector<Picture>& shots)
+{
+    for (int x = 8; x < kWidth; x += 48) {
+        EXPECT_EQ(shots[kSun].At(x, kHeight / 2)[2], 255) << "column " << x;
+        EXPECT_EQ(shots[kSunWithoutRadius].At(x, kHeight / 2)[2], 0) << "column " << x;
+    }
+}
+
 bool White(const uint8_t* p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
 bool Yellow(const uint8_t* p) { return p[0] > 200 && p[1] > 200 && p[2] < 60; }
 
@@ -258,6 +274,8 @@ TEST_F(SceneRender, LightsFallOffAddAndLookTheSameOnEveryPerPixelPath)
     ASSERT_EQ(ati.size(), size_t(kShots));
     EXPECT_LE(Apart(ati[kLightA], arb[kLightA]), 6);
     EXPECT_LE(Apart(ati[kBoth], arb[kBoth]), 6);
+    ExpectSunlight(arb);
+    ExpectSunlight(ati);
 }
 
 TEST_F(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
@@ -283,6 +301,9 @@ TEST_F(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
     // Behind eight newer lights the red one is left out, until one goes.
     EXPECT_EQ(shots[kNineLights].At(kWidth / 2, row)[0], 0);
     EXPECT_GT(shots[kEightLights].At(kWidth / 2, row)[0], 245);
+    // GL lights a directional light from the direction its position gives
+    // only when w is 0.
+    ExpectSunlight(shots);
 }
 
 }  // namespace
