@@ -102,22 +102,17 @@ TEST_F(GLStateCacheTest, EachTextureUnitKeepsItsOwnBindingMatrixAndGeneration)
     Matrix scaled;
     scaled.Identity();
     scaled.m[0] = 2.0f;
-    gGLState.ActiveTexture(0);
-    gGLState.BindTexture(textures[0]);
-    gGLState.ActiveTexture(1);
-    gGLState.BindTexture(textures[1]);
-    gGLState.TextureMatrix(scaled);
-    gGLState.TextureGen(true);
+    const auto setBoth = [&] {
+        gGLState.ActiveTexture(0);
+        gGLState.BindTexture(textures[0]);
+        gGLState.ActiveTexture(1);
+        gGLState.BindTexture(textures[1]);
+        gGLState.TextureMatrix(scaled);
+        gGLState.TextureGen(true);
+    };
+    setBoth();
     EXPECT_EQ(gGLState.Differences(), "");
-    EXPECT_EQ(Calls([&] {
-                  gGLState.ActiveTexture(0);
-                  gGLState.BindTexture(textures[0]);
-                  gGLState.ActiveTexture(1);
-                  gGLState.BindTexture(textures[1]);
-                  gGLState.TextureMatrix(scaled);
-                  gGLState.TextureGen(true);
-              }),
-              2u) << "the two unit switches only";
+    EXPECT_EQ(Calls(setBoth), 2u) << "the two unit switches only";
     gGLState.ActiveTexture(0);
     EXPECT_GT(Calls([&] { gGLState.TextureMatrix(scaled); }), 0u) << "unit 0's matrix is its own";
     glDeleteTextures(2, textures);
