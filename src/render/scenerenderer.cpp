@@ -163,7 +163,7 @@ void SceneRenderer::DrawScene(const SceneView& frame, const RenderSettings& sett
 
     const LightingPath path = FrameLightingPath(gGLCaps, frame.switches);
     if (path == LightingPath::Vertex)
-        DrawVertexLit(settings, lights);
+        DrawVertexLit(lights);
     else
         DrawPerPixel(path, settings, lights);
     DrawDebug(settings);
@@ -285,24 +285,29 @@ void SceneRenderer::DrawPerPixel(LightingPath path, const RenderSettings& settin
     // The base pass runs on the fixed-function pipeline: the lighting
     // programs are position invariant, so their passes land exactly on its
     // depth, and the stages keep their texture matrices and sphere maps.
-    const BaseMode mode = path == LightingPath::Unlit ? BaseMode::Unlit : BaseMode::AmbientAndGlow;
     glDisableClientState(GL_NORMAL_ARRAY);
     gGLState.ActiveTexture(0);
-    if (mode == BaseMode::AmbientAndGlow) {
+    const bool lit = path != LightingPath::Unlit;
+    if (lit)
         ClientTextureArray(1, true);
-        GlowCombiner(true);
-    }
+    BaseMode current = BaseMode::Unlit;
     bool anyVisible = false;
-    for (MeshInstance* instance : drawList)
-        if (Place(*instance, view->frustum)) {
-            DrawBasePass(*instance, mode, lights);
-            anyVisible = true;
-        }
-    if (mode == BaseMode::AmbientAndGlow) {
-        GlowCombiner(false);
-        ClientTextureArray(1, false);
+    for (MeshInstance* instance : drawList) {
+        if (!Place(*instance, view->frustum))
+            continue;
+        // `nolight` surfaces show their stages unchanged, full bright.
+        const BaseMode mode = lit && !instance->shader->nolight ? BaseMode::AmbientAndGlow : BaseMode::Unlit;
+        if (mode != current)
+            GlowCombiner(mode == BaseMode::AmbientAndGlow);
+        current = mode;
+        DrawBasePass(*instance, mode, lights);
+        anyVisible = true;
     }
-    if (anyVisible && path != LightingPath::Unlit)
+    if (current == BaseMode::AmbientAndGlow)
+        GlowCombiner(false);
+    if (lit)
+        ClientTextureArray(1, false);
+    if (anyVisible && lit)
         DrawLightPasses(path, settings, lights);
 }
 
@@ -411,7 +416,7 @@ void SceneRenderer::DrawLitInstance(LightingPath path, int pass, const Light& li
     glPopMatrix();
 }
 
-void SceneRenderer::DrawVertexLit(const RenderSettings& settings, const LightManager& lights)
+void SceneRenderer::DrawVertexLit(const LightManager& lights)
 {
     glEnableClientState(GL_NORMAL_ARRAY);
     const float black[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -455,11 +460,15 @@ void SceneRenderer::DrawVertexLit(const RenderSettings& settings, const LightMan
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glEnable(GL_COLOR_MATERIAL);
-    if (settings.lighting)
-        glEnable(GL_LIGHTING);
     for (MeshInstance* instance : drawList)
-        if (Place(*instance, view->frustum))
+        if (Place(*instance, view->frustum)) {
+            // `nolight` surfaces show their stages unchanged, full bright.
+            if (instance->shader->nolight)
+                glDisable(GL_LIGHTING);
+            else
+                glEnable(GL_LIGHTING);
             DrawBasePass(*instance, BaseMode::Unlit, lights);
+        }
     glDisable(GL_LIGHTING);
     glDisable(GL_COLOR_MATERIAL);
 }

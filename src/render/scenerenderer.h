@@ -63,7 +63,7 @@ private:
     void DrawLightPasses(LightingPath path, const RenderSettings& settings, LightManager& lights);
     void DrawLitInstance(LightingPath path, int pass, const Light& light, MeshInstance& instance,
                          const RenderSettings& settings, LightManager& lights);
-    void DrawVertexLit(const RenderSettings& settings, const LightManager& lights);
+    void DrawVertexLit(const LightManager& lights);
     void DrawDebug(const RenderSettings& settings);
     // The glow texture of the lit base pass: the shader's luminance stage's,
     // else black.

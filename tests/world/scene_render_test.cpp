@@ -19,8 +19,9 @@ namespace {
 constexpr int kWidth = 640, kHeight = 480;
 
 // 16 x 12 tiles of 50 units (vertices enough for per-vertex lighting) in the
-// plane z = -300 facing the camera at the origin, and a glowing block 10
-// units in front of the wall, up and to the left.
+// plane z = -300 facing the camera at the origin, and two blocks 10 units in
+// front of the wall: up and to the left a glowing one, up and to the right
+// one that takes no light.
 std::string SceneSource()
 {
     std::string source = "mesh 0\n{\nshader test/white\n";
@@ -30,12 +31,20 @@ std::string SceneSource()
             source += "brush\n{\nbox " + std::to_string(x) + " " + std::to_string(y) + " -320 " +
                       std::to_string(x + 50) + " " + std::to_string(y + 50) + " -300\n}\n";
         }
-    return source + "}\nmesh 1\n{\nshader test/glow\nbrush\n{\nbox -200 60 -299 -140 120 -290\n}\n}\n";
+    return source + "}\nmesh 1\n{\nshader test/glow\nbrush\n{\nbox -200 60 -299 -140 120 -290\n}\n}\n" +
+           "mesh 2\n{\nshader test/unlit\nbrush\n{\nbox 140 60 -299 200 120 -290\n}\n}\n";
 }
 
 const char kShaders[] = R"(
 test/white
 {
+    {
+        map textures/white.tga
+    }
+}
+test/unlit
+{
+    surfaceparm nolight
     {
         map textures/white.tga
     }
@@ -206,6 +215,14 @@ double ExactRed(int x)
     return 255 * nDotL * std::min(1.0, 4 * nDotL) * falloff;
 }
 
+// The block that takes no light shows its texture full bright under a
+// coloured light and no ambient light.
+void ExpectFullBrightWithoutLight(const std::vector<Picture>& shots)
+{
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(shots[kLightA].At(563, 369)[c], 255);
+}
+
 // A directional light lights the whole wall evenly, straight on; with
 // radius 0 not at all.
 void ExpectSunlight(const std::vector<Picture>& shots)
@@ -224,7 +241,7 @@ TEST_F(SceneRender, LightsFallOffAddAndLookTheSameOnEveryPerPixelPath)
     std::string out;
     const std::vector<Picture> arb = Run("", out);
     ASSERT_EQ(arb.size(), size_t(kShots));
-    EXPECT_TRUE(LinesInOrder(out, {"scene: 0 triangles, 0 lights", "scene: 892 triangles, 1 lights"})) << out;
+    EXPECT_TRUE(LinesInOrder(out, {"scene: 0 triangles, 0 lights", "scene: 904 triangles, 1 lights"})) << out;
 
     // Falloff: brightest at the light's foot, falling with distance, black
     // beyond the radius (and the half-bright green of its colour).
@@ -276,6 +293,8 @@ TEST_F(SceneRender, LightsFallOffAddAndLookTheSameOnEveryPerPixelPath)
     EXPECT_LE(Apart(ati[kBoth], arb[kBoth]), 6);
     ExpectSunlight(arb);
     ExpectSunlight(ati);
+    ExpectFullBrightWithoutLight(arb);
+    ExpectFullBrightWithoutLight(ati);
 }
 
 TEST_F(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
@@ -304,6 +323,7 @@ TEST_F(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
     // GL lights a directional light from the direction its position gives
     // only when w is 0.
     ExpectSunlight(shots);
+    ExpectFullBrightWithoutLight(shots);
 }
 
 }  // namespace
