@@ -101,7 +101,9 @@ then
   failed=1
 fi
 
-# Whole-engine timings with the starter game: start-up and video restart.
+# Whole-engine timings with the starter game: start-up and video restart;
+# then the frame time of a lit room against its base pass alone.
 python3 "$root/bench/startup.py" "$build/morvathen" "$build/data" "$root/data" \
   "$build/bench/bare_window" || failed=1
+python3 "$root/bench/scene.py" "$build/morvathen" "$build/data" "$root/data" "$build/mapc" || failed=1
 exit "$failed"

@@ -111,7 +111,7 @@ void ConsoleView::DrawBackground() const
         Shader* shader = gShaderManager->Get("console");
         const uint32_t now = SDL_GetTicks();
         glEnable(GL_TEXTURE_2D);
-        glEnable(GL_BLEND);
+        gGLState.Blend(true);
         shader->BeginPasses();
         while (shader->NextPass()) {
             shader->ApplyPass(now);
@@ -126,7 +126,7 @@ void ConsoleView::DrawBackground() const
         return;
     glDisable(GL_TEXTURE_2D);
     gGLState.DepthTest(false);
-    glEnable(GL_BLEND);
+    gGLState.Blend(true);
     gGLState.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     gGLState.Colour(0.0f, 0.0f, 0.0f, 0.75f);
     DrawQuad(width, height, 0.0f);

@@ -15,6 +15,7 @@
 #include "render/glstatecache.h"
 #include "render/lightmanager.h"
 #include "render/rendersettings.h"
+#include "render/scenerenderer.h"
 #include "render/shadermanager.h"
 #include "render/vertexprogram.h"
 #include "render/texture.h"
@@ -95,6 +96,9 @@ void FreeGameData()
         SaveDefaultConfig();
         printf("Done\n");
     }
+    printf(" - SceneRenderer...");
+    gSceneRenderer->Release();
+    printf("Done\n");
     printf(" - Vertex Programs...");
     gVertexPrograms.Release();
     printf("Done\n");
@@ -140,6 +144,8 @@ void DestroySingletons()
     gPlayerInputManager = nullptr;
     delete gFontManager;
     gFontManager = nullptr;
+    delete gSceneRenderer;
+    gSceneRenderer = nullptr;
     delete gLightManager;
     gLightManager = nullptr;
     delete gMap;
@@ -201,8 +207,8 @@ void GameUpdate(uint32_t milliseconds)
         RestartVideo();
 }
 
-// Frame statistics in the bottom-right corner. Lights, effects and
-// triangles count 0 until the renderer that counts them lands.
+// Frame statistics in the bottom-right corner. Effects count 0 until the
+// effects that count them land.
 static void DrawDebugOverlay()
 {
     const float width = float(gEngine->width), height = float(gEngine->height);
@@ -220,32 +226,47 @@ static void DrawDebugOverlay()
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
     const float x = width - 112;
     gFontManager->Print(x, height - 60, "^6ROOMS: ^15%i", gMap->VisibleRoomCount());
-    gFontManager->Print(x, height - 48, "^6LIGHTS: ^15%i", 0);
+    gFontManager->Print(x, height - 48, "^6LIGHTS: ^15%i", gSceneRenderer->shownLightCount());
     gFontManager->Print(x, height - 36, "^6FX: ^15%i", 0);
-    gFontManager->Print(x, height - 24, "^6TRIS: ^15%i", 0);
+    gFontManager->Print(x, height - 24, "^6TRIS: ^15%i", int(gSceneRenderer->triangleCount()));
     gFontManager->Print(x, height - 12, "^6FPS: ^15%.2f", double(gEngine->framesPerSecond));
 }
 
-// The rooms in view of the frame's camera. The projection is the one
-// Begin3D recorded, so nothing is read back from GL each frame.
-static void UpdateRoomVisibility(const Matrix& view)
+// What the frame sees from its camera. The projection is the one Begin3D
+// recorded, so nothing is read back from GL each frame.
+static SceneView FrameView(const Matrix& view, uint32_t now)
 {
-    gMap->UpdateRoomVisibility(FrustumPlanes::FromMatrices(Video::ProjectionMatrix(), view.m));
+    SceneView frame;
+    frame.camera = gCamera->position();
+    frame.frustum = FrustumPlanes::FromMatrices(Video::ProjectionMatrix(), view.m);
+    frame.width = int(gEngine->width);
+    frame.height = int(gEngine->height);
+    frame.switches.lighting = gRenderSettings.lighting;
+    frame.switches.vertexLighting = gRenderSettings.vertexLighting;
+    frame.switches.lightingTwoPass = gRenderSettings.lightingTwoPass;
+    frame.switches.forceNV2x = gForceNV2x;
+    frame.switches.forceR200 = gForceR200;
+    frame.quality = gQuality;
+    frame.now = now;
+    return frame;
 }
 
-void GameDraw(uint32_t)
+void GameDraw(uint32_t now)
 {
     Video::Begin3D();
     const Matrix view = gCamera->ViewMatrix();
     glLoadMatrixf(view.m);
+    const SceneView frame = FrameView(view, now);
     if (gMap->loaded()) {
-        UpdateRoomVisibility(view);
-        if (gRenderSettings.drawRooms)
-            gMap->DrawRoomOutlines();
+        gMap->UpdateRoomVisibility(frame.frustum);
+        gMap->SubmitVisibleSurfaces(*gSceneRenderer);
     }
+    gSceneRenderer->DrawScene(frame, gRenderSettings, *gLightManager);
+    if (gMap->loaded() && gRenderSettings.drawRooms)
+        gMap->DrawRoomOutlines();
     if (gRenderSettings.drawLightBoxes)
         gLightManager->DrawBoxes();
-    glEnable(GL_BLEND);
+    gGLState.Blend(true);
     Video::Begin2D();
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
     if (gDraw2d && gDebugInfo)

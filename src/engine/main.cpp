@@ -13,6 +13,7 @@
 
 #ifdef MORVATHEN_SCRIPTED_INPUT
 #include "support/scripted_input.h"
+#include "support/test_commands.h"
 #endif
 
 namespace {
@@ -37,6 +38,9 @@ void Run(int argc, char** argv)
         gInputManager->Update();
         gEngine->Update();
         gEngine->Draw();
+#ifdef MORVATHEN_SCRIPTED_INPUT
+        CheckGLStateCache();
+#endif
     }
 }
 

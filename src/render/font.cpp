@@ -70,7 +70,7 @@ void Font::LoadAuto(const char* textureName, uint32_t newCellWidth, uint32_t new
 
 void Font::Bind() const
 {
-    glEnable(GL_BLEND);
+    gGLState.Blend(true);
     gGLState.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (texture && texture->glName) {
         glEnable(GL_TEXTURE_2D);

@@ -1,6 +1,7 @@
 #include "render/glerrors.h"
 
 #include "engine/glentrypoints.h"
+#include "render/glstatecache.h"
 
 void DrainGLErrors()
 {
@@ -13,7 +14,10 @@ GLint LoadProgramString(GLenum target, const std::string& text, GLuint& program)
 {
     DrainGLErrors();
     pglGenProgramsARB(1, &program);
-    pglBindProgramARB(target, program);
+    if (target == GL_VERTEX_PROGRAM_ARB)
+        gGLState.BindVertexProgram(program);
+    else
+        pglBindProgramARB(target, program);
     pglProgramStringARB(target, GL_PROGRAM_FORMAT_ASCII_ARB, GLsizei(text.size()), text.c_str());
     GLint position = -1;
     glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &position);

@@ -10,21 +10,38 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
 class GLStateCache {
 public:
-    // Forgets everything for a fresh context, then puts the states that
-    // others read back (depth writes, fog colour) at their defaults.
+    // Texture units whose binding, generation and matrix are remembered.
+    static constexpr int kTextureUnits = 8;
+
+    // Forgets everything for a fresh context (texture unit 0 active, vertex
+    // programs off and unbound), then puts the states that others read back
+    // (depth writes, fog colour) and stencil writes at their defaults.
     void Reset();
 
+    void Blend(bool on);
     void BlendFunc(GLenum source, GLenum destination);
     void DepthFunc(GLenum function);
     void DepthTest(bool on);
     // While locked, depth-write changes are ignored (light passes keep them off).
     void DepthWrite(bool on);
     void LockDepthWrite(bool locked) { depthWriteLocked = locked; }
+    // All stencil bits written, or none; while locked, changes are ignored.
+    void StencilWrite(bool on);
+    void LockStencilWrite(bool locked) { stencilWriteLocked = locked; }
+    void StencilTest(bool on);
+    void StencilFunc(GLenum function, GLint reference, GLuint mask);
+    void StencilOp(GLenum fail, GLenum depthFail, GLenum pass);
+    void ScissorTest(bool on);
+    // ARB vertex programs: enabled, and the program bound (0 for none).
+    void VertexProgram(bool on);
+    void BindVertexProgram(GLuint name);
     void AlphaTest(bool on);
     void AlphaFunc(GLenum function, float reference);
     // Culling on for `face`, or off.
@@ -33,16 +50,24 @@ public:
     void FogColour(const float colour[4]);
     const float* fogColour() const { return fog.value.data(); }
 
-    // The 2D texture bound and the parameters of that texture object.
+    // The unit the texture calls below act on (0 for GL_TEXTURE0_ARB).
+    void ActiveTexture(int unit);
+    // The 2D texture bound on the active unit and the parameters of that
+    // texture object.
     void BindTexture(GLuint name);
     void TextureWrap(GLint mode);  // S and T alike
     void TextureMinFilter(GLint filter);
     void TextureAnisotropy(float level);
     // The texture's parameters were set elsewhere or the name was deleted.
     void ForgetTexture(GLuint name);
-    // Sphere-map generation of S and T.
+    // Sphere-map generation of S and T on the active unit.
     void TextureGen(bool on);
     void TextureMatrix(const Matrix& matrix);
+
+    // Every remembered state that GL no longer holds, one line each, read
+    // back with glGet; empty when the cache and GL agree. For tests: a
+    // frame's end is where they call it.
+    std::string Differences() const;
 
     // GL calls made through the cache since start-up; tests and benchmarks
     // count them.
@@ -73,19 +98,33 @@ private:
     // binding is unknown, when nothing can be remembered about it.
     TextureParameters* BoundParameters();
 
-    Cached<std::array<GLenum, 2>> blend;
+    Cached<bool> blend;
+    Cached<std::array<GLenum, 2>> blendFunc;
     Cached<GLenum> depthFunc;
     Cached<bool> depthTest, depthWrite;
     bool depthWriteLocked = false;
+    Cached<bool> stencilWrite, stencilTest;
+    bool stencilWriteLocked = false;
+    Cached<std::tuple<GLenum, GLint, GLuint>> stencilFunc;
+    Cached<std::array<GLenum, 3>> stencilOp;
+    Cached<bool> scissorTest;
+    Cached<bool> vertexProgram;
+    Cached<GLuint> vertexProgramBinding;
     Cached<bool> alphaTest;
     Cached<std::pair<GLenum, float>> alphaFunc;
     Cached<bool> cull;
     Cached<GLenum> cullFace;
     Cached<std::array<float, 4>> colour, fog;
-    Cached<GLuint> boundTexture;
+    Cached<int> activeUnit;
+    // Per unit; a unit beyond the table is never remembered.
+    struct Unit {
+        Cached<GLuint> boundTexture;
+        Cached<bool> textureGen;
+        Cached<std::array<float, 16>> textureMatrix;
+    };
+    Unit* ActiveUnit();
+    std::array<Unit, kTextureUnits> units;
     std::unordered_map<GLuint, TextureParameters> textures;
-    Cached<bool> textureGen;
-    Cached<std::array<float, 16>> textureMatrix;
 };
 
 extern GLStateCache gGLState;

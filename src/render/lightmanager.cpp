@@ -196,12 +196,12 @@ void LightManager::SetRadius(Light* light, float radius)
 void LightManager::DrawBoxes() const
 {
     glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    gGLState.Blend(false);
     for (const auto& light : lights)
         if (light->enabled && !light->hidden && light->radius > 0.0f) {
             gGLState.Colour(light->colour.x, light->colour.y, light->colour.z, 1.0f);
             light->box.DrawDebug();
         }
     glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
+    gGLState.Blend(true);
 }

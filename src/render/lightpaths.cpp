@@ -9,21 +9,32 @@ namespace {
 
 void OnUnit(int unit, GLenum target, GLuint texture)
 {
-    pglActiveTextureARB(GLenum(GL_TEXTURE0_ARB + unit));
-    glBindTexture(target, texture);
+    gGLState.ActiveTexture(unit);
+    if (target == GL_TEXTURE_2D)
+        gGLState.BindTexture(texture);
+    else
+        glBindTexture(target, texture);
     glEnable(target);
 }
 
 void OffUnit(int unit, GLenum target)
 {
-    pglActiveTextureARB(GLenum(GL_TEXTURE0_ARB + unit));
+    gGLState.ActiveTexture(unit);
     glDisable(target);
 }
 
 void Additive(GLenum source)
 {
-    glEnable(GL_BLEND);
+    gGLState.Blend(true);
     gGLState.BlendFunc(source, GL_ONE);
+}
+
+// The texture-shader lists walk units 0 to 3 and end on unit 0; starting
+// them there keeps the cache's active unit true.
+void CallTextureShaderList(GLuint list)
+{
+    gGLState.ActiveTexture(0);
+    glCallList(list);
 }
 
 }  // namespace
@@ -40,7 +51,8 @@ void LightPaths::Prepare(LightingPath path, bool nvFragmentProgram)
         textureShaders.Build();
         break;
     case LightingPath::AtiFragmentShader:
-        atiShader = BuildAtiLightingShader();
+        for (GLuint& shader : atiShaders)
+            shader = BuildAtiLightingShader();
         break;
     default:
         break;
@@ -54,9 +66,11 @@ void LightPaths::Release()
             pglDeleteProgramsARB(1, program);
         *program = 0;
     }
-    if (atiShader)
-        pglDeleteFragmentShaderATI(atiShader);
-    atiShader = 0;
+    for (GLuint& shader : atiShaders) {
+        if (shader)
+            pglDeleteFragmentShaderATI(shader);
+        shader = 0;
+    }
     textureShaders.Release();
 }
 
@@ -84,7 +98,12 @@ void LightPaths::Bind(LightingPath path, int pass, const Light& light, bool qual
         Additive(GL_ONE);
         OnUnit(2, GL_TEXTURE_CUBE_MAP_ARB, textures.normalizationCube);
         OnUnit(4, GL_TEXTURE_2D, textures.specular);
-        pglBindFragmentShaderATI(atiShader);
+        // Mesa does not hand a constant changed between two draws with the
+        // same shader bound on to the second draw. Two copies of the shader,
+        // taken in turn, make each light's passes a change of shader, which
+        // reloads the constants.
+        atiTurn ^= 1;
+        pglBindFragmentShaderATI(atiShaders[atiTurn]);
         SetAtiLightColour(colour[0], colour[1], colour[2]);
         glEnable(GL_FRAGMENT_SHADER_ATI);
         break;
@@ -95,14 +114,14 @@ void LightPaths::Bind(LightingPath path, int pass, const Light& light, bool qual
             gGLState.BlendFunc(GL_ONE, GL_ZERO);
             glEnable(GL_TEXTURE_SHADER_NV);
             glEnable(GL_REGISTER_COMBINERS_NV);
-            glCallList(textureShaders.attenuation);
+            CallTextureShaderList(textureShaders.attenuation);
             SetAttenuationCombiners();
         } else {
             Additive(GL_DST_ALPHA);
             OnUnit(2, GL_TEXTURE_CUBE_MAP_ARB, textures.normalizationCube);
             OnUnit(3, GL_TEXTURE_CUBE_MAP_ARB, textures.normalizationCube);
             glEnable(GL_REGISTER_COMBINERS_NV);
-            glCallList(textureShaders.lighting);
+            CallTextureShaderList(textureShaders.lighting);
             SetLightingCombiners(colour);
         }
         break;
@@ -122,7 +141,7 @@ void LightPaths::Bind(LightingPath path, int pass, const Light& light, bool qual
     default:
         return;
     }
-    pglActiveTextureARB(GL_TEXTURE0_ARB);
+    gGLState.ActiveTexture(0);
 }
 
 void LightPaths::Unbind(LightingPath path, int pass, bool quality)
@@ -148,7 +167,7 @@ void LightPaths::Unbind(LightingPath path, int pass, bool quality)
             glDisable(GL_TEXTURE_SHADER_NV);
             glDisable(GL_REGISTER_COMBINERS_NV);
             glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-            pglActiveTextureARB(GL_TEXTURE0_ARB);
+            gGLState.ActiveTexture(0);
             return;
         }
         glDisable(GL_REGISTER_COMBINERS_NV);
@@ -161,7 +180,7 @@ void LightPaths::Unbind(LightingPath path, int pass, bool quality)
         if (pass == 0) {
             OffUnit(1, GL_TEXTURE_CUBE_MAP_ARB);
             glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-            pglActiveTextureARB(GL_TEXTURE0_ARB);
+            gGLState.ActiveTexture(0);
             return;
         }
         OffUnit(1, GL_TEXTURE_2D);
@@ -169,6 +188,6 @@ void LightPaths::Unbind(LightingPath path, int pass, bool quality)
     default:
         return;
     }
-    pglActiveTextureARB(GL_TEXTURE0_ARB);
+    gGLState.ActiveTexture(0);
     gGLState.BlendFunc(GL_ONE, GL_ZERO);
 }

@@ -28,6 +28,8 @@ public:
     void Bind(LightingPath path, int pass, const Light& light, bool quality, const LookupTextures& textures);
     void Unbind(LightingPath path, int pass, bool quality);
 
-    GLuint exactProgram = 0, lookupProgram = 0, atiShader = 0;
+    GLuint exactProgram = 0, lookupProgram = 0;
+    GLuint atiShaders[2] = {};  // the same shader twice (see Bind)
+    int atiTurn = 0;
     TextureShaderLists textureShaders;
 };

@@ -42,6 +42,12 @@ bool Shader::NextPass()
 {
     if (pass < stages.size() && !nodraw)
         return true;
+    EndPasses();
+    return false;
+}
+
+void Shader::EndPasses()
+{
     Matrix identity;
     identity.Identity();
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
@@ -51,7 +57,6 @@ bool Shader::NextPass()
     gGLState.DepthWrite(true);
     gGLState.AlphaTest(false);
     gGLState.FogColour(savedFogColour);
-    return false;
 }
 
 void Shader::ApplyPass(uint32_t now)

@@ -20,6 +20,9 @@ public:
     // False when every pass is drawn (or the shader draws none); the
     // default state is then restored.
     bool NextPass();
+    // Restores the default state, as NextPass does after the last pass
+    // (for drawing that applies stages of its own choosing).
+    void EndPasses();
     void ApplyPass(uint32_t now);
     // Moves on, passing over the normal-map and luminance stages, which the
     // lighting passes use instead.

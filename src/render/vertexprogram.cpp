@@ -3,6 +3,7 @@
 #include "console/console.h"
 #include "engine/glentrypoints.h"
 #include "render/glerrors.h"
+#include "render/glstatecache.h"
 #include "vfs/vfs.h"
 
 #include <cstring>
@@ -47,7 +48,7 @@ GLuint LoadVertexProgram(const std::string& file)
     }
     GLuint program = 0;
     const GLint position = LoadProgramString(GL_VERTEX_PROGRAM_ARB, text, program);
-    pglBindProgramARB(GL_VERTEX_PROGRAM_ARB, 0);
+    gGLState.BindVertexProgram(0);
     if (position >= 0) {
         gConsole->Print("^1Error: Invalid program syntax %s ^13(Char %i)^15\n", file.c_str(), int(position));
         pglDeleteProgramsARB(1, &program);

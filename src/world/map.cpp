@@ -3,6 +3,8 @@
 #include "engine/roomobject.h"
 #include "engine/text.h"
 #include "render/glstatecache.h"
+#include "render/scenerenderer.h"
+#include "render/shader.h"
 #include "render/shadermanager.h"
 #include "vfs/vfs.h"
 #include "world/trace.h"
@@ -46,6 +48,7 @@ void Map::Free()
     level = BoundingBox();
     cellGrid.Clear();
     visibleRooms = 0;
+    std::vector<MeshInstance>().swap(frameInstances);
 }
 
 bool Map::PointInside(const Vector& point) const
@@ -101,6 +104,37 @@ void Map::Leave(RoomObject* object)
                 object->CountVisibleRooms(-1);
             list->erase(end, list->end());
         }
+}
+
+void Map::SubmitVisibleSurfaces(SceneRenderer& renderer)
+{
+    frameInstances.clear();
+    const auto add = [this](const MapSurface& surface, const Vector& offset, const Vector& rotation) {
+        if (!surface.draw || surface.shader->nodraw || surface.indices.empty())
+            return;
+        MeshInstance instance;
+        instance.vertices = vertexArray.data();
+        instance.vertexBuffer = vertexBufferObject.name();
+        instance.indices = surface.indices.data();
+        instance.indexBuffer = surface.elementBuffer.name();
+        instance.triangleCount = surface.TriangleCount();
+        instance.shader = surface.shader;
+        instance.position = offset;
+        instance.rotation = rotation;
+        instance.localBox = surface.bounds;
+        frameInstances.push_back(instance);
+    };
+    for (const MapRoom& room : roomList)
+        if (room.visible)
+            for (const MapSurface& surface : room.surfaces)
+                add(surface, {}, {});
+    for (size_t i = roomList.empty() ? 0 : 1; i < meshList.size(); ++i)
+        if (meshList[i].visible)
+            for (const MapSurface& surface : meshList[i].surfaces)
+                add(surface, meshList[i].offset, meshList[i].rotation);
+    // Submitted once the array is whole, so the pointers stay put.
+    for (MeshInstance& instance : frameInstances)
+        renderer.Submit(&instance, instance.shader->translucent);
 }
 
 void Map::DrawRoomOutlines() const

@@ -6,6 +6,7 @@
 #include "engine/frustumplanes.h"
 #include "engine/roomobject.h"
 #include "render/bufferobject.h"
+#include "render/meshinstance.h"
 #include "world/mapformat.h"
 #include "world/mapgrid.h"
 #include "world/mapstructures.h"
@@ -13,6 +14,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+class SceneRenderer;
 
 class Map : public RoomDirectory {
 public:
@@ -60,6 +63,11 @@ public:
     // objects entered in a room hear of each change.
     void UpdateRoomVisibility(const FrustumPlanes& view);
     int VisibleRoomCount() const { return visibleRooms; }
+    // Hands the renderer the surfaces of the visible rooms (of mesh 0 when
+    // the map has no rooms) and of the visible movable meshes; translucent
+    // ones go to its queue, drawn after the opaque ones. They stay valid
+    // until the next call or until the map is freed.
+    void SubmitVisibleSurfaces(SceneRenderer& renderer);
     // Every room's box as magenta lines, in the current 3D view.
     void DrawRoomOutlines() const;
     void EnterCounting(RoomObject* object, const BoundingBox& box) override;
@@ -113,6 +121,7 @@ private:
     BoundingBox level;
     MapGrid cellGrid;
     int visibleRooms = 0;
+    std::vector<MeshInstance> frameInstances;  // what the last submission handed over
 };
 
 extern Map* gMap;

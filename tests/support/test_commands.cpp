@@ -1,10 +1,14 @@
 #include "support/test_commands.h"
 
 #include "console/console.h"
+#include "render/glstatecache.h"
+#include "render/scenerenderer.h"
 #include "world/map.h"
 #include "world/trace.h"
 
 #include <cstdlib>
+#include <set>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -56,6 +60,10 @@ void RegisterTestCommands()
     gConsole->AddCommand("test_visibleRooms", [](const CommandArgs&) {
         gConsole->Print("visible rooms: %i\n", gMap->VisibleRoomCount());
     });
+    gConsole->AddCommand("test_scene", [](const CommandArgs&) {
+        gConsole->Print("scene: %u triangles, %i lights\n", gSceneRenderer->triangleCount(),
+                        gSceneRenderer->shownLightCount());
+    });
     Add("test_trace", 9, PrintTrace);
     Add("test_ray", 6, [](const CommandArgs&, const float* v) {
         gConsole->Print("ray %g\n", RayTrace(*gMap, At(v), At(v + 3)));
@@ -76,4 +84,13 @@ void RegisterTestCommands()
     Add("test_pathGetClosest", 3, [](const CommandArgs&, const float* v) {
         gConsole->Print("path %i\n", gMap->grid().PathGetClosest(At(v)));
     });
+}
+
+void CheckGLStateCache()
+{
+    static std::set<std::string> reported;
+    std::istringstream differences(gGLState.Differences());
+    for (std::string line; std::getline(differences, line);)
+        if (reported.insert(line).second)
+            gConsole->Print("GL state cache: %s\n", line.c_str());
 }

@@ -6,6 +6,11 @@
 //   test_colliderAdd REF X Y Z R            "collider REF added" or "no collider"
 //   test_colliderCheck X0 Y0 Z0 X1 Y1 Z1 R  "colliders REF t0 t1; ..."
 //   test_pathAdd VALUE X Y Z, test_pathGetClosest X Y Z   "path V"
+//   test_scene                               "scene: T triangles, L lights" (last frame's)
+// The test build also checks, at the end of every frame, that the GL state
+// cache holds what GL holds, printing "GL state cache: <state>: not what GL
+// holds" for each state that does not (once per state and run).
 #pragma once
 
 void RegisterTestCommands();
+void CheckGLStateCache();

@@ -1,0 +1,329 @@
+// The scene in the running engine: a wall of white tiles ahead of the
+// camera, lit by lights a game script places, read back from screenshots on
+// each lighting path Mesa can be made to offer. The test build also checks
+// the GL state cache against GL at every frame's end.
+#include "render/image.h"
+#include "support/engine_sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 640, kHeight = 480;
+
+// 16 x 12 tiles of 50 units (vertices enough for per-vertex lighting) in the
+// plane z = -300 facing the camera at the origin, and two blocks 10 units in
+// front of the wall: up and to the left a glowing one, up and to the right
+// one that takes no light.
+std::string SceneSource()
+{
+    std::string source = "mesh 0\n{\nshader test/white\n";
+    for (int i = 0; i < 16; ++i)
+        for (int j = 0; j < 12; ++j) {
+            const int x = -400 + 50 * i, y = -300 + 50 * j;
+            source += "brush\n{\nbox " + std::to_string(x) + " " + std::to_string(y) + " -320 " +
+                      std::to_string(x + 50) + " " + std::to_string(y + 50) + " -300\n}\n";
+        }
+    return source + "}\nmesh 1\n{\nshader test/glow\nbrush\n{\nbox -200 60 -299 -140 120 -290\n}\n}\n" +
+           "mesh 2\n{\nshader test/unlit\nbrush\n{\nbox 140 60 -299 200 120 -290\n}\n}\n";
+}
+
+const char kShaders[] = R"(
+test/white
+{
+    {
+        map textures/white.tga
+    }
+}
+test/unlit
+{
+    surfaceparm nolight
+    {
+        map textures/white.tga
+    }
+}
+test/glow
+{
+    {
+        map textures/white.tga
+    }
+    {
+        luminancemap textures/white.tga
+    }
+}
+)";
+
+std::string WhiteTga()
+{
+    const unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 8, 0, 24, 0};
+    return std::string(reinterpret_cast<const char*>(header), sizeof(header)) + std::string(8 * 8 * 3, '\xff');
+}
+
+// Light "a" (1, 0.5, 0) hangs 50 units in front of the wall's centre with
+// radius 200; "b" (0, 0.5, 1) off to the side. One screenshot a step.
+const char kScript[] = R"(
+local frame = 0
+local function light(name, at, colour)
+    Light_Create(name) Light_SetPosition(name, at) Light_SetBrightness(name, 200) Light_SetColor(name, colour)
+end
+local steps = {
+    [2] = function() Console_Command('test_scene') Console_Command('Map maps/scene.map') Light_SetAmbient({0, 0, 0}) end,
+    [4] = function() light('a', {0, 0, -250}, {1, 0.5, 0}) Console_Command('Screenshot') end,
+    [5] = function() Console_Command('test_scene') end,
+    [6] = function() Console_Command('r_lightClip 0') Console_Command('Screenshot') end,
+    [8] = function()
+        Console_Command('r_lightClip 1') Console_Command('r_useVertexBufferObject 0') Console_Command('Screenshot')
+    end,
+    [10] = function()
+        Console_Command('r_useVertexBufferObject 1') Light_SetEnabled('a', 0) light('b', {90, 40, -250}, {0, 0.5, 1})
+        Console_Command('Screenshot')
+    end,
+    [12] = function() Light_SetEnabled('a', 1) Console_Command('Screenshot') end,
+    [14] = function() Console_Command('r_lighting 0') Console_Command('Screenshot') end,
+    [16] = function()
+        Console_Command('r_lighting 1') Light_SetEnabled('a', 0) Light_SetEnabled('b', 0)
+        Light_SetAmbient({0.5, 0.5, 0.5}) Console_Command('Screenshot')
+    end,
+    [18] = function()
+        Light_SetAmbient({0, 0, 0}) Console_Command('r_drawTris 1') Console_Command('r_drawBoxes 1')
+        Console_Command('Screenshot')
+    end,
+    -- Nine lights: the red one made first is last in the list, behind
+    -- eight black ones; then one of those goes out.
+    [20] = function()
+        Console_Command('r_drawTris 0') Console_Command('r_drawBoxes 0')
+        light('red', {0, 0, -250}, {1, 0, 0})
+        for i = 1, 8 do light('black' .. i, {0, 0, -250}, {0, 0, 0}) end
+        Console_Command('Screenshot')
+    end,
+    [22] = function() Light_SetEnabled('black8', 0) Console_Command('Screenshot') end,
+    -- A blue sun shining straight at the wall, then with radius 0.
+    [24] = function()
+        light('sun', {0, 0, -250}, {0, 0, 1}) Light_SetDirectional('sun', 1) Light_SetDirection('sun', {0, 0, 1})
+        Console_Command('Screenshot')
+    end,
+    [26] = function() Light_SetBrightness('sun', 0) Console_Command('Screenshot') end,
+    [28] = function() Console_Command('Quit') end,
+}
+function update()
+    frame = frame + 1
+    if steps[frame] then steps[frame]() end
+end
+function MapLoad() end
+function MapFree() end
+)";
+
+enum Shot { kLightA, kNoClip, kClientArrays, kLightB, kBoth, kUnlit, kAmbient, kDebug, kNineLights, kEightLights,
+            kSun, kSunWithoutRadius, kShots };
+
+struct Picture {
+    Image image;
+    const uint8_t* At(int x, int y) const { return &image.pixels[size_t((y * image.width + x) * image.bytesPerPixel)]; }
+    int Count(bool (*test)(const uint8_t*)) const
+    {
+        int count = 0;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+                count += test(At(x, y));
+        return count;
+    }
+};
+
+// The largest difference of any channel over every 4th pixel.
+int Apart(const Picture& a, const Picture& b)
+{
+    int worst = 0;
+    for (int y = 0; y < kHeight; y += 4)
+        for (int x = 0; x < kWidth; x += 4)
+            for (int c = 0; c < 3; ++c)
+                worst = std::max(worst, std::abs(int(a.At(x, y)[c]) - int(b.At(x, y)[c])));
+    return worst;
+}
+
+class SceneRender : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        sandbox = new EngineSandbox;
+        sandbox->InstallVertexPrograms();
+        sandbox->WriteData("maps/scene.txt", SceneSource());
+        const std::string command = std::string(MAPC_EXECUTABLE) + " " + sandbox->DataPath("maps/scene.txt") + " " +
+                                    sandbox->DataPath("maps/scene.map") + " > /dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        sandbox->WriteData("shaders/test.shader", kShaders);
+        sandbox->WriteData("textures/white.tga", WhiteTga());
+        sandbox->WriteData("scripts/game/main.lua", kScript);
+    }
+    static void TearDownTestSuite()
+    {
+        delete sandbox;
+        sandbox = nullptr;
+    }
+
+    // The engine with these extensions hidden; its screenshots, in order,
+    // or none when it did not end well.
+    static std::vector<Picture> Run(const std::string& hidden, std::string& out)
+    {
+        EngineRunOptions options;
+        options.environment = {"MESA_EXTENSION_OVERRIDE=" + hidden};
+        options.input = "\n";  // the test build, with its commands and the state-cache check
+        const EngineRun run = sandbox->Run({}, options);
+        out = run.out;
+        EXPECT_FALSE(run.Has("GL state cache:")) << run.out;
+        EXPECT_FALSE(run.Has("Error")) << run.out;
+        if (!run.Ended(0)) {
+            ADD_FAILURE() << run.out;
+            return {};
+        }
+        std::vector<Picture> shots(kShots);
+        for (int i = 0; i < kShots; ++i) {
+            char name[32];
+            snprintf(name, sizeof(name), "screenshots/ss%05d.tga", i);
+            const std::string file = sandbox->ReadData(name);
+            std::string error;
+            std::remove(sandbox->DataPath(name).c_str());
+            if (!ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), shots[i].image, error) ||
+                shots[i].image.width != kWidth || shots[i].image.height != kHeight) {
+                ADD_FAILURE() << name << ": " << error;
+                return {};
+            }
+        }
+        return shots;
+    }
+
+    static EngineSandbox* sandbox;
+};
+
+EngineSandbox* SceneRender::sandbox = nullptr;
+
+// The exact fragment program's red at column `x` of the middle row, under
+// light "a": the wall point there is lit at N·L = 50 / d, self-shadowed
+// below N·L = 1/4, and falls off as 1 - (d / radius)^4 to nothing at the radius.
+double ExactRed(int x)
+{
+    const double wallX = ((x + 0.5) / (kWidth / 2) - 1) * std::tan(M_PI / 6) * kWidth / kHeight * 300;
+    const double squared = wallX * wallX + 50 * 50;
+    const double nDotL = 50 / std::sqrt(squared);
+    const double falloff = std::clamp(1 - squared * squared / std::pow(200.0, 4), 0.0, 1.0);
+    return 255 * nDotL * std::min(1.0, 4 * nDotL) * falloff;
+}
+
+// The block that takes no light shows its texture full bright under a
+// coloured light and no ambient light.
+void ExpectFullBrightWithoutLight(const std::vector<Picture>& shots)
+{
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(shots[kLightA].At(563, 369)[c], 255);
+}
+
+// A directional light lights the whole wall evenly, straight on; with
+// radius 0 not at all.
+void ExpectSunlight(const std::vector<Picture>& shots)
+{
+    for (int x = 8; x < kWidth; x += 48) {
+        EXPECT_EQ(shots[kSun].At(x, kHeight / 2)[2], 255) << "column " << x;
+        EXPECT_EQ(shots[kSunWithoutRadius].At(x, kHeight / 2)[2], 0) << "column " << x;
+    }
+}
+
+bool White(const uint8_t* p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
+bool Yellow(const uint8_t* p) { return p[0] > 200 && p[1] > 200 && p[2] < 60; }
+
+TEST_F(SceneRender, LightsFallOffAddAndLookTheSameOnEveryPerPixelPath)
+{
+    std::string out;
+    const std::vector<Picture> arb = Run("", out);
+    ASSERT_EQ(arb.size(), size_t(kShots));
+    EXPECT_TRUE(LinesInOrder(out, {"scene: 0 triangles, 0 lights", "scene: 904 triangles, 1 lights"})) << out;
+
+    // Falloff: brightest at the light's foot, falling with distance, black
+    // beyond the radius (and the half-bright green of its colour).
+    const int row = kHeight / 2;
+    EXPECT_GT(arb[kLightA].At(kWidth / 2, row)[0], 245);
+    for (int x = 0; x < kWidth; x += 8) {
+        EXPECT_NEAR(arb[kLightA].At(x, row)[0], ExactRed(x), 3.0) << "column " << x;
+        EXPECT_NEAR(arb[kLightA].At(x, row)[1], ExactRed(x) / 2, 3.0) << "column " << x;
+        EXPECT_EQ(arb[kLightA].At(x, row)[2], 0) << "column " << x;
+    }
+    EXPECT_EQ(ExactRed(20), 0.0) << "the test's own arithmetic: the screen's edge lies beyond the radius";
+
+    // Switched at run time, the light scissor and the buffer objects change nothing.
+    EXPECT_EQ(Apart(arb[kNoClip], arb[kLightA]), 0);
+    EXPECT_EQ(Apart(arb[kClientArrays], arb[kLightA]), 0);
+
+    // Two lights add up, channel by channel.
+    int worst = 0;
+    for (int y = 0; y < kHeight; y += 4)
+        for (int x = 0; x < kWidth; x += 4)
+            for (int c = 0; c < 3; ++c) {
+                const int sum = std::min(255, arb[kLightA].At(x, y)[c] + arb[kLightB].At(x, y)[c]);
+                worst = std::max(worst, std::abs(sum - arb[kBoth].At(x, y)[c]));
+            }
+    EXPECT_LE(worst, 1);
+    EXPECT_GT(arb[kBoth].At(kWidth / 2 + 40, row)[1], arb[kLightA].At(kWidth / 2 + 40, row)[1] + 20);
+
+    // Without lighting the textures show full bright; lit by the ambient
+    // colour alone, at its half, and the glowing block in full.
+    for (int x = 0; x < kWidth; x += 16)
+        EXPECT_TRUE(White(arb[kUnlit].At(x, row)) && arb[kUnlit].At(x, row)[0] == 255) << "column " << x;
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(arb[kAmbient].At(kWidth / 2, row)[c], 128, 1);
+        EXPECT_EQ(arb[kAmbient].At(76, 369)[c], 255) << "the glow";
+    }
+
+    // r_drawTris and r_drawBoxes: white triangle edges, the block's box in yellow.
+    EXPECT_GT(arb[kDebug].Count(White), 20000);
+    EXPECT_GT(arb[kDebug].Count(Yellow), 200);
+    EXPECT_EQ(arb[kLightA].Count(Yellow), 0);
+
+    // Per pixel every light counts, the ninth too.
+    EXPECT_GT(arb[kNineLights].At(kWidth / 2, row)[0], 245);
+
+    // The ATI fragment shader draws what the ARB program does.
+    const std::vector<Picture> ati = Run("-GL_ARB_fragment_program", out);
+    ASSERT_EQ(ati.size(), size_t(kShots));
+    EXPECT_LE(Apart(ati[kLightA], arb[kLightA]), 6);
+    EXPECT_LE(Apart(ati[kBoth], arb[kBoth]), 6);
+    ExpectSunlight(arb);
+    ExpectSunlight(ati);
+    ExpectFullBrightWithoutLight(arb);
+    ExpectFullBrightWithoutLight(ati);
+}
+
+TEST_F(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
+{
+    std::string out;
+    const std::vector<Picture> shots = Run("-GL_ARB_fragment_program -GL_ATI_fragment_shader", out);
+    ASSERT_EQ(shots.size(), size_t(kShots));
+    const int row = kHeight / 2;
+    // Bright at the foot of the light and darker step by step outwards,
+    // both ways.
+    EXPECT_GT(shots[kLightA].At(kWidth / 2, row)[0], 245);
+    for (int direction : {-1, 1}) {
+        int last = 255;
+        for (int x = kWidth / 2; x >= 0 && x < kWidth; x += 16 * direction) {
+            const int red = shots[kLightA].At(x, row)[0];
+            EXPECT_LE(red, last + 1) << "column " << x;
+            last = red;
+        }
+        EXPECT_LT(last, 60);
+    }
+    EXPECT_EQ(Apart(shots[kNoClip], shots[kLightA]), 0);
+    EXPECT_EQ(Apart(shots[kClientArrays], shots[kLightA]), 0);
+    // Behind eight newer lights the red one is left out, until one goes.
+    EXPECT_EQ(shots[kNineLights].At(kWidth / 2, row)[0], 0);
+    EXPECT_GT(shots[kEightLights].At(kWidth / 2, row)[0], 245);
+    // GL lights a directional light from the direction its position gives
+    // only when w is 0.
+    ExpectSunlight(shots);
+    ExpectFullBrightWithoutLight(shots);
+}
+
+}  // namespace
