@@ -69,10 +69,10 @@ inline ShadowTestMesh Box(const Vector& half, bool inward = false)
     return box;
 }
 
-// M v for the column-major model matrix, w included.
+// M p for a column-major matrix.
 inline HomogeneousPoint Transformed(const Matrix& model, const HomogeneousPoint& p)
 {
     const float* m = model.m;
     return {m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12] * p.w, m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13] * p.w,
-            m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14] * p.w, p.w};
+            m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14] * p.w, m[3] * p.x + m[7] * p.y + m[11] * p.z + m[15] * p.w};
 }
