@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int kSize = 128;  // the test window
+constexpr int kSize = kGLWindowSize;
 
 struct V3 {
     double x, y, z;
@@ -174,12 +174,7 @@ protected:
         lights.paths.Unbind(path, 0, quality);
         glDisable(GL_VERTEX_PROGRAM_ARB);
         glDisable(GL_SCISSOR_TEST);
-        std::vector<unsigned char> pixels(kSize * kSize * 3);
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        return pixels;
+        return ReadFrame();
     }
 
     // The largest difference from the formula over every 4th pixel, in 1/255.

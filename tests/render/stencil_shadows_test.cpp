@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kSize = 128;  // the test window
+constexpr int kSize = kGLWindowSize;
 constexpr float kBase = 0.2f, kLit = 0.6f;
 
 class StencilShadowsTest : public GLWindowTest {
@@ -81,13 +81,7 @@ protected:
         DrawScene(kLit);
         glDisable(GL_BLEND);
         StencilShadows::Restore();
-
-        std::vector<unsigned char> pixels(kSize * kSize * 3);
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        return pixels;
+        return ReadFrame();
     }
 
     // The red values round the pixel where the world point shows all say
