@@ -2,14 +2,16 @@
 // the mesh's triangles, their planes and their neighbours, so that drawing
 // it is a plain list of points.
 //
-// The volume is the part of the mesh turned away from the light swept away
-// from it to infinity: the near cap is those triangles as they stand, the far
-// cap the same triangles at infinity, and a side quad rises from every edge
-// where that part ends (an open edge, or one shared with a triangle that
-// faces the light). It is closed whatever the mesh, empty for a room lit from
-// inside, and never holds the lit faces, so a surface does not shadow itself.
-// Every face points out of the volume with the engine's counter-clockwise
-// front faces.
+// The volume is the part of the mesh turned away from the light, swept away
+// from it to infinity: its near cap is those triangles where they stand, its
+// far cap the same triangles at infinity, and a side quad rises from every
+// edge where that part ends (an open edge, or one shared with a triangle
+// that faces the light). It is closed for any mesh whose neighbour records
+// agree with each other, open or closed, empty for a room lit from inside,
+// and never holds the lit faces, so a surface does not shadow itself. Every
+// face points out of the volume, front faces being counter-clockwise as in
+// the rest of the engine: the near cap is wound the other way round from
+// the mesh, the far cap as the mesh.
 #pragma once
 
 #include "engine/matrix.h"
