@@ -3,6 +3,7 @@
 // programs, read back and compared with the lighting formulas evaluated on
 // the CPU; and the loading of every shipped vertex program, with the errors
 // a broken, empty or binary one prints.
+#include "double_vector.h"
 #include "engine/glentrypoints.h"
 #include "render/fragmentprograms.h"
 #include "render/lightmanager.h"
@@ -20,15 +21,6 @@
 namespace {
 
 constexpr int kSize = kGLWindowSize;
-
-struct V3 {
-    double x, y, z;
-    V3 operator+(V3 o) const { return {x + o.x, y + o.y, z + o.z}; }
-    V3 operator-(V3 o) const { return {x - o.x, y - o.y, z - o.z}; }
-    V3 operator*(double s) const { return {x * s, y * s, z * s}; }
-    double Dot(V3 o) const { return x * o.x + y * o.y + z * o.z; }
-    V3 Unit() const { return *this * (1.0 / std::sqrt(Dot(*this))); }
-};
 
 double Sat(double v) { return std::clamp(v, 0.0, 1.0); }
 

@@ -1,5 +1,6 @@
 // Shadow volumes built on the CPU: closed, facing out, holding the shadow and
 // nothing else, whatever the neighbour records say.
+#include "double_vector.h"
 #include "render/shadowvolume.h"
 #include "shadow_meshes.h"
 
@@ -9,23 +10,11 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
-#include <tuple>
 #include <vector>
 
 namespace {
 
-struct Point {
-    double x, y, z;
-    Point operator+(Point o) const { return {x + o.x, y + o.y, z + o.z}; }
-    Point operator-(Point o) const { return {x - o.x, y - o.y, z - o.z}; }
-    Point operator*(double s) const { return {x * s, y * s, z * s}; }
-    double Dot(Point o) const { return x * o.x + y * o.y + z * o.z; }
-    Point Cross(Point o) const { return {y * o.z - z * o.y, z * o.x - x * o.z, x * o.y - y * o.x}; }
-    double Length() const { return std::sqrt(Dot(*this)); }
-    bool operator<(Point o) const { return std::tie(x, y, z) < std::tie(o.x, o.y, o.z); }
-    bool operator!=(Point o) const { return x != o.x || y != o.y || z != o.z; }
-};
-using Triangle = std::array<Point, 3>;
+using Triangle = std::array<V3, 3>;
 
 // The volume as triangles (each side quad as two), its points at infinity
 // taken far out along their direction: from the point light, or all to one
@@ -35,9 +24,9 @@ std::vector<Triangle> Triangles(const ShadowVolume& volume, const ShadowLight& l
 {
     const auto realise = [&](const HomogeneousPoint& p) {
         if (p.w != 0)
-            return Point{p.x, p.y, p.z};
+            return V3{p.x, p.y, p.z};
         const Vector& o = light.directional ? Vector{0, 0, 0} : light.position;
-        return Point{o.x, o.y, o.z} + Point{p.x, p.y, p.z} * 1e4;
+        return V3{o.x, o.y, o.z} + V3{p.x, p.y, p.z} * 1e4;
     };
     std::vector<Triangle> triangles;
     const auto& caps = volume.caps;
@@ -52,11 +41,11 @@ std::vector<Triangle> Triangles(const ShadowVolume& volume, const ShadowLight& l
 
 // How often the volume winds round q (solid angles summed): 1 inside a
 // volume whose faces point out, 0 outside.
-int Winding(const std::vector<Triangle>& triangles, Point q)
+int Winding(const std::vector<Triangle>& triangles, V3 q)
 {
     double total = 0;
     for (const Triangle& t : triangles) {
-        const Point a = t[0] - q, b = t[1] - q, c = t[2] - q;
+        const V3 a = t[0] - q, b = t[1] - q, c = t[2] - q;
         const double la = a.Length(), lb = b.Length(), lc = c.Length();
         total += 2 * std::atan2(a.Dot(b.Cross(c)), la * lb * lc + a.Dot(b) * lc + a.Dot(c) * lb + b.Dot(c) * la);
     }
@@ -67,7 +56,7 @@ int Winding(const std::vector<Triangle>& triangles, Point q)
 // area: once each way, or more where walls meet back to back.
 void ExpectClosed(const std::vector<Triangle>& triangles)
 {
-    std::map<std::pair<Point, Point>, int> edges;
+    std::map<std::pair<V3, V3>, int> edges;
     for (const Triangle& t : triangles)
         if (t[0] != t[1] && t[1] != t[2] && t[2] != t[0])
             for (int e = 0; e < 3; ++e)
@@ -84,10 +73,10 @@ void ExpectClosedFacingOut(const ShadowVolume& volume, const ShadowLight& light)
     const auto triangles = Triangles(volume, light);
     ExpectClosed(triangles);
     for (const Triangle& t : triangles) {
-        const Point n = (t[1] - t[0]).Cross(t[2] - t[0]);
+        const V3 n = (t[1] - t[0]).Cross(t[2] - t[0]);
         if (n.Length() < 1e-9)
             continue;
-        const Point centre = (t[0] + t[1] + t[2]) * (1.0 / 3), step = n * (1e-3 / n.Length());
+        const V3 centre = (t[0] + t[1] + t[2]) * (1.0 / 3), step = n * (1e-3 / n.Length());
         EXPECT_EQ(Winding(triangles, centre + step), 0);
         EXPECT_EQ(Winding(triangles, centre - step), 1);
     }
@@ -113,7 +102,7 @@ TEST(ShadowVolumeTest, BoxUnderAPointLightCastsItsShadowAndNothingElse)
     ExpectClosedFacingOut(volume, light);
     // The shadow widens from the top's rim: 1.375 across at y = 0.5.
     const auto triangles = Triangles(volume, light);
-    for (const auto& [point, inside] : {std::pair{Point{0, 0.5, 0}, 1}, {{1.3, 0.5, 0}, 1}, {{1.45, 0.5, 0}, 0},
+    for (const auto& [point, inside] : {std::pair{V3{0, 0.5, 0}, 1}, {{1.3, 0.5, 0}, 1}, {{1.45, 0.5, 0}, 0},
                                         {{0, -50, 0}, 1}, {{0, 1.5, 0}, 0}, {{0, 2.01, 0}, 0}, {{0, 4, 0}, 0},
                                         {{3, 0.5, 0}, 0}})
         EXPECT_EQ(Winding(triangles, point), inside) << point.x << ", " << point.y;
