@@ -137,5 +137,7 @@ bool DetectCapabilities(const ExtensionSet& gl, const ExtensionSet& glx, const D
         if (caps.arbFragmentProgramAvailable)
             PrintFound("GL_ARB_fragment_program");
     }
+    // Both name the same switch; found silently, as the start-up lines are fixed.
+    caps.depthClampAvailable = gl.count("GL_ARB_depth_clamp") || gl.count("GL_NV_depth_clamp");
     return true;
 }

@@ -21,6 +21,8 @@ struct GLCaps {
     bool registerCombinersAvailable = false;
     bool vertexBufferObjectAvailable = false;
     bool arbFragmentProgramAvailable = false;
+    // Shadow volumes reach infinity, past the far plane; they need it.
+    bool depthClampAvailable = false;
 };
 
 extern GLCaps gGLCaps;

@@ -3,6 +3,7 @@
 // programs, read back and compared with the lighting formulas evaluated on
 // the CPU; and the loading of every shipped vertex program, with the errors
 // a broken, empty or binary one prints.
+#include "double_vector.h"
 #include "engine/glentrypoints.h"
 #include "render/fragmentprograms.h"
 #include "render/lightmanager.h"
@@ -19,16 +20,7 @@
 
 namespace {
 
-constexpr int kSize = 128;  // the test window
-
-struct V3 {
-    double x, y, z;
-    V3 operator+(V3 o) const { return {x + o.x, y + o.y, z + o.z}; }
-    V3 operator-(V3 o) const { return {x - o.x, y - o.y, z - o.z}; }
-    V3 operator*(double s) const { return {x * s, y * s, z * s}; }
-    double Dot(V3 o) const { return x * o.x + y * o.y + z * o.z; }
-    V3 Unit() const { return *this * (1.0 / std::sqrt(Dot(*this))); }
-};
+constexpr int kSize = kGLWindowSize;
 
 double Sat(double v) { return std::clamp(v, 0.0, 1.0); }
 
@@ -174,12 +166,7 @@ protected:
         lights.paths.Unbind(path, 0, quality);
         glDisable(GL_VERTEX_PROGRAM_ARB);
         glDisable(GL_SCISSOR_TEST);
-        std::vector<unsigned char> pixels(kSize * kSize * 3);
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        return pixels;
+        return ReadFrame();
     }
 
     // The largest difference from the formula over every 4th pixel, in 1/255.

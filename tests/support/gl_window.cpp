@@ -5,6 +5,7 @@
 #include "render/texture.h"
 #include "support/virtual_display.h"
 
+#include <GL/gl.h>
 #include <SDL.h>
 #include <cstdlib>
 
@@ -15,7 +16,9 @@ void GLWindowTest::SetUp()
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    ASSERT_NE(SDL_SetVideoMode(128, 128, 32, SDL_OPENGL), nullptr) << SDL_GetError();
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    ASSERT_NE(SDL_SetVideoMode(kGLWindowSize, kGLWindowSize, 32, SDL_OPENGL), nullptr) << SDL_GetError();
     gGLCaps = GLCaps();
     gGLState.Reset();
     gTextureManager->Reset();
@@ -26,4 +29,14 @@ void GLWindowTest::TearDown()
     gTextureManager->Release();
     SDL_Quit();
     ConsoleTest::TearDown();
+}
+
+std::vector<unsigned char> GLWindowTest::ReadFrame()
+{
+    std::vector<unsigned char> pixels(size_t(kGLWindowSize) * kGLWindowSize * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kGLWindowSize, kGLWindowSize, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    return pixels;
 }

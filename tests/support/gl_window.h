@@ -5,8 +5,16 @@
 
 #include "support/test_console.h"
 
+#include <vector>
+
+constexpr int kGLWindowSize = 128;  // square
+
 class GLWindowTest : public ConsoleTest {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // The back buffer as RGB rows from the bottom up, before any swap;
+    // expects no GL error left.
+    static std::vector<unsigned char> ReadFrame();
 };
