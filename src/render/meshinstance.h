@@ -8,6 +8,7 @@
 #include "engine/matrix.h"
 #include "engine/vector.h"
 #include "engine/vertex.h"
+#include "render/shadowvolume.h"
 
 #include <GL/gl.h>
 
@@ -41,5 +42,8 @@ struct MeshInstance {
     bool skinned = false;
     bool frustumCull = true;
     bool castsShadow = true;
+    // The triangles with their planes and neighbours, for shadow volumes;
+    // no triangles when the mesh has none to cast with.
+    ShadowCasterMesh shadowCaster;
     bool visible = false;  // set by the renderer: drawn this frame
 };

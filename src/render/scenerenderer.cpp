@@ -341,9 +341,11 @@ void SceneRenderer::DrawLightPasses(LightingPath path, const RenderSettings& set
         } else {
             gGLState.ScissorTest(false);
         }
-        // With r_shadows, the light's shadow volumes go into the stencil
-        // buffer here, before its passes, which then reach only the pixels
-        // the volumes leave lit.
+        // The passes then reach only the pixels the volumes leave lit.
+        if (settings.shadows) {
+            MarkShadows(light, settings);
+            gGLState.VertexProgram(true);
+        }
         const float half = light.halfInverseRadius;
         pglProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, 1, half, half, half, 0.5f);
         for (MeshInstance* instance : drawList) {
@@ -358,7 +360,7 @@ void SceneRenderer::DrawLightPasses(LightingPath path, const RenderSettings& set
         }
     }
     gGLState.ScissorTest(false);
-    gGLState.StencilTest(false);
+    StencilShadows::Restore();
     gGLState.DepthFunc(GL_LESS);
     gGLState.LockDepthWrite(false);
     gGLState.DepthWrite(true);
@@ -414,6 +416,20 @@ void SceneRenderer::DrawLitInstance(LightingPath path, int pass, const Light& li
     lights.paths.Unbind(path, pass, view->quality);
     shader->EndPasses();
     glPopMatrix();
+}
+
+void SceneRenderer::MarkShadows(const Light& light, const RenderSettings& settings)
+{
+    occluders.clear();
+    for (const MeshInstance* instance : drawList)
+        if (instance->castsShadow && instance->shader->occluder && instance->shadowCaster.triangleCount &&
+            (light.directional || Overlap(light.box, instance->worldBox)))
+            occluders.push_back({instance->shadowCaster, instance->modelMatrix, true});
+    ShadowLight caster;
+    caster.directional = light.directional;
+    caster.position = light.position;
+    caster.direction = light.direction;
+    shadows.MarkShadows(occluders, caster, settings.drawShadowVolumes);
 }
 
 void SceneRenderer::DrawVertexLit(const LightManager& lights)

@@ -8,6 +8,7 @@
 #include "engine/vector.h"
 #include "render/lightingpath.h"
 #include "render/meshinstance.h"
+#include "render/stencilshadows.h"
 
 #include <GL/gl.h>
 
@@ -63,6 +64,9 @@ private:
     void DrawLightPasses(LightingPath path, const RenderSettings& settings, LightManager& lights);
     void DrawLitInstance(LightingPath path, int pass, const Light& light, MeshInstance& instance,
                          const RenderSettings& settings, LightManager& lights);
+    // The light's shadow volumes into the stencil buffer: the occluders in
+    // the draw list, seen or not, that stand within its reach.
+    void MarkShadows(const Light& light, const RenderSettings& settings);
     void DrawVertexLit(const LightManager& lights);
     void DrawDebug(const RenderSettings& settings);
     // The glow texture of the lit base pass: the shader's luminance stage's,
@@ -70,6 +74,8 @@ private:
     static GLuint GlowTexture(Shader* shader);
 
     std::vector<MeshInstance*> drawList, queue;
+    StencilShadows shadows;
+    std::vector<ShadowOccluder> occluders;  // reused from light to light
     const SceneView* view = nullptr;  // during DrawScene
     bool useBuffers = false;
     uint32_t triangles = 0;

@@ -14,18 +14,18 @@ constexpr GLint kUnshadowed = 128;
 
 void ApplyShadowVolumeState(bool showVolumes)
 {
-    glStencilMask(~0u);
+    gGLState.StencilWrite(true);
     glClearStencil(kUnshadowed);
     glClear(GL_STENCIL_BUFFER_BIT);
     if (gGLCaps.vertexProgramAvailable)
-        glDisable(GL_VERTEX_PROGRAM_ARB);
+        gGLState.VertexProgram(false);
     // The near cap lies on the occluder's own surface: equal depth is in front.
     gGLState.DepthFunc(GL_LEQUAL);
     glDisable(GL_TEXTURE_2D);
     glColorMask(GL_FALSE, GL_FALSE, showVolumes ? GL_TRUE : GL_FALSE, GL_FALSE);
     gGLState.DepthWrite(false);
-    glStencilFunc(GL_ALWAYS, kUnshadowed, ~0u);
-    glEnable(GL_STENCIL_TEST);
+    gGLState.StencilFunc(GL_ALWAYS, kUnshadowed, ~0u);
+    gGLState.StencilTest(true);
     gGLState.DepthTest(true);
     if (gGLCaps.depthClampAvailable)
         glEnable(GL_DEPTH_CLAMP_NV);
@@ -35,8 +35,8 @@ void ApplyLitAreaState()
 {
     if (gGLCaps.depthClampAvailable)
         glDisable(GL_DEPTH_CLAMP_NV);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-    glStencilFunc(GL_EQUAL, kUnshadowed, ~0u);
+    gGLState.StencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    gGLState.StencilFunc(GL_EQUAL, kUnshadowed, ~0u);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glEnable(GL_TEXTURE_2D);
     gGLState.DepthWrite(true);
@@ -74,10 +74,10 @@ void StencilShadows::MarkShadows(const std::vector<ShadowOccluder>& occluders, c
         glPushMatrix();
         glMultMatrixf(occluder.model.m);
         gGLState.CullFace(true, GL_FRONT);
-        glStencilOp(GL_KEEP, GL_INCR, GL_KEEP);
+        gGLState.StencilOp(GL_KEEP, GL_INCR, GL_KEEP);
         DrawVolume(volume);
         gGLState.CullFace(true, GL_BACK);
-        glStencilOp(GL_KEEP, GL_DECR, GL_KEEP);
+        gGLState.StencilOp(GL_KEEP, GL_DECR, GL_KEEP);
         DrawVolume(volume);
         glPopMatrix();
     }
@@ -86,6 +86,6 @@ void StencilShadows::MarkShadows(const std::vector<ShadowOccluder>& occluders, c
 
 void StencilShadows::Restore()
 {
-    glDisable(GL_STENCIL_TEST);
-    glStencilMask(0u);
+    gGLState.StencilTest(false);
+    gGLState.StencilWrite(false);
 }

@@ -109,7 +109,7 @@ void Map::Leave(RoomObject* object)
 void Map::SubmitVisibleSurfaces(SceneRenderer& renderer)
 {
     frameInstances.clear();
-    const auto add = [this](const MapSurface& surface, const Vector& offset, const Vector& rotation) {
+    const auto add = [this](MapSurface& surface, const Vector& offset, const Vector& rotation) {
         if (!surface.draw || surface.shader->nodraw || surface.indices.empty())
             return;
         MeshInstance instance;
@@ -122,15 +122,27 @@ void Map::SubmitVisibleSurfaces(SceneRenderer& renderer)
         instance.position = offset;
         instance.rotation = rotation;
         instance.localBox = surface.bounds;
+        if (!surface.planes.empty()) {
+            ShadowCasterMesh& caster = instance.shadowCaster;
+            caster.vertices = vertexArray.data();
+            caster.vertexCount = vertexArray.size();
+            caster.indices = surface.indices.data();
+            caster.triangleCount = surface.TriangleCount();
+            caster.planeNormals = &surface.planes[0].normal;
+            caster.planeDistances = &surface.planes[0].distance;
+            caster.planeStride = sizeof(MapPlane);
+            caster.neighbours = surface.neighbours.data();
+            caster.facing = surface.facing.data();
+        }
         frameInstances.push_back(instance);
     };
-    for (const MapRoom& room : roomList)
+    for (MapRoom& room : roomList)
         if (room.visible)
-            for (const MapSurface& surface : room.surfaces)
+            for (MapSurface& surface : room.surfaces)
                 add(surface, {}, {});
     for (size_t i = roomList.empty() ? 0 : 1; i < meshList.size(); ++i)
         if (meshList[i].visible)
-            for (const MapSurface& surface : meshList[i].surfaces)
+            for (MapSurface& surface : meshList[i].surfaces)
                 add(surface, meshList[i].offset, meshList[i].rotation);
     // Submitted once the array is whole, so the pointers stay put.
     for (MeshInstance& instance : frameInstances)
