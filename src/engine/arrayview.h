@@ -24,7 +24,7 @@ public:
     T* end() const { return first + count; }
     T& operator[](size_t i) const { return first[i]; }
 
-private:
+protected:
     T* first = nullptr;
     size_t count = 0;
 };

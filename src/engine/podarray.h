@@ -2,7 +2,8 @@
 // once (a map's vertices and triangles, the collision grid). Unlike a vector
 // it does not write every record on creation: records about to be
 // overwritten are not cleared first, and a zeroed array comes straight from
-// the kernel, so it costs nothing until its pages are touched.
+// the kernel, so it costs nothing until its pages are touched. It reads as
+// a view of its whole block.
 #pragma once
 
 #include "engine/arrayview.h"
@@ -15,7 +16,7 @@
 #include <type_traits>
 
 template <class T>
-class PodArray {
+class PodArray : public ArrayView<T> {
     static_assert(std::is_trivially_copyable<T>::value && std::is_trivially_destructible<T>::value,
                   "the records are plain bytes");
     static_assert(alignof(T) <= alignof(std::max_align_t), "the C heap aligns the block");
@@ -33,7 +34,7 @@ public:
         if (count == 0)
             return;
         Take(count, std::malloc(Bytes(count)), false);
-        Platform_AdviseLargePages(records, Bytes(count));
+        Platform_AdviseLargePages(this->first, Bytes(count));
     }
     // Records whose bytes are all zero. Not from calloc, which may hand back
     // used heap memory and clear it byte by byte.
@@ -46,21 +47,15 @@ public:
     void Release()
     {
         if (fromPages)
-            Platform_FreePages(records, Bytes(count));
+            Platform_FreePages(this->first, Bytes(this->count));
         else
-            std::free(records);
-        records = nullptr;
-        count = 0;
+            std::free(this->first);
+        this->first = nullptr;
+        this->count = 0;
         fromPages = false;
     }
 
-    T* data() const { return records; }
-    size_t size() const { return count; }
-    bool empty() const { return count == 0; }
-    T* begin() const { return records; }
-    T* end() const { return records + count; }
-    T& operator[](size_t i) const { return records[i]; }
-    ArrayView<T> View(size_t first, size_t length) const { return {records + first, length}; }
+    ArrayView<T> View(size_t start, size_t length) const { return {this->first + start, length}; }
 
 private:
     static size_t Bytes(size_t count)
@@ -73,12 +68,10 @@ private:
     {
         if (!block)
             throw std::bad_alloc();
-        records = static_cast<T*>(block);
-        count = newCount;
+        this->first = static_cast<T*>(block);
+        this->count = newCount;
         fromPages = pages;
     }
 
-    T* records = nullptr;
-    size_t count = 0;
     bool fromPages = false;  // from the kernel's pages, not the C heap
 };
