@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 namespace {
 
@@ -34,6 +36,15 @@ void Require(bool condition)
         abort();
 }
 
+// Every record of the run copied, so that the sanitizer sees a run reaching
+// outside its array.
+template <class T>
+void ReadRun(ArrayView<T> run)
+{
+    const std::vector<std::remove_const_t<T>> copy(run.begin(), run.end());
+    Require(copy.size() == run.size());
+}
+
 void CheckSurface(const MapSurface& surface, size_t vertices)
 {
     Require(surface.shader != nullptr);
@@ -42,11 +53,21 @@ void CheckSurface(const MapSurface& surface, size_t vertices)
         Require(index < vertices);
     for (int32_t neighbour : surface.neighbours)
         Require(neighbour >= -1 && neighbour < int64_t(surface.TriangleCount()));
+    ReadRun(surface.planes);
+    ReadRun(surface.facing);
+}
+
+// A run of the map's surfaces, as meshes and rooms list them.
+void CheckSurfaceRun(Map& map, ArrayView<MapSurface> run)
+{
+    const MapSurface* first = map.surfaces().data();
+    Require(run.empty() || (run.begin() >= first && run.end() <= first + map.surfaces().size()));
 }
 
 void CheckBrush(Map& map, const MapBrush* brush)
 {
     Require(brush >= map.brushes().data() && brush < map.brushes().data() + map.brushes().size());
+    ReadRun(brush->planes);
 }
 
 // Every node and leaf of the tree, each reached once.
@@ -64,9 +85,10 @@ void Walk(Map& map, const BspNode* node, int depth)
 void CheckMap(Map& map)
 {
     const size_t vertices = map.vertices().size();
+    for (const MapSurface& surface : map.surfaces())
+        CheckSurface(surface, vertices);
     for (const MapMesh& mesh : map.meshes()) {
-        for (const MapSurface& surface : mesh.surfaces)
-            CheckSurface(surface, vertices);
+        CheckSurfaceRun(map, mesh.surfaces);
         Require(mesh.drawIndices.size() == mesh.drawSurfaces.size() * 3);
         for (uint32_t surface : mesh.drawSurfaces)
             Require(surface < mesh.surfaces.size());
@@ -74,12 +96,11 @@ void CheckMap(Map& map)
             CheckBrush(map, brush);
     }
     for (const MapRoom& room : map.rooms())
-        for (const MapSurface& surface : room.surfaces)
-            CheckSurface(surface, vertices);
+        CheckSurfaceRun(map, room.surfaces);
     Walk(map, map.bspRoot(), 0);
     const int size = map.grid().size();
     Require(size > 0 && size <= MapGrid::kMaxSize);
-    Require(map.grid().Cell(size - 1, size - 1).pathValue == -1);
+    Require(map.grid().Cell(size - 1, size - 1).PathValue() == -1);
 }
 
 }  // namespace

@@ -54,6 +54,18 @@ void Platform_AdviseLargePages(void* start, size_t bytes)
         madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }
 
+void* Platform_AllocateZeroedPages(size_t bytes)
+{
+    void* start = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return start == MAP_FAILED ? nullptr : start;
+}
+
+void Platform_FreePages(void* start, size_t bytes)
+{
+    if (start)
+        munmap(start, bytes);
+}
+
 uint64_t Platform_PerformanceCounter()
 {
     timespec ts;

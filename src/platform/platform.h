@@ -17,6 +17,10 @@ void Platform_InstallCloseHandler(std::atomic<bool>* quitFlag);
 // the host offers them: filling a block of tens of megabytes then costs one
 // fault per 2 MiB instead of one per 4 KiB page. Nothing changes otherwise.
 void Platform_AdviseLargePages(void* start, size_t bytes);
+// A block of whole pages straight from the kernel: zero, and costing nothing
+// until a page is touched. Null when none can be had.
+void* Platform_AllocateZeroedPages(size_t bytes);
+void Platform_FreePages(void* start, size_t bytes);
 
 uint64_t Platform_PerformanceCounter();
 uint64_t Platform_PerformanceFrequency();

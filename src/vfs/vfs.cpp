@@ -7,6 +7,7 @@
 #include "vfs/vfsstate.h"
 
 #include <SDL_mutex.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -348,15 +349,14 @@ uint64_t vfs_file_size(const char* name)
     return SizeOf(name, plain);
 }
 
-bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes)
+namespace {
+
+// The rest of an open file of `size` bytes into `bytes`; false when fewer
+// arrive.
+bool ReadOpenFile(int handle, uint64_t size, bool plain, std::vector<uint8_t>& bytes)
 {
     // Doubling chunks from 1 MiB, each within what one read can report.
     constexpr size_t kFirstChunk = 1 << 20, kLargestChunk = INT_MAX;
-    bool plain;
-    const uint64_t size = SizeOf(name, plain);
-    const int handle = vfs_fopen(name, "rb");
-    if (!handle)
-        return false;
     bytes.clear();
     // A plain file's size is what will arrive, so its bytes get one
     // allocation instead of a copy at every doubling.
@@ -364,16 +364,74 @@ bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes)
         bytes.reserve(size_t(std::min<uint64_t>(size, SIZE_MAX)));
         Platform_AdviseLargePages(bytes.data(), bytes.capacity());
     }
-    bool complete = true;
-    for (size_t have = 0; complete && have < size;) {
+    for (size_t have = 0; have < size;) {
         const size_t doubled = std::min(std::max(kFirstChunk, have), kLargestChunk);
         const size_t chunk = size_t(std::min<uint64_t>(size - have, doubled));
         bytes.resize(have + chunk);
         const int got = vfs_fread(handle, bytes.data() + have, chunk);
-        complete = got >= 0 && size_t(got) == chunk;
+        if (got < 0 || size_t(got) != chunk)
+            return false;
         have += chunk;
     }
+    return true;
+}
+
+// The open plain file mapped whole and its size; null for an archive
+// member, a file that is not a regular one, an empty one, or a failed map.
+const uint8_t* MapOpenFile(int handle, size_t& size)
+{
+    Lock lock;
+    const vfs_handle* slot = Slot(handle);
+    struct stat st;
+    if (!slot || slot->isArchive || fstat(fileno(static_cast<FILE*>(slot->object)), &st) != 0 ||
+        !S_ISREG(st.st_mode) || st.st_size <= 0)
+        return nullptr;
+    // Populated now: a fault per page while the caller reads would cost
+    // more than the mapping saves.
+    void* mapped = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE,
+                        fileno(static_cast<FILE*>(slot->object)), 0);
+    if (mapped == MAP_FAILED)
+        return nullptr;
+    size = size_t(st.st_size);
+    return static_cast<const uint8_t*>(mapped);
+}
+
+}  // namespace
+
+bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes)
+{
+    bool plain;
+    const uint64_t size = SizeOf(name, plain);
+    const int handle = vfs_fopen(name, "rb");
+    if (!handle)
+        return false;
+    const bool complete = ReadOpenFile(handle, size, plain, bytes);
     vfs_fclose(handle);
+    return complete;
+}
+
+void VfsMappedFile::Release()
+{
+    if (mapped)
+        munmap(const_cast<uint8_t*>(mapped), mappedSize);
+    mapped = nullptr;
+    mappedSize = 0;
+    std::vector<uint8_t>().swap(copy);
+}
+
+bool vfs_map_file(const char* name, VfsMappedFile& file)
+{
+    file.Release();
+    bool plain;
+    const uint64_t size = SizeOf(name, plain);
+    const int handle = vfs_fopen(name, "rb");
+    if (!handle)
+        return false;
+    file.mapped = MapOpenFile(handle, file.mappedSize);
+    const bool complete = file.mapped || ReadOpenFile(handle, size, plain, file.copy);
+    vfs_fclose(handle);
+    if (!complete)
+        file.Release();
     return complete;
 }
 

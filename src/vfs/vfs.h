@@ -25,6 +25,31 @@ uint64_t vfs_file_size(const char* name);
 // or yields fewer bytes than its size. Memory grows with the bytes that
 // arrive, not with the size an archive declares.
 bool vfs_read_file(const char* name, std::vector<uint8_t>& bytes);
+
+// A whole file's bytes, read-only. A plain file is mapped rather than
+// copied: its pages come from the system's file cache, so a large file
+// costs no new memory and no copy. An archive member is read into memory.
+class VfsMappedFile {
+public:
+    VfsMappedFile() = default;
+    VfsMappedFile(const VfsMappedFile&) = delete;
+    VfsMappedFile& operator=(const VfsMappedFile&) = delete;
+    ~VfsMappedFile() { Release(); }
+
+    const uint8_t* data() const { return mapped ? mapped : copy.data(); }
+    size_t size() const { return mapped ? mappedSize : copy.size(); }
+    void Release();
+
+private:
+    friend bool vfs_map_file(const char* name, VfsMappedFile& file);
+
+    const uint8_t* mapped = nullptr;
+    size_t mappedSize = 0;
+    std::vector<uint8_t> copy;
+};
+// The whole file (plain or archive member) into `file`, as vfs_read_file
+// reads it; false, with `file` empty, when that fails.
+bool vfs_map_file(const char* name, VfsMappedFile& file);
 int vfs_file_exists(const char* name);
 
 // Creates every missing level of a "/"-separated path in the first search

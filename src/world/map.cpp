@@ -38,13 +38,20 @@ void Map::Free()
             for (RoomObject* object : room.countingObjects)
                 object->CountVisibleRooms(-1);
     isLoaded = false;
-    std::vector<MapVertex>().swap(vertexArray);
+    vertexArray.Release();
     vertexBufferObject.Release();
     std::vector<MapMesh>().swap(meshList);
     std::vector<MapRoom>().swap(roomList);
-    std::vector<MapBrush>().swap(brushList);
+    std::vector<MapSurface>().swap(surfaceList);
+    triangleIndices.Release();
+    trianglePlanes.Release();
+    triangleNeighbours.Release();
+    triangleFacing.Release();
     std::vector<BspNode>().swap(bspNodes);
     std::vector<BspNode>().swap(bspLeaves);
+    leafBrushes.Release();
+    std::vector<MapBrush>().swap(brushList);
+    brushPlanes.Release();
     level = BoundingBox();
     cellGrid.Clear();
     visibleRooms = 0;

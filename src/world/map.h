@@ -4,6 +4,7 @@
 
 #include "engine/boundingbox.h"
 #include "engine/frustumplanes.h"
+#include "engine/podarray.h"
 #include "engine/roomobject.h"
 #include "render/bufferobject.h"
 #include "render/meshinstance.h"
@@ -33,17 +34,19 @@ public:
     virtual bool Load(const char* path);
     // The loader's own checks on a file's bytes, without loading anything
     // (no shaders, no buffers): false with `fault` naming the first fault.
-    static bool Check(std::vector<uint8_t> bytes, std::string& fault);
+    static bool Check(const std::vector<uint8_t>& bytes, std::string& fault);
     // Releases every structure, buffer, collider and entity of the map.
     virtual void Free();
 
     bool loaded() const { return isLoaded; }
-    const std::vector<MapVertex>& vertices() const { return vertexArray; }
+    const PodArray<MapVertex>& vertices() const { return vertexArray; }
     // The vertices' buffer object; 0 while buffer objects are not in use.
     GLuint vertexBuffer() const { return vertexBufferObject.name(); }
     std::vector<MapMesh>& meshes() { return meshList; }
     const std::vector<MapMesh>& meshes() const { return meshList; }
     std::vector<MapRoom>& rooms() { return roomList; }
+    // Every surface once, in file order; meshes and rooms list runs of them.
+    std::vector<MapSurface>& surfaces() { return surfaceList; }
     std::vector<MapBrush>& brushes() { return brushList; }
     // Node 0; null when the map has no BSP nodes.
     BspNode* bspRoot() { return bspNodes.empty() ? nullptr : &bspNodes[0]; }
@@ -105,17 +108,26 @@ private:
     MapMesh* MeshNamed(const char* name);
     static void PlaceMesh(MapMesh& mesh);
     // False for bytes without the magic; else the file's version.
-    static bool ReadVersion(const std::vector<uint8_t>& bytes, int32_t& version);
-    // Reads and checks the file into this map; `finish` looks up shaders and
-    // uploads buffers as well. False with `damage` set at the first fault.
-    bool Build(std::vector<uint8_t> bytes, std::string& damage, bool finish);
+    static bool ReadVersion(const uint8_t* bytes, size_t size, int32_t& version);
+    // Reads and checks the file's bytes into this map; `finish` looks up
+    // shaders and uploads buffers as well. False with `damage` set at the
+    // first fault.
+    bool Build(const uint8_t* bytes, size_t size, std::string& damage, bool finish);
 
     bool isLoaded = false;
-    std::vector<MapVertex> vertexArray;
+    PodArray<MapVertex> vertexArray;
     BufferObject vertexBufferObject;
+    // Per triangle, in file order: what the surfaces' runs point into.
+    PodArray<uint32_t> triangleIndices;
+    PodArray<MapPlane> trianglePlanes;
+    PodArray<int32_t> triangleNeighbours;
+    PodArray<uint8_t> triangleFacing;
+    std::vector<MapSurface> surfaceList;
+    PodArray<MapPlane> brushPlanes;  // per brush side
     std::vector<MapBrush> brushList;
     std::vector<MapMesh> meshList;
     std::vector<MapRoom> roomList;
+    PodArray<MapBrush*> leafBrushes;  // per leaf brush record
     std::vector<BspNode> bspNodes;
     std::vector<BspNode> bspLeaves;
     BoundingBox level;

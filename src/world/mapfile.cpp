@@ -2,14 +2,14 @@
 
 bool MapFile::ReadDirectory(std::string& error)
 {
-    if (bytes.size() < kMapHeaderSize) {
+    if (length < kMapHeaderSize) {
         error = "the file ends inside its header";
         return false;
     }
-    const uint64_t fileSize = bytes.size();
+    const uint64_t fileSize = length;
     for (int lump = 0; lump < kLumpCount; ++lump) {
         uint32_t entry[2];
-        memcpy(entry, bytes.data() + 8 + lump * sizeof(entry), sizeof(entry));
+        memcpy(entry, bytes + 8 + lump * sizeof(entry), sizeof(entry));
         const uint32_t offset = entry[0], length = entry[1];
         if (offset > fileSize || length > fileSize - offset) {
             error = "lump " + std::to_string(lump) + " (offset " + std::to_string(offset) + ", length " +

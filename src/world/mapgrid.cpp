@@ -35,14 +35,14 @@ void MapGrid::Build(const BoundingBox& level)
     Clear();
     cellsAcross = int(SizeFor(level));
     origin = {std::ceil(100.0f - level.minimum.x), 0.0f, std::ceil(100.0f - level.minimum.z)};
-    cells.resize(size_t(cellsAcross) * size_t(cellsAcross));
+    cells.AllocateZeroed(size_t(cellsAcross) * size_t(cellsAcross));
 }
 
 void MapGrid::Clear()
 {
     liveColliders.clear();
     liveEntities.clear();
-    std::vector<MapGridCell>().swap(cells);
+    cells.Release();
     cellsAcross = 0;
     origin = {};
 }
@@ -74,7 +74,7 @@ MapGrid::CellRange MapGrid::RangeAround(const Vector& a, const Vector& b, double
 void MapGrid::ClearPaths()
 {
     for (MapGridCell& cell : cells)
-        cell.pathValue = -1;
+        cell.SetPathValue(-1);
 }
 
 void MapGrid::PathAdd(int value, const Vector& position, const RayTrace& rayTrace)
@@ -90,8 +90,8 @@ void MapGrid::PathAdd(int value, const Vector& position, const RayTrace& rayTrac
             // With the kernel table's square root, 0 for the waypoint's own spot.
             const float distance = Length(Subtract(centre, position));
             MapGridCell& cell = Cell(column, row);
-            if (cell.pathValue == -1 || distance < cell.pathDistance) {
-                cell.pathValue = value;
+            if (cell.PathValue() == -1 || distance < cell.pathDistance) {
+                cell.SetPathValue(value);
                 cell.pathDistance = distance;
             }
         }
@@ -103,5 +103,5 @@ int MapGrid::PathGetClosest(const Vector& position) const
     int column, row;
     if (cells.empty() || !CellOf(position, column, row))
         return -1;
-    return Cell(column, row).pathValue;
+    return Cell(column, row).PathValue();
 }

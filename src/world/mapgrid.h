@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/boundingbox.h"
+#include "engine/podarray.h"
 #include "engine/vector.h"
 
 #include <cstdint>
@@ -32,8 +33,13 @@ struct Entity {
     Entity* previous = nullptr;
 };
 
+// All-zero bytes are an empty cell, so that a new grid is untouched zeroed
+// memory that costs nothing until a cell is used.
 struct MapGridCell {
-    int32_t pathValue = -1;  // -1 for none
+    int32_t PathValue() const { return int32_t(pathValuePlusOne - 1u); }  // -1 for none
+    void SetPathValue(int32_t value) { pathValuePlusOne = uint32_t(value) + 1u; }
+
+    uint32_t pathValuePlusOne = 0;
     float pathDistance = 0.0f;
     Collider* colliders = nullptr;  // list heads; the grid owns the objects
     Entity* entities = nullptr;
@@ -140,7 +146,7 @@ private:
 
     int cellsAcross = 0;
     Vector origin{};
-    std::vector<MapGridCell> cells;
+    PodArray<MapGridCell> cells;
     LiveObjects<Collider> liveColliders;
     LiveObjects<Entity> liveEntities;
 };

@@ -4,7 +4,6 @@
 #include "world/map.h"
 
 #include "console/console.h"
-#include "platform/platform.h"
 #include "render/shadermanager.h"
 #include "vfs/vfs.h"
 #include "world/mapfile.h"
@@ -18,13 +17,15 @@
 
 namespace {
 
-// A sound map refers to each of its records once or twice (a world surface
-// sits in mesh 0 and in a room). Beyond a few times over, a small hostile
-// file could make the loader copy the same records without end.
+// Meshes copy what they list: pointers to their brushes and the drawn
+// triangles of their surfaces, and each surface's triangles are walked once
+// for its bounds. A sound map lists each record once or twice; beyond a few
+// times over, a small hostile file could make the loader walk and copy the
+// same records without end.
 class ReferenceBudget {
 public:
     explicit ReferenceBudget(uint32_t records) : left(uint64_t(records) * 4 + 4096) {}
-    bool Spend(uint32_t count)
+    bool Spend(uint64_t count)
     {
         if (count > left)
             return false;
@@ -55,6 +56,18 @@ bool InRange(uint32_t first, uint32_t count, uint32_t total)
     return first <= total && count <= total - first;
 }
 
+// The lump's records copied whole into `records`, which the lump's record
+// type must match.
+template <MapLump lump, class Record>
+void CopyLump(const MapFile& file, PodArray<Record>& records, size_t perRecord)
+{
+    static_assert(sizeof(MapRecord<lump>) % sizeof(Record) == 0, "whole records");
+    const size_t count = size_t(file.Count(lump)) * perRecord;
+    records.Allocate(count);
+    if (count)
+        memcpy(records.data(), file.Record(lump, 0), count * sizeof(Record));
+}
+
 }  // namespace
 
 class MapBuilder {
@@ -63,20 +76,17 @@ public:
         : map(map),
           file(file),
           shaders(file.Count(kLumpShaderNames), nullptr),
-          builtSurfaces(file.Count(kLumpSurfaces), nullptr),
           surfaceReferences(file.Count(kLumpSurfaces)),
           triangleCopies(file.Count(kLumpTriangles)),
-          brushReferences(file.Count(kLumpBrushes)),
-          planeCopies(file.Count(kLumpBrushSides)),
-          leafBrushReferences(file.Count(kLumpLeafBrushes))
+          brushReferences(file.Count(kLumpBrushes))
     {
     }
 
-    // Builds every structure that needs only the file; false with `damage`
-    // set at the first fault.
+    // Builds every structure that needs only the file, in one pass over
+    // each lump; false with `damage` set at the first fault.
     bool Read()
     {
-        return ReadVertices() && CheckTriangles() && CheckSurfaces() && CheckBrushSides() && ReadBrushes() &&
+        return ReadVertices() && ReadTriangles() && ReadSurfaces() && ReadBrushSides() && ReadBrushes() &&
                ReadMeshes() && ReadRooms() && ReadBsp();
     }
     // Shaders, drawable triangles, bounds, grid and buffers of a map that
@@ -89,22 +99,20 @@ private:
     bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
     bool CheckRange(const char* owner, uint32_t index, const char* what, uint32_t first, uint32_t count,
                     uint32_t total);
-    bool Spend(ReferenceBudget& budget, uint32_t count, const char* what);
+    bool Spend(ReferenceBudget& budget, uint64_t count, const char* what);
 
     bool ReadVertices();
-    bool CheckTriangles();
-    bool CheckSurfaces();
-    bool CheckBrushSides();
+    bool ReadTriangles();
+    bool ReadSurfaces();
+    void BuildSurface(const MapSurfaceRecord& record, MapSurface& surface);
+    bool ReadBrushSides();
     bool ReadBrushes();
     bool ReadMeshes();
     bool ReadRooms();
-    bool ReadSurfaces(std::vector<MapSurface>& surfaces, uint32_t first, uint32_t count, bool movable);
-    void ReadSurface(uint32_t record, MapSurface& surface);
     bool ReadBsp();
     bool LinkChild(uint32_t node, int32_t child, BspNode*& link, std::vector<int>& depth);
 
     Shader* ShaderAt(int32_t index);
-    void SetSurfaceShaders(std::vector<MapSurface>& surfaces, uint32_t first);
     void FinishMesh(MapMesh& mesh);
     void UploadBuffers();
 
@@ -112,9 +120,8 @@ private:
     const MapFile& file;
     std::vector<Shader*> shaders;  // looked up once per name
     Shader* defaultShader = nullptr;
-    std::vector<const MapSurface*> builtSurfaces;  // the first built from each record
     BoundingBox everyVertex;
-    ReferenceBudget surfaceReferences, triangleCopies, brushReferences, planeCopies, leafBrushReferences;
+    ReferenceBudget surfaceReferences, triangleCopies, brushReferences;
 };
 
 bool MapBuilder::Fail(const char* format, ...)
@@ -136,7 +143,7 @@ bool MapBuilder::CheckRange(const char* owner, uint32_t index, const char* what,
     return Fail("%s %u lists %u %s from %u, but there are %u", owner, index, count, what, first, total);
 }
 
-bool MapBuilder::Spend(ReferenceBudget& budget, uint32_t count, const char* what)
+bool MapBuilder::Spend(ReferenceBudget& budget, uint64_t count, const char* what)
 {
     return budget.Spend(count) || Fail("the %s are referred to too many times over", what);
 }
@@ -144,23 +151,29 @@ bool MapBuilder::Spend(ReferenceBudget& budget, uint32_t count, const char* what
 bool MapBuilder::ReadVertices()
 {
     const uint32_t count = file.Count(kLumpVertices);
-    map.vertexArray.clear();
-    map.vertexArray.reserve(count);
-    Platform_AdviseLargePages(map.vertexArray.data(), size_t(count) * sizeof(MapVertex));
-    // The box of every vertex grows in the same pass.
-    Vector lo = everyVertex.minimum, hi = everyVertex.maximum;
+    map.vertexArray.Allocate(count);
+    MapVertex* out = map.vertexArray.data();
+    // The box of every vertex grows in the same pass, and bad positions are
+    // only noted in it: a branch per vertex would keep the loop from being
+    // vectorised, and a sound file has none.
+    Vector lo{}, hi{};
+    if (count)
+        lo = hi = file.Get<kLumpVertices>(0).position;
+    bool finite = true;
     for (uint32_t i = 0; i < count; ++i) {
         const MapVertexRecord r = file.Get<kLumpVertices>(i);
         const Vector &p = r.position, &t = r.tangent, &b = r.binormal, &n = r.normal;
-        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
-            return Fail("vertex %u has a position that is not a finite number", i);
-        if (i == 0)
-            lo = hi = p;
+        // Infinities and NaN leave p - p other than zero.
+        finite &= (p.x - p.x == 0.0f) & (p.y - p.y == 0.0f) & (p.z - p.z == 0.0f);
         lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
         hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
-        map.vertexArray.push_back(MapVertex{{p.x, p.y, p.z, 1.0f}, {t.x, t.y, t.z, 0.0f}, {b.x, b.y, b.z, 0.0f},
-                                            {n.x, n.y, n.z, 0.0f}, {r.s, r.t}, {1.0f, 1.0f, 1.0f, 1.0f}, 0.0f, 0.0f});
+        out[i] = MapVertex{{p.x, p.y, p.z, 1.0f}, {t.x, t.y, t.z, 0.0f}, {b.x, b.y, b.z, 0.0f},
+                           {n.x, n.y, n.z, 0.0f}, {r.s, r.t}, {1.0f, 1.0f, 1.0f, 1.0f}, 0.0f, 0.0f};
     }
+    if (!finite)
+        for (uint32_t i = 0;; ++i)
+            if (!IsFinite(file.Get<kLumpVertices>(i).position))
+                return Fail("vertex %u has a position that is not a finite number", i);
     everyVertex.minimum = lo;
     everyVertex.maximum = hi;
     everyVertex.Recompute();
@@ -175,42 +188,77 @@ bool MapBuilder::ReadVertices()
     return true;
 }
 
-bool MapBuilder::CheckTriangles()
+bool MapBuilder::ReadTriangles()
 {
     const uint32_t triangles = file.Count(kLumpTriangles);
     if (file.Count(kLumpTrianglePlanes) != triangles || file.Count(kLumpNeighbours) != triangles)
         return Fail("there are %u triangles but %u triangle planes and %u neighbour records", triangles,
                     file.Count(kLumpTrianglePlanes), file.Count(kLumpNeighbours));
+    // Corners are checked on the copy, whose lines are still in the cache;
+    // the first bad one is looked for only when there is one.
+    CopyLump<kLumpTriangles>(file, map.triangleIndices, 3);
     const uint32_t vertices = file.Count(kLumpVertices);
-    for (uint32_t i = 0; i < triangles; ++i)
-        for (uint32_t vertex : file.Get<kLumpTriangles>(i).corners)
-            if (vertex >= vertices)
-                return Fail("triangle %u names vertex %u, but there are %u", i, vertex, vertices);
+    uint32_t highest = 0;
+    for (uint32_t corner : map.triangleIndices)
+        highest = std::max(highest, corner);
+    if (triangles && highest >= vertices)
+        for (uint32_t i = 0;; ++i)
+            for (int corner = 0; corner < 3; ++corner)
+                if (map.triangleIndices[size_t(i) * 3 + corner] >= vertices)
+                    return Fail("triangle %u names vertex %u, but there are %u", i,
+                                map.triangleIndices[size_t(i) * 3 + corner], vertices);
+    CopyLump<kLumpTrianglePlanes>(file, map.trianglePlanes, 1);
+    CopyLump<kLumpNeighbours>(file, map.triangleNeighbours, 3);
+    map.triangleFacing.AllocateZeroed(triangles);
     return true;
 }
 
-bool MapBuilder::CheckSurfaces()
+bool MapBuilder::ReadSurfaces()
 {
     const uint32_t shaderCount = file.Count(kLumpShaderNames);
-    for (uint32_t i = 0; i < file.Count(kLumpSurfaces); ++i) {
-        const MapSurfaceRecord surface = file.Get<kLumpSurfaces>(i);
-        if (!CheckRange("surface", i, "triangles", surface.firstTriangle, surface.triangleCount,
+    map.surfaceList.resize(file.Count(kLumpSurfaces));
+    for (uint32_t i = 0; i < map.surfaceList.size(); ++i) {
+        const MapSurfaceRecord record = file.Get<kLumpSurfaces>(i);
+        if (!CheckRange("surface", i, "triangles", record.firstTriangle, record.triangleCount,
                         file.Count(kLumpTriangles)))
             return false;
-        const int32_t shader = surface.shader;
+        const int32_t shader = record.shader;
         if (shader != -1 && (shader < 0 || uint32_t(shader) >= shaderCount))
             return Fail("surface %u names shader %i, but there are %u", i, shader, shaderCount);
+        if (!Spend(triangleCopies, record.triangleCount, "triangles"))
+            return false;
+        BuildSurface(record, map.surfaceList[i]);
     }
     return true;
 }
 
-bool MapBuilder::CheckBrushSides()
+void MapBuilder::BuildSurface(const MapSurfaceRecord& record, MapSurface& surface)
+{
+    const size_t first = record.firstTriangle, count = record.triangleCount;
+    surface.indices = map.triangleIndices.View(first * 3, count * 3);
+    surface.planes = map.trianglePlanes.View(first, count);
+    surface.facing = map.triangleFacing.View(first, count);
+    // The shadow volumes index this surface's facing bytes with these, so a
+    // neighbour outside the surface counts as an open edge. Surfaces of a
+    // sound file do not share triangles; where a damaged one's do, each
+    // sharer only ever opens edges, so every one of them stays in bounds.
+    const ArrayView<int32_t> neighbours = map.triangleNeighbours.View(first * 3, count * 3);
+    for (int32_t& neighbour : neighbours)
+        if (neighbour < -1 || neighbour >= int64_t(count))
+            neighbour = -1;
+    surface.neighbours = neighbours;
+    surface.bounds.FitIndexed(map.vertexArray.data(), surface.indices.data(), surface.IndexCount());
+}
+
+bool MapBuilder::ReadBrushSides()
 {
     const uint32_t planes = file.Count(kLumpPlanes);
-    for (uint32_t i = 0; i < file.Count(kLumpBrushSides); ++i) {
+    map.brushPlanes.Allocate(file.Count(kLumpBrushSides));
+    for (uint32_t i = 0; i < map.brushPlanes.size(); ++i) {
         const uint32_t plane = file.Get<kLumpBrushSides>(i).plane;
         if (plane >= planes)
             return Fail("brush side %u names plane %u, but there are %u", i, plane, planes);
+        map.brushPlanes[i] = file.Get<kLumpPlanes>(plane);
     }
     return true;
 }
@@ -221,17 +269,12 @@ bool MapBuilder::ReadBrushes()
     for (uint32_t i = 0; i < map.brushList.size(); ++i) {
         const MapBrushRecord record = file.Get<kLumpBrushes>(i);
         const int32_t shader = record.shader;
-        const uint32_t firstSide = record.firstSide;
-        const uint32_t sideCount = record.sideCount;
         if (shader >= 0 && uint32_t(shader) >= file.Count(kLumpShaderNames))
             return Fail("brush %u names shader %i, but there are %u", i, shader, file.Count(kLumpShaderNames));
-        if (!CheckRange("brush", i, "sides", firstSide, sideCount, file.Count(kLumpBrushSides)) ||
-            !Spend(planeCopies, sideCount, "brush sides"))
+        if (!CheckRange("brush", i, "sides", record.firstSide, record.sideCount, file.Count(kLumpBrushSides)))
             return false;
         MapBrush& brush = map.brushList[i];
-        brush.planes.reserve(sideCount);
-        for (uint32_t side = firstSide; side < firstSide + sideCount; ++side)
-            brush.planes.push_back(file.Get<kLumpPlanes>(file.Get<kLumpBrushSides>(side).plane));
+        brush.planes = map.brushPlanes.View(record.firstSide, record.sideCount);
         brush.flags = uint8_t(record.flags);
     }
     return true;
@@ -251,7 +294,8 @@ bool MapBuilder::ReadMeshes()
         const uint32_t surfaceCount = record.surfaceCount;
         if (!CheckRange("mesh", i, "brushes", firstBrush, brushCount, file.Count(kLumpBrushes)) ||
             !Spend(brushReferences, brushCount, "brushes") ||
-            !CheckRange("mesh", i, "surfaces", firstSurface, surfaceCount, file.Count(kLumpSurfaces)))
+            !CheckRange("mesh", i, "surfaces", firstSurface, surfaceCount, file.Count(kLumpSurfaces)) ||
+            !Spend(surfaceReferences, surfaceCount, "surfaces"))
             return false;
         MapMesh& mesh = map.meshList[i];
         mesh.name = "*" + std::to_string(i);
@@ -261,7 +305,14 @@ bool MapBuilder::ReadMeshes()
             mesh.brushes.push_back(&map.brushList[b]);
             map.brushList[b].meshIndex = int(i);
         }
-        if (!ReadSurfaces(mesh.surfaces, firstSurface, surfaceCount, i != 0))
+        mesh.surfaces = {map.surfaceList.data() + firstSurface, surfaceCount};
+        // Its drawn triangles are copied once the shaders are known.
+        uint64_t triangles = 0;
+        for (MapSurface& surface : mesh.surfaces) {
+            triangles += surface.TriangleCount();
+            surface.movable = surface.movable || i != 0;
+        }
+        if (!Spend(triangleCopies, triangles, "triangles"))
             return false;
     }
     return true;
@@ -283,80 +334,29 @@ bool MapBuilder::ReadRooms()
                 return Fail("room %u has bounds that are inverted or not finite", i);
         MapRoom& room = map.roomList[i];
         room.bounds.SetFromPoints(record.minimum, record.maximum, true);
-        if (!ReadSurfaces(room.surfaces, record.firstSurface, record.surfaceCount, i != 0))
-            return false;
+        room.surfaces = {map.surfaceList.data() + record.firstSurface, record.surfaceCount};
     }
     return true;
-}
-
-bool MapBuilder::ReadSurfaces(std::vector<MapSurface>& surfaces, uint32_t first, uint32_t count, bool movable)
-{
-    if (!Spend(surfaceReferences, count, "surfaces"))
-        return false;
-    surfaces.resize(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (!Spend(triangleCopies, file.Get<kLumpSurfaces>(first + i).triangleCount, "triangles"))
-            return false;
-        ReadSurface(first + i, surfaces[i]);
-        surfaces[i].movable = movable;
-    }
-    return true;
-}
-
-void MapBuilder::ReadSurface(uint32_t record, MapSurface& surface)
-{
-    const MapSurfaceRecord r = file.Get<kLumpSurfaces>(record);
-    const uint32_t first = r.firstTriangle, count = r.triangleCount;
-    surface.facing.assign(count, 0);
-    if (count == 0)
-        return;
-    // World surfaces come twice, in mesh 0 and in a room: the second is a
-    // copy of the first.
-    const MapSurface*& built = builtSurfaces[record];
-    if (built) {
-        surface.indices = built->indices;
-        surface.planes = built->planes;
-        surface.neighbours = built->neighbours;
-        surface.bounds.CopyFrom(built->bounds);
-        built = &surface;
-        return;
-    }
-    built = &surface;
-    surface.indices.resize(size_t(count) * 3);
-    surface.planes.resize(count);
-    surface.neighbours.resize(size_t(count) * 3);
-    memcpy(surface.indices.data(), file.Record(kLumpTriangles, first), size_t(count) * sizeof(MapTriangleRecord));
-    memcpy(surface.planes.data(), file.Record(kLumpTrianglePlanes, first), size_t(count) * sizeof(MapPlane));
-    memcpy(surface.neighbours.data(), file.Record(kLumpNeighbours, first), size_t(count) * sizeof(MapNeighbourRecord));
-    // The shadow volumes index this surface's facing bytes with these, so a
-    // neighbour outside the surface counts as an open edge.
-    for (int32_t& neighbour : surface.neighbours)
-        if (neighbour < -1 || neighbour >= int64_t(count))
-            neighbour = -1;
-    surface.bounds.FitIndexed(map.vertexArray.data(), surface.indices.data(), surface.IndexCount());
 }
 
 bool MapBuilder::ReadBsp()
 {
-    const uint32_t leafBrushes = file.Count(kLumpLeafBrushes);
-    for (uint32_t i = 0; i < leafBrushes; ++i) {
+    map.leafBrushes.Allocate(file.Count(kLumpLeafBrushes));
+    for (uint32_t i = 0; i < map.leafBrushes.size(); ++i) {
         const uint32_t brush = file.Get<kLumpLeafBrushes>(i).brush;
         if (brush >= map.brushList.size())
             return Fail("leaf brush %u names brush %u, but there are %zu", i, brush, map.brushList.size());
+        map.leafBrushes[i] = &map.brushList[brush];
     }
     map.bspLeaves.resize(file.Count(kLumpBspLeaves));
     for (uint32_t i = 0; i < map.bspLeaves.size(); ++i) {
         const MapBspLeafRecord record = file.Get<kLumpBspLeaves>(i);
-        const uint32_t first = record.firstLeafBrush;
-        const uint32_t count = record.leafBrushCount;
-        if (!CheckRange("BSP leaf", i, "leaf brushes", first, count, leafBrushes) ||
-            !Spend(leafBrushReferences, count, "leaf brushes"))
+        if (!CheckRange("BSP leaf", i, "leaf brushes", record.firstLeafBrush, record.leafBrushCount,
+                        file.Count(kLumpLeafBrushes)))
             return false;
         BspNode& leaf = map.bspLeaves[i];
         leaf.leaf = true;
-        leaf.brushes.reserve(count);
-        for (uint32_t b = first; b < first + count; ++b)
-            leaf.brushes.push_back(&map.brushList[file.Get<kLumpLeafBrushes>(b).brush]);
+        leaf.brushes = map.leafBrushes.View(record.firstLeafBrush, record.leafBrushCount);
     }
 
     map.bspNodes.resize(file.Count(kLumpBspNodes));
@@ -419,12 +419,6 @@ Shader* MapBuilder::ShaderAt(int32_t index)
     return shader;
 }
 
-void MapBuilder::SetSurfaceShaders(std::vector<MapSurface>& surfaces, uint32_t first)
-{
-    for (uint32_t i = 0; i < surfaces.size(); ++i)
-        surfaces[i].shader = ShaderAt(file.Get<kLumpSurfaces>(first + i).shader);
-}
-
 void MapBuilder::FinishMesh(MapMesh& mesh)
 {
     size_t drawn = 0;
@@ -461,12 +455,10 @@ void MapBuilder::Finish()
         const int32_t shader = file.Get<kLumpBrushes>(i).shader;
         map.brushList[i].nonsolid = shader >= 0 && ShaderAt(shader)->nonsolid;
     }
-    for (uint32_t i = 0; i < map.meshList.size(); ++i) {
-        SetSurfaceShaders(map.meshList[i].surfaces, file.Get<kLumpMeshes>(i).firstSurface);
-        FinishMesh(map.meshList[i]);
-    }
-    for (uint32_t i = 0; i < map.roomList.size(); ++i)
-        SetSurfaceShaders(map.roomList[i].surfaces, file.Get<kLumpRooms>(i).firstSurface);
+    for (uint32_t i = 0; i < map.surfaceList.size(); ++i)
+        map.surfaceList[i].shader = ShaderAt(file.Get<kLumpSurfaces>(i).shader);
+    for (MapMesh& mesh : map.meshList)
+        FinishMesh(mesh);
 
     map.meshList[0].bounds.CopyFrom(everyVertex);
     map.cellGrid.Build(map.level);
@@ -479,22 +471,15 @@ void MapBuilder::UploadBuffers()
         return;
     map.vertexBufferObject.Create(GL_ARRAY_BUFFER_ARB, map.vertexArray.data(),
                                   map.vertexArray.size() * sizeof(MapVertex), GL_STATIC_DRAW_ARB);
-    auto upload = [](std::vector<MapSurface>& surfaces) {
-        for (MapSurface& surface : surfaces)
-            if (!surface.indices.empty())
-                surface.elementBuffer.Create(GL_ELEMENT_ARRAY_BUFFER_ARB, surface.indices.data(),
-                                             surface.indices.size() * sizeof(uint32_t), GL_DYNAMIC_DRAW_ARB);
-    };
-    for (MapMesh& mesh : map.meshList)
-        upload(mesh.surfaces);
-    for (MapRoom& room : map.roomList)
-        upload(room.surfaces);
+    for (MapSurface& surface : map.surfaceList)
+        if (!surface.indices.empty())
+            surface.elementBuffer.Create(GL_ELEMENT_ARRAY_BUFFER_ARB, surface.indices.data(),
+                                         surface.indices.size() * sizeof(uint32_t), GL_DYNAMIC_DRAW_ARB);
 }
 
-bool Map::Build(std::vector<uint8_t> bytes, std::string& damage, bool finish)
+bool Map::Build(const uint8_t* bytes, size_t size, std::string& damage, bool finish)
 {
-    // The bytes go when the file object does: nothing keeps the file in memory.
-    MapFile file(std::move(bytes));
+    MapFile file(bytes, size);
     if (!file.ReadDirectory(damage))
         return false;
     MapBuilder builder(*this, file);
@@ -507,18 +492,18 @@ bool Map::Build(std::vector<uint8_t> bytes, std::string& damage, bool finish)
     return true;
 }
 
-bool Map::ReadVersion(const std::vector<uint8_t>& bytes, int32_t& version)
+bool Map::ReadVersion(const uint8_t* bytes, size_t size, int32_t& version)
 {
-    if (bytes.size() < 8 || memcmp(bytes.data(), kMapMagic, sizeof(kMapMagic)) != 0)
+    if (size < 8 || memcmp(bytes, kMapMagic, sizeof(kMapMagic)) != 0)
         return false;
-    memcpy(&version, bytes.data() + 4, sizeof(version));
+    memcpy(&version, bytes + 4, sizeof(version));
     return true;
 }
 
-bool Map::Check(std::vector<uint8_t> bytes, std::string& fault)
+bool Map::Check(const std::vector<uint8_t>& bytes, std::string& fault)
 {
     int32_t version;
-    if (!ReadVersion(bytes, version)) {
+    if (!ReadVersion(bytes.data(), bytes.size(), version)) {
         fault = "it is not a map";
         return false;
     }
@@ -527,19 +512,20 @@ bool Map::Check(std::vector<uint8_t> bytes, std::string& fault)
         return false;
     }
     Map scratch;
-    return scratch.Build(std::move(bytes), fault, false);
+    return scratch.Build(bytes.data(), bytes.size(), fault, false);
 }
 
 bool Map::Load(const char* path)
 {
     Free();
-    std::vector<uint8_t> bytes;
-    if (!vfs_read_file(path, bytes)) {
+    // Mapped, not copied; nothing keeps the file once the map is built.
+    VfsMappedFile bytes;
+    if (!vfs_map_file(path, bytes)) {
         gConsole->Print("^1Error: Unable to open map %s.\n", path);
         return false;
     }
     int32_t version;
-    if (!ReadVersion(bytes, version)) {
+    if (!ReadVersion(bytes.data(), bytes.size(), version)) {
         gConsole->Print("^1Error: %s is not a valid map.\n", path);
         return false;
     }
@@ -549,7 +535,7 @@ bool Map::Load(const char* path)
     }
 
     std::string damage;
-    if (Build(std::move(bytes), damage, true)) {
+    if (Build(bytes.data(), bytes.size(), damage, true)) {
         isLoaded = true;
         return true;
     }

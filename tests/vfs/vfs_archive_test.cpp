@@ -105,6 +105,28 @@ TEST_F(VfsTest, StoredAndDeflatedMembersReadWholeByteByByteAndToTheEnd)
     EXPECT_EQ(Output(), "") << "no message for writing to a member";
 }
 
+TEST_F(VfsTest, WholeFilesAreMappedWhenPlainAndReadWhenMembers)
+{
+    const std::string text = Text(5000);
+    Write("data/plain.txt", text);
+    Write("data/empty.txt", "");
+    std::filesystem::create_directories(Dir("data/folder"));
+    WriteArchive("data/a.pk3", ZipWriter().Add("deflated.txt", text, 8).Finish());
+    Start({"data"});
+    VfsMappedFile file;
+    for (const char* name : {"plain.txt", "deflated.txt"}) {
+        ASSERT_TRUE(vfs_map_file(name, file)) << name;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data()), file.size()), text) << name;
+    }
+    EXPECT_TRUE(vfs_map_file("empty.txt", file));
+    EXPECT_EQ(file.size(), 0u);
+    for (const char* name : {"missing.txt", "folder", "../data/plain.txt"}) {
+        ASSERT_TRUE(vfs_map_file("plain.txt", file));
+        EXPECT_FALSE(vfs_map_file(name, file)) << name;
+        EXPECT_EQ(file.size(), 0u) << name;
+    }
+}
+
 TEST_F(VfsTest, ByteFFReadsAsMinusOneWithoutEndingTheFile)
 {
     const std::string bytes("\x41\xff\x42", 3);

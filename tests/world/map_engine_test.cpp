@@ -63,7 +63,8 @@ TEST_F(MapBufferTest, VerticesAndIndicesGoToBufferObjectsWhileTheyAreOn)
     const MapSurface& floor = map.meshes()[0].surfaces[0];
     const GLuint indices = floor.elementBuffer.name();
     ASSERT_NE(indices, 0u);
-    EXPECT_EQ(BufferContents<uint32_t>(GL_ELEMENT_ARRAY_BUFFER_ARB, indices, 6), floor.indices);
+    EXPECT_EQ(BufferContents<uint32_t>(GL_ELEMENT_ARRAY_BUFFER_ARB, indices, 6),
+              std::vector<uint32_t>(floor.indices.begin(), floor.indices.end()));
     EXPECT_NE(map.rooms()[0].surfaces[0].elementBuffer.name(), 0u);
 
     map.Free();

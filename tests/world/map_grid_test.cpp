@@ -144,7 +144,7 @@ TEST_F(MapGridTest, PointsOffTheGridGoToTheNearestBorderCellOrAreOutside)
     EXPECT_EQ(Touched({0, 0, 0}, {kNaN, 0, 0}, kNaN), Ints{});
 
     // Paths are read only on the grid: x from -1100 to 1310, z from -1100.
-    grid.Cell(240, 0).pathValue = 4;
+    grid.Cell(240, 0).SetPathValue(4);
     EXPECT_EQ(grid.PathGetClosest({1305, 0, -1095}), 4);
     EXPECT_EQ(grid.PathGetClosest({1310, 0, -1095}), -1);
     EXPECT_EQ(grid.PathGetClosest({1305, 0, -1100.5f}), -1);
@@ -174,13 +174,13 @@ TEST_F(MapGridTest, HandlesThatAreNotLiveAreIgnored)
 
     // Clearing every collider or entity clears the paths too.
     Collider* cleared = grid.ColliderAdd(3, {0, 0, 0}, 1);
-    grid.Cell(7, 7).pathValue = 1;
+    grid.Cell(7, 7).SetPathValue(1);
     grid.ColliderRemoveAll();
-    EXPECT_EQ(grid.Cell(7, 7).pathValue, -1);
+    EXPECT_EQ(grid.Cell(7, 7).PathValue(), -1);
     grid.ColliderUpdate(cleared, {}, {});
-    grid.Cell(7, 7).pathValue = 1;
+    grid.Cell(7, 7).SetPathValue(1);
     grid.EntityRemoveAll();
-    EXPECT_EQ(grid.Cell(7, 7).pathValue, -1);
+    EXPECT_EQ(grid.Cell(7, 7).PathValue(), -1);
     grid.EntityRemove(entity);
 
     // Across a map change, before anything new could take their addresses.

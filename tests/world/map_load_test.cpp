@@ -9,9 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
+
+// A view's records as a vector, to compare.
+template <class T>
+std::vector<std::remove_const_t<T>> Records(ArrayView<T> view)
+{
+    return {view.begin(), view.end()};
+}
 
 class MapLoadTest : public ConsoleTest {
 protected:
@@ -83,9 +91,9 @@ TEST_F(MapLoadTest, TheMinimalMapLoadsIntoItsStructures)
     ASSERT_EQ(door.surfaces.size(), 2u);
     const MapSurface& floor = world.surfaces[0];
     EXPECT_EQ(floor.shader->name + " " + world.surfaces[1].shader->name, "default textures/wall");
-    EXPECT_EQ(floor.indices, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3}));
-    EXPECT_EQ(floor.neighbours, (std::vector<int32_t>{-1, -1, 1, 0, -1, -1}));
-    EXPECT_EQ(world.surfaces[1].neighbours, (std::vector<int32_t>{-1, -1, -1}));
+    EXPECT_EQ(Records(floor.indices), (std::vector<uint32_t>{0, 1, 2, 0, 2, 3}));
+    EXPECT_EQ(Records(floor.neighbours), (std::vector<int32_t>{-1, -1, 1, 0, -1, -1}));
+    EXPECT_EQ(Records(world.surfaces[1].neighbours), (std::vector<int32_t>{-1, -1, -1}));
     EXPECT_FLOAT_EQ(floor.planes[1].normal.y, 1.0f);
     EXPECT_EQ(floor.facing.size(), 2u);
     EXPECT_EQ(Xyz(world.surfaces[1].bounds.maximum), (Floats{100, 50, 0}));
@@ -107,6 +115,7 @@ TEST_F(MapLoadTest, TheMinimalMapLoadsIntoItsStructures)
 
     ASSERT_EQ(map.rooms().size(), 1u);
     EXPECT_EQ(map.rooms()[0].surfaces.size(), 2u);
+    EXPECT_EQ(&map.rooms()[0].surfaces[0], &floor);  // the world's surfaces, not copies
     EXPECT_FALSE(map.rooms()[0].visible);
 
     ASSERT_EQ(map.brushes().size(), 3u);
@@ -122,7 +131,7 @@ TEST_F(MapLoadTest, TheMinimalMapLoadsIntoItsStructures)
     BspNode* root = map.bspRoot();
     ASSERT_TRUE(root && !root->leaf);
     ASSERT_TRUE(root->back && root->back->leaf);
-    EXPECT_EQ(root->back->brushes, (std::vector<MapBrush*>{&map.brushes()[0]}));
+    EXPECT_EQ(Records(root->back->brushes), (std::vector<MapBrush*>{&map.brushes()[0]}));
     ASSERT_TRUE(root->front && !root->front->leaf);
     EXPECT_FLOAT_EQ(root->front->plane.normal.x, 1.0f);
     EXPECT_EQ(root->front->back, nullptr);
@@ -130,7 +139,7 @@ TEST_F(MapLoadTest, TheMinimalMapLoadsIntoItsStructures)
     EXPECT_EQ(root->front->front->brushes.size(), 2u);
 
     EXPECT_EQ(map.grid().size(), 241);  // ceil(2210 / 10) + 20
-    EXPECT_EQ(map.grid().Cell(240, 240).pathValue, -1);
+    EXPECT_EQ(map.grid().Cell(240, 240).PathValue(), -1);
 }
 
 TEST_F(MapLoadTest, AMeshWithOnlyNodrawSurfacesKeepsTheirBounds)
