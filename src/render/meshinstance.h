@@ -8,6 +8,7 @@
 #include "engine/matrix.h"
 #include "engine/vector.h"
 #include "engine/vertex.h"
+#include "render/buffermanager.h"
 #include "render/shadowvolume.h"
 
 #include <GL/gl.h>
@@ -17,11 +18,11 @@
 class Shader;
 
 struct MeshInstance {
-    // The vertices in client memory, and the same vertices in a buffer
-    // object (0 for none); the renderer draws from the buffer while buffer
-    // objects are in use, so both must stay valid.
+    // The vertices in client memory, and the same vertices in a range of a
+    // buffer object (none when there is none); the renderer draws from the
+    // buffer while buffer objects are in use, so both must stay valid.
     const Vertex* vertices = nullptr;
-    GLuint vertexBuffer = 0;
+    VertexBufferRange vertexBuffer;
     // 32-bit indices, three per triangle, into `vertices`; likewise kept in
     // an element buffer (0 for none).
     const uint32_t* indices = nullptr;

@@ -193,11 +193,12 @@ bool SceneRenderer::Place(MeshInstance& instance, const FrustumPlanes& frustum)
 
 void SceneRenderer::BindArrays(const MeshInstance& instance, Arrays arrays)
 {
-    const GLuint buffer = useBuffers ? instance.vertexBuffer : 0;
+    const GLuint buffer = useBuffers ? instance.vertexBuffer.buffer : 0;
     if (useBuffers)
         pglBindBufferARB(GL_ARRAY_BUFFER_ARB, buffer);
     // Offsets into the buffer, or addresses in client memory.
-    const char* base = buffer ? nullptr : reinterpret_cast<const char*>(instance.vertices);
+    const char* base = buffer ? reinterpret_cast<const char*>(uintptr_t(instance.vertexBuffer.offset))
+                              : reinterpret_cast<const char*>(instance.vertices);
     constexpr GLsizei stride = sizeof(Vertex);
     glVertexPointer(3, GL_FLOAT, stride, base + offsetof(Vertex, position));
     glNormalPointer(GL_FLOAT, stride, base + offsetof(Vertex, normal));

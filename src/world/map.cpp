@@ -39,7 +39,8 @@ void Map::Free()
                 object->CountVisibleRooms(-1);
     isLoaded = false;
     vertexArray.Release();
-    vertexBufferObject.Release();
+    gBufferManager->Free(vertexRange);
+    vertexRange = {};
     std::vector<MapMesh>().swap(meshList);
     std::vector<MapRoom>().swap(roomList);
     std::vector<MapSurface>().swap(surfaceList);
@@ -121,7 +122,7 @@ void Map::SubmitVisibleSurfaces(SceneRenderer& renderer)
             return;
         MeshInstance instance;
         instance.vertices = vertexArray.data();
-        instance.vertexBuffer = vertexBufferObject.name();
+        instance.vertexBuffer = vertexRange;
         instance.indices = surface.indices.data();
         instance.indexBuffer = surface.elementBuffer.name();
         instance.triangleCount = surface.TriangleCount();

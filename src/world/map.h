@@ -40,8 +40,9 @@ public:
 
     bool loaded() const { return isLoaded; }
     const PodArray<MapVertex>& vertices() const { return vertexArray; }
-    // The vertices' buffer object; 0 while buffer objects are not in use.
-    GLuint vertexBuffer() const { return vertexBufferObject.name(); }
+    // Where the vertices went in the buffer objects; none while buffer
+    // objects are not in use.
+    const VertexBufferRange& vertexBuffer() const { return vertexRange; }
     std::vector<MapMesh>& meshes() { return meshList; }
     const std::vector<MapMesh>& meshes() const { return meshList; }
     std::vector<MapRoom>& rooms() { return roomList; }
@@ -116,7 +117,7 @@ private:
 
     bool isLoaded = false;
     PodArray<MapVertex> vertexArray;
-    BufferObject vertexBufferObject;
+    VertexBufferRange vertexRange;
     // Per triangle, in file order: what the surfaces' runs point into.
     PodArray<uint32_t> triangleIndices;
     PodArray<MapPlane> trianglePlanes;

@@ -469,12 +469,10 @@ void MapBuilder::UploadBuffers()
 {
     if (!BufferObject::Enabled())
         return;
-    map.vertexBufferObject.Create(GL_ARRAY_BUFFER_ARB, map.vertexArray.data(),
-                                  map.vertexArray.size() * sizeof(MapVertex), GL_STATIC_DRAW_ARB);
+    map.vertexRange = gBufferManager->Allocate(map.vertexArray.data(), map.vertexArray.size(), GL_STATIC_DRAW_ARB);
     for (MapSurface& surface : map.surfaceList)
         if (!surface.indices.empty())
-            surface.elementBuffer.Create(GL_ELEMENT_ARRAY_BUFFER_ARB, surface.indices.data(),
-                                         surface.indices.size() * sizeof(uint32_t), GL_DYNAMIC_DRAW_ARB);
+            surface.elementBuffer.CreateIndices(surface.indices.data(), surface.TriangleCount(), GL_DYNAMIC_DRAW_ARB);
 }
 
 bool Map::Build(const uint8_t* bytes, size_t size, std::string& damage, bool finish)
