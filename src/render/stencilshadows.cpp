@@ -23,6 +23,7 @@ void ApplyShadowVolumeState(bool showVolumes)
     gGLState.DepthFunc(GL_LEQUAL);
     glDisable(GL_TEXTURE_2D);
     glColorMask(GL_FALSE, GL_FALSE, showVolumes ? GL_TRUE : GL_FALSE, GL_FALSE);
+    gGLState.Colour(0.0f, 0.0f, 1.0f, 1.0f);
     gGLState.DepthWrite(false);
     gGLState.StencilFunc(GL_ALWAYS, kUnshadowed, ~0u);
     gGLState.StencilTest(true);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,8 @@ namespace {
 constexpr int kWidth = 640, kHeight = 480;
 
 // 16 x 12 tiles of 50 units (vertices enough for per-vertex lighting) in the
-// plane z = -300 facing the camera at the origin, and two blocks 10 units in
-// front of the wall: up and to the left a glowing one, up and to the right
-// one that takes no light.
-std::string SceneSource()
+// plane z = -300 facing the camera at the origin.
+std::string WallSource()
 {
     std::string source = "mesh 0\n{\nshader test/white\n";
     for (int i = 0; i < 16; ++i)
@@ -31,7 +30,14 @@ std::string SceneSource()
             source += "brush\n{\nbox " + std::to_string(x) + " " + std::to_string(y) + " -320 " +
                       std::to_string(x + 50) + " " + std::to_string(y + 50) + " -300\n}\n";
         }
-    return source + "}\nmesh 1\n{\nshader test/glow\nbrush\n{\nbox -200 60 -299 -140 120 -290\n}\n}\n" +
+    return source + "}\n";
+}
+
+// The wall and two blocks 10 units in front of it: up and to the left a
+// glowing one, up and to the right one that takes no light.
+std::string SceneSource()
+{
+    return WallSource() + "mesh 1\n{\nshader test/glow\nbrush\n{\nbox -200 60 -299 -140 120 -290\n}\n}\n" +
            "mesh 2\n{\nshader test/unlit\nbrush\n{\nbox 140 60 -299 200 120 -290\n}\n}\n";
 }
 
@@ -147,55 +153,63 @@ int Apart(const Picture& a, const Picture& b)
     return worst;
 }
 
+// A sandbox with the test textures, shaders and a map compiled from `source`.
+EngineSandbox* MakeSandbox(const std::string& source, const char* script)
+{
+    auto* sandbox = new EngineSandbox;
+    sandbox->InstallVertexPrograms();
+    sandbox->WriteData("maps/scene.txt", source);
+    const std::string command = std::string(MAPC_EXECUTABLE) + " " + sandbox->DataPath("maps/scene.txt") + " " +
+                                sandbox->DataPath("maps/scene.map") + " > /dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    sandbox->WriteData("shaders/test.shader", kShaders);
+    sandbox->WriteData("textures/white.tga", WhiteTga());
+    sandbox->WriteData("scripts/game/main.lua", script);
+    return sandbox;
+}
+
+// The engine with these extensions hidden; its `count` screenshots, in
+// order, or none when it did not end well.
+std::vector<Picture> TakeShots(EngineSandbox& sandbox, const std::string& hidden, int count, std::string& out)
+{
+    EngineRunOptions options;
+    options.environment = {"MESA_EXTENSION_OVERRIDE=" + hidden};
+    options.input = "\n";  // the test build, with its commands and the state-cache check
+    const EngineRun run = sandbox.Run({}, options);
+    out = run.out;
+    EXPECT_FALSE(run.Has("GL state cache:")) << run.out;
+    EXPECT_FALSE(run.Has("Error")) << run.out;
+    if (!run.Ended(0)) {
+        ADD_FAILURE() << run.out;
+        return {};
+    }
+    std::vector<Picture> shots(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        snprintf(name, sizeof(name), "screenshots/ss%05d.tga", i);
+        const std::string file = sandbox.ReadData(name);
+        std::string error;
+        std::remove(sandbox.DataPath(name).c_str());
+        if (!ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), shots[size_t(i)].image, error) ||
+            shots[size_t(i)].image.width != kWidth || shots[size_t(i)].image.height != kHeight) {
+            ADD_FAILURE() << name << ": " << error;
+            return {};
+        }
+    }
+    return shots;
+}
+
 class SceneRender : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        sandbox = new EngineSandbox;
-        sandbox->InstallVertexPrograms();
-        sandbox->WriteData("maps/scene.txt", SceneSource());
-        const std::string command = std::string(MAPC_EXECUTABLE) + " " + sandbox->DataPath("maps/scene.txt") + " " +
-                                    sandbox->DataPath("maps/scene.map") + " > /dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        sandbox->WriteData("shaders/test.shader", kShaders);
-        sandbox->WriteData("textures/white.tga", WhiteTga());
-        sandbox->WriteData("scripts/game/main.lua", kScript);
-    }
+    static void SetUpTestSuite() { sandbox = MakeSandbox(SceneSource(), kScript); }
     static void TearDownTestSuite()
     {
         delete sandbox;
         sandbox = nullptr;
     }
-
-    // The engine with these extensions hidden; its screenshots, in order,
-    // or none when it did not end well.
     static std::vector<Picture> Run(const std::string& hidden, std::string& out)
     {
-        EngineRunOptions options;
-        options.environment = {"MESA_EXTENSION_OVERRIDE=" + hidden};
-        options.input = "\n";  // the test build, with its commands and the state-cache check
-        const EngineRun run = sandbox->Run({}, options);
-        out = run.out;
-        EXPECT_FALSE(run.Has("GL state cache:")) << run.out;
-        EXPECT_FALSE(run.Has("Error")) << run.out;
-        if (!run.Ended(0)) {
-            ADD_FAILURE() << run.out;
-            return {};
-        }
-        std::vector<Picture> shots(kShots);
-        for (int i = 0; i < kShots; ++i) {
-            char name[32];
-            snprintf(name, sizeof(name), "screenshots/ss%05d.tga", i);
-            const std::string file = sandbox->ReadData(name);
-            std::string error;
-            std::remove(sandbox->DataPath(name).c_str());
-            if (!ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), shots[i].image, error) ||
-                shots[i].image.width != kWidth || shots[i].image.height != kHeight) {
-                ADD_FAILURE() << name << ": " << error;
-                return {};
-            }
-        }
-        return shots;
+        return TakeShots(*sandbox, hidden, kShots, out);
     }
 
     static EngineSandbox* sandbox;
@@ -324,6 +338,80 @@ TEST_F(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
     // only when w is 0.
     ExpectSunlight(shots);
     ExpectFullBrightWithoutLight(shots);
+}
+
+// A white light 150 units in front of the wall and a block of 40 x 40 x 20
+// between them: its shadow on the wall is a square of half side 42.9 around
+// the light's foot, which the block itself covers out to 20 / 220 of the view.
+const char kShadowScript[] = R"(
+local frame = 0
+local steps = {
+    [2] = function() Console_Command('Map maps/scene.map') Light_SetAmbient({0, 0, 0}) end,
+    [4] = function()
+        Light_Create('a') Light_SetPosition('a', {0, 0, -150}) Light_SetBrightness('a', 400)
+        Light_SetColor('a', {1, 1, 1}) Console_Command('Screenshot')
+    end,
+    [6] = function() Console_Command('r_shadows 1') Console_Command('Screenshot') end,
+    [8] = function() Console_Command('r_drawShadowVolumes 1') Console_Command('Screenshot') end,
+    -- Behind the block, inside its shadow, looking at the wall.
+    [10] = function()
+        Console_Command('r_drawShadowVolumes 0') Camera_SetPosition({20, 0, -260}) Console_Command('Screenshot')
+    end,
+    [12] = function() Console_Command('r_shadows 0') Console_Command('Screenshot') end,
+    [14] = function() Console_Command('Quit') end,
+}
+function update()
+    frame = frame + 1
+    if steps[frame] then steps[frame]() end
+end
+function MapLoad() end
+function MapFree() end
+)";
+
+enum ShadowShot { kPlain, kShadowed, kVolumes, kInside, kInsidePlain, kShadowShots };
+
+TEST(ShadowRender, AnOccluderDarkensOnlyItsShadowAlsoSeenFromInsideIt)
+{
+    std::unique_ptr<EngineSandbox> sandbox(MakeSandbox(
+        WallSource() + "mesh 1\n{\nshader test/white\nbrush\n{\nbox -20 -20 -240 20 20 -220\n}\n}\n",
+        kShadowScript));
+    std::string out;
+    const std::vector<Picture> shots = TakeShots(*sandbox, "", kShadowShots, out);
+    ASSERT_EQ(shots.size(), size_t(kShadowShots));
+    const int row = kHeight / 2;
+    // The shadow's ring beside the block goes dark; the block's lit face and
+    // everything beyond the shadow stay as they were.
+    EXPECT_GT(shots[kPlain].At(370, row)[0], 200);
+    EXPECT_LT(shots[kShadowed].At(370, row)[0], 10);
+    EXPECT_LT(shots[kShadowed].At(270, row)[0], 10);
+    int worst = 0;
+    for (int y = 0; y < kHeight; y += 2)
+        for (int x = 0; x < kWidth; x += 2) {
+            const bool nearShadow = x >= 250 && x < 390 && y >= 170 && y < 310;
+            const bool onBlock = x >= 286 && x < 354 && y >= 206 && y < 274;
+            if (!nearShadow || onBlock)
+                for (int c = 0; c < 3; ++c)
+                    worst = std::max(worst, std::abs(shots[kPlain].At(x, y)[c] - shots[kShadowed].At(x, y)[c]));
+        }
+    EXPECT_LE(worst, 1);
+    EXPECT_GT(shots[kShadowed].At(kWidth / 2, row)[0], 200) << "the block's face towards the light";
+    // r_drawShadowVolumes: the volume in blue, in the shadow left unlit.
+    EXPECT_GT(shots[kVolumes].At(370, row)[2], 200);
+    EXPECT_LT(shots[kVolumes].At(370, row)[0], 10);
+    // From inside the volume: the wall dark out to the shadow's edge (at
+    // column 558), lit beyond it, as without shadows.
+    for (int x = 0; x < 540; x += 20) {
+        EXPECT_LT(shots[kInside].At(x, row)[0], 10) << "column " << x;
+        EXPECT_GT(shots[kInsidePlain].At(x, row)[0], 100) << "column " << x;
+    }
+    for (int x = 580; x < kWidth; x += 20)
+        EXPECT_EQ(shots[kInside].At(x, row)[0], shots[kInsidePlain].At(x, row)[0]) << "column " << x;
+
+    // Shadows are not the ARB path's alone.
+    const std::vector<Picture> ati = TakeShots(*sandbox, "-GL_ARB_fragment_program", kShadowShots, out);
+    ASSERT_EQ(ati.size(), size_t(kShadowShots));
+    EXPECT_LE(Apart(ati[kShadowed], shots[kShadowed]), 6);
+    EXPECT_LE(Apart(ati[kInside], shots[kInside]), 6);
 }
 
 }  // namespace
