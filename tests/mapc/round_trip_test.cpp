@@ -1,6 +1,7 @@
 // The demo map source through the tools as a user runs them: mapc compiles
 // it, mapdump --check passes it with the loader's own checks, and the engine
 // loads it; damaged or bad input makes each tool fail with its message.
+#include "render/image.h"
 #include "render/shadermanager.h"
 #include "support/engine_sandbox.h"
 #include "support/test_console.h"
@@ -61,7 +62,7 @@ TEST_F(MapRoundTrip, TheDemoCompilesPassesTheCheckAndLoads)
     EXPECT_EQ(run.out, output + ": sound\n");
     run = RunTool(std::string(MAPDUMP_EXECUTABLE " ") + output + " meshes");
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.out.find("meshes 1: brushes 16 +1 surfaces"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("meshes 1: brushes 17 +1 surfaces"), std::string::npos) << run.out;
 
     gShaderManager->Init();
     ASSERT_TRUE(map.Load("maps/demo.map")) << Text();
@@ -101,16 +102,29 @@ TEST_F(MapRoundTrip, ABadSourceEndsMapcWithItsLineAndNoFile)
     EXPECT_FALSE(std::filesystem::exists(output));
 }
 
-TEST(DemoMap, TheStarterGameLoadsTheBuiltDemoMap)
+// At its first start the starter game shows the demo map lit by its two
+// lamps with shadows on: the west lamp's pillar darkens the wall behind it.
+TEST(DemoMap, TheStarterGameShowsTheBuiltDemoMapLitAndShadowed)
 {
     EngineSandbox sandbox;
     sandbox.InstallBundledGame();
     sandbox.WriteData("maps/demo.map", ReadFile(DEMO_MAP));
     EngineRunOptions options;
-    options.triggers.push_back(SendSignal("Level maps/demo.map loaded.", SIGTERM));
+    options.input = "30 press `\n31 type /test_scene\n32 press return\n33 type /bind x Screenshot\n"
+                    "34 press return\n35 press `\n40 press x\n";
+    options.triggers.push_back(SendSignal("Saved screenshot", SIGTERM));
     const EngineRun run = sandbox.Run({}, options);
     ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(run.Has(" - Level maps/demo.map loaded.\n")) << run.out;
+    EXPECT_TRUE(run.Has("triangles, 2 lights")) << run.out;
+    const std::string file = sandbox.ReadData("screenshots/ss00000.tga");
+    Image shot;
+    std::string error;
+    ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), shot, error)) << error;
+    const auto red = [&shot](int x, int y) { return int(shot.pixels[size_t((y * shot.width + x) * shot.bytesPerPixel)]); };
+    // The wall behind the pillar, in its shadow and in the light to the left.
+    EXPECT_LT(red(255, 200) * 2, red(200, 200));
+    EXPECT_GT(red(200, 200), 100);
 }
 
 }  // namespace

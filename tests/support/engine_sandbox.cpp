@@ -43,6 +43,9 @@ void EngineSandbox::InstallBundledGame()
 {
     fs::copy(MORVATHEN_SOURCE_DATA, DataPath(),
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    // With the textures the build makes for it.
+    fs::copy(MORVATHEN_BUILD_DATA "/textures", DataPath("textures"),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 void EngineSandbox::InstallVertexPrograms()

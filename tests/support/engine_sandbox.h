@@ -61,7 +61,8 @@ public:
     std::string DataPath(const std::string& name = "") const { return root + "/data/" + name; }
     void WriteData(const std::string& name, const std::string& content) { WriteFile(DataPath(name), content); }
     std::string ReadData(const std::string& name) const { return ReadFile(DataPath(name)); }
-    // The game in the repository's data directory, in place of the idle one.
+    // The game in the repository's data directory, in place of the idle
+    // one, with the textures the build generates.
     void InstallBundledGame();
     // The lighting vertex programs the repository ships, alone.
     void InstallVertexPrograms();

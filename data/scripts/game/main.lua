@@ -29,7 +29,8 @@ Console_AddCommand("Stats", "Stats", "")
 -- On the first start F2 runs /Stats. Bindings are saved in default.cfg at
 -- exit and restored from it, so once it exists every binding in it is the
 -- player's own and is left alone.
-if System_FileExists("default.cfg") == 0 and Input_GetBoundKeys("Stats") == "[None]" then
+local firstStart = System_FileExists("default.cfg") == 0
+if firstStart and Input_GetBoundKeys("Stats") == "[None]" then
     Console_Command("bind f2 Stats")
 end
 
@@ -56,8 +57,26 @@ System_SaveFile(startsFile, "return " .. starts .. "\n")
 function MapFree()
 end
 
+-- The demo level is lit by a warm lamp in the west room, whose pillar
+-- casts a shadow, and a cool one in the east room. Shadows are switched on
+-- at the first start only; after that r_shadows is the player's.
 function MapLoad(script, map)
     Console_Print(" ^5- ^15Level ^13", map, "^15 loaded.\n")
+    Light_SetAmbient({0.15, 0.15, 0.18})
+    Light_Create("westLamp")
+    Light_SetPosition("westLamp", {-100, 110, -40})
+    Light_SetBrightness("westLamp", 360)
+    Light_SetColor("westLamp", {1, 0.85, 0.6})
+    Light_Create("eastLamp")
+    Light_SetPosition("eastLamp", {144, 100, 0})
+    Light_SetBrightness("eastLamp", 300)
+    Light_SetColor("eastLamp", {0.6, 0.75, 1})
+    Camera_SetPosition({-16, 72, 104})
+    Camera_LookAt({-184, 40, -72})
+end
+
+if firstStart then
+    Console_Command("r_shadows 1")
 end
 
 if System_FileExists("maps/demo.map") == 1 then
