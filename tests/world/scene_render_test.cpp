@@ -74,12 +74,22 @@ std::string WhiteTga()
 
 // Light "a" (1, 0.5, 0) hangs 50 units in front of the wall's centre with
 // radius 200; "b" (0, 0.5, 1) off to the side. One screenshot a step.
-const char kScript[] = R"(
+// A game script runs `steps`, a table of functions by frame number.
+const char kStepRunner[] = R"(
 local frame = 0
+function update()
+    frame = frame + 1
+    if steps[frame] then steps[frame]() end
+end
+function MapLoad() end
+function MapFree() end
+)";
+
+const char kScript[] = R"(
 local function light(name, at, colour)
     Light_Create(name) Light_SetPosition(name, at) Light_SetBrightness(name, 200) Light_SetColor(name, colour)
 end
-local steps = {
+steps = {
     [2] = function() Console_Command('test_scene') Console_Command('Map maps/scene.map') Light_SetAmbient({0, 0, 0}) end,
     [4] = function() light('a', {0, 0, -250}, {1, 0.5, 0}) Console_Command('Screenshot') end,
     [5] = function() Console_Command('test_scene') end,
@@ -118,12 +128,6 @@ local steps = {
     [26] = function() Light_SetBrightness('sun', 0) Console_Command('Screenshot') end,
     [28] = function() Console_Command('Quit') end,
 }
-function update()
-    frame = frame + 1
-    if steps[frame] then steps[frame]() end
-end
-function MapLoad() end
-function MapFree() end
 )";
 
 enum Shot { kLightA, kNoClip, kClientArrays, kLightB, kBoth, kUnlit, kAmbient, kDebug, kNineLights, kEightLights,
@@ -153,8 +157,9 @@ int Apart(const Picture& a, const Picture& b)
     return worst;
 }
 
-// A sandbox with the test textures, shaders and a map compiled from `source`.
-EngineSandbox* MakeSandbox(const std::string& source, const char* script)
+// A sandbox with the test textures, shaders, a map compiled from `source`
+// and a game running the steps.
+EngineSandbox* MakeSandbox(const std::string& source, const char* steps)
 {
     auto* sandbox = new EngineSandbox;
     sandbox->InstallVertexPrograms();
@@ -164,7 +169,7 @@ EngineSandbox* MakeSandbox(const std::string& source, const char* script)
     EXPECT_EQ(std::system(command.c_str()), 0);
     sandbox->WriteData("shaders/test.shader", kShaders);
     sandbox->WriteData("textures/white.tga", WhiteTga());
-    sandbox->WriteData("scripts/game/main.lua", script);
+    sandbox->WriteData("scripts/game/main.lua", std::string(steps) + kStepRunner);
     return sandbox;
 }
 
@@ -344,8 +349,7 @@ TEST_F(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
 // between them: its shadow on the wall is a square of half side 42.9 around
 // the light's foot, which the block itself covers out to 20 / 220 of the view.
 const char kShadowScript[] = R"(
-local frame = 0
-local steps = {
+steps = {
     [2] = function() Console_Command('Map maps/scene.map') Light_SetAmbient({0, 0, 0}) end,
     [4] = function()
         Light_Create('a') Light_SetPosition('a', {0, 0, -150}) Light_SetBrightness('a', 400)
@@ -360,12 +364,6 @@ local steps = {
     [12] = function() Console_Command('r_shadows 0') Console_Command('Screenshot') end,
     [14] = function() Console_Command('Quit') end,
 }
-function update()
-    frame = frame + 1
-    if steps[frame] then steps[frame]() end
-end
-function MapLoad() end
-function MapFree() end
 )";
 
 enum ShadowShot { kPlain, kShadowed, kVolumes, kInside, kInsidePlain, kShadowShots };
