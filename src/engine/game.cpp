@@ -32,6 +32,18 @@
 
 // The game cannot run without its main script, so a missing one ends the
 // engine with a clear message instead of an empty window.
+// The lighting switches as the console variables hold them now.
+static LightingSwitches LightingSwitchesNow()
+{
+    LightingSwitches switches;
+    switches.lighting = gRenderSettings.lighting;
+    switches.vertexLighting = gRenderSettings.vertexLighting;
+    switches.lightingTwoPass = gRenderSettings.lightingTwoPass;
+    switches.forceNV2x = gForceNV2x;
+    switches.forceR200 = gForceR200;
+    return switches;
+}
+
 static void RunMainScript()
 {
     const char* name = "scripts/game/main.lua";
@@ -61,7 +73,8 @@ void StartGame()
     gInputManager->quitRequest = &gEngine->quitRequested;
 
     gLightManager->SetRooms(gMap);
-    gLightManager->Start(StartupLightingPath(gGLCaps), gRenderSettings.numTempLights);
+    const LightingPath path = StartupLightingPath(gGLCaps, LightingSwitchesNow());
+    gLightManager->Start(path, gRenderSettings.numTempLights);
 
     gConsole->Print("\n^6==== Loading Shaders ====\n");
     gShaderManager->Init();
@@ -69,8 +82,7 @@ void StartGame()
     gFontManager->Load("textures/console_font.tga", 10, 10, 16.0f, 16.0f);
 
     if (gGLCaps.vertexProgramAvailable)
-        gVertexPrograms.LoadAll(gGLCaps.arbFragmentProgramAvailable,
-                                StartupLightingPath(gGLCaps) == LightingPath::AtiFragmentShader);
+        gVertexPrograms.LoadAll(path == LightingPath::ArbFragmentProgram, path == LightingPath::AtiFragmentShader);
 
     // A close request made while loading is honoured; keys pressed at the
     // loading screen are dropped.
@@ -241,11 +253,7 @@ static SceneView FrameView(const Matrix& view, uint32_t now)
     frame.frustum = FrustumPlanes::FromMatrices(Video::ProjectionMatrix(), view.m);
     frame.width = int(gEngine->width);
     frame.height = int(gEngine->height);
-    frame.switches.lighting = gRenderSettings.lighting;
-    frame.switches.vertexLighting = gRenderSettings.vertexLighting;
-    frame.switches.lightingTwoPass = gRenderSettings.lightingTwoPass;
-    frame.switches.forceNV2x = gForceNV2x;
-    frame.switches.forceR200 = gForceR200;
+    frame.switches = LightingSwitchesNow();
     frame.quality = gQuality;
     frame.now = now;
     return frame;

@@ -1,25 +1,16 @@
 #include "render/lightingpath.h"
 
-LightingPath StartupLightingPath(const GLCaps& caps)
+namespace {
+
+LightingPath CombinerPath(const GLCaps& caps, const LightingSwitches& switches)
 {
-    if (caps.arbFragmentProgramAvailable)
-        return LightingPath::ArbFragmentProgram;
-    if (caps.registerCombinersAvailable)
-        return LightingPath::RegisterCombiners;
-    if (caps.atiPath)
-        return LightingPath::AtiFragmentShader;
-    return LightingPath::Vertex;
+    return switches.lightingTwoPass || caps.combinerTwoPass ? LightingPath::RegisterCombinersTwoPass
+                                                           : LightingPath::RegisterCombiners;
 }
 
-LightingPath FrameLightingPath(const GLCaps& caps, const LightingSwitches& switches)
+LightingPath PerPixelPath(const GLCaps& caps, const LightingSwitches& switches)
 {
-    if (!switches.lighting)
-        return LightingPath::Unlit;
-    if (switches.vertexLighting)
-        return LightingPath::Vertex;
-    const LightingPath combiners = switches.lightingTwoPass || caps.combinerTwoPass
-                                       ? LightingPath::RegisterCombinersTwoPass
-                                       : LightingPath::RegisterCombiners;
+    const LightingPath combiners = CombinerPath(caps, switches);
     if (caps.arbFragmentProgramAvailable) {
         if (caps.nvFragmentProgram && caps.registerCombinersAvailable && switches.forceNV2x)
             return combiners;
@@ -32,4 +23,29 @@ LightingPath FrameLightingPath(const GLCaps& caps, const LightingSwitches& switc
     if (caps.registerCombinersAvailable)
         return combiners;
     return LightingPath::Vertex;
+}
+
+// What a path needs prepared: the combiner paths share their lists.
+LightingPath Preparation(LightingPath path)
+{
+    return path == LightingPath::RegisterCombinersTwoPass ? LightingPath::RegisterCombiners : path;
+}
+
+}  // namespace
+
+LightingPath StartupLightingPath(const GLCaps& caps, const LightingSwitches& switches)
+{
+    return PerPixelPath(caps, switches);
+}
+
+LightingPath FrameLightingPath(const GLCaps& caps, const LightingSwitches& switches, LightingPath prepared)
+{
+    if (!switches.lighting)
+        return LightingPath::Unlit;
+    if (switches.vertexLighting)
+        return LightingPath::Vertex;
+    const LightingPath path = PerPixelPath(caps, switches);
+    if (Preparation(path) == Preparation(prepared))
+        return path;
+    return Preparation(prepared) == LightingPath::RegisterCombiners ? CombinerPath(caps, switches) : prepared;
 }

@@ -13,9 +13,6 @@ enum class LightingPath {
     Unlit,   // r_lighting off: the base pass alone, full bright
 };
 
-// What the light manager prepares at start-up: ARB fragment programs, else
-// register combiners, else the ATI fragment shader, else vertex lighting.
-LightingPath StartupLightingPath(const GLCaps& caps);
 
 // The settings a frame's choice reads (r_lighting, r_vertexLighting,
 // r_lightingTwoPass, r_forceNV2x, r_forceR200).
@@ -27,7 +24,15 @@ struct LightingSwitches {
     bool forceR200 = false;
 };
 
+// The per-pixel path the light manager prepares at start-up (its fragment
+// programs, shader or combiner lists, and the vertex programs it binds): the
+// one a frame would choose with lighting on, r_forceNV2x and r_forceR200
+// included (the two combiner paths prepare alike); vertex lighting without one.
+LightingPath StartupLightingPath(const GLCaps& caps, const LightingSwitches& switches);
+
 // The path one frame lights with, chosen afresh from the hardware and the
 // settings and never written back into them: per pixel whenever the
-// hardware has a per-pixel path and r_vertexLighting is off.
-LightingPath FrameLightingPath(const GLCaps& caps, const LightingSwitches& switches);
+// hardware has a per-pixel path and r_vertexLighting is off. A path forced
+// after start-up that was not `prepared` gives the prepared one, which has
+// its GL objects, until the next video restart prepares the new choice.
+LightingPath FrameLightingPath(const GLCaps& caps, const LightingSwitches& switches, LightingPath prepared);

@@ -66,6 +66,7 @@ void LightManager::Start(LightingPath path, int temporaryCount)
     gConsole->Print("\n^6==== Initializing Lighting System ====\n");
     gConsole->Print("%s", PathMessage(path, gGLCaps.nvFragmentProgram));
     paths.Prepare(path, gGLCaps.nvFragmentProgram);
+    prepared = path;
     gConsole->Print("^5 - ^15Generating attenuation map...\n");
     UploadLuminance(lookup.attenuation, AttenuationMap());
     gConsole->Print("^5 - ^15Generating normalization cube map...\n");

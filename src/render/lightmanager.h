@@ -26,6 +26,8 @@ public:
     // uploads the lookup textures and makes the temporary lights, saying
     // each on the console.
     void Start(LightingPath path, int temporaryCount);
+    // The path Start prepared.
+    LightingPath preparedPath() const { return prepared; }
     // Every light and GL object; Start makes them again (a video restart).
     void Release();
     // The rooms non-temporary lights are entered in; null for none.
@@ -69,6 +71,7 @@ private:
     std::vector<Light*> temporary;
     std::unordered_set<const Light*> live;
     RoomDirectory* roomDirectory = nullptr;
+    LightingPath prepared = LightingPath::Vertex;
 };
 
 extern LightManager* gLightManager;

@@ -161,7 +161,7 @@ void SceneRenderer::DrawScene(const SceneView& frame, const RenderSettings& sett
     for (const auto& light : lights.Lights())
         shownLights += light->enabled && !light->hidden;
 
-    const LightingPath path = FrameLightingPath(gGLCaps, frame.switches);
+    const LightingPath path = FrameLightingPath(gGLCaps, frame.switches, lights.preparedPath());
     if (path == LightingPath::Vertex)
         DrawVertexLit(lights);
     else

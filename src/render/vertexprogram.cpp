@@ -18,7 +18,7 @@ bool VertexProgramText(const std::vector<uint8_t>& bytes, std::string& text)
     return true;
 }
 
-std::vector<std::string> VertexProgramFiles(bool arbFragmentProgram, bool atiPath)
+std::vector<std::string> VertexProgramFiles(bool arbPath, bool atiPath)
 {
     std::vector<std::string> files = {
         "vertexlighting.vp", "base/base.vp", "intensity.vp", "intensitydirectional.vp",
@@ -28,7 +28,7 @@ std::vector<std::string> VertexProgramFiles(bool arbFragmentProgram, bool atiPat
         "twopass/intensitydirectional.vp", "boneless/twopass/intensitydirectional.vp", "twopass/diffuse.vp",
         "boneless/twopass/diffuse.vp", "twopass/diffusedirectional.vp", "boneless/twopass/diffusedirectional.vp",
         "atten3d.vp"};
-    const char* suffix = arbFragmentProgram ? "_arb.vp" : atiPath ? "_r200.vp" : nullptr;
+    const char* suffix = arbPath ? "_arb.vp" : atiPath ? "_r200.vp" : nullptr;
     if (suffix)
         for (const char* stem : {"diffusespecular", "boneless/diffusespecular", "diffusespeculardirectional",
                                  "boneless/diffusespeculardirectional"})
@@ -58,10 +58,10 @@ GLuint LoadVertexProgram(const std::string& file)
     return program;
 }
 
-void VertexPrograms::LoadAll(bool arbFragmentProgram, bool atiPath)
+void VertexPrograms::LoadAll(bool arbPath, bool atiPath)
 {
     gConsole->Print("\n^6==== Loading Vertex Programs ====\n");
-    for (const std::string& file : VertexProgramFiles(arbFragmentProgram, atiPath))
+    for (const std::string& file : VertexProgramFiles(arbPath, atiPath))
         programs.push_back({LoadVertexProgram(file), file});
 }
 

@@ -21,14 +21,14 @@ struct VertexProgram {
 // a NUL byte (not a text file).
 bool VertexProgramText(const std::vector<uint8_t>& bytes, std::string& text);
 
-// The files start-up loads, in order: the common ones, then those of the ARB
-// fragment-program path or, failing that, of the ATI path.
-std::vector<std::string> VertexProgramFiles(bool arbFragmentProgram, bool atiPath);
+// The files start-up loads, in order: the common ones, then those of the
+// prepared path when it is the ARB fragment-program path or the ATI path.
+std::vector<std::string> VertexProgramFiles(bool arbPath, bool atiPath);
 
 class VertexPrograms {
 public:
     // Prints the heading and each program's line; failed programs keep name 0.
-    void LoadAll(bool arbFragmentProgram, bool atiPath);
+    void LoadAll(bool arbPath, bool atiPath);
     void Release();
     // By file name as listed ("scripts/base/base.vp"); null when not loaded.
     const VertexProgram* Find(const std::string& file) const;

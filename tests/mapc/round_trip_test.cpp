@@ -121,7 +121,9 @@ TEST(DemoMap, TheStarterGameShowsTheBuiltDemoMapLitAndShadowed)
     Image shot;
     std::string error;
     ASSERT_TRUE(ReadTGA(reinterpret_cast<const uint8_t*>(file.data()), file.size(), shot, error)) << error;
-    const auto red = [&shot](int x, int y) { return int(shot.pixels[size_t((y * shot.width + x) * shot.bytesPerPixel)]); };
+    const auto red = [&shot](int x, int y) {
+        return int(shot.pixels[size_t((y * shot.width + x) * shot.bytesPerPixel)]);
+    };
     // The wall behind the pillar, in its shadow and in the light to the left.
     EXPECT_LT(red(255, 200) * 2, red(200, 200));
     EXPECT_GT(red(200, 200), 100);

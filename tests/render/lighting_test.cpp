@@ -71,17 +71,21 @@ TEST(LightingPath, StartUpAndEachFrameChooseFromHardwareAndSwitches)
     GLCaps arbAndAti = arb;
     arbAndAti.atiPath = true;
     using P = LightingPath;
-    EXPECT_EQ(StartupLightingPath(nv), P::ArbFragmentProgram);
-    EXPECT_EQ(StartupLightingPath(combiners), P::RegisterCombiners);
-    EXPECT_EQ(StartupLightingPath(ati), P::AtiFragmentShader);
-    EXPECT_EQ(StartupLightingPath(none), P::Vertex);
-
     LightingSwitches plain, off, vertex, forceNV, forceATI, twoPassSet;
     off.lighting = false;
     vertex.vertexLighting = true;
     forceNV.forceNV2x = true;
     forceATI.forceR200 = true;
     twoPassSet.lightingTwoPass = true;
+    // Start-up prepares what a lit frame would choose, the forcing switches
+    // included, whatever r_lighting and r_vertexLighting say.
+    EXPECT_EQ(StartupLightingPath(nv, off), P::ArbFragmentProgram);
+    EXPECT_EQ(StartupLightingPath(nv, forceNV), P::RegisterCombiners);
+    EXPECT_EQ(StartupLightingPath(arbAndAti, forceATI), P::AtiFragmentShader);
+    EXPECT_EQ(StartupLightingPath(combiners, vertex), P::RegisterCombiners);
+    EXPECT_EQ(StartupLightingPath(ati, plain), P::AtiFragmentShader);
+    EXPECT_EQ(StartupLightingPath(none, plain), P::Vertex);
+
     const struct {
         const GLCaps& caps;
         const LightingSwitches& switches;
@@ -101,8 +105,17 @@ TEST(LightingPath, StartUpAndEachFrameChooseFromHardwareAndSwitches)
         {twoPass, plain, P::RegisterCombinersTwoPass},
         {none, plain, P::Vertex},
     };
-    for (size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(FrameLightingPath(cases[i].caps, cases[i].switches), cases[i].expected) << "case " << i;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const LightingPath prepared = StartupLightingPath(cases[i].caps, cases[i].switches);
+        EXPECT_EQ(FrameLightingPath(cases[i].caps, cases[i].switches, prepared), cases[i].expected) << "case " << i;
+    }
+    // A path forced after start-up without its GL objects gives the one
+    // prepared; the combiners' two passes need nothing more.
+    EXPECT_EQ(FrameLightingPath(arbAndAti, forceATI, P::ArbFragmentProgram), P::ArbFragmentProgram);
+    EXPECT_EQ(FrameLightingPath(arbAndAti, plain, P::AtiFragmentShader), P::AtiFragmentShader);
+    EXPECT_EQ(FrameLightingPath(nv, forceNV, P::ArbFragmentProgram), P::ArbFragmentProgram);
+    EXPECT_EQ(FrameLightingPath(nv, plain, P::RegisterCombiners), P::RegisterCombiners);
+    EXPECT_EQ(FrameLightingPath(nv, twoPassSet, P::RegisterCombiners), P::RegisterCombinersTwoPass);
 }
 
 // Rooms that count lights in by their boxes: one visible room around the origin.

@@ -337,7 +337,8 @@ TEST_F(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
     // At the tiles' corners, where GL evaluates it, the light is N·L times
     // the quadratic falloff 1 / (0.5 radius²) on the squared distance.
     for (const double wallX : {100.0, 150.0, 200.0}) {
-        const int column = int(std::lround((wallX / (std::tan(M_PI / 6) * kWidth / kHeight * 300) + 1) * kWidth / 2 - 0.5));
+        const double halfWidth = std::tan(M_PI / 6) * kWidth / kHeight * 300;  // of the wall in view
+        const int column = int(std::lround((wallX / halfWidth + 1) * kWidth / 2 - 0.5));
         const double squared = wallX * wallX + 50 * 50;
         const double expected = 255 * std::min(1.0, 50 / std::sqrt(squared) * (0.5 * 200 * 200) / squared);
         EXPECT_NEAR(shots[kLightA].At(column, row)[0], expected, 4.0) << "wall x " << wallX;
