@@ -22,12 +22,14 @@ int Play(lua_State* L)
     return 1;
 }
 
-int Stop(lua_State* L)
+// Sound_Stop and Sound_SetEAXEnvironment: one integer.
+template <void (SoundManager::*Use)(int)>
+int WithInteger(lua_State* L)
 {
-    int handle;
-    if (!ScriptValue(L).GetInt(handle))
+    int value;
+    if (!ScriptValue(L).GetInt(value))
         return kArgumentMismatch;
-    gSoundManager->Stop(handle);
+    (gSoundManager->*Use)(value);
     return 0;
 }
 
@@ -67,25 +69,16 @@ int StopMusic(lua_State*)
     return 0;
 }
 
-int SetEAXEnvironment(lua_State* L)
-{
-    int environment;
-    if (!ScriptValue(L).GetInt(environment))
-        return kArgumentMismatch;
-    gSoundManager->SetEAXEnvironment(environment);
-    return 0;
-}
-
 }  // namespace
 
 void RegisterSoundFunctions()
 {
     gScriptManager->RegisterFunction<Play>("Sound_Play");
-    gScriptManager->RegisterFunction<Stop>("Sound_Stop");
+    gScriptManager->RegisterFunction<WithInteger<&SoundManager::Stop>>("Sound_Stop");
     gScriptManager->RegisterFunction<SetSourcePosition>("Sound_SetSourcePosition");
     gScriptManager->RegisterFunction<SetListenerPosition>("Sound_SetListenerPosition");
     gScriptManager->RegisterFunction<WithName<&SoundManager::PlayMusic>>("Sound_PlayMusic");
     gScriptManager->RegisterFunction<StopMusic>("Sound_StopMusic");
-    gScriptManager->RegisterFunction<SetEAXEnvironment>("Sound_SetEAXEnvironment");
+    gScriptManager->RegisterFunction<WithInteger<&SoundManager::SetEAXEnvironment>>("Sound_SetEAXEnvironment");
     gScriptManager->RegisterFunction<WithName<&SoundManager::Cache>>("Sound_Cache");
 }
