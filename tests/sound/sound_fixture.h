@@ -2,7 +2,7 @@
 // directory; the settings it reads start at their defaults.
 #pragma once
 
-#include "fake_audio.h"
+#include "support/fake_audio.h"
 #include "sound/soundmanager.h"
 #include "sound/soundsettings.h"
 #include "support/engine_sandbox.h"

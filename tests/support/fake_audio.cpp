@@ -1,4 +1,4 @@
-#include "fake_audio.h"
+#include "support/fake_audio.h"
 
 #include <algorithm>
 #include <cstring>
