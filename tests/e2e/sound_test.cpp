@@ -236,13 +236,16 @@ TEST(Sound, WithoutSoundTheGameRunsSilently)
         Sound_PlayMusic('music.ogg')
         Sound_SetEAXEnvironment(3)
         Sound_Cache('beep.wav')
+        Console_Command('SoundRestart')
         Console_Command('Quit')
         function update() end)");
     sandbox.WriteData("default.cfg", "sound_enabled 1\nsound_musicEnabled 1\n");
 
     EngineRun run = sandbox.Run({"-nosound"});
     ASSERT_TRUE(run.Ended(0)) << run.out;
-    EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing OpenAL ====", " - Sound not enabled, skipping...", "play -1"}))
+    EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing OpenAL ====", " - Sound not enabled, skipping...", "play -1",
+                                       "==== Sound Restart ====", "==== Initializing OpenAL ====",
+                                       " - Sound not enabled, skipping...", "==== Loading Sound Shaders ===="}))
         << run.out;
     EXPECT_FALSE(run.Has("Play Music"));
 
@@ -251,7 +254,8 @@ TEST(Sound, WithoutSoundTheGameRunsSilently)
     run = sandbox.Run({}, noDevice);
     ASSERT_TRUE(run.Ended(0)) << run.out;
     EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing OpenAL ====",
-                                       "Error: Unable to open a sound device, sound is off.", "play -1"}))
+                                       "Error: Unable to open a sound device, sound is off.", "play -1",
+                                       "==== Sound Restart ====", "Error: Unable to open a sound device, sound is off."}))
         << run.out;
     EXPECT_FALSE(run.Has("Play Music"));
     const std::string saved = sandbox.ReadData("default.cfg");
