@@ -50,6 +50,8 @@ size_t OggMemoryDecoder::ReadBytes(void* into, size_t size, size_t count, void* 
         return 0;
     const size_t left = self.bytes.size() - self.position;
     const size_t items = std::min(count, left / size);
+    if (items == 0)
+        return 0;  // also when the bytes are gone: no copy from a null pointer
     memcpy(into, self.bytes.data() + self.position, items * size);
     self.position += items * size;
     return items;
