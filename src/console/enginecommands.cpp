@@ -11,6 +11,7 @@
 #include "render/texture.h"
 #include "script/scriptmanager.h"
 #include "script/scriptmemory.h"
+#include "sound/soundmanager.h"
 #include "sound/soundsettings.h"
 #include "vfs/vfs.h"
 #include "world/map.h"
@@ -18,7 +19,6 @@
 #include <cstdlib>
 #include <string>
 
-SoundSettings gSoundSettings;
 
 namespace {
 
@@ -71,6 +71,14 @@ void SetGamma(const CommandArgs& args)
     }
     gGamma = std::max(0, std::min(atoi(args[1]), 100));
     Video::SetGamma(gGamma);
+}
+
+// Everything the sound manager held goes, music included; its settings stay.
+void SoundRestart(const CommandArgs&)
+{
+    gConsole->Print("\n^6==== Sound Restart ====\n");
+    gSoundManager->Init(gSoundEnabled && !gNoSoundOption);
+    gSoundManager->LoadShaders();
 }
 
 void VideoRestart(const CommandArgs& args)
@@ -163,12 +171,12 @@ void RegisterVariables()
     AddBool("r_quality", &gQuality);
     AddBool("r_forceNV2x", &gForceNV2x);
     AddBool("r_forceR200", &gForceR200);
-    AddBool("sound_enabled", &gSoundEnabled, pending);
-    AddInt("sound_maxSources", &sound.maxSources, 8, 64, kLoadTimeOnly | pending);
-    AddInt("sound_volume", &sound.volume, 0, 100, pending);
-    AddBool("sound_eax", &sound.eax, pending);
-    AddBool("sound_musicEnabled", &sound.musicEnabled, pending);
-    AddInt("sound_musicVolume", &sound.musicVolume, 0, 100, pending);
+    AddBool("sound_enabled", &gSoundEnabled);
+    AddInt("sound_maxSources", &sound.maxSources, 8, 64, kLoadTimeOnly);
+    AddInt("sound_volume", &sound.volume, 0, 100);
+    AddBool("sound_eax", &sound.eax);
+    AddBool("sound_musicEnabled", &sound.musicEnabled);
+    AddInt("sound_musicVolume", &sound.musicVolume, 0, 100);
     // MiB the script state may hold; read when the game's scripts start.
     AddInt("script_memoryLimit", &gScriptMemoryLimit, 16, 65536, kLoadTimeOnly);
 }
@@ -197,6 +205,7 @@ void RegisterEngineCommands()
     gConsole->AddCommand("SaveBuffer", Console_SaveBufferCommand);
     gConsole->AddCommand("Screenshot", Screenshot);
     gConsole->AddCommand("SetGamma", SetGamma);
+    gConsole->AddCommand("SoundRestart", SoundRestart);
     gConsole->AddCommand("Toggle", Console_ToggleCommand);
     gConsole->AddCommand("VideoRestart", VideoRestart);
 
@@ -211,7 +220,8 @@ bool LoadMap(const char* name, bool withEntities)
         return false;
     }
     gScriptManager->CallFunction("MapFree");
-    // Sound, effects and models are cleared here as they are built.
+    gSoundManager->SetEAXEnvironment(0);
+    // Effects and models are cleared here as they are built.
     gLightManager->MakeTemporaryLights(gRenderSettings.numTempLights);
     gMap->Free();
     gConsole->ExecuteFile("autoexec.cfg");

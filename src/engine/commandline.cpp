@@ -56,7 +56,7 @@ void ParseCommandLine(int argc, char** argv)
             }
             ++i;
         } else if (option == "-nosound") {
-            gSoundEnabled = false;
+            gNoSoundOption = true;
         } else if (i != 0) {
             gConsole->Print("^1Error: Unknown command line argument %s.\n^15", option.c_str());
         }

@@ -23,6 +23,7 @@ bool gDraw2d = true;
 bool gQuality = true;
 bool gForceNV2x = false, gForceR200 = false;
 bool gSoundEnabled = true;
+bool gNoSoundOption = false;
 float gGuiScaleX = 1.0f, gGuiScaleY = 1.0f;
 Colour gScreenOverlay = {0.0f, 0.0f, 0.0f, 0.0f};
 

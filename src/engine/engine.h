@@ -58,6 +58,8 @@ extern bool gDraw2d;
 extern bool gQuality;
 extern bool gForceNV2x, gForceR200;
 extern bool gSoundEnabled;
+// -nosound: no audio for this run, whatever the saved settings say.
+extern bool gNoSoundOption;
 extern float gGuiScaleX, gGuiScaleY;
 
 // The colour the 2D pass blends over the whole screen (fades); scripts set it.

@@ -21,6 +21,7 @@
 #include "render/texture.h"
 #include "script/scriptapi.h"
 #include "script/scriptmanager.h"
+#include "sound/soundmanager.h"
 #include "vfs/vfs.h"
 #include "world/camera.h"
 #include "world/map.h"
@@ -68,6 +69,9 @@ void StartGame()
     gConsole->SetLoadTimeLocked(true);
     Video::KeepWorkingModeInSettings();
 
+    // -nosound holds for the run however the settings were read back.
+    gSoundManager->Init(gSoundEnabled && !gNoSoundOption);
+
     gInputManager->Init();
     gInputManager->eventCallback = RouteInputEvent;
     gInputManager->quitRequest = &gEngine->quitRequested;
@@ -78,6 +82,7 @@ void StartGame()
 
     gConsole->Print("\n^6==== Loading Shaders ====\n");
     gShaderManager->Init();
+    gSoundManager->LoadShaders();
 
     gFontManager->Load("textures/console_font.tga", 10, 10, 16.0f, 16.0f);
 
@@ -126,6 +131,9 @@ void FreeGameData()
     printf(" - TextureManager...");
     gTextureManager->Release();
     printf("Done\n");
+    printf(" - SoundManager...");
+    gSoundManager->Shutdown();
+    printf("Done\n");
     printf(" - InputManager...");
     gInputManager->Release();
     printf("Done\n");
@@ -150,6 +158,8 @@ void DestroySingletons()
     gShaderManager = nullptr;
     delete gTextureManager;
     gTextureManager = nullptr;
+    delete gSoundManager;
+    gSoundManager = nullptr;
     delete gInputManager;
     gInputManager = nullptr;
     delete gPlayerInputManager;
@@ -210,6 +220,8 @@ void GameUpdate(uint32_t milliseconds)
 {
     gCamera->Update(milliseconds);
     gScriptManager->CallFunction("update");
+    gSoundManager->Update();
+    gSoundManager->SetListenerPosition(gCamera->position());
 
     // Mouse look: the pointer goes back to the centre every frame.
     if (gMouseLock && gInputManager->cursorLock && !gConsoleView->IsOpen() && gInputManager->hasFocus)

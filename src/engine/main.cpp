@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "engine/game.h"
 #include "input/inputmanager.h"
+#include "sound/soundmanager.h"
 #include "platform/platform.h"
 #include "vfs/vfs.h"
 
@@ -35,6 +36,7 @@ void Run(int argc, char** argv)
 #ifdef MORVATHEN_SCRIPTED_INPUT
         QueueScriptedInput();
 #endif
+        gSoundManager->StreamMusic();
         gInputManager->Update();
         gEngine->Update();
         gEngine->Draw();

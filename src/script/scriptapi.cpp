@@ -35,6 +35,6 @@ void RegisterScriptApi()
     RegisterMatrixFunctions();
     // Map_, Model_, Effect_.
     RegisterLightFunctions();
-    // Sound_.
+    RegisterSoundFunctions();
     RegisterKeyPressedFunctions();
 }

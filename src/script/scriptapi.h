@@ -18,6 +18,7 @@ void RegisterCameraFunctions();
 void RegisterVectorFunctions();
 void RegisterMatrixFunctions();
 void RegisterLightFunctions();
+void RegisterSoundFunctions();
 void RegisterKeyPressedFunctions();  // KeyPressed and Input_KeyPressed
 
 

@@ -138,7 +138,10 @@ TEST(HostileData, AScriptThatExhaustsMemoryIsReportedWithItsTrace)
     sandbox.WriteData("default.cfg", "script_memoryLimit 65536\n");
     EngineRunOptions limited;
     limited.addressSpaceLimit = size_t(700) << 20;
-    expectReported(sandbox.Run({}, limited));
+    // Without sound: OpenAL Soft 1.19 uses an allocation it did not check in
+    // alcCreateContext when the address space runs short, and crashes there
+    // now and then; the script's memory is what this run is about.
+    expectReported(sandbox.Run({"-nosound"}, limited));
 #endif
 }
 

@@ -9,19 +9,19 @@
 
 namespace {
 
-// Width, height, full screen, sound, map given, map name.
+// Width, height, full screen, -nosound given, map given, map name.
 using Globals = std::tuple<int, int, bool, bool, bool, std::string>;
 
 Globals Current()
 {
-    return {gScreenWidth, gScreenHeight, gScreenFull, gSoundEnabled, gMapGiven, gMapName};
+    return {gScreenWidth, gScreenHeight, gScreenFull, gNoSoundOption, gMapGiven, gMapName};
 }
 
 class CommandLineTest : public ConsoleTest {
 protected:
     void TearDown() override
     {
-        std::tie(gScreenWidth, gScreenHeight, gScreenFull, gSoundEnabled, gMapGiven, gMapName) = saved;
+        std::tie(gScreenWidth, gScreenHeight, gScreenFull, gNoSoundOption, gMapGiven, gMapName) = saved;
         ConsoleTest::TearDown();
     }
     const Globals saved = Current();
@@ -36,18 +36,18 @@ TEST_F(CommandLineTest, OptionsAreCaseInsensitiveSizesFallBackAndUnknownOnesAreN
         Globals after;
         std::vector<std::string> unknown;
     } cases[] = {
-        {{"-FullScreen", "-NoSound", "-MAP", "Maps/Test.MAP"}, {1024, 768, true, false, true, "Maps/Test.MAP"}, {}},
-        {{"-fullscreen", "-WINDOWED", "-map"}, {1024, 768, false, true, false, ""}, {}},
-        {{"-width", "10", "-height", "63"}, {640, 480, false, true, false, ""}, {}},
-        {{"-width", "wide", "-height", ""}, {640, 480, false, true, false, ""}, {}},  // not numbers: consumed
-        {{"-width", "64"}, {64, 768, false, true, false, ""}, {}},
-        {{"-width"}, {1024, 768, false, true, false, ""}, {}},  // a missing value changes nothing
-        {{"-height"}, {1024, 768, false, true, false, ""}, {}},
-        {{"-BoGus", "-width", "900", "Stray"}, {900, 768, false, true, false, ""}, {"-bogus", "stray"}},
+        {{"-FullScreen", "-NoSound", "-MAP", "Maps/Test.MAP"}, {1024, 768, true, true, true, "Maps/Test.MAP"}, {}},
+        {{"-fullscreen", "-WINDOWED", "-map"}, {1024, 768, false, false, false, ""}, {}},
+        {{"-width", "10", "-height", "63"}, {640, 480, false, false, false, ""}, {}},
+        {{"-width", "wide", "-height", ""}, {640, 480, false, false, false, ""}, {}},  // not numbers: consumed
+        {{"-width", "64"}, {64, 768, false, false, false, ""}, {}},
+        {{"-width"}, {1024, 768, false, false, false, ""}, {}},  // a missing value changes nothing
+        {{"-height"}, {1024, 768, false, false, false, ""}, {}},
+        {{"-BoGus", "-width", "900", "Stray"}, {900, 768, false, false, false, ""}, {"-bogus", "stray"}},
     };
     for (const auto& c : cases) {
-        std::tie(gScreenWidth, gScreenHeight, gScreenFull, gSoundEnabled, gMapGiven, gMapName) =
-            Globals{1024, 768, false, true, false, ""};
+        std::tie(gScreenWidth, gScreenHeight, gScreenFull, gNoSoundOption, gMapGiven, gMapName) =
+            Globals{1024, 768, false, false, false, ""};
         std::vector<std::string> argv = {"/opt/MORVATHEN"};
         argv.insert(argv.end(), c.options.begin(), c.options.end());
         std::vector<char*> pointers;

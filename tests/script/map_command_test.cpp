@@ -2,7 +2,9 @@
 // scripts' MapFree/MapLoad calls around "autoexec.cfg" and the loader.
 #include "console/enginecommands.h"
 #include "script_fixture.h"
+#include "sound/soundmanager.h"
 #include "support/engine_sandbox.h"
+#include "support/fake_audio.h"
 #include "world/map.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +89,20 @@ TEST_F(MapCommandTest, TheLoaderReportsMissingAndShortFiles)
     EXPECT_FALSE(real.Load("maps/none.map"));
     EXPECT_TRUE(Printed("^1Error: maps/short.map is not a valid map.\n"));
     EXPECT_TRUE(Printed("^1Error: Unable to open map maps/none.map.\n"));
+}
+
+// A new map starts in the plain EAX environment, where the sound has one.
+TEST_F(MapCommandTest, AMapChangeResetsTheEaxEnvironment)
+{
+    SoundManager sound(ResetFakeAudio());
+    gFakeAudio.eaxReported = true;
+    sound.Init(true);
+    SoundManager* const global = gSoundManager;
+    gSoundManager = &sound;
+    sound.SetEAXEnvironment(5);
+    LoadMap("maps/test.map", true);
+    gSoundManager = global;
+    EXPECT_EQ(gFakeAudio.eaxEnvironments, (std::vector<ALuint>{0, 5, 0}));
 }
 
 }  // namespace

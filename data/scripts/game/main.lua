@@ -83,6 +83,15 @@ if System_FileExists("maps/demo.map") == 1 then
     Console_Command("Map maps/demo.map")
 end
 
+-- A chime to greet the player and a tune that loops behind the game, both
+-- synthesised when the engine is built.
+if System_FileExists("sounds/chime.wav") == 1 then
+    Sound_Play("chime")
+end
+if System_FileExists("music/theme.ogg") == 1 then
+    Sound_PlayMusic("music/theme.ogg")
+end
+
 Console_Print(" ^5- ^15Open the console with ^13`^15, then type ^6/Hello ^15or ^6/g_playerName ^5[name]^15.\n")
 Console_Print(" ^5- ^15Press ^13", (Input_GetBoundKeys("Stats")), "^15 or type ^6/Stats ^15for the date and the frame rate.\n")
 Console_Print(" ^5- ^15This game has started ^13", starts, "^15 time(s), counted in ^13", startsFile, "^15.\n")
