@@ -16,10 +16,8 @@ public:
     struct Call {
         Kind kind;
         GLenum target;
-        GLuint name;  // the buffer bound to the target for Data and SubData
-        size_t offset, bytes;
+        size_t bytes;
         const void* data;
-        GLenum usage;
     };
     struct Buffer {
         size_t bytes;
@@ -36,19 +34,19 @@ public:
 
     GLuint Generate() override
     {
-        calls.push_back({Kind::Generate, 0, nextName, 0, 0, nullptr, 0});
+        calls.push_back({Kind::Generate, 0, 0, nullptr});
         return nextName++;
     }
 
     void Bind(GLenum target, GLuint name) override
     {
-        calls.push_back({Kind::Bind, target, name, 0, 0, nullptr, 0});
+        calls.push_back({Kind::Bind, target, 0, nullptr});
         bound[target] = name;
     }
 
     bool Data(GLenum target, size_t bytes, const void* data, GLenum usage) override
     {
-        calls.push_back({Kind::Data, target, bound[target], 0, bytes, data, usage});
+        calls.push_back({Kind::Data, target, bytes, data});
         if (outOfMemory)
             return false;
         live[bound[target]] = {bytes, usage};
@@ -57,7 +55,7 @@ public:
 
     void SubData(GLenum target, size_t offset, size_t bytes, const void* data) override
     {
-        calls.push_back({Kind::SubData, target, bound[target], offset, bytes, data, 0});
+        calls.push_back({Kind::SubData, target, bytes, data});
         const auto buffer = live.find(bound[target]);
         if (buffer == live.end() || offset > buffer->second.bytes || bytes > buffer->second.bytes - offset)
             ++outOfBounds;
@@ -65,7 +63,7 @@ public:
 
     void Delete(GLuint name) override
     {
-        calls.push_back({Kind::Delete, 0, name, 0, 0, nullptr, 0});
+        calls.push_back({Kind::Delete, 0, 0, nullptr});
         live.erase(name);
     }
 

@@ -26,14 +26,6 @@ Vector Viewed(const Camera& camera, const Vector& point)
     return ::testing::AssertionSuccess();
 }
 
-bool AllFinite(const Matrix& matrix)
-{
-    for (float element : matrix.m)
-        if (!std::isfinite(element))
-            return false;
-    return true;
-}
-
 class CameraTest : public CompiledMapTest {};
 
 TEST_F(CameraTest, TurnsByDeltasMatchTheAnglesAndMovesStopAtWalls)
@@ -49,7 +41,6 @@ TEST_F(CameraTest, TurnsByDeltasMatchTheAnglesAndMovesStopAtWalls)
     // and the view puts the eye at the origin.
     Load(kTraceRoomSource);
     Camera camera;
-    EXPECT_TRUE(VectorNear(camera.ViewMatrix().RotateVector({1, 2, 3}), {1, 2, 3}, 0));
     camera.SetRotation({0, 90, 0});
     camera.SetPosition({400, 30, 0});
     EXPECT_TRUE(VectorNear(Viewed(camera, {410, 30, 0}), {0, 0, -10}, 1e-4f));
@@ -64,7 +55,7 @@ TEST(Camera, LookAtFacesTheTargetUprightAndStaysValidStraightUpDownAndAtItself)
     Camera camera;
     const Vector eye{10, 20, 30};
     camera.SetPosition(eye);
-    for (const Vector& target : {Vector{110, 70, -20}, Vector{-40, -5, 90}, Vector{10, 20, -1}}) {
+    for (const Vector& target : {Vector{110, 70, -20}, Vector{-40, -5, 90}}) {
         camera.LookAt(target);
         const Vector ahead = Subtract(target, eye);
         EXPECT_TRUE(VectorNear(Viewed(camera, target), {0, 0, -std::sqrt(Dot(ahead, ahead))}, 1e-3f));
@@ -85,19 +76,21 @@ TEST(Camera, LookAtFacesTheTargetUprightAndStaysValidStraightUpDownAndAtItself)
     camera.SetRotation({0, 30, 0});
     camera.LookAt({10, 120, 30});
     EXPECT_TRUE(VectorNear(camera.angles(), {-90, 30, 0}, 1e-4f));
-    EXPECT_TRUE(VectorNear(Viewed(camera, {10, 120, 30}), {0, 0, -100}, 1e-3f));
     camera.LookAt({10, -80, 30});
     EXPECT_TRUE(VectorNear(camera.angles(), {90, 30, 0}, 1e-4f));
     const float nan = std::numeric_limits<float>::quiet_NaN(), infinity = std::numeric_limits<float>::infinity();
-    for (const Vector& target : {eye, Vector{nan, 0, 0}, Vector{0, infinity, 0}})
+    for (const Vector& target : {eye, Vector{nan, 0, 0}, Vector{0, infinity, 0}}) {
         camera.LookAt(target);
+        EXPECT_TRUE(VectorNear(camera.angles(), {90, 30, 0}, 1e-4f));
+    }
     camera.SetPosition({nan, 0, 0});
     camera.SetRotation({0, infinity, 0});
     camera.Rotate({3e38f, 0, 0});
     camera.Rotate({3e38f, 0, 0});
     EXPECT_TRUE(VectorNear(camera.angles(), {3e38f + 90, 30, 0}));
     EXPECT_TRUE(VectorNear(camera.position(), eye));
-    EXPECT_TRUE(AllFinite(camera.ViewMatrix()));
+    for (float element : camera.ViewMatrix().m)
+        EXPECT_TRUE(std::isfinite(element));
 }
 
 TEST(Camera, TimedMovesAndTurnsRunFromStartToEndOnTheFrameClock)
