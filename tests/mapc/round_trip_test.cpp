@@ -124,7 +124,8 @@ TEST(DemoMap, TheStarterGameShowsTheBuiltDemoMapLitAndShadowed)
     const auto red = [&shot](int x, int y) {
         return int(shot.pixels[size_t((y * shot.width + x) * shot.bytesPerPixel)]);
     };
-    // The wall behind the pillar, in its shadow and in the light to the left.
+    // The wall behind the pillar (rows from the bottom), in its shadow and in
+    // the light to the left.
     EXPECT_LT(red(255, 200) * 2, red(200, 200));
     EXPECT_GT(red(200, 200), 100);
 }

@@ -337,9 +337,10 @@ steps = {
     [8] = function() Console_Command('r_drawShadowVolumes 1') Console_Command('Screenshot') end,
     -- Behind the block, inside its shadow, looking at the wall.
     [10] = function()
-        Console_Command('r_drawShadowVolumes 0') Camera_SetPosition({20, 0, -260}) Console_Command('Screenshot')
+        Console_Command('r_drawShadowVolumes 0') Camera_SetPosition({20, 0, -260}) Console_Command('r_debugInfo 1')
+        Console_Command('Screenshot')
     end,
-    [12] = function() Console_Command('r_shadows 0') Console_Command('Screenshot') end,
+    [12] = function() Console_Command('r_shadows 0') Console_Command('r_debugInfo 0') Console_Command('Screenshot') end,
     [14] = function() Console_Command('Quit') end,
 }
 )";
@@ -375,19 +376,24 @@ TEST(ShadowRender, AnOccluderDarkensOnlyItsShadowAlsoSeenFromInsideIt)
     EXPECT_GT(shots[kVolumes].At(370, row)[2], 200);
     EXPECT_LT(shots[kVolumes].At(370, row)[0], 10);
     // From inside the volume: the wall dark out to the shadow's edge (at
-    // column 558), lit beyond it, as without shadows.
-    for (int x = 0; x < 540; x += 20) {
-        EXPECT_LT(shots[kInside].At(x, row)[0], 10) << "column " << x;
-        EXPECT_GT(shots[kInsidePlain].At(x, row)[0], 100) << "column " << x;
-    }
-    for (int x = 580; x < kWidth; x += 20)
-        EXPECT_EQ(shots[kInside].At(x, row)[0], shots[kInsidePlain].At(x, row)[0]) << "column " << x;
-
-    // Shadows are not the ARB path's alone.
+    // column 558), lit beyond it, as without shadows. The statistics drawn
+    // afterwards over the shadow are not clipped by the light's stencil
+    // test: their labels' first letters stand there. On every path.
+    const auto expectInside = [row](const std::vector<Picture>& path) {
+        for (int x = 0; x < 540; x += 20) {
+            EXPECT_LT(path[kInside].At(x, row)[0], 10) << "column " << x;
+            EXPECT_GT(path[kInsidePlain].At(x, row)[0], 100) << "column " << x;
+        }
+        for (int x = 580; x < kWidth; x += 20)
+            EXPECT_EQ(path[kInside].At(x, row)[0], path[kInsidePlain].At(x, row)[0]) << "column " << x;
+        const auto yellow = [](Rgb p) { return p.r > 150 && p.g > 150 && p.b < 100; };
+        EXPECT_GT(Count(path[kInside].image, 528, 558, kHeight - 62, kHeight, yellow), 20);
+    };
+    expectInside(shots);
     const std::vector<Picture> ati = TakeShots(*sandbox, "-GL_ARB_fragment_program", kShadowShots, out);
     ASSERT_EQ(ati.size(), size_t(kShadowShots));
     EXPECT_LE(Apart(ati[kShadowed], shots[kShadowed]), 6);
-    EXPECT_LE(Apart(ati[kInside], shots[kInside]), 6);
+    expectInside(ati);
 }
 
 }  // namespace
