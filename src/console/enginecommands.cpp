@@ -14,6 +14,7 @@
 #include "sound/soundsettings.h"
 #include "vfs/vfs.h"
 #include "world/map.h"
+#include "world/modelmanager.h"
 
 #include <cstdlib>
 #include <string>
@@ -211,7 +212,8 @@ bool LoadMap(const char* name, bool withEntities)
         return false;
     }
     gScriptManager->CallFunction("MapFree");
-    // Sound, effects and models are cleared here as they are built.
+    // Sound and effects are cleared here as they are built.
+    gModelManager->Free();
     gLightManager->MakeTemporaryLights(gRenderSettings.numTempLights);
     gMap->Free();
     gConsole->ExecuteFile("autoexec.cfg");

@@ -6,16 +6,6 @@
 
 namespace {
 
-Vector Minimum(const Vector& a, const Vector& b)
-{
-    return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)};
-}
-
-Vector Maximum(const Vector& a, const Vector& b)
-{
-    return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)};
-}
-
 Vector PositionOf(const Vertex& vertex)
 {
     return {vertex.position[0], vertex.position[1], vertex.position[2]};

@@ -24,6 +24,7 @@
 #include "vfs/vfs.h"
 #include "world/camera.h"
 #include "world/map.h"
+#include "world/modelmanager.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -105,6 +106,9 @@ void FreeGameData()
     printf(" - LightManager...");
     gLightManager->Release();
     printf("Done\n");
+    printf(" - ModelManager...");
+    gModelManager->Free();
+    printf("Done\n");
     printf(" - Map...");
     gMap->Free();
     printf("Done\n");
@@ -148,6 +152,8 @@ void DestroySingletons()
     gSceneRenderer = nullptr;
     delete gLightManager;
     gLightManager = nullptr;
+    delete gModelManager;
+    gModelManager = nullptr;
     delete gMap;
     gMap = nullptr;
     delete gCamera;
@@ -198,6 +204,7 @@ void GameUpdate(uint32_t milliseconds)
 {
     gCamera->Update(milliseconds);
     gScriptManager->CallFunction("update");
+    gModelManager->Update(milliseconds);
 
     // Mouse look: the pointer goes back to the centre every frame.
     if (gMouseLock && gInputManager->cursorLock && !gConsoleView->IsOpen() && gInputManager->hasFocus)
@@ -261,9 +268,14 @@ void GameDraw(uint32_t now)
         gMap->UpdateRoomVisibility(frame.frustum);
         gMap->SubmitVisibleSurfaces(*gSceneRenderer);
     }
+    gModelManager->Submit(*gSceneRenderer, gRenderSettings.shadows);
     gSceneRenderer->DrawScene(frame, gRenderSettings, *gLightManager);
     if (gMap->loaded() && gRenderSettings.drawRooms)
         gMap->DrawRoomOutlines();
+    if (gRenderSettings.drawBones)
+        gModelManager->DrawBones();
+    if (gRenderSettings.drawTags)
+        gModelManager->DrawTags();
     if (gRenderSettings.drawLightBoxes)
         gLightManager->DrawBoxes();
     gGLState.Blend(true);

@@ -15,5 +15,8 @@ Vector Subtract(const Vector& a, const Vector& b);
 Vector Add(const Vector& a, const Vector& b);
 Vector Scale(const Vector& v, float factor);
 float Dot(const Vector& a, const Vector& b);
+// Component-wise.
+Vector Minimum(const Vector& a, const Vector& b);
+Vector Maximum(const Vector& a, const Vector& b);
 // No component is infinite or NaN.
 bool IsFinite(const Vector& v);
