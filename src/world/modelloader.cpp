@@ -21,6 +21,9 @@ constexpr size_t kVertexBytes = 60;
 constexpr size_t kTriangleBytes = 12;
 constexpr size_t kNeighbourBytes = 12;
 constexpr uint16_t kNoBone = 0xFFFF;
+// Reals beyond this never occur in a sound model; refusing them keeps every
+// product of a pose, down the longest chain of bones, finite.
+constexpr float kLargestReal = 1e9f;
 
 Vector Radians(const Vector& degrees)
 {
@@ -28,8 +31,8 @@ Vector Radians(const Vector& degrees)
 }
 
 // Little-endian fields at offsets into the file; a field that is not wholly
-// inside the file, or a real that is not a finite number, marks the reader
-// bad and reads as 0.
+// inside the file, or a real that is not a finite number within
+// kLargestReal, marks the reader bad and reads as 0.
 class FileBytes {
 public:
     FileBytes(const uint8_t* bytes, size_t size) : bytes(bytes), size(size) {}
@@ -45,8 +48,8 @@ public:
         const uint32_t word = U32(at);
         float value;
         std::memcpy(&value, &word, sizeof(value));
-        if (!std::isfinite(value)) {
-            notFinite = true;
+        if (!(std::fabs(value) <= kLargestReal)) {
+            outOfRange = true;
             return 0.0f;
         }
         return value;
@@ -64,7 +67,7 @@ public:
     }
 
     bool outside = false;
-    bool notFinite = false;
+    bool outOfRange = false;
 
 private:
     uint64_t Unsigned(uint64_t at, int length)
@@ -119,8 +122,8 @@ private:
     {
         if (file.outside)
             return Fail(std::string("a ") + record + " reaching outside the file");
-        if (file.notFinite)
-            return Fail(std::string("a ") + record + " holding a value that is not a finite number");
+        if (file.outOfRange)
+            return Fail(std::string("a ") + record + " holding a value that is not a finite number within 1e9");
         return true;
     }
 
@@ -250,7 +253,7 @@ private:
     {
         const std::vector<Key> positions = Keys(positionsAt, positionCount);
         const std::vector<Key> rotations = Keys(rotationsAt, rotationCount);
-        if (file.notFinite)
+        if (file.outOfRange)
             return true;  // reported by the caller
         std::vector<float> times;
         for (const std::vector<Key>* keys : {&positions, &rotations})

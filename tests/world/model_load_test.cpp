@@ -255,6 +255,7 @@ TEST_F(ModelLoadTest, DamagedFieldsOffsetsAndSizesAreRefused)
     EXPECT_TRUE(Refused(withFloat(arm + 108 + 12, std::numeric_limits<float>::quiet_NaN()), "finite"));
     EXPECT_TRUE(Refused(withFloat(mesh + 304, std::numeric_limits<float>::infinity()), "finite"));
     EXPECT_TRUE(Refused(withFloat(layout.tags + 64, std::numeric_limits<float>::infinity()), "finite"));
+    EXPECT_TRUE(Refused(withFloat(arm + 64, -2e9f), "within 1e9"));
 }
 
 TEST_F(ModelLoadTest, FilesCutShortAnywhereAreRefused)
