@@ -2,8 +2,6 @@
 
 #include <GL/gl.h>
 
-#include <algorithm>
-
 namespace {
 
 Vector PositionOf(const Vertex& vertex)

@@ -2,7 +2,6 @@
 
 #include "engine/mathkernels.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -46,16 +45,6 @@ Vector Subtract(const Vector& a, const Vector& b)
 Vector Add(const Vector& a, const Vector& b)
 {
     return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-
-Vector Minimum(const Vector& a, const Vector& b)
-{
-    return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)};
-}
-
-Vector Maximum(const Vector& a, const Vector& b)
-{
-    return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)};
 }
 
 Vector Scale(const Vector& v, float factor)

@@ -30,6 +30,8 @@ Vector Radians(const Vector& degrees)
     return Scale(degrees, kRadiansPerDegree);
 }
 
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "fields are copied as the file stores them");
+
 // Little-endian fields at offsets into the file; a field that is not wholly
 // inside the file, or a real that is not a finite number within
 // kLargestReal, marks the reader bad and reads as 0.
@@ -39,15 +41,13 @@ public:
 
     bool Holds(uint64_t offset, uint64_t length) const { return offset <= size && length <= size - offset; }
 
-    uint32_t U32(uint64_t at) { return uint32_t(Unsigned(at, 4)); }
-    uint16_t U16(uint64_t at) { return uint16_t(Unsigned(at, 2)); }
-    int16_t I16(uint64_t at) { return int16_t(U16(at)); }
-    int32_t I32(uint64_t at) { return int32_t(U32(at)); }
+    uint32_t U32(uint64_t at) { return Field<uint32_t>(at); }
+    uint16_t U16(uint64_t at) { return Field<uint16_t>(at); }
+    int16_t I16(uint64_t at) { return Field<int16_t>(at); }
+    int32_t I32(uint64_t at) { return Field<int32_t>(at); }
     float F32(uint64_t at)
     {
-        const uint32_t word = U32(at);
-        float value;
-        std::memcpy(&value, &word, sizeof(value));
+        const float value = Field<float>(at);
         if (!(std::fabs(value) <= kLargestReal)) {
             outOfRange = true;
             return 0.0f;
@@ -70,20 +70,47 @@ public:
     bool outOfRange = false;
 
 private:
-    uint64_t Unsigned(uint64_t at, int length)
+    template <typename T>
+    T Field(uint64_t at)
     {
-        if (!Holds(at, uint64_t(length))) {
+        T value{};
+        if (Holds(at, sizeof(T)))
+            std::memcpy(&value, bytes + at, sizeof(T));
+        else
             outside = true;
-            return 0;
-        }
-        uint64_t value = 0;
-        for (int i = length - 1; i >= 0; --i)
-            value = value << 8 | bytes[at + uint64_t(i)];
         return value;
     }
 
     const uint8_t* bytes;
     size_t size;
+};
+
+// A mesh vertex record as the file lays it out: position, normal, binormal
+// and tangent (3 reals each), s and t, the bone.
+struct FileVertex {
+    float reals[14];
+    uint16_t bone;
+    uint16_t unused;
+
+    const float* position() const { return reals; }
+    const float* normal() const { return reals + 3; }
+    const float* binormal() const { return reals + 6; }
+    const float* tangent() const { return reals + 9; }
+};
+static_assert(sizeof(FileVertex) == kVertexBytes, "a vertex record is 60 bytes");
+
+// A mesh's vertex records where they lie in the file, copied out one by one
+// (the file keeps them at any alignment).
+struct FileVertices {
+    const uint8_t* first;
+    size_t count;
+
+    FileVertex operator[](size_t i) const
+    {
+        FileVertex vertex;
+        std::memcpy(&vertex, first + i * sizeof(FileVertex), sizeof(FileVertex));
+        return vertex;
+    }
 };
 
 // One model file read into a Model, step by step; each step returns false
@@ -318,56 +345,43 @@ private:
         if (!Inside(recordSize, trianglesAt, uint64_t(triangles), kTriangleBytes + kNeighbourBytes))
             return Fail("mesh triangles outside their record");
 
-        std::vector<Vertex> read(static_cast<size_t>(vertexCount));
-        std::vector<uint16_t> bones(read.size());
-        for (size_t i = 0; i < read.size(); ++i) {
-            const uint64_t v = at + verticesAt + i * kVertexBytes;
-            bones[i] = file.U16(v + 56);
-            if (bones[i] != kNoBone && bones[i] >= model.bones.size())
+        // Both blocks lie inside the record, inside the file: read in bulk.
+        const FileVertices read{bytes + at + verticesAt, size_t(vertexCount)};
+        std::vector<uint16_t> bones(read.count);
+        bool inRange = true;
+        for (size_t i = 0; i < read.count; ++i) {
+            const FileVertex vertex = read[i];
+            if (vertex.bone != kNoBone && vertex.bone >= model.bones.size())
                 return Fail("a vertex bound to no bone of the model");
-            read[i] = MakeVertex(file.Vec(v), file.Vec(v + 12), file.Vec(v + 24), file.Vec(v + 36), file.F32(v + 48),
-                                 file.F32(v + 52));
+            bones[i] = vertex.bone;
+            for (float value : vertex.reals)
+                inRange &= std::fabs(value) <= kLargestReal;
         }
-        if (!Sound("mesh vertex"))
-            return false;
+        if (!inRange)
+            return Fail("a mesh vertex holding a value that is not a finite number within 1e9");
         const std::vector<uint32_t> place = GroupByBone(mesh, read, bones);
 
-        mesh.indices.resize(size_t(triangles) * 3);
-        mesh.neighbours.resize(mesh.indices.size());
-        const uint64_t neighboursAt = at + trianglesAt + uint64_t(triangles) * kTriangleBytes;
-        for (size_t i = 0; i < mesh.indices.size(); ++i) {
-            const uint32_t index = file.U32(at + trianglesAt + i * 4);
-            if (index >= read.size())
+        const size_t corners = size_t(triangles) * 3;
+        mesh.indices.resize(corners);
+        mesh.neighbours.resize(corners);
+        std::memcpy(mesh.indices.data(), bytes + at + trianglesAt, corners * sizeof(uint32_t));
+        std::memcpy(mesh.neighbours.data(), bytes + at + trianglesAt + corners * sizeof(uint32_t),
+                    corners * sizeof(int32_t));
+        for (size_t i = 0; i < corners; ++i) {
+            if (mesh.indices[i] >= place.size())
                 return Fail("a triangle corner past the mesh's vertices");
-            mesh.indices[i] = place[index];
-            const int32_t neighbour = file.I32(neighboursAt + i * 4);
+            mesh.indices[i] = place[mesh.indices[i]];
+            const int32_t neighbour = mesh.neighbours[i];
             mesh.neighbours[i] = neighbour >= 0 && neighbour < triangles ? neighbour : -1;
         }
-        if (!Sound("mesh triangle"))
-            return false;
         mesh.shader = gShaderManager->Get(shaderName.empty() ? "Default" : shaderName.c_str());
-        mesh.bounds.FitVertices(mesh.vertices.data(), uint32_t(mesh.vertices.size()));
         return true;
     }
 
-    static Vertex MakeVertex(const Vector& position, const Vector& normal, const Vector& binormal,
-                             const Vector& tangent, float s, float t)
-    {
-        return Vertex{{position.x, position.y, position.z, 1.0f},
-                      {tangent.x, tangent.y, tangent.z, 1.0f},
-                      {binormal.x, binormal.y, binormal.z, 1.0f},
-                      {normal.x, normal.y, normal.z, 1.0f},
-                      {s, t},
-                      {1.0f, 1.0f, 1.0f, 1.0f},
-                      0.0f,
-                      0.0f};
-    }
-
-    // Orders the vertices: the unbound ones, then each bone's, in file order
-    // within each; makes the palette and the skinned ranges. Returns each
-    // file vertex's new place.
-    std::vector<uint32_t> GroupByBone(ModelMesh& mesh, const std::vector<Vertex>& read,
-                                      const std::vector<uint16_t>& bones)
+    // Puts the vertices in their places: the unbound ones, then each
+    // bone's, in file order within each; makes the palette, the ranges and
+    // their boxes. Returns each file vertex's new place.
+    std::vector<uint32_t> GroupByBone(ModelMesh& mesh, const FileVertices& read, const std::vector<uint16_t>& bones)
     {
         const size_t boneCount = model.bones.size();
         // Bucket 0 holds the unbound vertices, bucket b + 1 those of bone b.
@@ -389,25 +403,41 @@ private:
             mesh.palette.push_back(bone);
         }
 
-        mesh.vertices.resize(read.size());
-        std::vector<uint32_t> place(read.size());
+        mesh.vertices.resize(read.count);
+        std::vector<uint32_t> place(read.count);
         std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
-        for (size_t i = 0; i < read.size(); ++i) {
-            const size_t bucket = bones[i] == kNoBone ? 0 : size_t(bones[i]) + 1;
+        std::vector<Vector> low(next.size()), high(next.size());
+        for (size_t i = 0; i < read.count; ++i) {
+            const FileVertex in = read[i];
+            const size_t bucket = in.bone == kNoBone ? 0 : size_t(in.bone) + 1;
+            const bool first = next[bucket] == starts[bucket];
             place[i] = next[bucket]++;
-            Vertex& vertex = mesh.vertices[place[i]] = read[i];
-            if (bones[i] != kNoBone && paletteSlot[bones[i]] >= 0) {
-                vertex.boneIndex = float(paletteSlot[bones[i]]);
-                vertex.boneWeight = 1.0f;
-            }
+            const bool skinned = in.bone != kNoBone && paletteSlot[in.bone] >= 0;
+            Vertex& vertex = mesh.vertices[place[i]];
+            const float *position = in.position(), *tangent = in.tangent(), *binormal = in.binormal(),
+                        *normal = in.normal();
+            vertex = Vertex{{position[0], position[1], position[2], 1.0f},
+                            {tangent[0], tangent[1], tangent[2], 1.0f},
+                            {binormal[0], binormal[1], binormal[2], 1.0f},
+                            {normal[0], normal[1], normal[2], 1.0f},
+                            {in.reals[12], in.reals[13]},
+                            {1.0f, 1.0f, 1.0f, 1.0f},
+                            skinned ? float(paletteSlot[in.bone]) : 0.0f,
+                            skinned ? 1.0f : 0.0f};
+            const Vector p = {vertex.position[0], vertex.position[1], vertex.position[2]};
+            low[bucket] = first ? p : Minimum(low[bucket], p);
+            high[bucket] = first ? p : Maximum(high[bucket], p);
         }
-        for (size_t bucket = 0; bucket + 1 < starts.size(); ++bucket) {
+        for (size_t bucket = 0; bucket < next.size(); ++bucket) {
             const uint32_t first = starts[bucket], count = starts[bucket + 1] - first;
             if (count == 0)
                 continue;
             const int bone = int(bucket) - 1;
             ModelBoneRange range{bone, first, count, bone >= 0 && paletteSlot[size_t(bone)] >= 0, {}};
-            range.bounds.FitVertices(&mesh.vertices[first], count);
+            range.bounds.SetFromPoints(low[bucket], high[bucket], true);
+            const bool firstRange = mesh.ranges.empty();
+            mesh.bounds.SetFromPoints(firstRange ? low[bucket] : Minimum(mesh.bounds.minimum, low[bucket]),
+                                      firstRange ? high[bucket] : Maximum(mesh.bounds.maximum, high[bucket]), true);
             mesh.ranges.push_back(range);
         }
         return place;
