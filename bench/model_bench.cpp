@@ -130,12 +130,12 @@ void TransformOnly(benchmark::State& state)
 {
     Frame& frame = FrameScene();
     const ModelMesh& mesh = frame.model.meshes[0];
-    std::vector<std::vector<Vertex>> outputs(kInstances, mesh.vertices);
+    std::vector<VertexArray> outputs(kInstances, mesh.vertices);
     std::vector<Matrix> matrices(kBones);
     for (Matrix& matrix : matrices)
         matrix = KeyMatrix({1, 2, 3}, {0.1f, 0.2f, 0.3f});
     for (auto _ : state)
-        for (std::vector<Vertex>& out : outputs)
+        for (VertexArray& out : outputs)
             for (const ModelBoneRange& range : mesh.ranges)
                 TransformVertices(&out[range.first], &mesh.vertices[range.first], range.count,
                                   &matrices[size_t(range.bone)]);

@@ -13,8 +13,10 @@
 #include "world/modelanimations.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class Shader;
@@ -22,6 +24,33 @@ class Shader;
 // The file gives angles in radians (bones, keys); the matrices take degrees.
 constexpr float kDegreesPerRadian = 57.2957795130823f;
 constexpr float kRadiansPerDegree = 0.0174532925199432f;
+
+// An allocator that leaves new elements unwritten, for vertex arrays whose
+// every element is written right after they grow: clearing megabytes first
+// would cost as much as writing them.
+template <class T>
+struct UnclearedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UnclearedAllocator<U>;
+    };
+    UnclearedAllocator() = default;
+    template <class U>
+    UnclearedAllocator(const UnclearedAllocator<U>&) noexcept
+    {
+    }
+    template <class U>
+    void construct(U* place) noexcept
+    {
+        ::new (static_cast<void*>(place)) U;
+    }
+    template <class U, class... Arguments>
+    void construct(U* place, Arguments&&... arguments)
+    {
+        ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
+    }
+};
+using VertexArray = std::vector<Vertex, UnclearedAllocator<Vertex>>;
 
 // All the keys of one bone at one time.
 struct ModelKeyframe {
@@ -73,7 +102,7 @@ struct ModelMesh {
     Shader* shader = nullptr;
     // The unbound vertices first, then those of each bone by bone index, so
     // each bone moves one contiguous range.
-    std::vector<Vertex> vertices;
+    VertexArray vertices;
     std::vector<uint32_t> indices;    // 3 per triangle, into `vertices`
     std::vector<int32_t> neighbours;  // 3 per triangle, -1 for an open edge
     std::vector<ModelBoneRange> ranges;  // in vertex order

@@ -52,7 +52,7 @@ public:
     // The pose matrices of the last Prepare or tag lookup, per bone.
     const std::vector<Matrix>& poses() const { return bonePoses; }
     // The vertices of mesh `mesh` as the last Prepare posed them.
-    const std::vector<Vertex>& posedVertices(size_t mesh) const { return meshes[mesh].vertices; }
+    const VertexArray& posedVertices(size_t mesh) const { return meshes[mesh].vertices; }
 
 private:
     struct TrianglePlane {
@@ -60,7 +60,7 @@ private:
         float distance;
     };
     struct PosedMesh {
-        std::vector<Vertex> vertices;
+        VertexArray vertices;
         std::vector<TrianglePlane> planes;
         std::vector<uint8_t> facing;
         BoundingBox bounds;
