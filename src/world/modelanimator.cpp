@@ -57,7 +57,6 @@ void ModelAnimator::Play(const std::string& comboName, uint32_t now, float blend
             StartInterval(state, seconds, blendSeconds);
             state.fraction = 0.0f;
         } else {
-            state.intervalEnd = seconds;
             Advance(state, seconds);
         }
     }
@@ -69,13 +68,15 @@ void ModelAnimator::Update(uint32_t now)
     for (BoneState& state : states) {
         if (!state.animation)
             continue;
+        // The next interval starts where the last one ended, not at this
+        // frame, so frames that come late do not add up to a lag.
         if (seconds >= state.intervalEnd)
-            Advance(state, seconds);
+            Advance(state, state.intervalEnd);
         state.fraction = Fraction(state, seconds);
     }
 }
 
-void ModelAnimator::Advance(BoneState& state, double seconds) const
+void ModelAnimator::Advance(BoneState& state, double start) const
 {
     const ModelAnimation& animation = *state.animation;
     if (animation.loopStart != -1) {
@@ -94,7 +95,7 @@ void ModelAnimator::Advance(BoneState& state, double seconds) const
     const std::vector<ModelKeyframe>& keys = model.bones[size_t(animation.bone)].keys;
     const double length = std::fabs(double(keys[size_t(state.current)].time) - keys[size_t(state.next)].time) *
                           state.rate;
-    StartInterval(state, seconds, length);
+    StartInterval(state, start, length);
 }
 
 Matrix ModelAnimator::KeyFor(const ModelBone& bone, const BoneState& state) const

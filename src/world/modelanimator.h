@@ -28,7 +28,8 @@ public:
     // when 0 or less), then on at `speed` times the animation's rate. A
     // speed that is not above 0 plays at 1. An unknown combo warns.
     void Play(const std::string& combo, uint32_t now, float blendSeconds, float speed);
-    // Moves every playing bone on to `now` (ms): at most one key a call.
+    // Moves every playing bone on to `now` (ms): at most one key a call,
+    // each interval timed from the end of the one before.
     void Update(uint32_t now);
     // Each bone's pose matrix, parents before children, into `poses` (one
     // per bone).
@@ -37,7 +38,8 @@ public:
     const std::vector<BoneState>& boneStates() const { return states; }
 
 private:
-    void Advance(BoneState& state, double seconds) const;
+    // On to the next key pair, its interval starting at `start` (seconds).
+    void Advance(BoneState& state, double start) const;
     // The bone's key matrix for its state.
     Matrix KeyFor(const ModelBone& bone, const BoneState& state) const;
 

@@ -18,6 +18,10 @@ constexpr size_t kLimit = 32767;  // vertices, triangles, bones, keys: the file'
 constexpr uint16_t kNoBone = 0xFFFF;
 // Seconds between the rest key and the first animation, and between animations.
 constexpr double kGap = 1.0;
+// The longest stretch between two keys written. The engine blends a key's
+// angles linearly where the source turns along the shortest arc; over short
+// stretches the two part by far less than a thousandth of the model's size.
+constexpr double kLongestInterval = 1.0 / 30.0;
 
 std::string Lower(std::string text)
 {
@@ -40,13 +44,15 @@ std::string Token(std::string text)
     return text.find_first_of(" \t") == std::string::npos && !text.empty() ? text : "\"" + text + "\"";
 }
 
-// Angles a about x, y, z (radians) with R = Rz(a.z) Ry(a.y) Rx(a.x).
-aiVector3D EulerZyx(const aiMatrix4x4& m)
+// Angles a about x, y, z (radians) with R = Rz(a.z) Ry(a.y) Rx(a.x). Turned
+// straight up or down the turns about z and x fold into one, and the turn
+// about z is kept at `previousZ` so that keys blend on smoothly.
+aiVector3D EulerZyx(const aiMatrix4x4& m, float previousZ = 0.0f)
 {
     const double s = std::clamp(double(-m.c1), -1.0, 1.0);
     if (std::fabs(s) > 0.999999) {
-        // Straight up or down: the turn about z folds into the one about x.
-        return aiVector3D(float(std::atan2(double(-m.b3), double(m.b2))), float(std::asin(s)), 0.0f);
+        const double z = previousZ, folded = std::atan2(double(s > 0 ? m.a2 : -m.a2), double(m.b2));
+        return aiVector3D(float(s > 0 ? z + folded : folded - z), float(std::asin(s)), float(z));
     }
     return aiVector3D(float(std::atan2(double(m.c2), double(m.c3))), float(std::asin(s)),
                       float(std::atan2(double(m.b1), double(m.a1))));
@@ -229,6 +235,7 @@ private:
                     times.insert(channel.mRotationKeys[k].mTime);
                 if (times.empty())
                     continue;
+                AddIntermediateTimes(times, kLongestInterval * ticksPerSecond);
                 const size_t first = bone.keys.size();
                 for (double ticks : times) {
                     const double seconds = ticks / ticksPerSecond;
@@ -264,6 +271,19 @@ private:
         return true;
     }
 
+    // Times between the given ones wherever two lie further apart than
+    // `longest`, evenly spaced.
+    static void AddIntermediateTimes(std::set<double>& times, double longest)
+    {
+        std::vector<double> added;
+        for (auto t = times.begin(), next = std::next(t); next != times.end(); ++t, ++next) {
+            const double steps = std::ceil((*next - *t) / longest);
+            for (double i = 1; i < steps; ++i)
+                added.push_back(*t + (*next - *t) * i / steps);
+        }
+        times.insert(added.begin(), added.end());
+    }
+
     // K = L(rest)^-1 L(t) G(rest)^-1: with the bind transform G(rest), the
     // bone's pose is then G(t) G(rest)^-1, the source's skinning transform.
     static aiMatrix4x4 Key(const Bone& bone, const aiMatrix4x4& local)
@@ -294,8 +314,11 @@ private:
             file.PutVector(Position(key.second));
             file.Put(float(key.first));
         }
+        float z = 0.0f;
         for (const auto& key : bone.keys) {
-            file.PutVector(EulerZyx(key.second));
+            const aiVector3D angles = EulerZyx(key.second, z);
+            z = angles.z;
+            file.PutVector(angles);
             file.Put(float(key.first));
         }
     }

@@ -56,8 +56,17 @@ System_SaveFile(startsFile, "return " .. starts .. "\n")
 function MapFree()
 end
 
+-- Models go with the map they stood in, so each map load places its own:
+-- the jointed arm (models/arm.krm, made when the engine is built) waving in
+-- the west room, the camera looking at it.
 function MapLoad(script, map)
     Console_Print(" ^5- ^15Level ^13", map, "^15 loaded.\n")
+    if System_FileExists("models/arm.krm") == 1 then
+        Model_Require("models/arm.krm")
+        local arm = Model_Create("models/arm.krm", {-128, 0, -60}, {0, 0, 0}, {1, 1, 1})
+        Model_Animate(arm, "wave")
+        Camera_SetPosition({-128, 40, 60})
+    end
 end
 
 if System_FileExists("maps/demo.map") == 1 then
