@@ -137,3 +137,39 @@ TEST(Models, APosedModelIsLitAlikeOnEveryPathWithShadowsOn)
         std::remove(sandbox.DataPath("screenshots/ss00000.tga").c_str());
     }
 }
+
+// The model the build makes for the starter game loads without a warning
+// and moves: its wave is under way half a second later.
+TEST(Models, TheStarterModelLoadsWithoutWarningsAndWaves)
+{
+    EngineSandbox sandbox;
+    sandbox.InstallBundledGame();
+    for (const char* built : {"models/arm.krm", "models/arm.kra", "textures/base/wall.tga", "textures/base/wall_normal.tga",
+                              "textures/console/background.tga", "textures/fx/glow.tga"})
+        sandbox.WriteData(built, ReadFile(std::string(MORVATHEN_BUILD_DATA) + "/" + built));
+    sandbox.WriteData("scripts/game/main.lua", R"(
+        Light_SetAmbient({1, 1, 1})
+        Model_Require('models/arm.krm')
+        Model_Animate(Model_Create('models/arm.krm', {0, -25, -80}, {0, 0, 0}, {1, 1, 1}), 'wave')
+        local frame, shot, stop = 0, nil, nil
+        function update()
+            frame = frame + 1
+            if frame == 3 then Console_Command('Screenshot') shot = GetFrameTime() end
+            if shot and GetFrameTime() > shot + 0.5 then Console_Command('Screenshot') shot = nil stop = frame + 2 end
+            if frame == stop then Console_Command('Quit') end
+        end)");
+    const EngineRun run = sandbox.Run({});
+    ASSERT_TRUE(run.Ended(0)) << run.out;
+    EXPECT_TRUE(run.Has(" - Model: models/arm.krm")) << run.out;
+    EXPECT_EQ(Occurrences(run.out, "Warning"), Occurrences(run.out, "Warning: Could not execute file")) << run.out;
+    EXPECT_FALSE(run.Has("Error")) << run.out;
+    const Image first = Screenshot(sandbox, 0), later = Screenshot(sandbox, 1);
+    ASSERT_TRUE(first.width == later.width && first.height == later.height && first.width > 0);
+    const auto drawn = [](Rgb c) { return c.r + c.g + c.b > 60; };
+    EXPECT_GT(Count(first, drawn), 2000);
+    int changed = 0;
+    for (int y = 0; y < first.height; ++y)
+        for (int x = 0; x < first.width; ++x)
+            changed += Count(first, x, x + 1, y, y + 1, drawn) != Count(later, x, x + 1, y, y + 1, drawn);
+    EXPECT_GT(changed, 200);
+}
