@@ -166,6 +166,22 @@ private:
             Walk(node->mChildren[c], global, bone, needed);
     }
 
+    // The keys' value at `ticks`, blended between the two around it, held
+    // beyond the ends; `value` is left alone without keys.
+    template <typename Key, typename Value, typename Blend>
+    static void Sample(const Key* keys, unsigned count, double ticks, Value& value, Blend blend)
+    {
+        if (!count)
+            return;
+        unsigned i = 0;
+        while (i + 1 < count && keys[i + 1].mTime <= ticks)
+            ++i;
+        value = keys[i].mValue;
+        if (i + 1 < count && ticks > keys[i].mTime)
+            blend(value, keys[i].mValue, keys[i + 1].mValue,
+                  float((ticks - keys[i].mTime) / (keys[i + 1].mTime - keys[i].mTime)));
+    }
+
     // The channel's local transform at `ticks`: positions interpolated
     // linearly, rotations spherically, held beyond the ends; the rest
     // values where the channel has no keys of a kind. Scaling is not kept.
@@ -175,31 +191,13 @@ private:
         aiQuaternion restRotation;
         rest.Decompose(restScale, restRotation, restPosition);
         aiVector3D position = restPosition;
-        if (channel.mNumPositionKeys) {
-            const aiVectorKey* keys = channel.mPositionKeys;
-            const unsigned count = channel.mNumPositionKeys;
-            unsigned i = 0;
-            while (i + 1 < count && keys[i + 1].mTime <= ticks)
-                ++i;
-            position = keys[i].mValue;
-            if (i + 1 < count && ticks > keys[i].mTime) {
-                const float f = float((ticks - keys[i].mTime) / (keys[i + 1].mTime - keys[i].mTime));
-                position = keys[i].mValue + (keys[i + 1].mValue - keys[i].mValue) * f;
-            }
-        }
+        Sample(channel.mPositionKeys, channel.mNumPositionKeys, ticks, position,
+               [](aiVector3D& out, const aiVector3D& a, const aiVector3D& b, float f) { out = a + (b - a) * f; });
         aiQuaternion rotation = restRotation;
-        if (channel.mNumRotationKeys) {
-            const aiQuatKey* keys = channel.mRotationKeys;
-            const unsigned count = channel.mNumRotationKeys;
-            unsigned i = 0;
-            while (i + 1 < count && keys[i + 1].mTime <= ticks)
-                ++i;
-            rotation = keys[i].mValue;
-            if (i + 1 < count && ticks > keys[i].mTime) {
-                const float f = float((ticks - keys[i].mTime) / (keys[i + 1].mTime - keys[i].mTime));
-                aiQuaternion::Interpolate(rotation, keys[i].mValue, keys[i + 1].mValue, f);
-            }
-        }
+        Sample(channel.mRotationKeys, channel.mNumRotationKeys, ticks, rotation,
+               [](aiQuaternion& out, const aiQuaternion& a, const aiQuaternion& b, float f) {
+                   aiQuaternion::Interpolate(out, a, b, f);
+               });
         return aiMatrix4x4(aiVector3D(1, 1, 1), rotation.Normalize(), position);
     }
 
