@@ -101,6 +101,13 @@ TEST_F(ModelAnimationTest, DefinitionFilesFillTheirAllocatedEntriesAndCombosFind
     EXPECT_LE(greedy.animations().size(), 4u);
     EXPECT_LE(greedy.combos().size(), 4u);
     EXPECT_EQ(greedy.animations()[0].name, "a");
+
+    // Binary bytes and a file cut inside a quoted name are lines like any other.
+    ModelAnimations damaged;
+    damaged.Parse(std::string("num_animations 1\n\0\xff\x01 combo\nanimation \"cut", 41), "d.kra");
+    EXPECT_EQ(damaged.animations().size(), 1u);
+    EXPECT_TRUE(damaged.animations()[0].name.empty());
+    EXPECT_EQ(damaged.FindCombo(""), nullptr);
 }
 
 TEST_F(ModelAnimationTest, AnimationsThatDoNotFitTheirBonesKeysLoseTheirBone)
