@@ -85,31 +85,33 @@ private:
     size_t size;
 };
 
-// A mesh vertex record as the file lays it out: position, normal, binormal
-// and tangent (3 reals each), s and t, the bone.
-struct FileVertex {
-    float reals[14];
-    uint16_t bone;
-    uint16_t unused;
-
-    const float* position() const { return reals; }
-    const float* normal() const { return reals + 3; }
-    const float* binormal() const { return reals + 6; }
-    const float* tangent() const { return reals + 9; }
-};
-static_assert(sizeof(FileVertex) == kVertexBytes, "a vertex record is 60 bytes");
-
-// A mesh's vertex records where they lie in the file, copied out one by one
-// (the file keeps them at any alignment).
+// A mesh's vertex records where they lie in the file (at any alignment),
+// read field by field: position, normal, binormal and tangent (3 reals
+// each), s and t, then the bone index.
 struct FileVertices {
+    static constexpr int kPosition = 0, kNormal = 3, kBinormal = 6, kTangent = 9, kS = 12, kT = 13, kReals = 14;
+    static constexpr size_t kBoneOffset = 56;
+
     const uint8_t* first;
     size_t count;
 
-    FileVertex operator[](size_t i) const
+    float Real(size_t vertex, int real) const
     {
-        FileVertex vertex;
-        std::memcpy(&vertex, first + i * sizeof(FileVertex), sizeof(FileVertex));
-        return vertex;
+        float value;
+        std::memcpy(&value, first + vertex * kVertexBytes + size_t(real) * sizeof(float), sizeof(value));
+        return value;
+    }
+    uint32_t Word(size_t vertex, int real) const
+    {
+        uint32_t word;
+        std::memcpy(&word, first + vertex * kVertexBytes + size_t(real) * sizeof(word), sizeof(word));
+        return word;
+    }
+    uint16_t Bone(size_t vertex) const
+    {
+        uint16_t bone;
+        std::memcpy(&bone, first + vertex * kVertexBytes + kBoneOffset, sizeof(bone));
+        return bone;
     }
 };
 
@@ -348,16 +350,19 @@ private:
         // Both blocks lie inside the record, inside the file: read in bulk.
         const FileVertices read{bytes + at + verticesAt, size_t(vertexCount)};
         std::vector<uint16_t> bones(read.count);
-        bool inRange = true;
+        // Without their sign bits, reals order as their bit patterns do, and
+        // infinities and NaNs come above every finite value.
+        uint32_t largest = 0;
         for (size_t i = 0; i < read.count; ++i) {
-            const FileVertex vertex = read[i];
-            if (vertex.bone != kNoBone && vertex.bone >= model.bones.size())
+            bones[i] = read.Bone(i);
+            if (bones[i] != kNoBone && bones[i] >= model.bones.size())
                 return Fail("a vertex bound to no bone of the model");
-            bones[i] = vertex.bone;
-            for (float value : vertex.reals)
-                inRange &= std::fabs(value) <= kLargestReal;
+            for (int real = 0; real < FileVertices::kReals; ++real)
+                largest = std::max(largest, read.Word(i, real) & 0x7FFFFFFFu);
         }
-        if (!inRange)
+        uint32_t limit;
+        std::memcpy(&limit, &kLargestReal, sizeof(limit));
+        if (largest > limit)
             return Fail("a mesh vertex holding a value that is not a finite number within 1e9");
         const std::vector<uint32_t> place = GroupByBone(mesh, read, bones);
 
@@ -408,22 +413,27 @@ private:
         std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
         std::vector<Vector> low(next.size()), high(next.size());
         for (size_t i = 0; i < read.count; ++i) {
-            const FileVertex in = read[i];
-            const size_t bucket = in.bone == kNoBone ? 0 : size_t(in.bone) + 1;
+            const uint16_t bone = bones[i];
+            const size_t bucket = bone == kNoBone ? 0 : size_t(bone) + 1;
             const bool first = next[bucket] == starts[bucket];
             place[i] = next[bucket]++;
-            const bool skinned = in.bone != kNoBone && paletteSlot[in.bone] >= 0;
+            const bool skinned = bone != kNoBone && paletteSlot[bone] >= 0;
+            const auto four = [&read, i](int at, float* out) {
+                for (int axis = 0; axis < 3; ++axis)
+                    out[axis] = read.Real(i, at + axis);
+                out[3] = 1.0f;
+            };
             Vertex& vertex = mesh.vertices[place[i]];
-            const float *position = in.position(), *tangent = in.tangent(), *binormal = in.binormal(),
-                        *normal = in.normal();
-            vertex = Vertex{{position[0], position[1], position[2], 1.0f},
-                            {tangent[0], tangent[1], tangent[2], 1.0f},
-                            {binormal[0], binormal[1], binormal[2], 1.0f},
-                            {normal[0], normal[1], normal[2], 1.0f},
-                            {in.reals[12], in.reals[13]},
-                            {1.0f, 1.0f, 1.0f, 1.0f},
-                            skinned ? float(paletteSlot[in.bone]) : 0.0f,
-                            skinned ? 1.0f : 0.0f};
+            four(FileVertices::kPosition, vertex.position);
+            four(FileVertices::kTangent, vertex.tangent);
+            four(FileVertices::kBinormal, vertex.binormal);
+            four(FileVertices::kNormal, vertex.normal);
+            vertex.texCoord[0] = read.Real(i, FileVertices::kS);
+            vertex.texCoord[1] = read.Real(i, FileVertices::kT);
+            for (float& channel : vertex.colour)
+                channel = 1.0f;
+            vertex.boneIndex = skinned ? float(paletteSlot[bone]) : 0.0f;
+            vertex.boneWeight = skinned ? 1.0f : 0.0f;
             const Vector p = {vertex.position[0], vertex.position[1], vertex.position[2]};
             low[bucket] = first ? p : Minimum(low[bucket], p);
             high[bucket] = first ? p : Maximum(high[bucket], p);
