@@ -5,7 +5,7 @@
 set -euo pipefail
 
 declare -A groups=(
-  [build]="cmake g++ make pkg-config libsdl1.2-dev libgl-dev libx11-dev libopenal-dev libvorbis-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev liblua5.1-0-dev libfreetype-dev fonts-dejavu-core"
+  [build]="cmake g++ make pkg-config libsdl1.2-dev libgl-dev libx11-dev libopenal-dev libvorbis-dev zlib1g-dev libpng-dev libjpeg62-turbo-dev liblua5.1-0-dev libfreetype-dev fonts-dejavu-core libassimp-dev"
   [test]="libgtest-dev libbenchmark-dev xvfb xauth xdotool libgl1-mesa-dri python3"
   [run]="xvfb xauth libgl1-mesa-dri libopenal1 libvorbisfile3"
 )

@@ -15,6 +15,7 @@
 #include "sound/soundsettings.h"
 #include "vfs/vfs.h"
 #include "world/map.h"
+#include "world/modelmanager.h"
 
 #include <cstdlib>
 #include <string>
@@ -221,7 +222,8 @@ bool LoadMap(const char* name, bool withEntities)
     }
     gScriptManager->CallFunction("MapFree");
     gSoundManager->SetEAXEnvironment(0);
-    // Effects and models are cleared here as they are built.
+    gModelManager->Free();
+    // Effects are cleared here as they are built.
     gLightManager->MakeTemporaryLights(gRenderSettings.numTempLights);
     gMap->Free();
     gConsole->ExecuteFile("autoexec.cfg");

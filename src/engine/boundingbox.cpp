@@ -2,19 +2,7 @@
 
 #include <GL/gl.h>
 
-#include <algorithm>
-
 namespace {
-
-Vector Minimum(const Vector& a, const Vector& b)
-{
-    return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)};
-}
-
-Vector Maximum(const Vector& a, const Vector& b)
-{
-    return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)};
-}
 
 Vector PositionOf(const Vertex& vertex)
 {

@@ -25,6 +25,7 @@
 #include "vfs/vfs.h"
 #include "world/camera.h"
 #include "world/map.h"
+#include "world/modelmanager.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -122,6 +123,9 @@ void FreeGameData()
     printf(" - LightManager...");
     gLightManager->Release();
     printf("Done\n");
+    printf(" - ModelManager...");
+    gModelManager->Free();
+    printf("Done\n");
     printf(" - Map...");
     gMap->Free();
     printf("Done\n");
@@ -170,6 +174,8 @@ void DestroySingletons()
     gSceneRenderer = nullptr;
     delete gLightManager;
     gLightManager = nullptr;
+    delete gModelManager;
+    gModelManager = nullptr;
     delete gMap;
     gMap = nullptr;
     delete gCamera;
@@ -220,6 +226,7 @@ void GameUpdate(uint32_t milliseconds)
 {
     gCamera->Update(milliseconds);
     gScriptManager->CallFunction("update");
+    gModelManager->Update(milliseconds);
     gSoundManager->Update();
     gSoundManager->SetListenerPosition(gCamera->position());
 
@@ -281,9 +288,14 @@ void GameDraw(uint32_t now)
         gMap->UpdateRoomVisibility(frame.frustum);
         gMap->SubmitVisibleSurfaces(*gSceneRenderer);
     }
+    gModelManager->Submit(*gSceneRenderer, gRenderSettings.shadows);
     gSceneRenderer->DrawScene(frame, gRenderSettings, *gLightManager);
     if (gMap->loaded() && gRenderSettings.drawRooms)
         gMap->DrawRoomOutlines();
+    if (gRenderSettings.drawBones)
+        gModelManager->DrawBones();
+    if (gRenderSettings.drawTags)
+        gModelManager->DrawTags();
     if (gRenderSettings.drawLightBoxes)
         gLightManager->DrawBoxes();
     gGLState.Blend(true);

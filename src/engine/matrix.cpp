@@ -119,6 +119,11 @@ void Matrix::TransposeRotation()
     std::swap(m[6], m[9]);
 }
 
+Vector Matrix::PlacePoint(const Vector& v) const
+{
+    return Add(RotateVector(v), {m[12], m[13], m[14]});
+}
+
 Vector Matrix::RotateVector(const Vector& v) const
 {
     return {m[0] * v.x + m[4] * v.y + m[8] * v.z, m[1] * v.x + m[5] * v.y + m[9] * v.z,

@@ -35,6 +35,8 @@ struct alignas(16) Matrix {
     // The 3x3 part applied by rows: the inverse of RotateVector when that
     // part is a pure rotation. No translation.
     Vector UnrotateVector(const Vector& v) const;
+    // The whole matrix applied to a point: RotateVector, then the translation.
+    Vector PlacePoint(const Vector& v) const;
     // The 3x3 part applied by rows (its transpose, the inverse of a pure
     // rotation), then the translation added. Model tags depend on this form.
     Vector TransformPoint(const Vector& v) const;

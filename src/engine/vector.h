@@ -15,5 +15,14 @@ Vector Subtract(const Vector& a, const Vector& b);
 Vector Add(const Vector& a, const Vector& b);
 Vector Scale(const Vector& v, float factor);
 float Dot(const Vector& a, const Vector& b);
+// Component-wise; inline, as box fitting runs them once a vertex.
+inline Vector Minimum(const Vector& a, const Vector& b)
+{
+    return {b.x < a.x ? b.x : a.x, b.y < a.y ? b.y : a.y, b.z < a.z ? b.z : a.z};
+}
+inline Vector Maximum(const Vector& a, const Vector& b)
+{
+    return {a.x < b.x ? b.x : a.x, a.y < b.y ? b.y : a.y, a.z < b.z ? b.z : a.z};
+}
 // No component is infinite or NaN.
 bool IsFinite(const Vector& v);

@@ -53,13 +53,6 @@ bool Overlap(const BoundingBox& a, const BoundingBox& b)
            b.minimum.y <= a.maximum.y && a.minimum.z <= b.maximum.z && b.minimum.z <= a.maximum.z;
 }
 
-Vector TransformPoint(const Matrix& matrix, const Vector& v)
-{
-    const float* m = matrix.m;
-    return {m[0] * v.x + m[4] * v.y + m[8] * v.z + m[12], m[1] * v.x + m[5] * v.y + m[9] * v.z + m[13],
-            m[2] * v.x + m[6] * v.y + m[10] * v.z + m[14]};
-}
-
 // The rows of the inverse of the matrix's 3x3 part, which turn world
 // directions into mesh space in the vertex programs; the identity when the
 // part cannot be inverted (a scale of 0 flattens the mesh anyway).
@@ -180,11 +173,11 @@ void SceneRenderer::DrawScene(const SceneView& frame, const RenderSettings& sett
 bool SceneRenderer::Place(MeshInstance& instance, const FrustumPlanes& frustum)
 {
     instance.modelMatrix = ModelMatrix(instance.position, instance.rotation, instance.scale);
-    Vector low = TransformPoint(instance.modelMatrix, instance.localBox.corners[0]), high = low;
+    Vector low = instance.modelMatrix.PlacePoint(instance.localBox.corners[0]), high = low;
     for (const Vector& corner : instance.localBox.corners) {
-        const Vector p = TransformPoint(instance.modelMatrix, corner);
-        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+        const Vector p = instance.modelMatrix.PlacePoint(corner);
+        low = Minimum(low, p);
+        high = Maximum(high, p);
     }
     instance.worldBox.SetFromPoints(low, high, true);
     instance.visible = !instance.frustumCull || frustum.Touches(instance.worldBox);

@@ -33,7 +33,9 @@ void RegisterScriptApi()
     RegisterCameraFunctions();
     RegisterVectorFunctions();
     RegisterMatrixFunctions();
-    // Map_, Model_, Effect_.
+    // Map_.
+    RegisterModelFunctions();
+    // Effect_.
     RegisterLightFunctions();
     RegisterSoundFunctions();
     RegisterKeyPressedFunctions();

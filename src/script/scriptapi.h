@@ -17,6 +17,7 @@ void RegisterInputFunctions();
 void RegisterCameraFunctions();
 void RegisterVectorFunctions();
 void RegisterMatrixFunctions();
+void RegisterModelFunctions();
 void RegisterLightFunctions();
 void RegisterSoundFunctions();
 void RegisterKeyPressedFunctions();  // KeyPressed and Input_KeyPressed

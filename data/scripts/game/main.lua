@@ -59,7 +59,10 @@ end
 
 -- The demo level is lit by a warm lamp in the west room, whose pillar
 -- casts a shadow, and a cool one in the east room. Shadows are switched on
--- at the first start only; after that r_shadows is the player's.
+-- at the first start only; after that r_shadows is the player's. Models go
+-- with the map they stood in, so each map load places its own: the jointed
+-- arm (models/arm.krm, made when the engine is built) waving in the west
+-- room.
 function MapLoad(script, map)
     Console_Print(" ^5- ^15Level ^13", map, "^15 loaded.\n")
     Light_SetAmbient({0.15, 0.15, 0.18})
@@ -71,6 +74,11 @@ function MapLoad(script, map)
     Light_SetPosition("eastLamp", {144, 100, 0})
     Light_SetBrightness("eastLamp", 300)
     Light_SetColor("eastLamp", {0.6, 0.75, 1})
+    if System_FileExists("models/arm.krm") == 1 then
+        Model_Require("models/arm.krm")
+        local arm = Model_Create("models/arm.krm", {-110, 0, -96}, {0, 0, 0}, {1, 1, 1})
+        Model_Animate(arm, "wave")
+    end
     Camera_SetPosition({-16, 72, 104})
     Camera_LookAt({-184, 40, -72})
 end
