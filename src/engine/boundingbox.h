@@ -42,3 +42,10 @@ struct BoundingBox {
 private:
     void Include(const Vertex& vertex);
 };
+
+// True when the boxes share a point, faces touching included.
+inline bool Overlap(const BoundingBox& a, const BoundingBox& b)
+{
+    return a.minimum.x <= b.maximum.x && b.minimum.x <= a.maximum.x && a.minimum.y <= b.maximum.y &&
+           b.minimum.y <= a.maximum.y && a.minimum.z <= b.maximum.z && b.minimum.z <= a.maximum.z;
+}

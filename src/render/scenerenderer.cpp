@@ -47,12 +47,6 @@ std::string LightVertexProgramFile(LightingPath path, int pass, bool directional
 
 namespace {
 
-bool Overlap(const BoundingBox& a, const BoundingBox& b)
-{
-    return a.minimum.x <= b.maximum.x && b.minimum.x <= a.maximum.x && a.minimum.y <= b.maximum.y &&
-           b.minimum.y <= a.maximum.y && a.minimum.z <= b.maximum.z && b.minimum.z <= a.maximum.z;
-}
-
 // The rows of the inverse of the matrix's 3x3 part, which turn world
 // directions into mesh space in the vertex programs; the identity when the
 // part cannot be inverted (a scale of 0 flattens the mesh anyway).

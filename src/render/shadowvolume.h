@@ -50,6 +50,17 @@ struct ShadowCasterMesh {
     uint8_t* facing = nullptr;  // per triangle, filled: 1 when it faces the light
 };
 
+// The caster over per-triangle plane records with a `normal` (Vector) and a
+// `distance` member, as the map and the models keep them.
+template <typename PlaneRecord>
+ShadowCasterMesh ShadowCasterOf(const Vertex* vertices, size_t vertexCount, const uint32_t* indices,
+                                size_t triangleCount, const PlaneRecord* planes, const int32_t* neighbours,
+                                uint8_t* facing)
+{
+    return {vertices,         vertexCount,         indices,    triangleCount, &planes->normal,
+            &planes->distance, sizeof(PlaneRecord), neighbours, facing};
+}
+
 // A point of the volume; w = 0 for the points at infinity.
 struct HomogeneousPoint {
     float x, y, z, w;

@@ -87,11 +87,6 @@ void Map::UpdateRoomVisibility(const FrustumPlanes& view)
     }
 }
 
-static bool Overlap(const BoundingBox& a, const BoundingBox& b)
-{
-    return a.minimum.x <= b.maximum.x && b.minimum.x <= a.maximum.x && a.minimum.y <= b.maximum.y &&
-           b.minimum.y <= a.maximum.y && a.minimum.z <= b.maximum.z && b.minimum.z <= a.maximum.z;
-}
 
 void Map::EnterCounting(RoomObject* object, const BoundingBox& box)
 {
@@ -130,18 +125,10 @@ void Map::SubmitVisibleSurfaces(SceneRenderer& renderer)
         instance.position = offset;
         instance.rotation = rotation;
         instance.localBox = surface.bounds;
-        if (!surface.planes.empty()) {
-            ShadowCasterMesh& caster = instance.shadowCaster;
-            caster.vertices = vertexArray.data();
-            caster.vertexCount = vertexArray.size();
-            caster.indices = surface.indices.data();
-            caster.triangleCount = surface.TriangleCount();
-            caster.planeNormals = &surface.planes[0].normal;
-            caster.planeDistances = &surface.planes[0].distance;
-            caster.planeStride = sizeof(MapPlane);
-            caster.neighbours = surface.neighbours.data();
-            caster.facing = surface.facing.data();
-        }
+        if (!surface.planes.empty())
+            instance.shadowCaster =
+                ShadowCasterOf(vertexArray.data(), vertexArray.size(), surface.indices.data(), surface.TriangleCount(),
+                               surface.planes.data(), surface.neighbours.data(), surface.facing.data());
         frameInstances.push_back(instance);
     };
     for (MapRoom& room : roomList)

@@ -116,18 +116,10 @@ void ModelInstance::Submit(SceneRenderer& renderer)
         // The vertices are posed already: the vertex programs must not turn
         // them by bones a second time.
         instance.skinned = false;
-        if (posed.planesMade) {
-            ShadowCasterMesh& caster = instance.shadowCaster;
-            caster.vertices = posed.vertices.data();
-            caster.vertexCount = posed.vertices.size();
-            caster.indices = mesh.indices.data();
-            caster.triangleCount = instance.triangleCount;
-            caster.planeNormals = &posed.planes[0].normal;
-            caster.planeDistances = &posed.planes[0].distance;
-            caster.planeStride = sizeof(TrianglePlane);
-            caster.neighbours = mesh.neighbours.data();
-            caster.facing = posed.facing.data();
-        }
+        if (posed.planesMade)
+            instance.shadowCaster = ShadowCasterOf(posed.vertices.data(), posed.vertices.size(), mesh.indices.data(),
+                                                   instance.triangleCount, posed.planes.data(),
+                                                   mesh.neighbours.data(), posed.facing.data());
         drawn.push_back(instance);
     }
     // Submitted once the array is whole, so the pointers stay put.
