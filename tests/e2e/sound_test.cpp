@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -37,12 +38,7 @@ struct Mix {
         Mix mix;
         const size_t data = file.find("data");
         EXPECT_NE(data, std::string::npos) << "no data chunk in " << file.size() << " bytes";
-        if (data == std::string::npos)
-            return mix;
-        EXPECT_EQ(file.compare(0, 4, "RIFF"), 0);
-        EXPECT_EQ(uint8_t(file[20]) | uint8_t(file[21]) << 8, 0xFFFE);  // WAVE_FORMAT_EXTENSIBLE
-        EXPECT_EQ(uint8_t(file[22]), 2);                                // channels
-        for (size_t at = data + 8; at + 4 <= file.size(); at += 4) {
+        for (size_t at = data + 8; data != std::string::npos && at + 4 <= file.size(); at += 4) {
             int16_t frame[2];
             memcpy(frame, file.data() + at, 4);
             mix.left.push_back(frame[0]);
@@ -52,43 +48,28 @@ struct Mix {
     }
 };
 
-// Loudest sample of each 10 ms window.
-std::vector<int> Envelope(const std::vector<int16_t>& channel)
-{
-    const size_t window = kMixRate / 100;
-    std::vector<int> peaks;
-    for (size_t start = 0; start + window <= channel.size(); start += window) {
-        int peak = 0;
-        for (size_t i = start; i < start + window; ++i)
-            peak = std::max(peak, std::abs(int(channel[i])));
-        peaks.push_back(peak);
-    }
-    return peaks;
-}
-
-// The windows from the first loud one to the last loud one: start and
-// length in seconds; -1 when nothing was loud.
+// The 10 ms windows from the first loud one to the last loud one: start and
+// length in seconds (start -1 when nothing was loud), and the quiet windows
+// between them.
 struct Span {
     double start = -1, length = 0;
     int quietWindowsInside = 0;
 };
 Span Loud(const std::vector<int16_t>& channel, int threshold = 1000)
 {
-    const std::vector<int> peaks = Envelope(channel);
+    const size_t window = kMixRate / 100;
+    std::vector<bool> loud;
+    for (size_t start = 0; start + window <= channel.size(); start += window)
+        loud.push_back(std::any_of(channel.begin() + long(start), channel.begin() + long(start + window),
+                                   [&](int16_t sample) { return std::abs(int(sample)) > threshold; }));
+    const auto first = std::find(loud.begin(), loud.end(), true);
     Span span;
-    int first = -1, last = -1;
-    for (int i = 0; i < int(peaks.size()); ++i)
-        if (peaks[size_t(i)] > threshold) {
-            if (first < 0)
-                first = i;
-            last = i;
-        }
-    if (first < 0)
+    if (first == loud.end())
         return span;
-    for (int i = first; i <= last; ++i)
-        span.quietWindowsInside += peaks[size_t(i)] <= threshold;
-    span.start = first / 100.0;
-    span.length = (last - first + 1) / 100.0;
+    const auto end = std::find(loud.rbegin(), loud.rend(), true).base();
+    span.quietWindowsInside = int(std::count(first, end, false));
+    span.start = double(first - loud.begin()) / 100.0;
+    span.length = double(end - first) / 100.0;
     return span;
 }
 
@@ -225,45 +206,9 @@ TEST(Sound, StereoMusicLoopsWithoutAGapUntilStopped)
 }
 
 // Sound is off for the run with -nosound, and without a device; neither
-// turns the saved settings off.
-TEST(Sound, WithoutSoundTheGameRunsSilently)
-{
-    EngineSandbox sandbox;
-    sandbox.WriteData("beep.wav", PcmWave(Tone(1000, 0.1, 22050), 1, 22050));
-    sandbox.WriteData("music.ogg", EncodeOggVorbis(Tone(440, 0.5, 22050), 1, 22050));
-    sandbox.WriteData("scripts/game/main.lua", R"(
-        Console_Print('play ', Sound_Play('beep.wav'), '\n')
-        Sound_PlayMusic('music.ogg')
-        Sound_SetEAXEnvironment(3)
-        Sound_Cache('beep.wav')
-        Console_Command('SoundRestart')
-        Console_Command('Quit')
-        function update() end)");
-    sandbox.WriteData("default.cfg", "sound_enabled 1\nsound_musicEnabled 1\n");
-
-    EngineRun run = sandbox.Run({"-nosound"});
-    ASSERT_TRUE(run.Ended(0)) << run.out;
-    EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing OpenAL ====", " - Sound not enabled, skipping...", "play -1",
-                                       "==== Sound Restart ====", "==== Initializing OpenAL ====",
-                                       " - Sound not enabled, skipping...", "==== Loading Sound Shaders ===="}))
-        << run.out;
-    EXPECT_FALSE(run.Has("Play Music"));
-
-    EngineRunOptions noDevice;
-    noDevice.environment = {"ALSOFT_DRIVERS=nosuchdriver"};
-    run = sandbox.Run({}, noDevice);
-    ASSERT_TRUE(run.Ended(0)) << run.out;
-    EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing OpenAL ====",
-                                       "Error: Unable to open a sound device, sound is off.", "play -1",
-                                       "==== Sound Restart ====", "Error: Unable to open a sound device, sound is off."}))
-        << run.out;
-    EXPECT_FALSE(run.Has("Play Music"));
-    const std::string saved = sandbox.ReadData("default.cfg");
-    for (const char* kept : {"sound_enabled \"1\"", "sound_musicEnabled \"1\""})
-        EXPECT_NE(saved.find(kept), std::string::npos) << kept << " in\n" << saved;
-}
-
-TEST(Sound, GarbageCutAndHostileSoundFilesAreRefused)
+// turns the saved settings off. With sound, garbage, cut and lying files
+// are refused or play what they hold; none ends the run.
+TEST(Sound, WithoutSoundOrWithHostileFilesTheGameRunsOn)
 {
     EngineSandbox sandbox;
     const std::string wave = PcmWave(Tone(1000, 0.1, 22050), 1, 22050);
@@ -273,34 +218,57 @@ TEST(Sound, GarbageCutAndHostileSoundFilesAreRefused)
     std::string corrupted = ogg;
     for (size_t i = corrupted.size() / 2; i < corrupted.size(); i += 7)
         corrupted[i] = char(corrupted[i] ^ 0x5a);
+    sandbox.WriteData("beep.wav", wave);
     sandbox.WriteData("garbage.wav", std::string(3000, '\x7f'));
     sandbox.WriteData("cut.wav", wave.substr(0, 30));
     sandbox.WriteData("lying.wav", lying);
-    sandbox.WriteData("float.wav", RiffWave(RiffChunk("fmt ", WaveFormat(1, 32, 22050, 3)) +
-                                            RiffChunk("data", std::string(400, '\1'))));
     sandbox.WriteData("garbage.ogg", std::string(3000, '\x7f'));
     sandbox.WriteData("cut.ogg", ogg.substr(0, ogg.size() / 3));
     sandbox.WriteData("corrupted.ogg", corrupted);
     sandbox.WriteData("hostile.sound", std::string("x\n{\n{\n}\n}\n\x01\xff{{{\nsound\n") +
                                            std::string(5000, 'a') + "\n{\nvolume 1e999999\nsound cut.wav\n");
     sandbox.WriteData("scripts/game/main.lua", std::string(R"(
-        for _, name in ipairs({'garbage.wav', 'cut.wav', 'lying.wav', 'float.wav'}) do
+        for _, name in ipairs({'beep.wav', 'garbage.wav', 'cut.wav', 'lying.wav'}) do
             Console_Print(name, ' ', Sound_Play(name), '\n')
         end
-        Sound_Cache('x')
         for _, name in ipairs({'garbage.ogg', 'cut.ogg', 'corrupted.ogg'}) do
             Sound_PlayMusic(name)
         end
-        steps = {{0.5, function() Console_Command('Quit') end}})") + kTimeline);
-    const EngineRun run = sandbox.Run({});
+        Sound_SetEAXEnvironment(3)
+        Sound_Cache('x')
+        steps = {{0.5, function()
+            Console_Command('SoundRestart')
+            Console_Command('Quit')
+        end}})") + kTimeline);
+    sandbox.WriteData("default.cfg", "sound_enabled 1\nsound_musicEnabled 1\n");
+
+    EngineRun run = sandbox.Run({"-nosound"});
     ASSERT_TRUE(run.Ended(0)) << run.out;
-    EXPECT_TRUE(run.Has("garbage.wav -1\n")) << run.out;
-    EXPECT_TRUE(run.Has("Error: Unable to load sound garbage.wav\n"));
-    EXPECT_TRUE(run.Has("Error: Unable to load sound float.wav\n"));
-    EXPECT_TRUE(run.Has("Error: Unable to load sound cut.wav\n"));
-    EXPECT_TRUE(run.Has("lying.wav 1\n"));  // its frames present play
-    EXPECT_TRUE(run.Has("Error: Unable to play music file garbage.ogg\n"));
-    EXPECT_TRUE(run.Has("Error: Unable to play music file cut.ogg\n") || run.Has("Channels: 1"));
+    EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing OpenAL ====", " - Sound not enabled, skipping...",
+                                       "beep.wav -1", "==== Sound Restart ====", "==== Initializing OpenAL ====",
+                                       " - Sound not enabled, skipping...", "==== Loading Sound Shaders ===="}))
+        << run.out;
+    EXPECT_FALSE(run.Has("Play Music"));
+
+    EngineRunOptions noDevice;
+    noDevice.environment = {"ALSOFT_DRIVERS=nosuchdriver"};
+    run = sandbox.Run({}, noDevice);
+    ASSERT_TRUE(run.Ended(0)) << run.out;
+    EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing OpenAL ====",
+                                       "Error: Unable to open a sound device, sound is off.", "beep.wav -1",
+                                       "==== Sound Restart ====", "Error: Unable to open a sound device, sound is off."}))
+        << run.out;
+    EXPECT_FALSE(run.Has("Play Music"));
+    const std::string saved = sandbox.ReadData("default.cfg");
+    for (const char* kept : {"sound_enabled \"1\"", "sound_musicEnabled \"1\""})
+        EXPECT_NE(saved.find(kept), std::string::npos) << kept << " in\n" << saved;
+
+    run = sandbox.Run({});
+    ASSERT_TRUE(run.Ended(0)) << run.out;
+    for (const char* line : {"beep.wav 1\n", "garbage.wav -1\n", "cut.wav -1\n",
+                             "Error: Unable to play music file garbage.ogg\n"})
+        EXPECT_TRUE(run.Has(line)) << line << " in\n" << run.out;
+    EXPECT_FALSE(run.Has("lying.wav -1")) << "the frames present play";
 }
 
 }  // namespace

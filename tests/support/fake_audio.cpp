@@ -19,11 +19,6 @@ ALenum EaxSet(const EaxGuid* set, ALuint property, ALuint, ALvoid* value, ALuint
     return AL_NO_ERROR;
 }
 
-ALenum EaxGet(const EaxGuid*, ALuint, ALuint, ALvoid*, ALuint)
-{
-    return AL_NO_ERROR;
-}
-
 FakeSource* Find(ALuint name)
 {
     auto found = fake.sources.find(name);
@@ -78,8 +73,8 @@ AudioCalls ResetFakeAudio()
     calls.alGetProcAddress = [](const ALchar* name) -> void* {
         if (!strcmp(name, "EAXSet") && fake.eaxSetPresent)
             return reinterpret_cast<void*>(EaxSet);
-        if (!strcmp(name, "EAXGet") && fake.eaxGetPresent)
-            return reinterpret_cast<void*>(EaxGet);
+        if (!strcmp(name, "EAXGet") && fake.eaxGetPresent)  // only looked for, never called
+            return reinterpret_cast<void*>(EaxSet);
         return nullptr;
     };
     calls.alGenSources = [](ALsizei count, ALuint* names) {
@@ -101,24 +96,14 @@ AudioCalls ResetFakeAudio()
         if (FakeSource* s = Find(name); s && parameter == AL_GAIN)
             s->gain = value;
     };
-    calls.alSource3f = [](ALuint name, ALenum parameter, ALfloat x, ALfloat y, ALfloat z) {
-        if (FakeSource* s = Find(name); s && parameter == AL_POSITION) {
-            s->position[0] = x;
-            s->position[1] = y;
-            s->position[2] = z;
-        }
-    };
+    calls.alSource3f = [](ALuint name, ALenum, ALfloat, ALfloat, ALfloat) { Find(name); };
     calls.alSourcei = [](ALuint name, ALenum parameter, ALint value) {
         FakeSource* s = Find(name);
-        if (!s)
-            return;
-        if (parameter == AL_BUFFER) {
+        if (s && parameter == AL_BUFFER) {
             s->buffer = value;
             s->queue.clear();
             s->processed = 0;
-        } else if (parameter == AL_SOURCE_RELATIVE) {
-            s->relative = value;
-        } else if (parameter == AL_LOOPING) {
+        } else if (s && parameter == AL_LOOPING) {
             s->looping = value;
         }
     };
