@@ -48,28 +48,28 @@ struct Mix {
     }
 };
 
-// The 10 ms windows from the first loud one to the last loud one: start and
-// length in seconds (start -1 when nothing was loud), and the quiet windows
-// between them.
+// The 10 ms windows between `from` and `to` seconds, from the first loud one
+// to the last loud one: start and length in seconds (start -1 when nothing
+// was loud), and the quiet windows between them.
 struct Span {
     double start = -1, length = 0;
     int quietWindowsInside = 0;
 };
-Span Loud(const std::vector<int16_t>& channel, int threshold = 1000)
+Span Loud(const std::vector<int16_t>& channel, double from = 0, double to = 1e9, int threshold = 1000)
 {
-    const size_t window = kMixRate / 100;
+    const size_t window = kMixRate / 100, end = std::min(channel.size(), size_t(to * kMixRate));
     std::vector<bool> loud;
-    for (size_t start = 0; start + window <= channel.size(); start += window)
+    for (size_t start = size_t(from * kMixRate); start + window <= end; start += window)
         loud.push_back(std::any_of(channel.begin() + long(start), channel.begin() + long(start + window),
                                    [&](int16_t sample) { return std::abs(int(sample)) > threshold; }));
     const auto first = std::find(loud.begin(), loud.end(), true);
     Span span;
     if (first == loud.end())
         return span;
-    const auto end = std::find(loud.rbegin(), loud.rend(), true).base();
-    span.quietWindowsInside = int(std::count(first, end, false));
-    span.start = double(first - loud.begin()) / 100.0;
-    span.length = double(end - first) / 100.0;
+    const auto last = std::find(loud.rbegin(), loud.rend(), true).base();
+    span.quietWindowsInside = int(std::count(first, last, false));
+    span.start = from + double(first - loud.begin()) / 100.0;
+    span.length = double(last - first) / 100.0;
     return span;
 }
 
@@ -91,25 +91,6 @@ int Peak(const std::vector<int16_t>& channel, double from, double to)
     return peak;
 }
 
-class SoundOutput {
-public:
-    explicit SoundOutput(EngineSandbox& sandbox) : sandbox(sandbox)
-    {
-        sandbox.WriteData("../alsoft.conf", "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n"
-                                            "hrtf = false\n[wave]\nfile = " + sandbox.DataPath("../mix.wav") + "\n");
-    }
-    EngineRun Run(const std::vector<std::string>& arguments = {})
-    {
-        EngineRunOptions options;
-        options.environment = {"ALSOFT_DRIVERS=wave", "ALSOFT_CONF=" + sandbox.DataPath("../alsoft.conf")};
-        return sandbox.Run(arguments, options);
-    }
-    Mix Heard() const { return Mix::Read(sandbox.ReadData("../mix.wav")); }
-
-private:
-    EngineSandbox& sandbox;
-};
-
 // The script's steps at times after its first frame, on GetFrameTime's clock.
 const char* const kTimeline = R"(
     local start
@@ -124,13 +105,22 @@ const char* const kTimeline = R"(
     end
 )";
 
-TEST(Sound, OneShotOnTheRightThenAnEmitterComingIntoReachAndStopped)
+// One run heard through the wave writer: a one-shot on the right, a looping
+// emitter on the left coming into reach and stopped, then stereo music
+// looping for over three times its length until stopped.
+TEST(Sound, OneShotEmitterAndMusicAreHeardWhereWhenAndAtThePitchPlayed)
 {
     EngineSandbox sandbox;
     sandbox.WriteData("sounds/high.wav", PcmWave(Tone(1000, 0.5, 22050), 1, 22050));
     sandbox.WriteData("sounds/low.wav", PcmWave(Tone(500, 0.25, 22050), 1, 22050));
     sandbox.WriteData("game.sound", "high\n{\nsound sounds/high.wav\nvolume 1\nmaxdistance 100\n}\n"
                                     "hum\n{\nsound sounds/low.wav\nvolume 1\nmaxdistance 10\nlooping\n}\n");
+    // One second: 440 Hz on the left, a quieter 660 Hz on the right.
+    const std::vector<int16_t> left = Tone(440, 1.0, 22050, 0.5), right = Tone(660, 1.0, 22050, 0.25);
+    std::vector<int16_t> stereo;
+    for (size_t i = 0; i < left.size(); ++i)
+        stereo.insert(stereo.end(), {left[i], right[i]});
+    sandbox.WriteData("music/tune.ogg", EncodeOggVorbis(stereo, 2, 22050, 0.6f));
     sandbox.WriteData("scripts/game/main.lua", std::string(R"(
         local hum
         steps = {
@@ -140,69 +130,53 @@ TEST(Sound, OneShotOnTheRightThenAnEmitterComingIntoReachAndStopped)
             end},
             {1.0, function() Sound_SetSourcePosition(hum, {-2, 0, 0}) end},
             {2.0, function() Sound_Stop(hum) end},
-            {2.5, function() Console_Command('Quit') end},
+            {3.0, function() Sound_PlayMusic('music/tune.ogg') end},
+            {6.4, function() Sound_StopMusic() end},
+            {7.4, function() Console_Command('Quit') end},
         })") + kTimeline);
-    SoundOutput output(sandbox);
-    const EngineRun run = output.Run();
+    sandbox.WriteData("../alsoft.conf", "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n"
+                                        "hrtf = false\n[wave]\nfile = " + sandbox.DataPath("../mix.wav") + "\n");
+    EngineRunOptions waveWriter;
+    waveWriter.environment = {"ALSOFT_DRIVERS=wave", "ALSOFT_CONF=" + sandbox.DataPath("../alsoft.conf")};
+    const EngineRun run = sandbox.Run({}, waveWriter);
     ASSERT_TRUE(run.Ended(0)) << run.out;
     EXPECT_TRUE(LinesInOrder(run.out, {"==== Loading Sound Shaders ====", " - Sounds: game.sound, 2 sound shader(s) parsed.",
-                                       " - Sound: sounds/high.wav", "one-shot 1"}))
+                                       " - Sound: sounds/high.wav", "one-shot 1", "==== Play Music ====",
+                                       " - File: music/tune.ogg", " - Channels: 2", " - Bitrate: 22050"}))
         << run.out;
 
-    const Mix mix = output.Heard();
-    const Span right = Loud(mix.right), left = Loud(mix.left);
-    ASSERT_GE(right.start, 0) << "nothing on the right";
-    ASSERT_GE(left.start, 0) << "nothing on the left";
+    // The one-shot starts first; the emitter has ended and the music not yet
+    // begun 2.7 s later.
+    const Mix mix = Mix::Read(sandbox.ReadData("../mix.wav"));
+    const double start = Loud(mix.right).start, musicFrom = start + 2.7;
+    const Span oneShot = Loud(mix.right, 0, musicFrom), emitter = Loud(mix.left, 0, musicFrom);
+    const Span musicLeft = Loud(mix.left, musicFrom), musicRight = Loud(mix.right, musicFrom);
+    ASSERT_GE(start, 0) << "nothing on the right";
+    ASSERT_GE(emitter.start, 0) << "no emitter on the left";
+    ASSERT_GE(musicLeft.start, 0) << "no music";
     // The one-shot: on the right only, for its length, at its pitch.
-    EXPECT_NEAR(right.length, 0.5, 0.03);
-    EXPECT_EQ(right.quietWindowsInside, 0);
-    EXPECT_NEAR(Pitch(mix.right, right), 1000, 20);
-    EXPECT_LT(Peak(mix.left, right.start, right.start + right.length), 100);
+    EXPECT_NEAR(oneShot.length, 0.5, 0.03);
+    EXPECT_EQ(oneShot.quietWindowsInside, 0);
+    EXPECT_NEAR(Pitch(mix.right, oneShot), 1000, 20);
+    EXPECT_LT(Peak(mix.left, oneShot.start, oneShot.start + oneShot.length), 100);
     // The emitter: silent while out of reach, then on the left until stopped.
-    EXPECT_GT(left.start - right.start, 0.8);
-    EXPECT_NEAR(left.length, 1.0, 0.4);
-    EXPECT_EQ(left.quietWindowsInside, 0);
-    EXPECT_NEAR(Pitch(mix.left, left), 500, 10);
-    EXPECT_LT(Peak(mix.right, left.start, left.start + left.length), 100);
-}
-
-TEST(Sound, StereoMusicLoopsWithoutAGapUntilStopped)
-{
-    EngineSandbox sandbox;
-    // One second: 440 Hz on the left, a quieter 660 Hz on the right.
-    const std::vector<int16_t> left = Tone(440, 1.0, 22050, 0.5), right = Tone(660, 1.0, 22050, 0.25);
-    std::vector<int16_t> stereo;
-    for (size_t i = 0; i < left.size(); ++i)
-        stereo.insert(stereo.end(), {left[i], right[i]});
-    sandbox.WriteData("music/tune.ogg", EncodeOggVorbis(stereo, 2, 22050, 0.6f));
-    sandbox.WriteData("scripts/game/main.lua", std::string(R"(
-        steps = {
-            {0, function() Sound_PlayMusic('music/tune.ogg') end},
-            {3.4, function() Sound_StopMusic() end},
-            {4.0, function() Console_Command('Quit') end},
-        })") + kTimeline);
-    SoundOutput output(sandbox);
-    const EngineRun run = output.Run();
-    ASSERT_TRUE(run.Ended(0)) << run.out;
-    EXPECT_TRUE(LinesInOrder(run.out, {"==== Play Music ====", " - File: music/tune.ogg", " - Channels: 2",
-                                       " - Bitrate: 22050"}))
-        << run.out;
-
-    const Mix mix = output.Heard();
-    const Span heardLeft = Loud(mix.left), heardRight = Loud(mix.right);
-    ASSERT_GE(heardLeft.start, 0);
-    EXPECT_GE(heardLeft.length, 3.0);
-    EXPECT_LT(heardLeft.length, 4.0);
-    EXPECT_EQ(heardLeft.quietWindowsInside, 0);
-    EXPECT_EQ(heardRight.quietWindowsInside, 0);
-    EXPECT_NEAR(heardRight.start, heardLeft.start, 0.02);
-    EXPECT_NEAR(Pitch(mix.left, heardLeft), 440, 9);
-    EXPECT_NEAR(Pitch(mix.right, heardRight), 660, 13);
-    const double balance = double(Peak(mix.left, heardLeft.start, heardLeft.start + 3)) /
-                           Peak(mix.right, heardLeft.start, heardLeft.start + 3);
+    EXPECT_GT(emitter.start - start, 0.8);
+    EXPECT_NEAR(emitter.length, 1.0, 0.4);
+    EXPECT_EQ(emitter.quietWindowsInside, 0);
+    EXPECT_NEAR(Pitch(mix.left, emitter), 500, 10);
+    EXPECT_LT(Peak(mix.right, emitter.start, emitter.start + emitter.length), 100);
+    // The music: gapless in both channels, each with its own pitch and
+    // level, until stopped.
+    EXPECT_GE(musicLeft.length, 3.0);
+    EXPECT_LT(musicLeft.length, 4.0);
+    EXPECT_EQ(musicLeft.quietWindowsInside, 0);
+    EXPECT_EQ(musicRight.quietWindowsInside, 0);
+    EXPECT_NEAR(musicRight.start, musicLeft.start, 0.02);
+    EXPECT_NEAR(Pitch(mix.left, musicLeft), 440, 9);
+    EXPECT_NEAR(Pitch(mix.right, musicRight), 660, 13);
+    const double balance = double(Peak(mix.left, musicLeft.start, musicLeft.start + 3)) /
+                           Peak(mix.right, musicLeft.start, musicLeft.start + 3);
     EXPECT_NEAR(balance, 2.0, 0.2);
-    // Stopped: silent to the end.
-    EXPECT_LT(Peak(mix.left, heardLeft.start + heardLeft.length, 1e9), 1000);
 }
 
 // Sound is off for the run with -nosound, and without a device; neither

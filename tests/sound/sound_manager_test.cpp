@@ -80,6 +80,8 @@ TEST_F(SoundManagerTest, OneShotsTakeFreeSourcesAndNeverSourceZero)
     EXPECT_EQ(sound->Play("beep", {1, 0, 0}), 2);
     sound->Update();
     EXPECT_EQ(sound->Play("beep", {1, 0, 0}), 3);
+    EXPECT_FLOAT_EQ(Source(3).position[0], 1.0f);
+    EXPECT_EQ(Source(3).relative, AL_FALSE);
 
     // Finished sources are free again; the new handle is not the old one.
     FinishSounds();
@@ -139,6 +141,8 @@ TEST_F(SoundManagerTest, EmittersHoldASourceOnlyWithinReach)
     ASSERT_EQ(gFakeAudio.plays.size(), 1u);
     FakeSource& source = gFakeAudio.sources[gFakeAudio.plays[0]];
     EXPECT_EQ(source.looping, AL_TRUE);
+    sound->SetSourcePosition(hum, {6, 0, 0});
+    EXPECT_FLOAT_EQ(source.position[0], 6.0f);
 
     // The listener walks away, and back.
     sound->SetListenerPosition({100, 0, 0});

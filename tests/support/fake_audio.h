@@ -12,7 +12,9 @@
 struct FakeSource {
     ALint state = AL_INITIAL;
     ALint buffer = 0;
+    ALint relative = AL_FALSE;
     ALint looping = AL_FALSE;
+    float position[3] = {};
     float gain = 1.0f;
     std::vector<ALuint> queue;
     int processed = 0;  // leading buffers of the queue already heard
