@@ -54,11 +54,7 @@ public:
     // The music's refill, first in every frame.
     void StreamMusic();
 
-    bool enabled() const { return isEnabled; }
     bool musicPlaying() const { return music.playing(); }
-    bool eaxAvailable() const { return eaxSet != nullptr; }
-    int sourceCount() const { return usableSources; }
-    size_t emitterCount() const { return emitters.size(); }
     SoundShader* FindShader(const std::string& name);
 
 private:

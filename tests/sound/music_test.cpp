@@ -53,8 +53,7 @@ TEST_F(MusicTest, LoopsWithoutAGap)
                         " ^5- ^15Bitrate: ^1322050\n\n"));
     ASSERT_TRUE(sound->musicPlaying());
     EXPECT_EQ(MusicSource().queue.size(), size_t(MusicStream::kBufferCount));
-    EXPECT_EQ(MusicSource().relative, AL_TRUE);
-    EXPECT_EQ(MusicSource().state, AL_PLAYING);
+    EXPECT_EQ(MusicSource().relative, AL_TRUE);  // heard where the listener is
 
     const std::string once = Decoded(tune);
     ASSERT_EQ(once.size(), 22050u * 4);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 FakeAudio gFakeAudio;
 
@@ -11,16 +12,12 @@ FakeAudio& fake = gFakeAudio;
 ALCdevice* const kDevice = reinterpret_cast<ALCdevice*>(0x1000);
 ALCcontext* const kContext = reinterpret_cast<ALCcontext*>(0x2000);
 
+// Also given out for "EAXGet", which is only looked for, never called.
 ALenum EaxSet(const EaxGuid* set, ALuint property, ALuint, ALvoid* value, ALuint size)
 {
     if (set && !memcmp(set, &kEaxListenerProperties, sizeof(EaxGuid)) && property == kEaxListenerEnvironment &&
         size == sizeof(ALuint))
         fake.eaxEnvironments.push_back(*static_cast<ALuint*>(value));
-    return AL_NO_ERROR;
-}
-
-ALenum EaxGet(const EaxGuid*, ALuint, ALuint, ALvoid*, ALuint)
-{
     return AL_NO_ERROR;
 }
 
@@ -59,28 +56,22 @@ AudioCalls ResetFakeAudio()
         --fake.openDevices;
         return ALC_TRUE;
     };
-    calls.alcCreateContext = [](ALCdevice*, const ALCint*) -> ALCcontext* {
+    calls.alcCreateContext = [](ALCdevice*, const ALCint*) {
         ++fake.liveContexts;
         return kContext;
     };
     calls.alcMakeContextCurrent = [](ALCcontext*) -> ALCboolean { return ALC_TRUE; };
     calls.alcDestroyContext = [](ALCcontext*) { --fake.liveContexts; };
     calls.alGetString = [](ALenum) -> const ALchar* { return "fake"; };
-    calls.alGetError = []() -> ALenum {
-        const ALenum error = fake.error;
-        fake.error = AL_NO_ERROR;
-        return error;
-    };
+    calls.alGetError = []() { return std::exchange(fake.error, AL_NO_ERROR); };
     calls.alDistanceModel = [](ALenum) {};
     calls.alIsExtensionPresent = [](const ALchar* name) -> ALboolean {
         return fake.eaxReported && !strcmp(name, "EAX");
     };
     calls.alGetProcAddress = [](const ALchar* name) -> void* {
-        if (!strcmp(name, "EAXSet") && fake.eaxSetPresent)
-            return reinterpret_cast<void*>(EaxSet);
-        if (!strcmp(name, "EAXGet") && fake.eaxGetPresent)
-            return reinterpret_cast<void*>(EaxGet);
-        return nullptr;
+        const bool present = strcmp(name, "EAXSet") ? !strcmp(name, "EAXGet") && fake.eaxGetPresent
+                                                    : fake.eaxSetPresent;
+        return present ? reinterpret_cast<void*>(EaxSet) : nullptr;
     };
     calls.alGenSources = [](ALsizei count, ALuint* names) {
         fake.sourceRequests.push_back(count);
@@ -88,10 +79,8 @@ AudioCalls ResetFakeAudio()
             fake.error = AL_INVALID_VALUE;
             return;
         }
-        for (ALsizei i = 0; i < count; ++i) {
-            names[i] = fake.nextName++;
-            fake.sources[names[i]] = FakeSource();
-        }
+        for (ALsizei i = 0; i < count; ++i)
+            fake.sources[names[i] = fake.nextName++] = FakeSource();
     };
     calls.alDeleteSources = [](ALsizei count, const ALuint* names) {
         for (ALsizei i = 0; i < count; ++i)
@@ -110,26 +99,19 @@ AudioCalls ResetFakeAudio()
     };
     calls.alSourcei = [](ALuint name, ALenum parameter, ALint value) {
         FakeSource* s = Find(name);
-        if (!s)
-            return;
-        if (parameter == AL_BUFFER) {
+        if (s && parameter == AL_BUFFER) {
             s->buffer = value;
             s->queue.clear();
             s->processed = 0;
-        } else if (parameter == AL_SOURCE_RELATIVE) {
+        } else if (s && parameter == AL_SOURCE_RELATIVE) {
             s->relative = value;
-        } else if (parameter == AL_LOOPING) {
+        } else if (s && parameter == AL_LOOPING) {
             s->looping = value;
         }
     };
     calls.alGetSourcei = [](ALuint name, ALenum parameter, ALint* value) {
-        FakeSource* s = Find(name);
-        if (!s)
-            return;
-        if (parameter == AL_SOURCE_STATE)
-            *value = s->state;
-        else if (parameter == AL_BUFFERS_PROCESSED)
-            *value = s->processed;
+        if (FakeSource* s = Find(name))
+            *value = parameter == AL_SOURCE_STATE ? s->state : s->processed;  // AL_BUFFERS_PROCESSED
     };
     calls.alSourcePlay = [](ALuint name) {
         if (FakeSource* s = Find(name)) {
@@ -158,21 +140,18 @@ AudioCalls ResetFakeAudio()
         s->processed -= count;
     };
     calls.alGenBuffers = [](ALsizei count, ALuint* names) {
-        for (ALsizei i = 0; i < count; ++i) {
-            names[i] = fake.nextName++;
-            fake.buffers[names[i]];
-        }
+        for (ALsizei i = 0; i < count; ++i)
+            fake.buffers[names[i] = fake.nextName++];
     };
     calls.alDeleteBuffers = [](ALsizei count, const ALuint* names) {
         for (ALsizei i = 0; i < count; ++i)
             fake.buffers.erase(names[i]);
     };
     calls.alBufferData = [](ALuint name, ALenum, const ALvoid* data, ALsizei size, ALsizei) {
-        if (size < 0 || !fake.buffers.count(name)) {
+        if (size < 0 || !fake.buffers.count(name))
             fake.error = AL_INVALID_VALUE;
-            return;
-        }
-        fake.buffers[name].assign(static_cast<const char*>(data), size_t(size));
+        else
+            fake.buffers[name].assign(static_cast<const char*>(data), size_t(size));
     };
     calls.alListener3f = [](ALenum, ALfloat, ALfloat, ALfloat) {};
     return calls;
