@@ -1,5 +1,7 @@
 #include "modelconverter.h"
 
+#include "iqmreader.h"
+
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -8,14 +10,18 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
+#include <type_traits>
 #include <utility>
 
 namespace {
 
 constexpr size_t kLimit = 32767;  // vertices, triangles, bones, keys: the file's i16 counts
 constexpr uint16_t kNoBone = 0xFFFF;
+constexpr float kLargestReal = 1e9f;  // in magnitude, of any real in the file
 // Seconds between the rest key and the first animation, and between animations.
 constexpr double kGap = 1.0;
 // The longest stretch between two keys written. The engine blends a key's
@@ -69,10 +75,13 @@ struct Bone {
 class ByteWriter {
 public:
     std::string bytes;
+    bool realOutOfRange = false;  // the engine refuses a file holding one
 
     template <typename T>
     void Put(T value)
     {
+        if constexpr (std::is_same_v<T, float>)
+            realOutOfRange = realOutOfRange || !(std::fabs(value) <= kLargestReal);
         bytes.append(reinterpret_cast<const char*>(&value), sizeof(T));
     }
     void PutVector(const aiVector3D& v)
@@ -122,6 +131,8 @@ public:
         for (unsigned m = 0; m < scene.mNumMeshes; ++m)
             if (!WriteMesh(file, *scene.mMeshes[m], error))
                 return false;
+        if (file.realOutOfRange)
+            return Fail(error, "a value that is not finite or beyond 1e9 in magnitude");
         out.krm = std::move(file.bytes);
         return true;
     }
@@ -173,9 +184,13 @@ private:
     {
         if (!count)
             return;
-        unsigned i = 0;
-        while (i + 1 < count && keys[i + 1].mTime <= ticks)
-            ++i;
+        // The last key at or before `ticks` (the first when none is), found
+        // by halving: a long animation samples every key of its channels.
+        unsigned i = 0, after = count;
+        while (after - i > 1) {
+            const unsigned middle = i + (after - i) / 2;
+            (keys[middle].mTime <= ticks ? i : after) = middle;
+        }
         value = keys[i].mValue;
         if (i + 1 < count && ticks > keys[i].mTime)
             blend(value, keys[i].mValue, keys[i + 1].mValue,
@@ -233,7 +248,8 @@ private:
                     times.insert(channel.mRotationKeys[k].mTime);
                 if (times.empty())
                     continue;
-                AddIntermediateTimes(times, kLongestInterval * ticksPerSecond);
+                if (!AddIntermediateTimes(times, kLongestInterval * ticksPerSecond))
+                    return Fail(error, "more than 32767 keys on bone " + bone.name);
                 const size_t first = bone.keys.size();
                 for (double ticks : times) {
                     const double seconds = ticks / ticksPerSecond;
@@ -270,9 +286,15 @@ private:
     }
 
     // Times between the given ones wherever two lie further apart than
-    // `longest`, evenly spaced.
-    static void AddIntermediateTimes(std::set<double>& times, double longest)
+    // `longest`, evenly spaced; false, before adding any, when they would
+    // make more keys than a bone can hold.
+    static bool AddIntermediateTimes(std::set<double>& times, double longest)
     {
+        double total = double(times.size());
+        for (auto t = times.begin(), next = std::next(t); next != times.end(); ++t, ++next)
+            total += std::ceil((*next - *t) / longest) - 1;
+        if (!(total <= double(kLimit)))
+            return false;
         std::vector<double> added;
         for (auto t = times.begin(), next = std::next(t); next != times.end(); ++t, ++next) {
             const double steps = std::ceil((*next - *t) / longest);
@@ -280,6 +302,7 @@ private:
                 added.push_back(*t + (*next - *t) * i / steps);
         }
         times.insert(added.begin(), added.end());
+        return true;
     }
 
     // K = L(rest)^-1 L(t) G(rest)^-1: with the bind transform G(rest), the
@@ -432,9 +455,27 @@ private:
 
 }  // namespace
 
+bool ConvertScene(const aiScene& scene, const ConversionOptions& options, ConvertedModel& out, std::string& error)
+{
+    out = ConvertedModel{};
+    Converter converter(scene, options, out);
+    return converter.Run(error);
+}
+
 bool ConvertModel(const std::string& source, const ConversionOptions& options, ConvertedModel& out,
                   std::string& error)
 {
+    // IQM by its magic, through our own reader; the rest through assimp.
+    std::ifstream file(source, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (IsIqm(bytes)) {
+        const std::unique_ptr<aiScene> scene = ReadIqm(bytes, error);
+        if (!scene) {
+            error = "cannot read " + source + ": " + error;
+            return false;
+        }
+        return ConvertScene(*scene, options, out, error);
+    }
     Assimp::Importer importer;
     // Bones are kept exactly as the source has them: no pre-transforming.
     const aiScene* scene = importer.ReadFile(source, aiProcess_Triangulate | aiProcess_CalcTangentSpace |
@@ -443,7 +484,5 @@ bool ConvertModel(const std::string& source, const ConversionOptions& options, C
         error = std::string("cannot read ") + source + ": " + importer.GetErrorString();
         return false;
     }
-    out = ConvertedModel{};
-    Converter converter(*scene, options, out);
-    return converter.Run(error);
+    return ConvertScene(*scene, options, out, error);
 }
