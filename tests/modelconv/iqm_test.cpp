@@ -126,15 +126,18 @@ protected:
         file = iqmfile::Writer().Write(Source());
     }
 
-    // Whether the converter refuses `bytes`, saying why.
-    ::testing::AssertionResult Refused(const std::string& bytes)
+    // Whether the converter refuses `bytes` with an error starting `saying`
+    // (by default the reader's).
+    ::testing::AssertionResult Refused(const std::string& bytes, std::string saying = "")
     {
+        if (saying.empty())
+            saying = "cannot read " + source + ": ";
         WriteFile(source, bytes);
         ConvertedModel converted;
         std::string error;
         if (ConvertModel(source, {}, converted, error))
             return ::testing::AssertionFailure() << "converted";
-        if (error.find("cannot read " + source + ": ") != 0)
+        if (error.find(saying) != 0)
             return ::testing::AssertionFailure() << "message: " << error;
         return ::testing::AssertionSuccess() << error;
     }
@@ -179,6 +182,19 @@ TEST_F(IqmSource, TruncatedAndCorruptedFilesAreRefused)
     damaged = file;
     SetField(damaged, joints + 8, 0x7FC00000u);  // a NaN in the hip's translation
     EXPECT_TRUE(Refused(damaged));
+}
+
+// Sound sources whose model file the engine would refuse, or that would
+// take keys without end, are refused at once.
+TEST_F(IqmSource, SourcesBeyondTheModelFileAreRefused)
+{
+    std::string damaged = file;
+    const float far = 2e9f, slow = 1e-6f;
+    std::memcpy(&damaged[Field(file, iqmfile::HeaderField(14)) + 8], &far, 4);  // the hip 2e9 away
+    EXPECT_TRUE(Refused(damaged, "a value that is not finite or beyond 1e9 in magnitude"));
+    damaged = file;
+    std::memcpy(&damaged[Field(file, iqmfile::HeaderField(18)) + 12], &slow, 4);  // a frame per 11 days
+    EXPECT_TRUE(Refused(damaged, "more than 32767 keys on bone hip"));
 }
 
 TEST_F(IqmSource, TheToolWritesNothingForADamagedFile)
