@@ -184,6 +184,22 @@ TEST_F(IqmSource, TruncatedAndCorruptedFilesAreRefused)
     EXPECT_TRUE(Refused(damaged));
 }
 
+// Nothing weighted and nothing animated: empty parts of the scene leave
+// nothing behind (the sanitizer build checks).
+TEST_F(IqmSource, AStillUnweightedModelConverts)
+{
+    iqmfile::Model still = Source();
+    still.animations.clear();
+    for (iqmfile::Vertex& v : still.vertices)
+        v.weights[0] = v.weights[1] = 0;
+    WriteFile(source, iqmfile::Writer().Write(still));
+    ConvertedModel converted;
+    std::string error;
+    ASSERT_TRUE(ConvertModel(source, {}, converted, error)) << error;
+    EXPECT_TRUE(converted.warnings.empty());
+    EXPECT_EQ(converted.kra, "num_animations 0\nnum_combos 0\n");
+}
+
 // Sound sources whose model file the engine would refuse, or that would
 // take keys without end, are refused at once.
 TEST_F(IqmSource, SourcesBeyondTheModelFileAreRefused)

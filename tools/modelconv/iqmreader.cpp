@@ -40,6 +40,14 @@ constexpr uint64_t kHeaderSize = sizeof(kMagic) + sizeof(Header);
 constexpr uint64_t kMeshSize = 24, kArraySize = 20, kTriangleSize = 12, kJointSize = 48, kPoseSize = 88,
                    kAnimationSize = 20;
 
+// A zeroed array for a scene field, null when empty: assimp's destructors
+// free some arrays only when their count is not zero.
+template <typename T>
+T* NewArray(uint64_t count)
+{
+    return count ? new T[count]() : nullptr;
+}
+
 // Vertex array types and component formats read; other types are skipped.
 enum ArrayType : uint32_t { kPosition, kTexcoord, kNormal, kTangent, kBlendIndexes, kBlendWeights, kArrayTypes };
 constexpr uint32_t kUnsignedByte = 1, kFloat = 7;
@@ -224,11 +232,11 @@ private:
 
     bool ReadMeshes(aiScene& scene)
     {
-        scene.mMeshes = new aiMesh*[header.meshCount]();
+        scene.mMeshes = NewArray<aiMesh*>(header.meshCount);
         scene.mNumMeshes = header.meshCount;
-        scene.mMaterials = new aiMaterial*[header.meshCount]();
+        scene.mMaterials = NewArray<aiMaterial*>(header.meshCount);
         scene.mNumMaterials = header.meshCount;
-        scene.mRootNode->mMeshes = new unsigned[header.meshCount];
+        scene.mRootNode->mMeshes = NewArray<unsigned>(header.meshCount);
         scene.mRootNode->mNumMeshes = header.meshCount;
         for (uint32_t m = 0; m < header.meshCount; ++m) {
             scene.mMeshes[m] = new aiMesh();
@@ -254,24 +262,24 @@ private:
         if (firstVertex + vertexCount > header.vertexCount || firstTriangle + triangleCount > header.triangleCount)
             return Fail(what + " names vertices or triangles the file does not have");
         mesh.mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
-        mesh.mVertices = new aiVector3D[vertexCount];
+        mesh.mVertices = NewArray<aiVector3D>(vertexCount);
         mesh.mNumVertices = unsigned(vertexCount);
         if (arrays[kNormal].present)
-            mesh.mNormals = new aiVector3D[vertexCount];
+            mesh.mNormals = NewArray<aiVector3D>(vertexCount);
         if (arrays[kTexcoord].present) {
-            mesh.mTextureCoords[0] = new aiVector3D[vertexCount];
+            mesh.mTextureCoords[0] = NewArray<aiVector3D>(vertexCount);
             mesh.mNumUVComponents[0] = 2;
         }
         if (arrays[kTangent].present && arrays[kNormal].present) {
-            mesh.mTangents = new aiVector3D[vertexCount];
-            mesh.mBitangents = new aiVector3D[vertexCount];
+            mesh.mTangents = NewArray<aiVector3D>(vertexCount);
+            mesh.mBitangents = NewArray<aiVector3D>(vertexCount);
         }
         std::map<uint32_t, std::vector<aiVertexWeight>> weights;  // by joint
         for (uint64_t v = 0; v < vertexCount; ++v)
             if (!ReadVertex(firstVertex + v, unsigned(v), mesh, weights))
                 return false;
 
-        mesh.mFaces = new aiFace[triangleCount];
+        mesh.mFaces = NewArray<aiFace>(triangleCount);
         mesh.mNumFaces = unsigned(triangleCount);
         for (uint64_t t = 0; t < triangleCount; ++t) {
             aiFace& face = mesh.mFaces[t];
@@ -285,14 +293,14 @@ private:
             }
         }
 
-        mesh.mBones = new aiBone*[weights.size()]();
+        mesh.mBones = NewArray<aiBone*>(weights.size());
         mesh.mNumBones = unsigned(weights.size());
         unsigned b = 0;
         for (auto& [joint, jointWeights] : weights) {
             aiBone* bone = mesh.mBones[b++] = new aiBone();
             bone->mName = joints[joint]->mName;
             bone->mOffsetMatrix = aiMatrix4x4(bindGlobal[joint]).Inverse();
-            bone->mWeights = new aiVertexWeight[jointWeights.size()];
+            bone->mWeights = NewArray<aiVertexWeight>(jointWeights.size());
             bone->mNumWeights = unsigned(jointWeights.size());
             std::copy(jointWeights.begin(), jointWeights.end(), bone->mWeights);
         }
@@ -365,7 +373,7 @@ private:
         if (!Inside(header.frameOffset, uint64_t(header.frameCount) * channels, 2))
             return Fail("the frames lie outside the file");
 
-        scene.mAnimations = new aiAnimation*[header.animationCount]();
+        scene.mAnimations = NewArray<aiAnimation*>(header.animationCount);
         scene.mNumAnimations = header.animationCount;
         uint64_t keys = 0;
         for (uint32_t a = 0; a < header.animationCount; ++a) {
@@ -384,14 +392,14 @@ private:
             // No usable rate: the converter's default.
             animation.mTicksPerSecond = std::isfinite(rate) && rate > 0 ? rate : 0.0;
             animation.mDuration = count > 0 ? double(count - 1) : 0.0;
-            animation.mChannels = new aiNodeAnim*[header.jointCount]();
+            animation.mChannels = NewArray<aiNodeAnim*>(header.jointCount);
             animation.mNumChannels = header.jointCount;
             for (uint32_t j = 0; j < header.jointCount; ++j) {
                 aiNodeAnim& channel = *(animation.mChannels[j] = new aiNodeAnim());
                 channel.mNodeName = joints[j]->mName;
-                channel.mPositionKeys = new aiVectorKey[count];
+                channel.mPositionKeys = NewArray<aiVectorKey>(count);
                 channel.mNumPositionKeys = unsigned(count);
-                channel.mRotationKeys = new aiQuatKey[count];
+                channel.mRotationKeys = NewArray<aiQuatKey>(count);
                 channel.mNumRotationKeys = unsigned(count);
             }
             for (uint64_t f = 0; f < count; ++f)
