@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <unordered_map>
 
@@ -377,23 +378,17 @@ private:
 
         // Both blocks lie inside the record, inside the file: read in bulk.
         const FileVertices read{bytes + at + verticesAt, size_t(vertexCount)};
-        std::vector<uint16_t> bones(read.count);
-        for (size_t i = 0; i < read.count; ++i) {
-            bones[i] = read.Bone(i);
-            if (bones[i] != kNoBone && bones[i] >= model.bones.size())
-                return Fail("a vertex bound to no bone of the model");
-        }
         std::vector<uint32_t> place;
-        if (!GroupByBone(mesh, read, bones, place))
-            return Fail("a mesh vertex holding a value that is not a finite number within 1e9");
+        if (!PlaceVertices(mesh, read, place))
+            return false;
         if (!ReadTriangles(mesh, bytes + at + trianglesAt, size_t(triangles), place))
             return false;
         mesh.shader = gShaderManager->Get(shaderName.empty() ? "Default" : shaderName.c_str());
         return true;
     }
 
-    // The corners through the vertices' new places, then the neighbour
-    // triples, each written once.
+    // The corners through the vertices' new places (none: they kept the
+    // file's), then the neighbour triples, each written once.
     bool ReadTriangles(ModelMesh& mesh, const uint8_t* first, size_t triangles, const std::vector<uint32_t>& place)
     {
         const size_t corners = triangles * 3;
@@ -405,7 +400,7 @@ private:
         uint32_t* indices = mesh.indices.data();
         int32_t* neighbours = mesh.neighbours.data();
         const uint32_t* places = place.data();
-        const size_t vertices = place.size();
+        const size_t vertices = mesh.vertices.size();
         for (size_t i = 0; i < corners; ++i) {
             uint32_t corner;
             int32_t neighbour;
@@ -413,50 +408,29 @@ private:
             std::memcpy(&neighbour, fileNeighbours + i * sizeof(neighbour), sizeof(neighbour));
             if (corner >= vertices)
                 return Fail("a triangle corner past the mesh's vertices");
-            indices[i] = places[corner];
+            indices[i] = place.empty() ? corner : places[corner];
             neighbours[i] = uint32_t(neighbour) < triangles ? neighbour : -1;
         }
         return true;
     }
 
     // Puts the vertices in their places: the unbound ones, then each
-    // bone's, in file order within each; makes the palette, the ranges and
-    // their boxes, and `place`, each file vertex's new place. False when a
-    // real is not a finite number within kLargestReal.
-    bool GroupByBone(ModelMesh& mesh, const FileVertices& read, const std::vector<uint16_t>& bones,
-                     std::vector<uint32_t>& place)
+    // bone's, in file order within each; makes the palette (bones in the
+    // order the file first names them), the ranges and their boxes. Files
+    // whose vertices come grouped so already (as the converter writes them)
+    // are read in one pass and leave `place` empty; others are regrouped
+    // after, `place` giving each file vertex's new place.
+    bool PlaceVertices(ModelMesh& mesh, const FileVertices& read, std::vector<uint32_t>& place)
     {
-        const size_t boneCount = model.bones.size();
-        // Bucket 0 holds the unbound vertices, bucket b + 1 those of bone b.
-        std::vector<uint32_t> starts(boneCount + 2, 0);
-        for (uint16_t bone : bones)
-            ++starts[bone == kNoBone ? 1 : size_t(bone) + 2];
-        for (size_t b = 1; b < starts.size(); ++b)
-            starts[b] += starts[b - 1];
-
-        std::vector<int> paletteSlot(boneCount, -1);
-        for (uint16_t bone : bones) {
-            if (bone == kNoBone || paletteSlot[bone] >= 0)
-                continue;
-            if (mesh.palette.size() == Model::kMaxPaletteBones) {
-                gConsole->Print("^14Warning: Max bones per mesh exceeded in model %s^15\n", model.name.c_str());
-                break;
-            }
-            paletteSlot[bone] = int(mesh.palette.size());
-            mesh.palette.push_back(bone);
-        }
-
-        mesh.vertices.resize(read.count);
-        place.resize(read.count);
-        const size_t buckets = starts.size() - 1;
-        std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
-        // Per bucket: the box of its positions (empty to start with) and the
-        // vertex's last row, bar the colour.
+        const size_t boneCount = model.bones.size(), buckets = boneCount + 1;
+        // Per bucket (0 for the unbound vertices, b + 1 for those of bone b):
+        // its vertex count, the box of its positions (empty to start with)
+        // and the vertex's last row, bar the colour.
+        std::vector<uint32_t> counts(buckets, 0);
         const Float4 none = {kLargestReal * 2, kLargestReal * 2, kLargestReal * 2, 1};
         std::vector<Float4> low(buckets, none), high(buckets, -none), boneRows(buckets, Float4{1, 1, 0, 0});
-        for (size_t bone = 0; bone < boneCount; ++bone)
-            if (paletteSlot[bone] >= 0)
-                boneRows[bone + 1] = Float4{1, 1, float(paletteSlot[bone]), 1};
+        std::vector<int> paletteSlot(boneCount, -1);
+        bool paletteFull = false, grouped = true;
         // Without their sign bits, reals order as their bit patterns do as
         // signed words, and infinities and NaNs come above every finite value.
         Int4 beyond = {};
@@ -464,25 +438,36 @@ private:
         const Int4 largest = Bits(Float4{kLargestReal, kLargestReal, kLargestReal, kLargestReal});
         const Float4 lastOne = {0, 0, 0, 1};
         const Int4 firstThree = {-1, -1, -1, 0};
-        // Vertices come in runs of one bone: the run's next place and box
-        // stay in registers until it ends. Each vertex is read in rows of
-        // four reals and written in whole rows.
-        size_t bucket = 0;
-        uint32_t slot = next[0];
-        Float4 runLow = low[0], runHigh = high[0], boneRow = boneRows[0];
+        // Vertices come in runs of one bone: the run's box and bone row stay
+        // in registers until it ends. Each vertex is read in rows of four
+        // reals and written in whole rows.
+        mesh.vertices.resize(read.count);
+        constexpr size_t kNoRun = SIZE_MAX;
+        size_t bucket = kNoRun, runStart = 0;
+        Float4 runLow = none, runHigh = -none, boneRow = {};
+        const auto endRun = [&](size_t end) {
+            if (bucket == kNoRun)
+                return;
+            counts[bucket] += uint32_t(end - runStart);
+            low[bucket] = runLow;
+            high[bucket] = runHigh;
+        };
         for (size_t i = 0; i < read.count; ++i) {
-            const size_t vertexBucket = bones[i] == kNoBone ? 0 : size_t(bones[i]) + 1;
+            const uint16_t bone = read.Bone(i);
+            const size_t vertexBucket = bone == kNoBone ? 0 : size_t(bone) + 1;
             if (vertexBucket != bucket) {
-                next[bucket] = slot;
-                low[bucket] = runLow;
-                high[bucket] = runHigh;
+                if (vertexBucket >= buckets)
+                    return Fail("a vertex bound to no bone of the model");
+                endRun(i);
+                grouped = grouped && (bucket == kNoRun || vertexBucket > bucket);
                 bucket = vertexBucket;
-                slot = next[bucket];
+                runStart = i;
                 runLow = low[bucket];
                 runHigh = high[bucket];
+                if (bone != kNoBone && paletteSlot[bone] < 0 && !paletteFull)
+                    paletteFull = !AddToPalette(mesh, bone, paletteSlot, boneRows[bucket]);
                 boneRow = boneRows[bucket];
             }
-            place[i] = slot;
             // Rows from reals 0, 3, 6 and 9 hold a direction and one real
             // more; the one from real 10 ends in s and t.
             Float4 rows[4];
@@ -493,7 +478,7 @@ private:
             }
             const Float4 last = read.Row(i, 10);
             beyond |= (Bits(last) & noSign) > largest;
-            Vertex& vertex = mesh.vertices[slot++];
+            Vertex& vertex = mesh.vertices[i];
             Store(vertex, offsetof(Vertex, position), rows[0]);
             Store(vertex, offsetof(Vertex, normal), rows[1]);
             Store(vertex, offsetof(Vertex, binormal), rows[2]);
@@ -503,18 +488,22 @@ private:
             runLow = Select(rows[0] < runLow, rows[0], runLow);
             runHigh = Select(rows[0] > runHigh, rows[0], runHigh);
         }
-        low[bucket] = runLow;
-        high[bucket] = runHigh;
+        endRun(read.count);
         if ((beyond[0] | beyond[1] | beyond[2] | beyond[3]) != 0)
-            return false;
-        for (size_t bucket = 0; bucket < next.size(); ++bucket) {
-            const uint32_t first = starts[bucket], count = starts[bucket + 1] - first;
-            if (count == 0)
+            return Fail("a mesh vertex holding a value that is not a finite number within 1e9");
+
+        std::vector<uint32_t> starts(buckets + 1, 0);
+        for (size_t b = 0; b < buckets; ++b)
+            starts[b + 1] = starts[b] + counts[b];
+        if (!grouped)
+            Regroup(mesh, read, starts, place);
+        for (size_t b = 0; b < buckets; ++b) {
+            if (counts[b] == 0)
                 continue;
-            const int bone = int(bucket) - 1;
-            ModelBoneRange range{bone, first, count, bone >= 0 && paletteSlot[size_t(bone)] >= 0, {}};
-            const Vector rangeLow = {low[bucket][0], low[bucket][1], low[bucket][2]};
-            const Vector rangeHigh = {high[bucket][0], high[bucket][1], high[bucket][2]};
+            const int bone = int(b) - 1;
+            ModelBoneRange range{bone, starts[b], counts[b], bone >= 0 && paletteSlot[size_t(bone)] >= 0, {}};
+            const Vector rangeLow = {low[b][0], low[b][1], low[b][2]};
+            const Vector rangeHigh = {high[b][0], high[b][1], high[b][2]};
             range.bounds.SetFromPoints(rangeLow, rangeHigh, true);
             const bool firstRange = mesh.ranges.empty();
             mesh.bounds.SetFromPoints(firstRange ? rangeLow : Minimum(mesh.bounds.minimum, rangeLow),
@@ -522,6 +511,35 @@ private:
             mesh.ranges.push_back(range);
         }
         return true;
+    }
+
+    // The bone's palette slot and its vertices' last row; false, with a
+    // warning, when the palette is full.
+    bool AddToPalette(ModelMesh& mesh, uint16_t bone, std::vector<int>& paletteSlot, Float4& boneRow)
+    {
+        if (mesh.palette.size() == Model::kMaxPaletteBones) {
+            gConsole->Print("^14Warning: Max bones per mesh exceeded in model %s^15\n", model.name.c_str());
+            return false;
+        }
+        paletteSlot[bone] = int(mesh.palette.size());
+        mesh.palette.push_back(bone);
+        boneRow = Float4{1, 1, float(paletteSlot[bone]), 1};
+        return true;
+    }
+
+    // The vertices, written in file order, moved to their buckets' places.
+    static void Regroup(ModelMesh& mesh, const FileVertices& read, const std::vector<uint32_t>& starts,
+                        std::vector<uint32_t>& place)
+    {
+        std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
+        VertexArray regrouped(read.count);
+        place.resize(read.count);
+        for (size_t i = 0; i < read.count; ++i) {
+            const uint16_t bone = read.Bone(i);
+            place[i] = next[bone == kNoBone ? 0 : size_t(bone) + 1]++;
+            regrouped[place[i]] = mesh.vertices[i];
+        }
+        mesh.vertices.swap(regrouped);
     }
 
     // Parents by name, children, tags and boxes on their bones, and an order

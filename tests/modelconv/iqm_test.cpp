@@ -66,13 +66,14 @@ std::vector<iqmfile::Transform> Frame(unsigned animation, int frame)
     return {Local(m.hip, HipTurn(m)), Local({0, 4, 0}, Turn(m.bend, {1, 0, 0}))};
 }
 
-// A column of vertices up both joints, rows 4 to 6 split 60:40 between them.
+// A column of vertices up both joints, rows 4 to 6 split 60:40 between them,
+// listed from the top: the knee's first.
 iqmfile::Model Source()
 {
     iqmfile::Model model;
     model.material = "models/legs";
     model.joints = {{"Hip", -1, Frame(1, -1)[0]}, {"Knee", 0, Frame(1, -1)[1]}};
-    for (int row = 0; row < 12; ++row)
+    for (int row = 11; row >= 0; --row)
         for (float x : {-1.0f, 1.0f}) {
             iqmfile::Vertex v{{5 + x, 2 + float(row), -3 + 0.25f * x * float(row)}};
             v.joints[0] = row < 5 ? 0 : 1;
@@ -103,13 +104,6 @@ std::vector<aiVector3D> Evaluate(unsigned animation, double seconds)
     for (const iqmfile::Vertex& v : Source().vertices)
         posed.push_back((v.joints[0] == 0 ? hipSkin : kneeSkin) * aiVector3D(v.position[0], v.position[1], v.position[2]));
     return posed;
-}
-
-uint32_t Field(const std::string& bytes, size_t at)
-{
-    uint32_t value;
-    std::memcpy(&value, &bytes[at], 4);
-    return value;
 }
 
 void SetField(std::string& bytes, size_t at, uint32_t value)
@@ -168,13 +162,13 @@ TEST_F(IqmSource, TruncatedAndCorruptedFilesAreRefused)
         SetField(damaged, iqmfile::HeaderField(field), 0x7FFFFFF0u);
         EXPECT_TRUE(Refused(damaged)) << "field " << field;
     }
-    const uint32_t joints = Field(file, iqmfile::HeaderField(14)), arrays = Field(file, iqmfile::HeaderField(9));
-    const uint32_t triangles = Field(file, iqmfile::HeaderField(11));
+    const uint32_t joints = FileField<uint32_t>(file, iqmfile::HeaderField(14)), arrays = FileField<uint32_t>(file, iqmfile::HeaderField(9));
+    const uint32_t triangles = FileField<uint32_t>(file, iqmfile::HeaderField(11));
     std::string damaged = file;
     SetField(damaged, joints + 48 + 4, 1);  // the knee its own parent
     EXPECT_TRUE(Refused(damaged));
     damaged = file;
-    damaged[Field(file, arrays + 3 * 20 + 16)] = 2;  // a blend index past the joints
+    damaged[FileField<uint32_t>(file, arrays + 3 * 20 + 16)] = 2;  // a blend index past the joints
     EXPECT_TRUE(Refused(damaged));
     damaged = file;
     SetField(damaged, triangles + 4, 24);  // a corner past the vertices
@@ -206,10 +200,10 @@ TEST_F(IqmSource, SourcesBeyondTheModelFileAreRefused)
 {
     std::string damaged = file;
     const float far = 2e9f, slow = 1e-6f;
-    std::memcpy(&damaged[Field(file, iqmfile::HeaderField(14)) + 8], &far, 4);  // the hip 2e9 away
+    std::memcpy(&damaged[FileField<uint32_t>(file, iqmfile::HeaderField(14)) + 8], &far, 4);  // the hip 2e9 away
     EXPECT_TRUE(Refused(damaged, "a value that is not finite or beyond 1e9 in magnitude"));
     damaged = file;
-    std::memcpy(&damaged[Field(file, iqmfile::HeaderField(18)) + 12], &slow, 4);  // a frame per 11 days
+    std::memcpy(&damaged[FileField<uint32_t>(file, iqmfile::HeaderField(18)) + 12], &slow, 4);  // a frame per 11 days
     EXPECT_TRUE(Refused(damaged, "more than 32767 keys on bone hip"));
 }
 

@@ -15,6 +15,8 @@
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,6 +49,14 @@ protected:
                   "mesh body: 6 vertices weighted to more than one bone, each bound to its heaviest");
         EXPECT_NE(converted.kra.find("combo walk 2"), std::string::npos) << converted.kra;
         EXPECT_NE(converted.kra.find("combo kick "), std::string::npos) << converted.kra;
+        // Vertices grouped by bone, the unbound first, as the engine reads
+        // them in one pass.
+        const std::string& krm = converted.krm;
+        const uint32_t mesh = FileField<uint32_t>(krm, 20), vertices = mesh + FileField<uint32_t>(krm, mesh + 292);
+        std::vector<int> groups;
+        for (int v = 0; v < FileField<int16_t>(krm, mesh + 290); ++v)
+            groups.push_back((FileField<uint16_t>(krm, vertices + 60 * size_t(v) + 56) + 1) & 0xFFFF);
+        EXPECT_TRUE(std::is_sorted(groups.begin(), groups.end()));
         WriteData("models/legs.krm", converted.krm);
         WriteData("models/legs.kra", converted.kra);
         Model model;
@@ -85,6 +95,18 @@ protected:
                 EXPECT_LT(worst, tolerance) << combo << " at " << ms << " ms";
             }
         }
+    }
+
+    // A little-endian field of a written file.
+    template <typename T>
+    static T FileField(const std::string& bytes, size_t at)
+    {
+        T value{};
+        if (at + sizeof(T) <= bytes.size())
+            std::memcpy(&value, bytes.data() + at, sizeof(T));
+        else
+            ADD_FAILURE() << "a field past the end of the file";
+        return value;
     }
 
 private:

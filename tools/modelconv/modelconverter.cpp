@@ -7,6 +7,7 @@
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -383,6 +384,16 @@ private:
             out.warnings.push_back("mesh " + name + ": " + std::to_string(split) +
                                    " vertices weighted to more than one bone, each bound to its heaviest");
 
+        // Vertices grouped as the engine keeps them, the unbound first, then
+        // by bone, so that it reads them in one pass.
+        std::vector<unsigned> order(mesh.mNumVertices), newIndex(mesh.mNumVertices);
+        for (unsigned v = 0; v < mesh.mNumVertices; ++v)
+            order[v] = v;
+        const auto group = [&boneOfVertex](unsigned v) { return uint16_t(boneOfVertex[v] + 1); };  // none: 0
+        std::stable_sort(order.begin(), order.end(), [&group](unsigned a, unsigned b) { return group(a) < group(b); });
+        for (unsigned i = 0; i < mesh.mNumVertices; ++i)
+            newIndex[order[i]] = i;
+
         file.PutName(name);
         file.PutName(options.shader.empty() ? MaterialName(mesh) : options.shader);
         file.bytes.append(288 - 64, '\0');
@@ -392,7 +403,7 @@ private:
         file.Put(uint32_t(304));
         file.Put(uint32_t(304 + vertexBytes));
         file.Put(uint32_t(304 + vertexBytes + 24 * triangles.size()));
-        for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
+        for (unsigned v : order) {
             const aiMatrix4x4& m = toModel[v];
             const aiMatrix3x3 turn(m);
             const auto direction = [&turn](const aiVector3D* vectors, unsigned i, const aiVector3D& none) {
@@ -410,15 +421,19 @@ private:
         }
         // Neighbours: the triangle holding an edge the other way round.
         std::map<std::pair<unsigned, unsigned>, int32_t> edges;
+        const auto cornersOf = [&](unsigned face) {
+            const unsigned* source = mesh.mFaces[face].mIndices;
+            return std::array<unsigned, 3>{newIndex[source[0]], newIndex[source[1]], newIndex[source[2]]};
+        };
         for (size_t t = 0; t < triangles.size(); ++t) {
-            const unsigned* corners = mesh.mFaces[triangles[t]].mIndices;
+            const std::array<unsigned, 3> corner = cornersOf(triangles[t]);
             for (int e = 0; e < 3; ++e) {
-                file.Put(uint32_t(corners[e]));
-                edges.emplace(std::make_pair(corners[e], corners[(e + 1) % 3]), int32_t(t));
+                file.Put(uint32_t(corner[e]));
+                edges.emplace(std::make_pair(corner[e], corner[(e + 1) % 3]), int32_t(t));
             }
         }
         for (unsigned face : triangles) {
-            const unsigned* corners = mesh.mFaces[face].mIndices;
+            const std::array<unsigned, 3> corners = cornersOf(face);
             for (int e = 0; e < 3; ++e) {
                 const auto across = edges.find({corners[(e + 1) % 3], corners[e]});
                 file.Put(across == edges.end() ? int32_t(-1) : across->second);
