@@ -25,8 +25,8 @@ class Shader;
 constexpr float kDegreesPerRadian = 57.2957795130823f;
 constexpr float kRadiansPerDegree = 0.0174532925199432f;
 
-// An allocator that leaves new elements unwritten, for vertex arrays whose
-// every element is written right after they grow: clearing megabytes first
+// An allocator that leaves new elements unwritten, for arrays (vertices,
+// triangles) whose every element is written right after they grow: clearing megabytes first
 // would cost as much as writing them.
 template <class T>
 struct UnclearedAllocator : std::allocator<T> {
@@ -50,7 +50,9 @@ struct UnclearedAllocator : std::allocator<T> {
         ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
     }
 };
-using VertexArray = std::vector<Vertex, UnclearedAllocator<Vertex>>;
+template <class T>
+using UnclearedVector = std::vector<T, UnclearedAllocator<T>>;
+using VertexArray = UnclearedVector<Vertex>;
 
 // All the keys of one bone at one time.
 struct ModelKeyframe {
@@ -103,8 +105,8 @@ struct ModelMesh {
     // The unbound vertices first, then those of each bone by bone index, so
     // each bone moves one contiguous range.
     VertexArray vertices;
-    std::vector<uint32_t> indices;    // 3 per triangle, into `vertices`
-    std::vector<int32_t> neighbours;  // 3 per triangle, -1 for an open edge
+    UnclearedVector<uint32_t> indices;   // 3 per triangle, into `vertices`
+    UnclearedVector<int32_t> neighbours;  // 3 per triangle, -1 for an open edge
     std::vector<ModelBoneRange> ranges;  // in vertex order
     std::vector<int> palette;  // bone indices, at most kMaxPaletteBones
     BoundingBox bounds;

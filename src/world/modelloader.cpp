@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <unordered_map>
 
@@ -24,6 +26,39 @@ constexpr uint16_t kNoBone = 0xFFFF;
 // Reals beyond this never occur in a sound model; refusing them keeps every
 // product of a pose, down the longest chain of bones, finite.
 constexpr float kLargestReal = 1e9f;
+
+// Four reals or words side by side, in whichever vector registers the
+// target has.
+using Float4 = float __attribute__((vector_size(16)));
+using Int4 = int32_t __attribute__((vector_size(16)));
+
+Int4 Bits(const Float4& reals)
+{
+    Int4 words;
+    std::memcpy(&words, &reals, sizeof(words));
+    return words;
+}
+
+// Per lane: `a` where `mask` is set, else `b`.
+Float4 Select(const Int4& mask, const Float4& a, const Float4& b)
+{
+    Float4 chosen;
+    const Int4 words = (Bits(a) & mask) | (Bits(b) & ~mask);
+    std::memcpy(&chosen, &words, sizeof(chosen));
+    return chosen;
+}
+
+// Four reals into the vertex at byte `offset`, a multiple of 16.
+void Store(Vertex& vertex, size_t offset, const Float4& reals)
+{
+    std::memcpy(reinterpret_cast<char*>(&vertex) + offset, &reals, sizeof(reals));
+}
+// The last two rows: s, t and the colour's red and green; its blue and
+// alpha, the bone index and weight.
+constexpr size_t kTexCoordRow = offsetof(Vertex, texCoord), kBoneRow = kTexCoordRow + 16;
+static_assert(offsetof(Vertex, colour) == kTexCoordRow + 8 && offsetof(Vertex, boneIndex) == kBoneRow + 8 &&
+                  offsetof(Vertex, boneWeight) == kBoneRow + 12 && sizeof(Vertex) == kBoneRow + 16,
+              "the vertex ends in two rows of four reals");
 
 Vector Radians(const Vector& degrees)
 {
@@ -85,27 +120,21 @@ private:
     size_t size;
 };
 
-// A mesh's vertex records where they lie in the file (at any alignment),
-// read field by field: position, normal, binormal and tangent (3 reals
-// each), s and t, then the bone index.
+// A mesh's vertex records where they lie in the file (at any alignment):
+// position, normal, binormal and tangent (3 reals each), s and t, then the
+// bone index.
 struct FileVertices {
-    static constexpr int kPosition = 0, kNormal = 3, kBinormal = 6, kTangent = 9, kS = 12, kT = 13, kReals = 14;
     static constexpr size_t kBoneOffset = 56;
 
     const uint8_t* first;
     size_t count;
 
-    float Real(size_t vertex, int real) const
+    // Four reals of the vertex from real `real` on.
+    Float4 Row(size_t vertex, int real) const
     {
-        float value;
-        std::memcpy(&value, first + vertex * kVertexBytes + size_t(real) * sizeof(float), sizeof(value));
-        return value;
-    }
-    uint32_t Word(size_t vertex, int real) const
-    {
-        uint32_t word;
-        std::memcpy(&word, first + vertex * kVertexBytes + size_t(real) * sizeof(word), sizeof(word));
-        return word;
+        Float4 row;
+        std::memcpy(&row, first + vertex * kVertexBytes + size_t(real) * sizeof(float), sizeof(row));
+        return row;
     }
     uint16_t Bone(size_t vertex) const
     {
@@ -349,108 +378,168 @@ private:
 
         // Both blocks lie inside the record, inside the file: read in bulk.
         const FileVertices read{bytes + at + verticesAt, size_t(vertexCount)};
-        std::vector<uint16_t> bones(read.count);
-        // Without their sign bits, reals order as their bit patterns do, and
-        // infinities and NaNs come above every finite value.
-        uint32_t largest = 0;
-        for (size_t i = 0; i < read.count; ++i) {
-            bones[i] = read.Bone(i);
-            if (bones[i] != kNoBone && bones[i] >= model.bones.size())
-                return Fail("a vertex bound to no bone of the model");
-            for (int real = 0; real < FileVertices::kReals; ++real)
-                largest = std::max(largest, read.Word(i, real) & 0x7FFFFFFFu);
-        }
-        uint32_t limit;
-        std::memcpy(&limit, &kLargestReal, sizeof(limit));
-        if (largest > limit)
-            return Fail("a mesh vertex holding a value that is not a finite number within 1e9");
-        const std::vector<uint32_t> place = GroupByBone(mesh, read, bones);
-
-        const size_t corners = size_t(triangles) * 3;
-        mesh.indices.resize(corners);
-        mesh.neighbours.resize(corners);
-        std::memcpy(mesh.indices.data(), bytes + at + trianglesAt, corners * sizeof(uint32_t));
-        std::memcpy(mesh.neighbours.data(), bytes + at + trianglesAt + corners * sizeof(uint32_t),
-                    corners * sizeof(int32_t));
-        for (size_t i = 0; i < corners; ++i) {
-            if (mesh.indices[i] >= place.size())
-                return Fail("a triangle corner past the mesh's vertices");
-            mesh.indices[i] = place[mesh.indices[i]];
-            const int32_t neighbour = mesh.neighbours[i];
-            mesh.neighbours[i] = neighbour >= 0 && neighbour < triangles ? neighbour : -1;
-        }
+        std::vector<uint32_t> place;
+        if (!PlaceVertices(mesh, read, place))
+            return false;
+        if (!ReadTriangles(mesh, bytes + at + trianglesAt, size_t(triangles), place))
+            return false;
         mesh.shader = gShaderManager->Get(shaderName.empty() ? "Default" : shaderName.c_str());
         return true;
     }
 
-    // Puts the vertices in their places: the unbound ones, then each
-    // bone's, in file order within each; makes the palette, the ranges and
-    // their boxes. Returns each file vertex's new place.
-    std::vector<uint32_t> GroupByBone(ModelMesh& mesh, const FileVertices& read, const std::vector<uint16_t>& bones)
+    // The corners through the vertices' new places (none: they kept the
+    // file's), then the neighbour triples, each written once.
+    bool ReadTriangles(ModelMesh& mesh, const uint8_t* first, size_t triangles, const std::vector<uint32_t>& place)
     {
-        const size_t boneCount = model.bones.size();
-        // Bucket 0 holds the unbound vertices, bucket b + 1 those of bone b.
-        std::vector<uint32_t> starts(boneCount + 2, 0);
-        for (uint16_t bone : bones)
-            ++starts[bone == kNoBone ? 1 : size_t(bone) + 2];
-        for (size_t b = 1; b < starts.size(); ++b)
-            starts[b] += starts[b - 1];
+        const size_t corners = triangles * 3;
+        mesh.indices.resize(corners);
+        mesh.neighbours.resize(corners);
+        const uint8_t* fileNeighbours = first + corners * sizeof(uint32_t);
+        // Plain pointers: through the vectors, every store would make the
+        // compiler fetch their data pointers again.
+        uint32_t* indices = mesh.indices.data();
+        int32_t* neighbours = mesh.neighbours.data();
+        const uint32_t* places = place.data();
+        const size_t vertices = mesh.vertices.size();
+        for (size_t i = 0; i < corners; ++i) {
+            uint32_t corner;
+            int32_t neighbour;
+            std::memcpy(&corner, first + i * sizeof(corner), sizeof(corner));
+            std::memcpy(&neighbour, fileNeighbours + i * sizeof(neighbour), sizeof(neighbour));
+            if (corner >= vertices)
+                return Fail("a triangle corner past the mesh's vertices");
+            indices[i] = place.empty() ? corner : places[corner];
+            neighbours[i] = uint32_t(neighbour) < triangles ? neighbour : -1;
+        }
+        return true;
+    }
 
+    // Puts the vertices in their places: the unbound ones, then each
+    // bone's, in file order within each; makes the palette (bones in the
+    // order the file first names them), the ranges and their boxes. Files
+    // whose vertices come grouped so already (as the converter writes them)
+    // are read in one pass and leave `place` empty; others are regrouped
+    // after, `place` giving each file vertex's new place.
+    bool PlaceVertices(ModelMesh& mesh, const FileVertices& read, std::vector<uint32_t>& place)
+    {
+        const size_t boneCount = model.bones.size(), buckets = boneCount + 1;
+        // Per bucket (0 for the unbound vertices, b + 1 for those of bone b):
+        // its vertex count, the box of its positions (empty to start with)
+        // and the vertex's last row, bar the colour.
+        std::vector<uint32_t> counts(buckets, 0);
+        const Float4 none = {kLargestReal * 2, kLargestReal * 2, kLargestReal * 2, 1};
+        std::vector<Float4> low(buckets, none), high(buckets, -none), boneRows(buckets, Float4{1, 1, 0, 0});
         std::vector<int> paletteSlot(boneCount, -1);
-        for (uint16_t bone : bones) {
-            if (bone == kNoBone || paletteSlot[bone] >= 0)
-                continue;
-            if (mesh.palette.size() == Model::kMaxPaletteBones) {
-                gConsole->Print("^14Warning: Max bones per mesh exceeded in model %s^15\n", model.name.c_str());
-                break;
-            }
-            paletteSlot[bone] = int(mesh.palette.size());
-            mesh.palette.push_back(bone);
-        }
-
+        bool paletteFull = false, grouped = true;
+        // Without their sign bits, reals order as their bit patterns do as
+        // signed words, and infinities and NaNs come above every finite value.
+        Int4 beyond = {};
+        const Int4 noSign = {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF};
+        const Int4 largest = Bits(Float4{kLargestReal, kLargestReal, kLargestReal, kLargestReal});
+        const Float4 lastOne = {0, 0, 0, 1};
+        const Int4 firstThree = {-1, -1, -1, 0};
+        // Vertices come in runs of one bone: the run's box and bone row stay
+        // in registers until it ends. Each vertex is read in rows of four
+        // reals and written in whole rows.
         mesh.vertices.resize(read.count);
-        std::vector<uint32_t> place(read.count);
-        std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
-        std::vector<Vector> low(next.size()), high(next.size());
+        constexpr size_t kNoRun = SIZE_MAX;
+        size_t bucket = kNoRun, runStart = 0;
+        Float4 runLow = none, runHigh = -none, boneRow = {};
+        const auto endRun = [&](size_t end) {
+            if (bucket == kNoRun)
+                return;
+            counts[bucket] += uint32_t(end - runStart);
+            low[bucket] = runLow;
+            high[bucket] = runHigh;
+        };
         for (size_t i = 0; i < read.count; ++i) {
-            const uint16_t bone = bones[i];
-            const size_t bucket = bone == kNoBone ? 0 : size_t(bone) + 1;
-            const bool first = next[bucket] == starts[bucket];
-            place[i] = next[bucket]++;
-            const bool skinned = bone != kNoBone && paletteSlot[bone] >= 0;
-            const auto four = [&read, i](int at, float* out) {
-                for (int axis = 0; axis < 3; ++axis)
-                    out[axis] = read.Real(i, at + axis);
-                out[3] = 1.0f;
-            };
-            Vertex& vertex = mesh.vertices[place[i]];
-            four(FileVertices::kPosition, vertex.position);
-            four(FileVertices::kTangent, vertex.tangent);
-            four(FileVertices::kBinormal, vertex.binormal);
-            four(FileVertices::kNormal, vertex.normal);
-            vertex.texCoord[0] = read.Real(i, FileVertices::kS);
-            vertex.texCoord[1] = read.Real(i, FileVertices::kT);
-            for (float& channel : vertex.colour)
-                channel = 1.0f;
-            vertex.boneIndex = skinned ? float(paletteSlot[bone]) : 0.0f;
-            vertex.boneWeight = skinned ? 1.0f : 0.0f;
-            const Vector p = {vertex.position[0], vertex.position[1], vertex.position[2]};
-            low[bucket] = first ? p : Minimum(low[bucket], p);
-            high[bucket] = first ? p : Maximum(high[bucket], p);
+            const uint16_t bone = read.Bone(i);
+            const size_t vertexBucket = bone == kNoBone ? 0 : size_t(bone) + 1;
+            if (vertexBucket != bucket) {
+                if (vertexBucket >= buckets)
+                    return Fail("a vertex bound to no bone of the model");
+                endRun(i);
+                grouped = grouped && (bucket == kNoRun || vertexBucket > bucket);
+                bucket = vertexBucket;
+                runStart = i;
+                runLow = low[bucket];
+                runHigh = high[bucket];
+                if (bone != kNoBone && paletteSlot[bone] < 0 && !paletteFull)
+                    paletteFull = !AddToPalette(mesh, bone, paletteSlot, boneRows[bucket]);
+                boneRow = boneRows[bucket];
+            }
+            // Rows from reals 0, 3, 6 and 9 hold a direction and one real
+            // more; the one from real 10 ends in s and t.
+            Float4 rows[4];
+            for (int row = 0; row < 4; ++row) {
+                rows[row] = read.Row(i, 3 * row);
+                beyond |= (Bits(rows[row]) & noSign) > largest;
+                rows[row] = Select(firstThree, rows[row], lastOne);
+            }
+            const Float4 last = read.Row(i, 10);
+            beyond |= (Bits(last) & noSign) > largest;
+            Vertex& vertex = mesh.vertices[i];
+            Store(vertex, offsetof(Vertex, position), rows[0]);
+            Store(vertex, offsetof(Vertex, normal), rows[1]);
+            Store(vertex, offsetof(Vertex, binormal), rows[2]);
+            Store(vertex, offsetof(Vertex, tangent), rows[3]);
+            Store(vertex, kTexCoordRow, Float4{last[2], last[3], 1, 1});
+            Store(vertex, kBoneRow, boneRow);
+            runLow = Select(rows[0] < runLow, rows[0], runLow);
+            runHigh = Select(rows[0] > runHigh, rows[0], runHigh);
         }
-        for (size_t bucket = 0; bucket < next.size(); ++bucket) {
-            const uint32_t first = starts[bucket], count = starts[bucket + 1] - first;
-            if (count == 0)
+        endRun(read.count);
+        if ((beyond[0] | beyond[1] | beyond[2] | beyond[3]) != 0)
+            return Fail("a mesh vertex holding a value that is not a finite number within 1e9");
+
+        std::vector<uint32_t> starts(buckets + 1, 0);
+        for (size_t b = 0; b < buckets; ++b)
+            starts[b + 1] = starts[b] + counts[b];
+        if (!grouped)
+            Regroup(mesh, read, starts, place);
+        for (size_t b = 0; b < buckets; ++b) {
+            if (counts[b] == 0)
                 continue;
-            const int bone = int(bucket) - 1;
-            ModelBoneRange range{bone, first, count, bone >= 0 && paletteSlot[size_t(bone)] >= 0, {}};
-            range.bounds.SetFromPoints(low[bucket], high[bucket], true);
+            const int bone = int(b) - 1;
+            ModelBoneRange range{bone, starts[b], counts[b], bone >= 0 && paletteSlot[size_t(bone)] >= 0, {}};
+            const Vector rangeLow = {low[b][0], low[b][1], low[b][2]};
+            const Vector rangeHigh = {high[b][0], high[b][1], high[b][2]};
+            range.bounds.SetFromPoints(rangeLow, rangeHigh, true);
             const bool firstRange = mesh.ranges.empty();
-            mesh.bounds.SetFromPoints(firstRange ? low[bucket] : Minimum(mesh.bounds.minimum, low[bucket]),
-                                      firstRange ? high[bucket] : Maximum(mesh.bounds.maximum, high[bucket]), true);
+            mesh.bounds.SetFromPoints(firstRange ? rangeLow : Minimum(mesh.bounds.minimum, rangeLow),
+                                      firstRange ? rangeHigh : Maximum(mesh.bounds.maximum, rangeHigh), true);
             mesh.ranges.push_back(range);
         }
-        return place;
+        return true;
+    }
+
+    // The bone's palette slot and its vertices' last row; false, with a
+    // warning, when the palette is full.
+    bool AddToPalette(ModelMesh& mesh, uint16_t bone, std::vector<int>& paletteSlot, Float4& boneRow)
+    {
+        if (mesh.palette.size() == Model::kMaxPaletteBones) {
+            gConsole->Print("^14Warning: Max bones per mesh exceeded in model %s^15\n", model.name.c_str());
+            return false;
+        }
+        paletteSlot[bone] = int(mesh.palette.size());
+        mesh.palette.push_back(bone);
+        boneRow = Float4{1, 1, float(paletteSlot[bone]), 1};
+        return true;
+    }
+
+    // The vertices, written in file order, moved to their buckets' places.
+    static void Regroup(ModelMesh& mesh, const FileVertices& read, const std::vector<uint32_t>& starts,
+                        std::vector<uint32_t>& place)
+    {
+        std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
+        VertexArray regrouped(read.count);
+        place.resize(read.count);
+        for (size_t i = 0; i < read.count; ++i) {
+            const uint16_t bone = read.Bone(i);
+            place[i] = next[bone == kNoBone ? 0 : size_t(bone) + 1]++;
+            regrouped[place[i]] = mesh.vertices[i];
+        }
+        mesh.vertices.swap(regrouped);
     }
 
     // Parents by name, children, tags and boxes on their bones, and an order

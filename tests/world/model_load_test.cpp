@@ -128,8 +128,8 @@ TEST_F(ModelLoadTest, BuildsBonesKeyframesTagsBoxesAndMeshesGroupedByBone)
     EXPECT_EQ(mesh.shader, gShaderManager->Find("default"));
     // Unbound first (x 1, 4), then bone 0 (x 2), then bone 1 (x 0, 3).
     EXPECT_EQ(Xs(mesh), (std::vector<float>{1, 4, 2, 0, 3}));
-    EXPECT_EQ(mesh.indices, (std::vector<uint32_t>{3, 0, 2, 2, 4, 1}));
-    EXPECT_EQ(mesh.neighbours, (std::vector<int32_t>{-1, 1, -1, 0, -1, -1}));
+    EXPECT_EQ(mesh.indices, (UnclearedVector<uint32_t>{3, 0, 2, 2, 4, 1}));
+    EXPECT_EQ(mesh.neighbours, (UnclearedVector<int32_t>{-1, 1, -1, 0, -1, -1}));
     EXPECT_EQ(mesh.palette, (std::vector<int>{1, 0}));
     EXPECT_EQ(mesh.vertices[3].boneIndex, 0.0f);
     EXPECT_EQ(mesh.vertices[2].boneIndex, 1.0f);
@@ -256,6 +256,8 @@ TEST_F(ModelLoadTest, DamagedFieldsOffsetsAndSizesAreRefused)
     EXPECT_TRUE(Refused(withFloat(mesh + 304, std::numeric_limits<float>::infinity()), "finite"));
     EXPECT_TRUE(Refused(withFloat(layout.tags + 64, std::numeric_limits<float>::infinity()), "finite"));
     EXPECT_TRUE(Refused(withFloat(arm + 64, -2e9f), "within 1e9"));
+    // The last vertex's t, the last real of the block.
+    EXPECT_TRUE(Refused(withFloat(mesh + 304 + 4 * 60 + 52, -2e9f), "within 1e9"));
 }
 
 TEST_F(ModelLoadTest, FilesCutShortAnywhereAreRefused)

@@ -1,21 +1,28 @@
 #include "modelconverter.h"
 
+#include "iqmreader.h"
+
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
+#include <type_traits>
 #include <utility>
 
 namespace {
 
 constexpr size_t kLimit = 32767;  // vertices, triangles, bones, keys: the file's i16 counts
 constexpr uint16_t kNoBone = 0xFFFF;
+constexpr float kLargestReal = 1e9f;  // in magnitude, of any real in the file
 // Seconds between the rest key and the first animation, and between animations.
 constexpr double kGap = 1.0;
 // The longest stretch between two keys written. The engine blends a key's
@@ -69,10 +76,13 @@ struct Bone {
 class ByteWriter {
 public:
     std::string bytes;
+    bool realOutOfRange = false;  // the engine refuses a file holding one
 
     template <typename T>
     void Put(T value)
     {
+        if constexpr (std::is_same_v<T, float>)
+            realOutOfRange = realOutOfRange || !(std::fabs(value) <= kLargestReal);
         bytes.append(reinterpret_cast<const char*>(&value), sizeof(T));
     }
     void PutVector(const aiVector3D& v)
@@ -122,6 +132,8 @@ public:
         for (unsigned m = 0; m < scene.mNumMeshes; ++m)
             if (!WriteMesh(file, *scene.mMeshes[m], error))
                 return false;
+        if (file.realOutOfRange)
+            return Fail(error, "a value that is not finite or beyond 1e9 in magnitude");
         out.krm = std::move(file.bytes);
         return true;
     }
@@ -173,9 +185,13 @@ private:
     {
         if (!count)
             return;
-        unsigned i = 0;
-        while (i + 1 < count && keys[i + 1].mTime <= ticks)
-            ++i;
+        // The last key at or before `ticks` (the first when none is), found
+        // by halving: a long animation samples every key of its channels.
+        unsigned i = 0, after = count;
+        while (after - i > 1) {
+            const unsigned middle = i + (after - i) / 2;
+            (keys[middle].mTime <= ticks ? i : after) = middle;
+        }
         value = keys[i].mValue;
         if (i + 1 < count && ticks > keys[i].mTime)
             blend(value, keys[i].mValue, keys[i + 1].mValue,
@@ -233,7 +249,8 @@ private:
                     times.insert(channel.mRotationKeys[k].mTime);
                 if (times.empty())
                     continue;
-                AddIntermediateTimes(times, kLongestInterval * ticksPerSecond);
+                if (!AddIntermediateTimes(times, kLongestInterval * ticksPerSecond))
+                    return Fail(error, "more than 32767 keys on bone " + bone.name);
                 const size_t first = bone.keys.size();
                 for (double ticks : times) {
                     const double seconds = ticks / ticksPerSecond;
@@ -270,9 +287,15 @@ private:
     }
 
     // Times between the given ones wherever two lie further apart than
-    // `longest`, evenly spaced.
-    static void AddIntermediateTimes(std::set<double>& times, double longest)
+    // `longest`, evenly spaced; false, before adding any, when they would
+    // make more keys than a bone can hold.
+    static bool AddIntermediateTimes(std::set<double>& times, double longest)
     {
+        double total = double(times.size());
+        for (auto t = times.begin(), next = std::next(t); next != times.end(); ++t, ++next)
+            total += std::ceil((*next - *t) / longest) - 1;
+        if (!(total <= double(kLimit)))
+            return false;
         std::vector<double> added;
         for (auto t = times.begin(), next = std::next(t); next != times.end(); ++t, ++next) {
             const double steps = std::ceil((*next - *t) / longest);
@@ -280,6 +303,7 @@ private:
                 added.push_back(*t + (*next - *t) * i / steps);
         }
         times.insert(added.begin(), added.end());
+        return true;
     }
 
     // K = L(rest)^-1 L(t) G(rest)^-1: with the bind transform G(rest), the
@@ -360,6 +384,16 @@ private:
             out.warnings.push_back("mesh " + name + ": " + std::to_string(split) +
                                    " vertices weighted to more than one bone, each bound to its heaviest");
 
+        // Vertices grouped as the engine keeps them, the unbound first, then
+        // by bone, so that it reads them in one pass.
+        std::vector<unsigned> order(mesh.mNumVertices), newIndex(mesh.mNumVertices);
+        for (unsigned v = 0; v < mesh.mNumVertices; ++v)
+            order[v] = v;
+        const auto group = [&boneOfVertex](unsigned v) { return uint16_t(boneOfVertex[v] + 1); };  // none: 0
+        std::stable_sort(order.begin(), order.end(), [&group](unsigned a, unsigned b) { return group(a) < group(b); });
+        for (unsigned i = 0; i < mesh.mNumVertices; ++i)
+            newIndex[order[i]] = i;
+
         file.PutName(name);
         file.PutName(options.shader.empty() ? MaterialName(mesh) : options.shader);
         file.bytes.append(288 - 64, '\0');
@@ -369,7 +403,7 @@ private:
         file.Put(uint32_t(304));
         file.Put(uint32_t(304 + vertexBytes));
         file.Put(uint32_t(304 + vertexBytes + 24 * triangles.size()));
-        for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
+        for (unsigned v : order) {
             const aiMatrix4x4& m = toModel[v];
             const aiMatrix3x3 turn(m);
             const auto direction = [&turn](const aiVector3D* vectors, unsigned i, const aiVector3D& none) {
@@ -387,15 +421,19 @@ private:
         }
         // Neighbours: the triangle holding an edge the other way round.
         std::map<std::pair<unsigned, unsigned>, int32_t> edges;
+        const auto cornersOf = [&](unsigned face) {
+            const unsigned* source = mesh.mFaces[face].mIndices;
+            return std::array<unsigned, 3>{newIndex[source[0]], newIndex[source[1]], newIndex[source[2]]};
+        };
         for (size_t t = 0; t < triangles.size(); ++t) {
-            const unsigned* corners = mesh.mFaces[triangles[t]].mIndices;
+            const std::array<unsigned, 3> corner = cornersOf(triangles[t]);
             for (int e = 0; e < 3; ++e) {
-                file.Put(uint32_t(corners[e]));
-                edges.emplace(std::make_pair(corners[e], corners[(e + 1) % 3]), int32_t(t));
+                file.Put(uint32_t(corner[e]));
+                edges.emplace(std::make_pair(corner[e], corner[(e + 1) % 3]), int32_t(t));
             }
         }
         for (unsigned face : triangles) {
-            const unsigned* corners = mesh.mFaces[face].mIndices;
+            const std::array<unsigned, 3> corners = cornersOf(face);
             for (int e = 0; e < 3; ++e) {
                 const auto across = edges.find({corners[(e + 1) % 3], corners[e]});
                 file.Put(across == edges.end() ? int32_t(-1) : across->second);
@@ -432,9 +470,27 @@ private:
 
 }  // namespace
 
+bool ConvertScene(const aiScene& scene, const ConversionOptions& options, ConvertedModel& out, std::string& error)
+{
+    out = ConvertedModel{};
+    Converter converter(scene, options, out);
+    return converter.Run(error);
+}
+
 bool ConvertModel(const std::string& source, const ConversionOptions& options, ConvertedModel& out,
                   std::string& error)
 {
+    // IQM by its magic, through our own reader; the rest through assimp.
+    std::ifstream file(source, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (IsIqm(bytes)) {
+        const std::unique_ptr<aiScene> scene = ReadIqm(bytes, error);
+        if (!scene) {
+            error = "cannot read " + source + ": " + error;
+            return false;
+        }
+        return ConvertScene(*scene, options, out, error);
+    }
     Assimp::Importer importer;
     // Bones are kept exactly as the source has them: no pre-transforming.
     const aiScene* scene = importer.ReadFile(source, aiProcess_Triangulate | aiProcess_CalcTangentSpace |
@@ -443,7 +499,5 @@ bool ConvertModel(const std::string& source, const ConversionOptions& options, C
         error = std::string("cannot read ") + source + ": " + importer.GetErrorString();
         return false;
     }
-    out = ConvertedModel{};
-    Converter converter(*scene, options, out);
-    return converter.Run(error);
+    return ConvertScene(*scene, options, out, error);
 }

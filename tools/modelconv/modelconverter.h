@@ -1,10 +1,12 @@
-// Turns a skinned, animated model that assimp can import (glTF 2.0, IQM and
-// the rest) into the engine's model file and animation definition file, in
+// Turns a skinned, animated model (IQM through our own reader, glTF 2.0 and
+// the rest through assimp) into the engine's model file and animation definition file, in
 // the pose convention of docs/model-format.md.
 #pragma once
 
 #include <string>
 #include <vector>
+
+struct aiScene;
 
 struct ConversionOptions {
     std::string shader;              // empty: each mesh's material name
@@ -21,3 +23,6 @@ struct ConvertedModel {
 // the format (over 32767 vertices, triangles, bones or keys).
 bool ConvertModel(const std::string& source, const ConversionOptions& options, ConvertedModel& out,
                   std::string& error);
+
+// The same for a scene already read (as the IQM reader or assimp gives it).
+bool ConvertScene(const aiScene& scene, const ConversionOptions& options, ConvertedModel& out, std::string& error);

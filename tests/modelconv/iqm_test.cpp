@@ -1,0 +1,227 @@
+// IQM sources written by the test: the round trip against the test's own
+// evaluation of the joints' motion, and damaged files refused whole.
+#include "round_trip.h"
+#include "support/iqm_file.h"
+
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+constexpr float kRate = 10.0f;                      // frames per second of both animations
+constexpr int kWalkFrames = 11, kKickFrames = 6;  // a second and half a second
+
+aiQuaternion Turn(double degrees, const aiVector3D& axis)
+{
+    return aiQuaternion(axis, float(degrees * 3.14159265358979 / 180.0));
+}
+
+// The joints at a (fractional) frame of "Walk" (0) or "Kick" (1), or at rest
+// for a frame below 0: the hip, off the origin and turned 30 degrees about z
+// at rest, turns about y and moves while walking; the knee above it, turned
+// 20 degrees about x at rest, bends in both. Held at the last frame.
+struct Motion {
+    aiVector3D hip;
+    double yaw, bend;
+};
+
+Motion At(unsigned animation, double frame)
+{
+    if (frame < 0)
+        return {{5, 2, -3}, 0, 20};
+    if (animation == 0) {
+        const double f = std::min(frame, double(kWalkFrames - 1));
+        return {{5 + 0.1f * float(f), 2 + 0.05f * float(f), -3}, 9 * f, 20 + 6 * f};
+    }
+    return {{5, 2, -3}, 0, 20 + 10 * std::min(frame, double(kKickFrames - 1))};
+}
+
+aiQuaternion HipTurn(const Motion& m)
+{
+    return Turn(m.yaw, {0, 1, 0}) * Turn(30, {0, 0, 1});
+}
+
+// Model-space transforms of the hip and the knee.
+std::pair<aiMatrix4x4, aiMatrix4x4> Globals(const Motion& m)
+{
+    const aiMatrix4x4 hip(aiVector3D(1, 1, 1), HipTurn(m), m.hip);
+    return {hip, hip * aiMatrix4x4(aiVector3D(1, 1, 1), Turn(m.bend, {1, 0, 0}), aiVector3D(0, 4, 0))};
+}
+
+iqmfile::Transform Local(const aiVector3D& position, const aiQuaternion& turn)
+{
+    return {{position.x, position.y, position.z, turn.x, turn.y, turn.z, turn.w, 1, 1, 1}};
+}
+
+std::vector<iqmfile::Transform> Frame(unsigned animation, int frame)
+{
+    const Motion m = At(animation, frame);
+    return {Local(m.hip, HipTurn(m)), Local({0, 4, 0}, Turn(m.bend, {1, 0, 0}))};
+}
+
+// A column of vertices up both joints, rows 4 to 6 split 60:40 between them,
+// listed from the top: the knee's first.
+iqmfile::Model Source()
+{
+    iqmfile::Model model;
+    model.material = "models/legs";
+    model.joints = {{"Hip", -1, Frame(1, -1)[0]}, {"Knee", 0, Frame(1, -1)[1]}};
+    for (int row = 11; row >= 0; --row)
+        for (float x : {-1.0f, 1.0f}) {
+            iqmfile::Vertex v{{5 + x, 2 + float(row), -3 + 0.25f * x * float(row)}};
+            v.joints[0] = row < 5 ? 0 : 1;
+            v.joints[1] = uint8_t(1 - v.joints[0]);
+            const bool split = row >= 4 && row <= 6;
+            v.weights[0] = split ? 153 : 255;
+            v.weights[1] = split ? 102 : 0;
+            model.vertices.push_back(v);
+        }
+    for (uint32_t i = 0; i + 3 < model.vertices.size(); i += 2)
+        for (uint32_t c : {0u, 1u, 3u, 0u, 3u, 2u})
+            model.corners.push_back(i + c);
+    model.animations = {{"Walk", kRate, {}}, {"Kick", kRate, {}}};
+    for (int f = 0; f < kWalkFrames; ++f)
+        model.animations[0].frames.push_back(Frame(0, f));
+    for (int f = 0; f < kKickFrames; ++f)
+        model.animations[1].frames.push_back(Frame(1, f));
+    return model;
+}
+
+// Each vertex through its heaviest joint: G(t) G(rest)^-1 v.
+std::vector<aiVector3D> Evaluate(unsigned animation, double seconds)
+{
+    const auto [hipRest, kneeRest] = Globals(At(animation, -1));
+    const auto [hip, knee] = Globals(At(animation, seconds * kRate));
+    const aiMatrix4x4 hipSkin = hip * aiMatrix4x4(hipRest).Inverse(), kneeSkin = knee * aiMatrix4x4(kneeRest).Inverse();
+    std::vector<aiVector3D> posed;
+    for (const iqmfile::Vertex& v : Source().vertices)
+        posed.push_back((v.joints[0] == 0 ? hipSkin : kneeSkin) * aiVector3D(v.position[0], v.position[1], v.position[2]));
+    return posed;
+}
+
+void SetField(std::string& bytes, size_t at, uint32_t value)
+{
+    std::memcpy(&bytes[at], &value, 4);
+}
+
+class IqmSource : public ModelConvRoundTrip {
+protected:
+    void SetUp() override
+    {
+        ModelConvRoundTrip::SetUp();
+        source = dataDirectory + "/legs.iqm";
+        file = iqmfile::Writer().Write(Source());
+    }
+
+    // Whether the converter refuses `bytes` with an error starting `saying`
+    // (by default the reader's).
+    ::testing::AssertionResult Refused(const std::string& bytes, std::string saying = "")
+    {
+        if (saying.empty())
+            saying = "cannot read " + source + ": ";
+        WriteFile(source, bytes);
+        ConvertedModel converted;
+        std::string error;
+        if (ConvertModel(source, {}, converted, error))
+            return ::testing::AssertionFailure() << "converted";
+        if (error.find(saying) != 0)
+            return ::testing::AssertionFailure() << "message: " << error;
+        return ::testing::AssertionSuccess() << error;
+    }
+
+    std::string source, file;
+};
+
+}  // namespace
+
+TEST_F(IqmSource, PosedVerticesMatchTheJointsMotionAtSampledTimes)
+{
+    WriteFile(source, file);
+    ConvertedModel converted;
+    std::string error;
+    ASSERT_TRUE(ConvertModel(source, {"", {"Walk"}}, converted, error)) << error;
+    ExpectPosedLikeSource(converted, Evaluate(0, -1.0), Evaluate);
+}
+
+TEST_F(IqmSource, TruncatedAndCorruptedFilesAreRefused)
+{
+    for (size_t size : {size_t(15), size_t(100), size_t(124), file.size() / 2, file.size() - 1})
+        EXPECT_TRUE(Refused(file.substr(0, size))) << size;
+    // Each header count and offset the reader follows, pointed far outside.
+    for (int field = 0; field <= 21; ++field) {
+        if (field == 2 || field == 12)  // flags, adjacency: not read
+            continue;
+        std::string damaged = file;
+        SetField(damaged, iqmfile::HeaderField(field), 0x7FFFFFF0u);
+        EXPECT_TRUE(Refused(damaged)) << "field " << field;
+    }
+    const uint32_t joints = FileField<uint32_t>(file, iqmfile::HeaderField(14)), arrays = FileField<uint32_t>(file, iqmfile::HeaderField(9));
+    const uint32_t triangles = FileField<uint32_t>(file, iqmfile::HeaderField(11));
+    std::string damaged = file;
+    SetField(damaged, joints + 48 + 4, 1);  // the knee its own parent
+    EXPECT_TRUE(Refused(damaged));
+    damaged = file;
+    damaged[FileField<uint32_t>(file, arrays + 3 * 20 + 16)] = 2;  // a blend index past the joints
+    EXPECT_TRUE(Refused(damaged));
+    damaged = file;
+    SetField(damaged, triangles + 4, 24);  // a corner past the vertices
+    EXPECT_TRUE(Refused(damaged));
+    damaged = file;
+    SetField(damaged, joints + 8, 0x7FC00000u);  // a NaN in the hip's translation
+    EXPECT_TRUE(Refused(damaged));
+}
+
+// Nothing weighted and nothing animated: empty parts of the scene leave
+// nothing behind (the sanitizer build checks).
+TEST_F(IqmSource, AStillUnweightedModelConverts)
+{
+    iqmfile::Model still = Source();
+    still.animations.clear();
+    for (iqmfile::Vertex& v : still.vertices)
+        v.weights[0] = v.weights[1] = 0;
+    WriteFile(source, iqmfile::Writer().Write(still));
+    ConvertedModel converted;
+    std::string error;
+    ASSERT_TRUE(ConvertModel(source, {}, converted, error)) << error;
+    EXPECT_TRUE(converted.warnings.empty());
+    EXPECT_EQ(converted.kra, "num_animations 0\nnum_combos 0\n");
+}
+
+// Sound sources whose model file the engine would refuse, or that would
+// take keys without end, are refused at once.
+TEST_F(IqmSource, SourcesBeyondTheModelFileAreRefused)
+{
+    std::string damaged = file;
+    const float far = 2e9f, slow = 1e-6f;
+    std::memcpy(&damaged[FileField<uint32_t>(file, iqmfile::HeaderField(14)) + 8], &far, 4);  // the hip 2e9 away
+    EXPECT_TRUE(Refused(damaged, "a value that is not finite or beyond 1e9 in magnitude"));
+    damaged = file;
+    std::memcpy(&damaged[FileField<uint32_t>(file, iqmfile::HeaderField(18)) + 12], &slow, 4);  // a frame per 11 days
+    EXPECT_TRUE(Refused(damaged, "more than 32767 keys on bone hip"));
+}
+
+TEST_F(IqmSource, TheToolWritesNothingForADamagedFile)
+{
+    WriteFile(source, file.substr(0, file.size() - 8));
+    const std::string out = dataDirectory + "/out.krm";
+    FILE* tool = popen((std::string(MODELCONV_EXECUTABLE) + " " + source + " " + out + " 2>&1").c_str(), "r");
+    ASSERT_NE(tool, nullptr);
+    std::string printed;
+    char buffer[256];
+    while (size_t n = fread(buffer, 1, sizeof(buffer), tool))
+        printed.append(buffer, n);
+    const int status = pclose(tool);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0);
+    EXPECT_EQ(printed, "modelconv: cannot read " + source + ": truncated: the header gives " +
+                           std::to_string(file.size()) + " bytes, the file has " + std::to_string(file.size() - 8) +
+                           "\n");
+    EXPECT_FALSE(std::ifstream(out).good());
+    EXPECT_FALSE(std::ifstream(dataDirectory + "/out.kra").good());
+}

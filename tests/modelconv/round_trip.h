@@ -1,0 +1,117 @@
+// The round trip every source kind takes: the test's source (a mesh "body"
+// of shader "models/legs" on two bones, six vertices split between them,
+// animations "Walk" and "Kick" that each last up to a second) is converted,
+// the engine loads and poses the result, and at sampled times every vertex
+// stands where the test's own evaluation of the source puts it, bound to
+// its heaviest bone.
+#pragma once
+
+#include "modelconverter.h"
+#include "render/shadermanager.h"
+#include "support/test_console.h"
+#include "world/modelinstance.h"
+#include "world/modelmanager.h"
+
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+class ModelConvRoundTrip : public ConsoleTest {
+protected:
+    void SetUp() override
+    {
+        ConsoleTest::SetUp();
+        WriteData("shaders/legs.shader", "models/legs\n{\n}\n");
+        gShaderManager->Init();
+        gConsole->Release();
+        gConsole->Create(65535, 255, 24, 64, 32);
+    }
+    void TearDown() override
+    {
+        gShaderManager->Release();
+        ConsoleTest::TearDown();
+    }
+
+    // The source's vertices at `seconds` into animation 0 (walk) or 1 (kick).
+    using Evaluation = std::function<std::vector<aiVector3D>(unsigned animation, double seconds)>;
+
+    // `rest`: the source's vertices at rest, as the engine finds them unposed.
+    void ExpectPosedLikeSource(const ConvertedModel& converted, const std::vector<aiVector3D>& rest,
+                               const Evaluation& evaluate)
+    {
+        ASSERT_EQ(converted.warnings.size(), 1u);
+        EXPECT_EQ(converted.warnings[0],
+                  "mesh body: 6 vertices weighted to more than one bone, each bound to its heaviest");
+        EXPECT_NE(converted.kra.find("combo walk 2"), std::string::npos) << converted.kra;
+        EXPECT_NE(converted.kra.find("combo kick "), std::string::npos) << converted.kra;
+        // Vertices grouped by bone, the unbound first, as the engine reads
+        // them in one pass.
+        const std::string& krm = converted.krm;
+        const uint32_t mesh = FileField<uint32_t>(krm, 20), vertices = mesh + FileField<uint32_t>(krm, mesh + 292);
+        std::vector<int> groups;
+        for (int v = 0; v < FileField<int16_t>(krm, mesh + 290); ++v)
+            groups.push_back((FileField<uint16_t>(krm, vertices + 60 * size_t(v) + 56) + 1) & 0xFFFF);
+        EXPECT_TRUE(std::is_sorted(groups.begin(), groups.end()));
+        WriteData("models/legs.krm", converted.krm);
+        WriteData("models/legs.kra", converted.kra);
+        Model model;
+        ASSERT_TRUE(LoadModelFile("models/legs.krm", model));
+        ASSERT_EQ(model.meshes.size(), 1u);
+        EXPECT_EQ(model.meshes[0].shader->name, "models/legs");
+        EXPECT_EQ(Text(), "") << "no warnings on loading";
+
+        ModelInstance instance(model, {}, {}, {1, 1, 1});
+        instance.Prepare(false);
+        std::vector<size_t> engineOf(rest.size());
+        for (size_t v = 0; v < rest.size(); ++v) {
+            float nearest = 1e30f;
+            for (size_t e = 0; e < instance.posedVertices(0).size(); ++e) {
+                const float d = (Position(instance.posedVertices(0)[e]) - rest[v]).Length();
+                if (d < nearest) {
+                    nearest = d;
+                    engineOf[v] = e;
+                }
+            }
+            ASSERT_LT(nearest, 1e-4f) << v;
+        }
+        const float tolerance = 0.001f * 2.0f * model.bounds.radius;
+
+        for (const auto& [combo, animation] : {std::make_pair("walk", 0u), std::make_pair("kick", 1u)}) {
+            ModelInstance posed(model, {}, {}, {1, 1, 1});
+            posed.animator().Play(combo, 0, 0.0f, 1.0f);
+            // Up to the end, where a loop goes round to its start.
+            for (uint32_t ms = 0; ms < 1000; ms += 25) {
+                posed.animator().Update(ms);
+                posed.Prepare(false);
+                const std::vector<aiVector3D> expected = evaluate(animation, ms * 0.001);
+                float worst = 0.0f;
+                for (size_t v = 0; v < rest.size(); ++v)
+                    worst = std::max(worst, (Position(posed.posedVertices(0)[engineOf[v]]) - expected[v]).Length());
+                EXPECT_LT(worst, tolerance) << combo << " at " << ms << " ms";
+            }
+        }
+    }
+
+    // A little-endian field of a written file.
+    template <typename T>
+    static T FileField(const std::string& bytes, size_t at)
+    {
+        T value{};
+        if (at + sizeof(T) <= bytes.size())
+            std::memcpy(&value, bytes.data() + at, sizeof(T));
+        else
+            ADD_FAILURE() << "a field past the end of the file";
+        return value;
+    }
+
+private:
+    static aiVector3D Position(const Vertex& vertex)
+    {
+        return aiVector3D(vertex.position[0], vertex.position[1], vertex.position[2]);
+    }
+};
