@@ -137,15 +137,15 @@ void RegisterVariables()
     AddBool("r_anisotropicFiltering", &gGLCaps.useAnisotropic);
     AddInt("r_fsaaMode", &gFsaaMode, kNoRangeMin, kNoRangeMax);
     AddBool("r_draw2d", &gDraw2d);
-    AddBool("r_drawBones", &render.drawBones, pending);
+    AddBool("r_drawBones", &render.drawBones);
     AddBool("r_drawColliders", &render.drawColliders, pending);
     AddBool("r_drawBoxes", &render.drawBoxes);
     AddBool("r_drawNormals", &render.drawNormals, pending);
-    AddBool("r_drawLightBoxes", &render.drawLightBoxes, pending);
+    AddBool("r_drawLightBoxes", &render.drawLightBoxes);
     AddBool("r_drawParticleBoxes", &render.drawParticleBoxes, pending);
     AddBool("r_drawRooms", &render.drawRooms);
-    AddBool("r_drawShadowVolumes", &render.drawShadowVolumes, pending);
-    AddBool("r_drawTags", &render.drawTags, pending);
+    AddBool("r_drawShadowVolumes", &render.drawShadowVolumes);
+    AddBool("r_drawTags", &render.drawTags);
     AddBool("r_drawTris", &render.drawTris);
     AddBool("r_drawUI", &render.drawUI, pending);
     AddInt("r_gamma", &gGamma, 0, 100);
@@ -161,7 +161,7 @@ void RegisterVariables()
     AddBool("r_lightClip", &render.lightClip);
     AddBool("r_specular", &render.specular);
     AddInt("r_numTempLights", &render.numTempLights, kNoRangeMin, kNoRangeMax, kLoadTimeOnly);
-    AddBool("r_shadows", &render.shadows, pending);
+    AddBool("r_shadows", &render.shadows);
     AddBool("r_screenFull", &gScreenFull, kLoadTimeOnly);
     AddInt("r_screenHeight", &gScreenHeight, 480, 1200, kLoadTimeOnly);
     AddInt("r_screenWidth", &gScreenWidth, 640, 1600, kLoadTimeOnly);
