@@ -6,6 +6,7 @@
 #include "fuzz_data_directory.h"
 #include "vfs/vfs.h"
 #include "world/map.h"
+#include "fuzz_require.h"
 
 
 #include <cstdint>
@@ -28,12 +29,6 @@ const FuzzDataDirectory& Data()
     }();
     (void)started;
     return data;
-}
-
-void Require(bool condition)
-{
-    if (!condition)
-        abort();
 }
 
 // Every record of the run copied, so that the sanitizer sees a run reaching

@@ -8,6 +8,7 @@
 #include "vfs/vfs.h"
 #include "world/modelinstance.h"
 #include "world/modelmanager.h"
+#include "fuzz_require.h"
 
 #include <cmath>
 #include <cstdint>
@@ -30,12 +31,6 @@ const FuzzDataDirectory& Data()
     }();
     (void)started;
     return data;
-}
-
-void Require(bool condition)
-{
-    if (!condition)
-        abort();
 }
 
 bool Finite(const float* values, int count)

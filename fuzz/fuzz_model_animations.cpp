@@ -5,6 +5,7 @@
 #include "console/console.h"
 #include "world/model.h"
 #include "world/modelanimator.h"
+#include "fuzz_require.h"
 
 #include <cmath>
 #include <cstdint>
@@ -13,12 +14,6 @@
 #include <string>
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        abort();
-}
 
 // Bones "root", "arm" and "leg" with 1, 4 and 7 keys at uneven times,
 // some of them equal in pairs of rotation only.

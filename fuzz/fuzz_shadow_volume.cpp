@@ -2,6 +2,7 @@
 // indices, planes and neighbours as a map or model file would hand them
 // over), a light and a model matrix; the volume is built and checked.
 #include "render/shadowvolume.h"
+#include "fuzz_require.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -32,12 +33,6 @@ struct Plane {
     Vector normal;
     float distance;
 };
-
-void Require(bool condition)
-{
-    if (!condition)
-        abort();
-}
 
 }  // namespace
 

@@ -302,8 +302,7 @@ TEST_F(CompilerTest, BadSourcesFailWithTheirLineAndLeaveNoFile)
     };
     const std::string output = dataDirectory + "/bad.map";
     for (const auto& c : cases) {
-        gConsole->Release();
-        gConsole->Create(65535, 255, 24, 64, 32);
+        ClearText();
         WriteData("bad.txt", c.source);
         EXPECT_FALSE(CompileMapFile("bad.txt", output)) << c.source;
         EXPECT_NE(Text().find(c.message), std::string::npos) << c.source << Text();

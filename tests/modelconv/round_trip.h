@@ -8,7 +8,7 @@
 
 #include "modelconverter.h"
 #include "render/shadermanager.h"
-#include "support/test_console.h"
+#include "support/shader_console_test.h"
 #include "world/modelinstance.h"
 #include "world/modelmanager.h"
 
@@ -21,21 +21,9 @@
 #include <string>
 #include <vector>
 
-class ModelConvRoundTrip : public ConsoleTest {
+class ModelConvRoundTrip : public ShaderConsoleTest {
 protected:
-    void SetUp() override
-    {
-        ConsoleTest::SetUp();
-        WriteData("shaders/legs.shader", "models/legs\n{\n}\n");
-        gShaderManager->Init();
-        gConsole->Release();
-        gConsole->Create(65535, 255, 24, 64, 32);
-    }
-    void TearDown() override
-    {
-        gShaderManager->Release();
-        ConsoleTest::TearDown();
-    }
+    ModelConvRoundTrip() : ShaderConsoleTest("shaders/legs.shader", "models/legs\n{\n}\n") {}
 
     // The source's vertices at `seconds` into animation 0 (walk) or 1 (kick).
     using Evaluation = std::function<std::vector<aiVector3D>(unsigned animation, double seconds)>;

@@ -8,6 +8,11 @@ void ConsoleTest::SetUp()
     dataDirectory = mkdtemp(pattern);
     testing::internal::CaptureStdout();  // keep the echo out of the test log
     vfs_startup(dataDirectory.c_str());
+    ClearText();
+}
+
+void ConsoleTest::ClearText()
+{
     gConsole->Release();
     gConsole->Create(65535, 255, 24, 64, 32);
 }

@@ -23,6 +23,8 @@ protected:
     std::string ReadData(const std::string& name) const { return ReadFile(dataDirectory + "/" + name); }
     // The console text printed since SetUp, colour codes included.
     std::string Text() const { return gConsole->Text(); }
+    // A fresh console: what was printed so far is gone.
+    static void ClearText();
 
     std::string dataDirectory;
 };

@@ -3,7 +3,7 @@
 #include "console/console.h"
 #include "minimal_map.h"
 #include "render/shadermanager.h"
-#include "support/test_console.h"
+#include "support/shader_console_test.h"
 #include "world/map.h"
 
 #include <gtest/gtest.h>
@@ -21,25 +21,13 @@ std::vector<std::remove_const_t<T>> Records(ArrayView<T> view)
     return {view.begin(), view.end()};
 }
 
-class MapLoadTest : public ConsoleTest {
+class MapLoadTest : public ShaderConsoleTest {
 protected:
-    void SetUp() override
-    {
-        ConsoleTest::SetUp();
-        WriteData("shaders/map.shader", kMinimalMapShaders);
-        gShaderManager->Init();
-    }
+    MapLoadTest() : ShaderConsoleTest("shaders/map.shader", kMinimalMapShaders) {}
     void TearDown() override
     {
         map.Free();
-        gShaderManager->Release();
-        ConsoleTest::TearDown();
-    }
-
-    static void ClearConsole()
-    {
-        gConsole->Release();
-        gConsole->Create(65535, 255, 24, 64, 32);
+        ShaderConsoleTest::TearDown();
     }
     bool Load(const std::string& bytes)
     {
@@ -49,7 +37,7 @@ protected:
     // The file is refused with a message naming it and `fault`, and no map is left.
     void ExpectRefused(const std::string& bytes, const std::string& fault)
     {
-        ClearConsole();
+        ClearText();
         EXPECT_FALSE(Load(bytes)) << fault;
         const std::string prefix = "^1Error: maps/test.map is damaged: ";
         EXPECT_NE(Text().find(prefix + fault), std::string::npos) << Text();
@@ -304,7 +292,7 @@ TEST_F(MapLoadTest, EveryCutShortFileIsRefused)
     const std::string good = MinimalMap().Bytes();
     // Every length through the header, then a sample of the rest.
     for (size_t length = 0; length < good.size(); length += length < 130 ? 1 : 17) {
-        ClearConsole();
+        ClearText();
         EXPECT_FALSE(Load(good.substr(0, length))) << length;
         EXPECT_FALSE(map.loaded());
         EXPECT_NE(Text().find("^1Error: maps/test.map "), std::string::npos) << length;

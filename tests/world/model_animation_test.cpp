@@ -4,7 +4,7 @@
 #include "render/shadermanager.h"
 #include "support/engine_sandbox.h"
 #include "support/model_file.h"
-#include "support/test_console.h"
+#include "support/shader_console_test.h"
 #include "world/modelinstance.h"
 #include "world/modelmanager.h"
 
@@ -19,20 +19,8 @@ namespace mf = modelfile;
 
 namespace {
 
-class ModelAnimationTest : public ConsoleTest {
+class ModelAnimationTest : public ShaderConsoleTest {
 protected:
-    void SetUp() override
-    {
-        ConsoleTest::SetUp();
-        gShaderManager->Init();
-        gConsole->Release();
-        gConsole->Create(65535, 255, 24, 64, 32);
-    }
-    void TearDown() override
-    {
-        gShaderManager->Release();
-        ConsoleTest::TearDown();
-    }
 
     // One bone "arm" with keys at times 0 to 5, the key at time k moving by
     // (k, 0, 0), and the definitions given.

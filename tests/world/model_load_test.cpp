@@ -3,7 +3,7 @@
 #include "render/shader.h"
 #include "render/shadermanager.h"
 #include "support/model_file.h"
-#include "support/test_console.h"
+#include "support/shader_console_test.h"
 #include "world/modelloader.h"
 #include "world/modelmanager.h"
 
@@ -18,21 +18,13 @@ namespace mf = modelfile;
 
 namespace {
 
-class ModelLoadTest : public ConsoleTest {
+class ModelLoadTest : public ShaderConsoleTest {
 protected:
-    void SetUp() override
-    {
-        ConsoleTest::SetUp();
-        WriteData("shaders/models.shader", "models/skin\n{\n}\n");
-        gShaderManager->Init();
-        gConsole->Release();
-        gConsole->Create(65535, 255, 24, 64, 32);
-    }
+    ModelLoadTest() : ShaderConsoleTest("shaders/models.shader", "models/skin\n{\n}\n") {}
     void TearDown() override
     {
         gModelManager->Free();
-        gShaderManager->Release();
-        ConsoleTest::TearDown();
+        ShaderConsoleTest::TearDown();
     }
 
     bool Read(const std::string& bytes, Model& model, std::string& fault)
