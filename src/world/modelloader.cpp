@@ -39,13 +39,15 @@ Int4 Bits(const Float4& reals)
     return words;
 }
 
-// Per lane: `a` where `mask` is set, else `b`.
-Float4 Select(const Int4& mask, const Float4& a, const Float4& b)
+// The first three reals of `reals` and a 1: a position or direction
+// row as the vertex holds it.
+Float4 WithOne(const Float4& reals)
 {
-    Float4 chosen;
-    const Int4 words = (Bits(a) & mask) | (Bits(b) & ~mask);
-    std::memcpy(&chosen, &words, sizeof(chosen));
-    return chosen;
+    const Int4 firstThree = {-1, -1, -1, 0}, one = {0, 0, 0, 0x3F800000};
+    Float4 row;
+    const Int4 words = (Bits(reals) & firstThree) | one;
+    std::memcpy(&row, &words, sizeof(row));
+    return row;
 }
 
 // Four reals into the vertex at byte `offset`, a multiple of 16.
@@ -143,6 +145,91 @@ struct FileVertices {
         return bone;
     }
 };
+
+// Copies the run of vertices bound to one bone that starts at `first` into
+// the same places of `out`, each read in rows of four reals and written in
+// whole rows, and returns where the run ends. The run's box grows into `low`
+// and `high`; `beyond` gets set lanes for any real that is not a finite
+// number within kLargestReal. Its own loop keeps the box and the mask in
+// registers. Most of a model's load is spent here: where the processor has
+// them, the three-operand instructions save the copies and constant reloads
+// that two-operand SSE needs for every row.
+__attribute__((target_clones("avx2", "default"))) size_t ReadRun(const FileVertices& read, size_t first,
+                                                                  Vertex* out, const Float4& boneRow,
+                                                                  Float4& low, Float4& high, Int4& beyond)
+{
+    // Without their sign bits, reals order as their bit patterns do as
+    // signed words, and infinities and NaNs come above every finite value.
+    const Int4 noSign = {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF};
+    const Int4 largest = Bits(Float4{kLargestReal, kLargestReal, kLargestReal, kLargestReal});
+    const uint16_t bone = read.Bone(first);
+    Float4 runLow = low, runHigh = high;
+    Int4 bad = beyond;
+    size_t i = first;
+    do {
+        // Rows from reals 0, 3, 6 and 9 hold a direction and one real more;
+        // the one from real 10 ends in s and t.
+        const Float4 position = read.Row(i, 0), normal = read.Row(i, 3), binormal = read.Row(i, 6),
+                     tangent = read.Row(i, 9), last = read.Row(i, 10);
+        bad |= ((Bits(position) & noSign) > largest) | ((Bits(normal) & noSign) > largest) |
+               ((Bits(binormal) & noSign) > largest) | ((Bits(tangent) & noSign) > largest) |
+               ((Bits(last) & noSign) > largest);
+        Vertex& vertex = out[i];
+        Store(vertex, offsetof(Vertex, position), WithOne(position));
+        Store(vertex, offsetof(Vertex, normal), WithOne(normal));
+        Store(vertex, offsetof(Vertex, binormal), WithOne(binormal));
+        Store(vertex, offsetof(Vertex, tangent), WithOne(tangent));
+        Store(vertex, kTexCoordRow, Float4{last[2], last[3], 1, 1});
+        Store(vertex, kBoneRow, boneRow);
+        runLow = position < runLow ? position : runLow;
+        runHigh = position > runHigh ? position : runHigh;
+        ++i;
+    } while (i < read.count && read.Bone(i) == bone);
+    low = runLow;
+    high = runHigh;
+    beyond = bad;
+    return i;
+}
+
+// Copies the corners and neighbours of `triangles` triangles from the file
+// (all corners, then all neighbours), four words at a time, a neighbour
+// naming no triangle becoming -1 (an open edge). False when a corner is
+// not below `vertices`.
+__attribute__((target_clones("avx2", "default"))) bool CopyTriangles(const uint8_t* first, size_t triangles,
+                                                                      size_t vertices, uint32_t* indices,
+                                                                      int32_t* neighbours)
+{
+    const size_t corners = triangles * 3;
+    const uint8_t* fileNeighbours = first + corners * sizeof(uint32_t);
+    // With their top bits flipped, signed words compare as the unsigned
+    // ones do, so corners and neighbours past INT32_MAX are caught. (A
+    // flip, not an add: the compiler may assume a signed add never wraps.)
+    const Int4 topBit = {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN};
+    const Int4 vertexLimit = (Int4{} + int32_t(vertices)) ^ topBit;
+    const Int4 triangleLimit = (Int4{} + int32_t(triangles)) ^ topBit;
+    Int4 outside = {};
+    size_t i = 0;
+    for (; i + 4 <= corners; i += 4) {
+        Int4 corner, neighbour;
+        std::memcpy(&corner, first + i * sizeof(uint32_t), sizeof(corner));
+        std::memcpy(&neighbour, fileNeighbours + i * sizeof(int32_t), sizeof(neighbour));
+        outside |= (corner ^ topBit) >= vertexLimit;
+        neighbour |= (neighbour ^ topBit) >= triangleLimit;  // all bits set: -1
+        std::memcpy(indices + i, &corner, sizeof(corner));
+        std::memcpy(neighbours + i, &neighbour, sizeof(neighbour));
+    }
+    bool cornerOutside = (outside[0] | outside[1] | outside[2] | outside[3]) != 0;
+    for (; i < corners; ++i) {
+        uint32_t corner;
+        int32_t neighbour;
+        std::memcpy(&corner, first + i * sizeof(corner), sizeof(corner));
+        std::memcpy(&neighbour, fileNeighbours + i * sizeof(neighbour), sizeof(neighbour));
+        cornerOutside |= corner >= vertices;
+        indices[i] = corner;
+        neighbours[i] = uint32_t(neighbour) < triangles ? neighbour : -1;
+    }
+    return !cornerOutside;
+}
 
 // One model file read into a Model, step by step; each step returns false
 // with `fault` set at the first damage.
@@ -394,23 +481,11 @@ private:
         const size_t corners = triangles * 3;
         mesh.indices.resize(corners);
         mesh.neighbours.resize(corners);
-        const uint8_t* fileNeighbours = first + corners * sizeof(uint32_t);
-        // Plain pointers: through the vectors, every store would make the
-        // compiler fetch their data pointers again.
-        uint32_t* indices = mesh.indices.data();
-        int32_t* neighbours = mesh.neighbours.data();
-        const uint32_t* places = place.data();
-        const size_t vertices = mesh.vertices.size();
-        for (size_t i = 0; i < corners; ++i) {
-            uint32_t corner;
-            int32_t neighbour;
-            std::memcpy(&corner, first + i * sizeof(corner), sizeof(corner));
-            std::memcpy(&neighbour, fileNeighbours + i * sizeof(neighbour), sizeof(neighbour));
-            if (corner >= vertices)
-                return Fail("a triangle corner past the mesh's vertices");
-            indices[i] = place.empty() ? corner : places[corner];
-            neighbours[i] = uint32_t(neighbour) < triangles ? neighbour : -1;
-        }
+        if (!CopyTriangles(first, triangles, mesh.vertices.size(), mesh.indices.data(), mesh.neighbours.data()))
+            return Fail("a triangle corner past the mesh's vertices");
+        if (!place.empty())
+            for (uint32_t& corner : mesh.indices)
+                corner = place[corner];
         return true;
     }
 
@@ -431,64 +506,22 @@ private:
         std::vector<Float4> low(buckets, none), high(buckets, -none), boneRows(buckets, Float4{1, 1, 0, 0});
         std::vector<int> paletteSlot(boneCount, -1);
         bool paletteFull = false, grouped = true;
-        // Without their sign bits, reals order as their bit patterns do as
-        // signed words, and infinities and NaNs come above every finite value.
         Int4 beyond = {};
-        const Int4 noSign = {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF};
-        const Int4 largest = Bits(Float4{kLargestReal, kLargestReal, kLargestReal, kLargestReal});
-        const Float4 lastOne = {0, 0, 0, 1};
-        const Int4 firstThree = {-1, -1, -1, 0};
-        // Vertices come in runs of one bone: the run's box and bone row stay
-        // in registers until it ends. Each vertex is read in rows of four
-        // reals and written in whole rows.
         mesh.vertices.resize(read.count);
         constexpr size_t kNoRun = SIZE_MAX;
-        size_t bucket = kNoRun, runStart = 0;
-        Float4 runLow = none, runHigh = -none, boneRow = {};
-        const auto endRun = [&](size_t end) {
-            if (bucket == kNoRun)
-                return;
-            counts[bucket] += uint32_t(end - runStart);
-            low[bucket] = runLow;
-            high[bucket] = runHigh;
-        };
-        for (size_t i = 0; i < read.count; ++i) {
+        for (size_t i = 0, previous = kNoRun; i < read.count;) {
             const uint16_t bone = read.Bone(i);
-            const size_t vertexBucket = bone == kNoBone ? 0 : size_t(bone) + 1;
-            if (vertexBucket != bucket) {
-                if (vertexBucket >= buckets)
-                    return Fail("a vertex bound to no bone of the model");
-                endRun(i);
-                grouped = grouped && (bucket == kNoRun || vertexBucket > bucket);
-                bucket = vertexBucket;
-                runStart = i;
-                runLow = low[bucket];
-                runHigh = high[bucket];
-                if (bone != kNoBone && paletteSlot[bone] < 0 && !paletteFull)
-                    paletteFull = !AddToPalette(mesh, bone, paletteSlot, boneRows[bucket]);
-                boneRow = boneRows[bucket];
-            }
-            // Rows from reals 0, 3, 6 and 9 hold a direction and one real
-            // more; the one from real 10 ends in s and t.
-            Float4 rows[4];
-            for (int row = 0; row < 4; ++row) {
-                rows[row] = read.Row(i, 3 * row);
-                beyond |= (Bits(rows[row]) & noSign) > largest;
-                rows[row] = Select(firstThree, rows[row], lastOne);
-            }
-            const Float4 last = read.Row(i, 10);
-            beyond |= (Bits(last) & noSign) > largest;
-            Vertex& vertex = mesh.vertices[i];
-            Store(vertex, offsetof(Vertex, position), rows[0]);
-            Store(vertex, offsetof(Vertex, normal), rows[1]);
-            Store(vertex, offsetof(Vertex, binormal), rows[2]);
-            Store(vertex, offsetof(Vertex, tangent), rows[3]);
-            Store(vertex, kTexCoordRow, Float4{last[2], last[3], 1, 1});
-            Store(vertex, kBoneRow, boneRow);
-            runLow = Select(rows[0] < runLow, rows[0], runLow);
-            runHigh = Select(rows[0] > runHigh, rows[0], runHigh);
+            const size_t bucket = bone == kNoBone ? 0 : size_t(bone) + 1;
+            if (bucket >= buckets)
+                return Fail("a vertex bound to no bone of the model");
+            grouped = grouped && (previous == kNoRun || bucket > previous);
+            previous = bucket;
+            if (bone != kNoBone && paletteSlot[bone] < 0 && !paletteFull)
+                paletteFull = !AddToPalette(mesh, bone, paletteSlot, boneRows[bucket]);
+            const size_t end = ReadRun(read, i, mesh.vertices.data(), boneRows[bucket], low[bucket], high[bucket], beyond);
+            counts[bucket] += uint32_t(end - i);
+            i = end;
         }
-        endRun(read.count);
         if ((beyond[0] | beyond[1] | beyond[2] | beyond[3]) != 0)
             return Fail("a mesh vertex holding a value that is not a finite number within 1e9");
 

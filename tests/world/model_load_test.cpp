@@ -62,7 +62,7 @@ mf::Spec TwoBoneSpec()
     mf::Mesh mesh{"body", "", {}, {}, {}};
     mesh.vertices = {{{0, 0, 0}, 1}, {{1, 0, 0}, 0xFFFF}, {{2, 0, 0}, 0}, {{3, 0, 0}, 1}, {{4, 0, 0}, 0xFFFF}};
     mesh.corners = {0, 1, 2, 2, 3, 4};
-    mesh.neighbours = {-1, 1, 7, 0, -5, 2};
+    mesh.neighbours = {2, 1, 7, -5, 0, 2};
     spec.meshes.push_back(mesh);
     return spec;
 }
@@ -121,7 +121,7 @@ TEST_F(ModelLoadTest, BuildsBonesKeyframesTagsBoxesAndMeshesGroupedByBone)
     // Unbound first (x 1, 4), then bone 0 (x 2), then bone 1 (x 0, 3).
     EXPECT_EQ(Xs(mesh), (std::vector<float>{1, 4, 2, 0, 3}));
     EXPECT_EQ(mesh.indices, (UnclearedVector<uint32_t>{3, 0, 2, 2, 4, 1}));
-    EXPECT_EQ(mesh.neighbours, (UnclearedVector<int32_t>{-1, 1, -1, 0, -1, -1}));
+    EXPECT_EQ(mesh.neighbours, (UnclearedVector<int32_t>{-1, 1, -1, -1, 0, -1}));
     EXPECT_EQ(mesh.palette, (std::vector<int>{1, 0}));
     EXPECT_EQ(mesh.vertices[3].boneIndex, 0.0f);
     EXPECT_EQ(mesh.vertices[2].boneIndex, 1.0f);
