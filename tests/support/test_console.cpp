@@ -2,6 +2,8 @@
 
 #include "vfs/vfs.h"
 
+#include <cstdio>
+
 void ConsoleTest::SetUp()
 {
     char pattern[] = "/tmp/morvathen-unit-XXXXXX";
@@ -21,7 +23,11 @@ void ConsoleTest::TearDown()
 {
     gConsole->Release();
     vfs_shutdown();
-    testing::internal::GetCapturedStdout();
+    // Failure messages went to the captured stream too: give them back,
+    // with the echo around them, when there are any.
+    const std::string captured = testing::internal::GetCapturedStdout();
+    if (HasFailure())
+        std::fputs(captured.c_str(), stdout);
     std::error_code ignored;
     std::filesystem::remove_all(dataDirectory, ignored);
 }
