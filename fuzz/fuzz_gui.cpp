@@ -5,6 +5,7 @@
 #include "gui/guimanager.h"
 #include "input/inputevent.h"
 #include "render/shadermanager.h"
+#include "render/texture.h"
 #include "vfs/vfs.h"
 
 #include <SDL_keysym.h>
@@ -38,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Data().Write("gui/input.gui", data, size);
     gConsole->Create(1024, 64, 8, 32, 4);
-    static const bool shadersStarted = (gShaderManager->Init(), true);
-    (void)shadersStarted;
+    // Shaders and textures that the file names go with each input.
+    gShaderManager->Init();
 
     gGUIManager->acceptInput = true;
     gGUIManager->Load("gui/input.gui");
@@ -57,5 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         control->RemoveItem("item");
     }
     gGUIManager->Flush();
+    gShaderManager->Release();
+    gTextureManager->Release();
     return 0;
 }
