@@ -58,7 +58,8 @@ TEST(GUI, AMenuDrawsTakesClicksAndKeysAndIsSwappedFromAHook)
         "  if frames == 33 then Console_Command('Quit') end\n"
         "end\n");
     EngineRunOptions input;
-    input.input = "4 warp 60 60\n9 click 1\n"
+    // A click while the console is open reaches no control.
+    input.input = "4 warp 60 60\n5 press `\n6 click 1\n7 press `\n9 click 1\n"
                   "11 warp 210 60\n13 click 1\n"
                   "15 warp 310 60\n17 click 1\n19 type hello\n"
                   "24 warp 460 60\n26 click 1\n";
