@@ -12,12 +12,11 @@ const GUIEventSpec kEvents[] = {
 }  // namespace
 
 ComboBox::ComboBox(const ControlTemplate& from)
-    : GUIControl("combobox", from, kEvents, 4), list(from), normal(from.shaderNormal),
+    : ListControl("combobox", from, kEvents, 4), normal(from.shaderNormal),
       mouseMove(from.shaderMouseMove), mouseDown(from.shaderMouseDown), disabled(from.shaderDisabled),
       buttonShaders{from.shaderButtonNormal, from.shaderButtonMouseMove, from.shaderButtonMouseDown},
       buttonVisible(from.buttonVisible), buttonWidth(float(std::max(from.buttonWidth, 0)))
 {
-    text.Load(from);
     Layout();
 }
 
@@ -40,29 +39,9 @@ void ComboBox::Clear()
     current.clear();
 }
 
-bool ComboBox::GetTextColor(Colour& colour) const
-{
-    colour = text.colour;
-    return true;
-}
-
 bool ComboBox::OverButton() const
 {
     return buttonVisible && mouseOver && mouseX >= right - buttonWidth;
-}
-
-void ComboBox::OnMouseMove(int newX, int newY)
-{
-    if (!visible || !enabled)
-        return;
-    mouseX = float(newX);
-    mouseY = float(newY);
-    const bool inside = Contains(mouseX, mouseY);
-    if (inside != mouseOver) {
-        mouseOver = inside;
-        state = inside ? (AnyHeld() ? StateMouseDown : StateMouseOver) : StateNormal;
-        Fire(inside ? GUIEvent::MouseMove : GUIEvent::MouseLost);
-    }
 }
 
 void ComboBox::Press(bool& used)
@@ -95,11 +74,7 @@ void ComboBox::Press(bool& used)
 void ComboBox::OnMouseButton(int code, int button, bool& used)
 {
     if (code == kMouseRelease) {
-        state = mouseOver ? StateMouseOver : StateNormal;
-        list.Release(mouseY);
-        SetHeld(button, false);
-        if (mouseOver && visible)
-            Fire(GUIEvent::Clicked);
+        EndPress(button);
         return;
     }
     SetHeld(button, true);

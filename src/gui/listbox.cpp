@@ -16,10 +16,9 @@ const GUIEventSpec kEvents[] = {{GUIEvent::Clicked, false},
 }  // namespace
 
 ListBox::ListBox(const ControlTemplate& from)
-    : GUIControl("listbox", from, kEvents, 5), list(from), normal(from.shaderNormal),
-      mouseMove(from.shaderMouseMove), disabled(from.shaderDisabled)
+    : ListControl("listbox", from, kEvents, 5), normal(from.shaderNormal), mouseMove(from.shaderMouseMove),
+      disabled(from.shaderDisabled)
 {
-    text.Load(from);
     Layout();
 }
 
@@ -53,26 +52,6 @@ void ListBox::Clear()
     list.items.clear();
 }
 
-bool ListBox::GetTextColor(Colour& colour) const
-{
-    colour = text.colour;
-    return true;
-}
-
-void ListBox::OnMouseMove(int newX, int newY)
-{
-    if (!visible || !enabled)
-        return;
-    mouseX = float(newX);
-    mouseY = float(newY);
-    const bool inside = Contains(mouseX, mouseY);
-    if (inside != mouseOver) {
-        mouseOver = inside;
-        state = inside ? (AnyHeld() ? StateMouseDown : StateMouseOver) : StateNormal;
-        Fire(inside ? GUIEvent::MouseMove : GUIEvent::MouseLost);
-    }
-}
-
 void ListBox::PressRow(int row)
 {
     const int item = list.ItemAt(row);
@@ -98,11 +77,7 @@ void ListBox::PressRow(int row)
 void ListBox::OnMouseButton(int code, int button, bool& used)
 {
     if (code == kMouseRelease) {
-        state = mouseOver ? StateMouseOver : StateNormal;
-        list.Release(mouseY);
-        SetHeld(button, false);
-        if (mouseOver && visible)
-            Fire(GUIEvent::Clicked);
+        EndPress(button);
         return;
     }
     if (!visible || used)

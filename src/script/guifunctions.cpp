@@ -12,6 +12,17 @@
 
 namespace {
 
+// The control named by the path on top of the stack, or null (after the
+// naming message) when there is none; false when the path is no string.
+bool ReadControl(lua_State* L, GUIControl** control)
+{
+    std::string path;
+    if (!ScriptValue(L).GetString(path))
+        return false;
+    *control = gGUIManager->Find(path);
+    return true;
+}
+
 int Load(lua_State* L)
 {
     std::string name;
@@ -63,10 +74,10 @@ int AddHook(lua_State* L)
 template <bool Show>
 int SetVisible(lua_State* L)
 {
-    std::string path;
-    if (!ScriptValue(L).GetString(path))
+    GUIControl* control;
+    if (!ReadControl(L, &control))
         return kArgumentMismatch;
-    if (GUIControl* control = gGUIManager->Find(path))
+    if (control)
         control->SetVisible(Show);
     return 0;
 }
@@ -74,20 +85,19 @@ int SetVisible(lua_State* L)
 int SetValue(lua_State* L)
 {
     float value;
-    std::string path;
-    if (!ScriptValue(L).GetFloat(value) || !ScriptValue(L).GetString(path))
+    GUIControl* control;
+    if (!ScriptValue(L).GetFloat(value) || !ReadControl(L, &control))
         return kArgumentMismatch;
-    if (GUIControl* control = gGUIManager->Find(path))
+    if (control)
         control->SetValue(value);
     return 0;
 }
 
 int GetValue(lua_State* L)
 {
-    std::string path;
-    if (!ScriptValue(L).GetString(path))
+    GUIControl* control;
+    if (!ReadControl(L, &control))
         return kArgumentMismatch;
-    GUIControl* control = gGUIManager->Find(path);
     if (!control)
         return 0;
     lua_pushnumber(L, control->GetValue());
@@ -98,25 +108,25 @@ int GetValue(lua_State* L)
 int SetText(lua_State* L)
 {
     const ScriptValue value(L);
-    std::string text, path;
+    std::string text;
     float number;
     if (value.GetFloat(number))
         text = std::to_string(int(std::clamp(number == number ? number : 0.0f, -2147483520.0f, 2147483520.0f)));
     else if (!value.GetString(text))
         return kArgumentMismatch;
-    if (!ScriptValue(L).GetString(path))
+    GUIControl* control;
+    if (!ReadControl(L, &control))
         return kArgumentMismatch;
-    if (GUIControl* control = gGUIManager->Find(path))
+    if (control)
         control->SetText(text);
     return 0;
 }
 
 int GetText(lua_State* L)
 {
-    std::string path;
-    if (!ScriptValue(L).GetString(path))
+    GUIControl* control;
+    if (!ReadControl(L, &control))
         return kArgumentMismatch;
-    GUIControl* control = gGUIManager->Find(path);
     if (!control)
         return 0;
     lua_pushstring(L, control->GetText().c_str());
