@@ -4,6 +4,7 @@
 #include "engine/engine.h"
 #include "engine/glcaps.h"
 #include "engine/video.h"
+#include "gui/guimanager.h"
 #include "input/inputmanager.h"
 #include "input/playerinputmanager.h"
 #include "render/lightmanager.h"
@@ -147,7 +148,7 @@ void RegisterVariables()
     AddBool("r_drawShadowVolumes", &render.drawShadowVolumes);
     AddBool("r_drawTags", &render.drawTags);
     AddBool("r_drawTris", &render.drawTris);
-    AddBool("r_drawUI", &render.drawUI, pending);
+    AddBool("r_drawUI", &gGUIManager->active);
     AddInt("r_gamma", &gGamma, 0, 100);
     AddBool("r_hasPerPixelLighting", &gGLCaps.perPixelLighting, kReadOnly);
     AddBool("r_hasRegisterCombiners", &gGLCaps.registerCombinersAvailable, kReadOnly);

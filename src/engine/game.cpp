@@ -7,6 +7,7 @@
 #include "engine/frustumplanes.h"
 #include "engine/matrix.h"
 #include "engine/video.h"
+#include "gui/guimanager.h"
 #include "input/inputevent.h"
 #include "input/inputmanager.h"
 #include "input/playerinputmanager.h"
@@ -144,6 +145,9 @@ void FreeGameData()
     printf(" - PlayerInputManager...");
     gPlayerInputManager->Reset();
     printf("Done\n");
+    printf(" - GUIManager...");
+    gGUIManager->Flush();
+    printf("Done\n");
     printf(" - FontManager...");
     gFontManager->Release();
     printf("Done\n");
@@ -168,6 +172,8 @@ void DestroySingletons()
     gInputManager = nullptr;
     delete gPlayerInputManager;
     gPlayerInputManager = nullptr;
+    delete gGUIManager;
+    gGUIManager = nullptr;
     delete gFontManager;
     gFontManager = nullptr;
     delete gSceneRenderer;
@@ -224,6 +230,7 @@ static void RestartVideo()
 
 void GameUpdate(uint32_t milliseconds)
 {
+    gGUIManager->Update();
     gCamera->Update(milliseconds);
     gScriptManager->CallFunction("update");
     gModelManager->Update(milliseconds);
@@ -301,6 +308,8 @@ void GameDraw(uint32_t now)
     gGLState.Blend(true);
     Video::Begin2D();
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
+    if (gDraw2d)
+        gGUIManager->Draw();
     if (gDraw2d && gDebugInfo)
         DrawDebugOverlay();
     if (gConsoleView->IsOpen())
@@ -326,6 +335,7 @@ void RouteInputEvent(InputEvent* event)
     // Past the console, in turn: the GUI's controls, the key bindings, and
     // the script's key-press callback. A receiver may set the type to None
     // to hide the event from those after it.
+    gGUIManager->OnInputEvent(*event);
     gPlayerInputManager->HandleEvent(event);
     if (event->type == KeyDown)
         gScriptManager->OnKeyPress(int(event->character));

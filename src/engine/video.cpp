@@ -4,6 +4,7 @@
 #include "console/consoleview.h"
 #include "engine/engine.h"
 #include "engine/glentrypoints.h"
+#include "gui/guimanager.h"
 #include "platform/platform.h"
 #include "render/glstatecache.h"
 #include "render/rendersettings.h"
@@ -147,6 +148,7 @@ void CreateWindow(int width, int height, int bitsPerPixel)
     gEngine->antialiasSamples = uint32_t(mode.samples);
     gGuiScaleX = float(width) * 0.0015625f;
     gGuiScaleY = float(height) * 0.0020833334f;
+    gGUIManager->SetScale(gGuiScaleX, gGuiScaleY);
     KeepWorkingModeInSettings();
 
     SetGamma(gGamma);

@@ -13,7 +13,6 @@ struct RenderSettings {
     bool drawShadowVolumes = false;
     bool drawTags = false;
     bool drawTris = false;
-    bool drawUI = true;
     bool lensFlares = true;
     bool lighting = true;
     bool lightingTwoPass = false;

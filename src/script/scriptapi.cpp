@@ -29,7 +29,7 @@ void RegisterScriptApi()
     RegisterSystemFunctions();
     RegisterConsoleFunctions();
     RegisterInputFunctions();
-    // GUI_.
+    RegisterGuiFunctions();
     RegisterCameraFunctions();
     RegisterVectorFunctions();
     RegisterMatrixFunctions();

@@ -14,6 +14,7 @@ void RegisterMouseAndTimeFunctions();  // MouseChange, GetFrameTime
 void RegisterSystemFunctions();
 void RegisterConsoleFunctions();
 void RegisterInputFunctions();
+void RegisterGuiFunctions();
 void RegisterCameraFunctions();
 void RegisterVectorFunctions();
 void RegisterMatrixFunctions();

@@ -41,6 +41,8 @@ public:
     int CallFunction(const char* name);
     // The same with two string arguments.
     void CallFunction(const char* name, const char* first, const char* second);
+    // The same with one number.
+    void CallFunction(const char* name, double argument) { CallWithNumber("", name, argument); }
     // Runs the file through __script_execute. False when the file is missing
     // or empty (nothing ran); load and run errors end the engine.
     bool ExecuteScript(const char* fileName);

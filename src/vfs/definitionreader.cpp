@@ -65,7 +65,9 @@ bool DefinitionReader::Parse(const char* name, const std::function<void()>& proc
     }
     if (format == DefinitionFormat::ShaderScript && (inBlock || inStage))
         Error("^1Error: Unexpected end of file, stage and/or shader not closed ^13(%s, line: %i).\n");
-    else if ((format == DefinitionFormat::EffectFile || format == DefinitionFormat::GuiFile) && inStage)
+    else if ((format == DefinitionFormat::EffectFile && inStage) ||
+             (format == DefinitionFormat::GuiFile && (inBlock || inStage)))
+        // A GUI control is made when its block closes: one left open is lost.
         Error("^1Error: Unexpected end of file, stage not closed ^13(%s, line: %i).\n");
     vfs_fclose(handle);
     return true;

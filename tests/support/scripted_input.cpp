@@ -55,6 +55,20 @@ void PushKey(bool down, int symbol, char character)
         FatalError(1, "Scripted input: SDL's event queue is full\n");
 }
 
+void PushButton(bool down, int button)
+{
+    int x, y;
+    SDL_GetMouseState(&x, &y);
+    SDL_Event event = {};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.button = Uint8(button);
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.button.x = Uint16(x);
+    event.button.y = Uint16(y);
+    if (SDL_PushEvent(&event) != 0)
+        FatalError(1, "Scripted input: SDL's event queue is full\n");
+}
+
 void Perform(const ScriptedStep& step)
 {
     if (step.action == "press" || step.action == "down" || step.action == "up") {
@@ -77,6 +91,15 @@ void Perform(const ScriptedStep& step)
         std::istringstream(step.argument) >> dx >> dy;
         if (!Platform_MovePointerBy(dx, dy, x, y))
             FatalError(1, "Scripted input: this display cannot move the pointer\n");
+    } else if (step.action == "warp") {
+        int x = 0, y = 0;
+        std::istringstream(step.argument) >> x >> y;
+        SDL_WarpMouse(Uint16(x), Uint16(y));
+    } else if (step.action == "click") {
+        int button = 0;
+        std::istringstream(step.argument) >> button;
+        PushButton(true, button);
+        PushButton(false, button);
     } else {
         FatalError(1, "Scripted input: unknown action \"%s\"\n", step.action.c_str());
     }

@@ -4,6 +4,9 @@
 //   <frame> press|down|up <name>  a key by its binding name ("k", "return", "`")
 //   <frame> type <text>           every character of the rest of the line
 //   <frame> move <dx> <dy>        the real pointer, moved by that much
+//   <frame> warp <x> <y>          the real pointer, put at that place in the window
+//   <frame> click <button>        an SDL mouse button (1 left, 3 right) pressed
+//                                 and released where the pointer is
 // Frames count the main loop's turns from 0; lines come in frame order.
 // The test build also has the console commands of support/test_commands.h.
 #pragma once

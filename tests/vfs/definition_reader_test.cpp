@@ -101,7 +101,8 @@ TEST_F(DefinitionReaderTest, ErrorsNameTheFileAndTheLogicalLine)
          {"00", "00", "10", "10", "00", "00", "00", "10"}, nullptr},
         {DefinitionFormat::EffectFile, "a.effect", "window\n{\n", shut + ", stage not closed ^13(a.effect, line: 3).\n",
          {"00", "01"}, &DefinitionReader::inStage},
-        {DefinitionFormat::GuiFile, "a.gui", "window\n{\n", "", {"00", "10"}, &DefinitionReader::inBlock},
+        {DefinitionFormat::GuiFile, "a.gui", "window\n{\n", shut + ", stage not closed ^13(a.gui, line: 3).\n",
+         {"00", "10"}, &DefinitionReader::inBlock},
     };
     for (const auto& c : cases) {
         WriteData(c.name, c.content);

@@ -5,6 +5,11 @@
 //   textures/base/floor.tga          stone tiles
 //   textures/base/wall.tga           bricks
 //   textures/base/wall_normal.tga    the bricks' normal map
+//   textures/gui/button.tga          a bevelled blue button
+//   textures/gui/button_hover.tga    the same, lit
+//   textures/gui/button_down.tga     the same, pressed in
+//   textures/gui/check.tga           a check mark on black, drawn added
+//   textures/gui/cursor.tga          an arrow pointer on black, drawn added
 //   texgen <data directory>
 #include "render/image.h"
 
@@ -116,6 +121,55 @@ Rgb WallNormal(int x, int y)
     return {(-ds / length) * 0.5f + 0.5f, (-dt / length) * 0.5f + 0.5f, (1.0f / length) * 0.5f + 0.5f};
 }
 
+// A button face: a vertical gradient in a one-pixel rim, lighter above and
+// darker below; `light` scales it, and `sunken` swaps the rim's shades.
+Rgb ButtonFace(int x, int y, float light, bool sunken)
+{
+    const int size = 64;
+    const bool top = y < 2 || x < 2, bottom = y >= size - 2 || x >= size - 2;
+    if (top || bottom) {
+        const float rim = (top != sunken) ? 0.85f : 0.15f;
+        return {rim * 0.6f * light, rim * 0.75f * light, rim * light};
+    }
+    const float t = 1.0f - float(y) / float(size - 1);
+    return {(0.12f + 0.1f * t) * light, (0.22f + 0.14f * t) * light, (0.45f + 0.2f * t) * light};
+}
+
+Rgb Button(int x, int y)
+{
+    return ButtonFace(x, y, 1.0f, false);
+}
+
+Rgb ButtonHover(int x, int y)
+{
+    return ButtonFace(x, y, 1.5f, false);
+}
+
+Rgb ButtonDown(int x, int y)
+{
+    return ButtonFace(x, y, 0.8f, true);
+}
+
+// Two strokes of a tick, as distances from their lines.
+Rgb Check(int x, int y)
+{
+    const float px = float(x) / 63.0f, py = float(y) / 63.0f;
+    const float down = std::fabs((py - 0.55f) - (px - 0.2f)) / std::sqrt(2.0f);
+    const float up = std::fabs((py - 0.75f) + (px - 0.4f)) / std::sqrt(2.0f);
+    const bool onDown = px >= 0.15f && px <= 0.42f && down < 0.07f;
+    const bool onUp = px >= 0.38f && px <= 0.85f && up < 0.07f;
+    return onDown || onUp ? Rgb{0.9f, 1.0f, 0.6f} : Rgb{0.0f, 0.0f, 0.0f};
+}
+
+// The arrow's tip at the texture's centre, where the mouse is: a cursor
+// control centres its quad on the pointer.
+Rgb Cursor(int x, int y)
+{
+    const int dx = x - 32, dy = y - 32;
+    const bool inside = dx >= 0 && dy >= 0 && dy < 20 && dx * 5 <= dy * 3;
+    return inside ? Rgb{0.95f, 0.95f, 0.9f} : Rgb{0.0f, 0.0f, 0.0f};
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -129,7 +183,12 @@ int main(int argc, char** argv)
                          Write(data + "/textures/fx/glow.tga", 64, Glow) &&
                          Write(data + "/textures/base/floor.tga", 128, Floor) &&
                          Write(data + "/textures/base/wall.tga", 128, Wall) &&
-                         Write(data + "/textures/base/wall_normal.tga", 128, WallNormal);
+                         Write(data + "/textures/base/wall_normal.tga", 128, WallNormal) &&
+                         Write(data + "/textures/gui/button.tga", 64, Button) &&
+                         Write(data + "/textures/gui/button_hover.tga", 64, ButtonHover) &&
+                         Write(data + "/textures/gui/button_down.tga", 64, ButtonDown) &&
+                         Write(data + "/textures/gui/check.tga", 64, Check) &&
+                         Write(data + "/textures/gui/cursor.tga", 64, Cursor);
     if (!written) {
         fprintf(stderr, "texgen: cannot write below %s\n", argv[1]);
         return 1;

@@ -100,6 +100,8 @@ if System_FileExists("music/theme.ogg") == 1 then
     Sound_PlayMusic("music/theme.ogg")
 end
 
+System_ExecuteScript("scripts/game/menu.lua")
+Console_Print(" ^5- ^15Play or Quit from the menu; type ^6/Menu ^15to bring it back.\n")
 Console_Print(" ^5- ^15Open the console with ^13`^15, then type ^6/Hello ^15or ^6/g_playerName ^5[name]^15.\n")
 Console_Print(" ^5- ^15Press ^13", (Input_GetBoundKeys("Stats")), "^15 or type ^6/Stats ^15for the date and the frame rate.\n")
 Console_Print(" ^5- ^15This game has started ^13", starts, "^15 time(s), counted in ^13", startsFile, "^15.\n")
