@@ -1,7 +1,9 @@
 // The GUI: loading a file of 1000 controls against the definition reader
 // tokenising the same file alone, and a frame's update and draw of 200
 // captioned buttons against drawing the same quads and glyphs straight
-// through the shader and font code. Pairs are "<case>/<side>" and
+// through the shader and font code; each frame ends in glFinish, as a real
+// frame ends in a swap, so that neither side leaves its drawing queued in
+// the driver for the next. Pairs are "<case>/<side>" and
 // "<case>/baseline" for run.sh. The drawing cases need a display (run.sh
 // provides a virtual one).
 #include "bench_data_directory.h"
@@ -114,9 +116,9 @@ void UpdateAndDraw(benchmark::State& state)
     for (auto _ : state) {
         gGUIManager->UpdateAt(frame % 640, frame % 480);
         gGUIManager->Draw();
+        glFinish();
         ++frame;
     }
-    glFinish();
     gGUIManager->Flush();
     PerControl(state, kFrameControls);
 }
@@ -144,8 +146,8 @@ void DrawDirectly(benchmark::State& state)
             GUIControl::DrawShader(shader, x, y, 60.0f, 20.0f);
             text.Print(x + text.CentredX(60.0f, captions[i].size()), y + text.CentredY(20.0f), captions[i]);
         }
+        glFinish();
     }
-    glFinish();
     PerControl(state, kFrameControls);
 }
 
