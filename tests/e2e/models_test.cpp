@@ -144,9 +144,6 @@ TEST(Models, TheStarterModelLoadsWithoutWarningsAndWaves)
 {
     EngineSandbox sandbox;
     sandbox.InstallBundledGame();
-    for (const char* built : {"models/arm.krm", "models/arm.kra", "textures/base/wall.tga", "textures/base/wall_normal.tga",
-                              "textures/console/background.tga", "textures/fx/glow.tga"})
-        sandbox.WriteData(built, ReadFile(std::string(MORVATHEN_BUILD_DATA) + "/" + built));
     sandbox.WriteData("scripts/game/main.lua", R"(
         Light_SetAmbient({1, 1, 1})
         Model_Require('models/arm.krm')

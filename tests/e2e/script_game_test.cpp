@@ -38,7 +38,9 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
     EXPECT_EQ(sandbox.ReadData("saves/starts.lua"), "return 2\n");
 }
 
-TEST(ScriptGame, BundledGameNeverReplacesThePlayersBindings)
+// With the sounds the build made, the chime shader and the tune are read and
+// played; a player's own binding of F2 stays.
+TEST(ScriptGame, BundledGamePlaysItsSoundsAndNeverReplacesThePlayersBindings)
 {
     EngineSandbox sandbox;
     sandbox.InstallBundledGame();
@@ -46,7 +48,11 @@ TEST(ScriptGame, BundledGameNeverReplacesThePlayersBindings)
     EngineRun run = sandbox.Run({});
 
     ASSERT_TRUE(run.Ended(0));
-    EXPECT_TRUE(run.Has(" - Press [None] or type /Stats for the date and the frame rate.\n")) << run.out;
+    EXPECT_TRUE(LinesInOrder(run.out, {" - Sounds: sounds/starter.sound, 1 sound shader(s) parsed.",
+                                       "==== Starting Game ====", " - Sound: sounds/chime.wav", "==== Play Music ====",
+                                       " - File: music/theme.ogg", " - Channels: 2", " - Bitrate: 22050",
+                                       " - Press [None] or type /Stats for the date and the frame rate."}));
+    EXPECT_FALSE(run.Has("Unable to")) << run.out;
     EXPECT_NE(sandbox.ReadData("default.cfg").find("unbind all\nbind f2 \"Echo mine\"\n"), std::string::npos);
 }
 
