@@ -322,14 +322,6 @@ TEST_F(ConsoleExecTest, ExecuteRunsNestedFilesUpToALimit)
     EXPECT_EQ(Since(mark), Executed("inner.cfg") + Executed("outer.cfg"));
     EXPECT_EQ(FromCode("Execute"), "^15Usage: ^6Execute ^5[file_name]^15\n");
 
-    // A file is not executed again inside itself, however often it asks.
-    WriteData("loop.cfg", "Execute loop.cfg\nExecute LOOP.cfg\nr_gamma 33\n");
-    mark = Text().size();
-    gConsole->ExecuteFile("loop.cfg");
-    EXPECT_EQ(Since(mark), "^14Warning: ^13loop.cfg^14 is already being executed^15\n"
-                           "^14Warning: ^13LOOP.cfg^14 is already being executed^15\n" + Executed("loop.cfg"));
-    EXPECT_EQ(gamma, 33);
-
     // Files in a chain deeper than 16 are refused.
     for (int i = 0; i < 20; ++i)
         WriteData("chain" + std::to_string(i) + ".cfg", "Execute chain" + std::to_string(i + 1) + ".cfg\n");
