@@ -1,6 +1,7 @@
-// Keys reaching the engine: the console opens and closes, typed lines run,
-// bound keys run their commands, and the bindings are saved in "default.cfg";
-// and input made through the X server, as a user's hand makes it.
+// Keys reaching the engine: the script's input functions follow them, the
+// console opens and closes, typed lines run, bound keys run their commands,
+// and the bindings are saved in "default.cfg"; and input made through the X
+// server, as a user's hand makes it.
 #include "support/engine_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -9,25 +10,65 @@
 
 namespace {
 
-TEST(InputKeys, TheConsoleTakesKeysWhileOpenAndBindingsRunAndAreSaved)
+constexpr const char* kInputGame = R"lua(
+Input_BindNextInput('Echo "captured binding"', '[none]')
+Console_Print('waiting ', Input_WaitingForInput(), '\n')
+Console_AddCommand('+jump', 'Jump', '')
+function Jump(state)
+    Console_Print('jump ', state, ' pressed ', KeyPressed('+jump'), Input_KeyPressed('JUMP'), '\n')
+end
+Input_SetKeypressCallback('OnKey')
+function OnKey(character) Console_Print('key ', character, '\n') end
+
+waiting, held, moved = 1, 0, false
+function update()
+    if Input_WaitingForInput() ~= waiting then
+        waiting = Input_WaitingForInput()
+        local first, second = Input_GetBoundKeys('echo "captured binding"')
+        Console_Print('bound keys ', first, ' ', second, '\n')
+    end
+    if KeyPressed('jump') ~= held then
+        held = KeyPressed('jump')
+        Console_Print('update sees jump ', held, '\n')
+    end
+    if MouseChange() > 0 and not moved then
+        moved = true
+        Console_Print('mouse moved right\n')
+    end
+end
+)lua";
+
+// The script's input functions follow keys and the pointer: the first key
+// is captured by the bind-next-input mode, the second runs the new binding,
+// and jump is held over two frames. Then back-quote opens the console,
+// Return runs the typed line, and "q" is text there; once Escape has closed
+// it, F1 runs its binding. The bindings are saved in "default.cfg".
+TEST(InputKeys, ScriptsAndTheConsoleFollowKeysAndPointerAndBindingsAreSaved)
 {
     EngineSandbox sandbox;
-    sandbox.WriteData("default.cfg", "bind F1 \"Echo \\\"bound key ran\\\"\"\nbind q Quit\nbind mouse0 +attack\n");
-    // Back-quote opens the console, Return runs the typed line, and "q"
-    // is text there; once Escape has closed it, F1 runs its binding.
+    sandbox.WriteData("default.cfg", "bind F1 \"Echo \\\"bound key ran\\\"\"\nbind q Quit\nbind mouse0 +attack\n"
+                                     "bind j +jump\n");
+    sandbox.WriteData("scripts/game/main.lua", kInputGame);
     EngineRunOptions keys;
-    keys.input = "1 press `\n1 type /Echo console-line-ran\n1 press return\n2 type q\n2 press return\n"
-                 "3 press escape\n3 press f1\n";
+    keys.input = "1 press b\n2 press b\n3 down j\n5 up j\n6 press k\n7 move 60 0\n"
+                 "9 press `\n9 type /Echo console-line-ran\n9 press return\n10 type q\n10 press return\n"
+                 "11 press escape\n11 press f1\n";
     keys.triggers = {SendSignal("bound key ran", SIGTERM)};
     EngineRun run = sandbox.Run({}, keys);
 
     ASSERT_TRUE(run.Ended(0));
-    EXPECT_TRUE(run.Has("\n>/Echo console-line-ran\nconsole-line-ran\n>q\nbound key ran\n")) << run.out;
+    EXPECT_TRUE(LinesInOrder(run.out, {"waiting 1", "bound keys B [None]", "captured binding", "key 98",
+                                       "jump 1 pressed 11", "update sees jump 1", "jump 0 pressed 00",
+                                       "update sees jump 0", "key 107", "mouse moved right",
+                                       ">/Echo console-line-ran", "console-line-ran", ">q", "bound key ran"}));
+    EXPECT_EQ(run.out.find("key 98"), run.out.rfind("key 98")) << "the captured press reached no one else";
     EXPECT_EQ(run.out.find("bound key ran"), run.out.rfind("bound key ran"));
     // In code order, quoted so that they read back unchanged.
     const std::string saved = sandbox.ReadData("default.cfg");
     EXPECT_EQ(saved.rfind("#Generated on program exit, modify at own risk.\n"
                           "unbind all\n"
+                          "bind b \"Echo \\\"captured binding\\\"\"\n"
+                          "bind j \"+jump\"\n"
                           "bind q \"Quit\"\n"
                           "bind f1 \"Echo \\\"bound key ran\\\"\"\n"
                           "bind mouse0 \"+attack\"\n"

@@ -14,12 +14,6 @@ namespace mf = modelfile;
 
 namespace {
 
-std::string WhiteTga()
-{
-    const unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 8, 0, 24, 0};
-    return std::string(reinterpret_cast<const char*>(header), sizeof(header)) + std::string(8 * 8 * 3, '\xff');
-}
-
 // Two squares of side 16 in the plane z = 0: one at x = -20 bound to no
 // bone, one at x = 20 on the bone "lift", whose second key moves it 30 up.
 std::string TwoSquareModel()
@@ -31,6 +25,20 @@ std::string TwoSquareModel()
     mf::AddSquare(mesh, 20, 0, 8, 0);
     spec.meshes.push_back(mesh);
     return mf::Write(spec);
+}
+
+// The squares, white under the shader "test/white" (`shaderExtra` goes before
+// its stage), with the animation "up" that lifts the bound one.
+void InstallSquares(EngineSandbox& sandbox, const std::string& shaderExtra)
+{
+    const unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 8, 0, 24, 0};
+    sandbox.WriteData("textures/white.tga", std::string(reinterpret_cast<const char*>(header), sizeof(header)) +
+                                                std::string(8 * 8 * 3, '\xff'));
+    sandbox.WriteData("shaders/test.shader",
+                      "test/white\n{\n" + shaderExtra + "\t{\n\t\tmap textures/white.tga\n\t}\n}\n");
+    sandbox.WriteData("models/squares.krm", TwoSquareModel());
+    sandbox.WriteData("models/squares.kra",
+                      "num_animations 1\nanimation up lift 0 1 -1 0 0\nnum_combos 1\ncombo up 1 up\n");
 }
 
 bool White(Rgb c)
@@ -52,11 +60,7 @@ int WhiteAround(const Image& image, int x, int y)
 TEST(Models, AnAnimatedModelMovesItsBoundPartAndIsGoneOnceRemoved)
 {
     EngineSandbox sandbox;
-    sandbox.WriteData("textures/white.tga", WhiteTga());
-    sandbox.WriteData("shaders/test.shader", "test/white\n{\n\tsurfaceparm nolight\n\t{\n\t\tmap textures/white.tga\n\t}\n}\n");
-    sandbox.WriteData("models/squares.krm", TwoSquareModel());
-    sandbox.WriteData("models/squares.kra",
-                      "num_animations 1\nanimation up lift 0 1 -1 0 0\nnum_combos 1\ncombo up 1 up\n");
+    InstallSquares(sandbox, "\tsurfaceparm nolight\n");
     sandbox.WriteData("models/broken.krm", TwoSquareModel().substr(0, 200));
     sandbox.WriteData("scripts/game/main.lua", R"(
         local frame = 0
@@ -93,19 +97,19 @@ TEST(Models, AnAnimatedModelMovesItsBoundPartAndIsGoneOnceRemoved)
     EXPECT_EQ(Count(removed, White), 0);
 }
 
-// Lit per pixel on each path Mesa can be made to offer, and by OpenGL's own
-// lights, with stencil shadows on: the posed square shows lit alike on all,
-// as the vertices are skinned once, on the processor.
-TEST(Models, APosedModelIsLitAlikeOnEveryPathWithShadowsOn)
+// Each path Mesa can be made to offer starts with its own line and loads its
+// vertex programs (25 with fragment programs or the ATI shader, 21 without;
+// a negative r_numTempLights makes no temporary light), and lights the posed
+// square alike, with stencil shadows on: the vertices are skinned once, on
+// the processor.
+TEST(Models, EachLightingPathLoadsItsVertexProgramsAndLightsAPosedModelAlike)
 {
     EngineSandbox sandbox;
     sandbox.InstallVertexPrograms();
-    sandbox.WriteData("textures/white.tga", WhiteTga());
-    sandbox.WriteData("shaders/test.shader", "test/white\n{\n\t{\n\t\tmap textures/white.tga\n\t}\n}\n");
-    sandbox.WriteData("models/squares.krm", TwoSquareModel());
-    sandbox.WriteData("models/squares.kra",
-                      "num_animations 1\nanimation up lift 0 1 -1 0 0\nnum_combos 1\ncombo up 1 up\n");
+    InstallSquares(sandbox, "");
+    sandbox.WriteData("default.cfg", "r_numTempLights -5\n");
     sandbox.WriteData("scripts/game/main.lua", R"(
+        Console_Print('temporary ' .. tostring((Light_GetTemporary())) .. '\n')
         local frame = 0
         function update()
             frame = frame + 1
@@ -120,20 +124,38 @@ TEST(Models, APosedModelIsLitAlikeOnEveryPathWithShadowsOn)
             if frame == 4 then Console_Command('Screenshot') end
             if frame == 5 then Console_Command('Quit') end
         end)");
-    const char* paths[] = {"", "-GL_ARB_fragment_program", "-GL_ARB_fragment_program -GL_ATI_fragment_shader"};
-    for (const char* hidden : paths) {
+    const struct {
+        const char* hidden;
+        const char* line;
+        int programs;
+        const char* last;
+    } paths[] = {
+        {"", " - ARB lighting, loading fragment programs...", 25, "scripts/boneless/diffusespeculardirectional_arb.vp"},
+        {"-GL_ARB_fragment_program", " - ATI lighting, generating fragment shaders...", 25,
+         "scripts/boneless/diffusespeculardirectional_r200.vp"},
+        {"-GL_ARB_fragment_program -GL_ATI_fragment_shader", " - Vertex lighting mode, skipping...", 21,
+         "scripts/atten3d.vp"},
+    };
+    for (const auto& path : paths) {
         EngineRunOptions options;
-        options.environment = {std::string("MESA_EXTENSION_OVERRIDE=") + hidden};
+        options.environment = {std::string("MESA_EXTENSION_OVERRIDE=") + path.hidden};
         const EngineRun run = sandbox.Run({}, options);
-        ASSERT_TRUE(run.Ended(0)) << hidden << run.out;
+        ASSERT_TRUE(run.Ended(0)) << path.hidden << run.out;
+        EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing Lighting System ====", path.line,
+                                           " - 0 temporary lights available.",
+                                           "==== Loading Vertex Programs ====", " - Vertex Program: scripts/vertexlighting.vp",
+                                           std::string(" - Vertex Program: ") + path.last, "==== Starting Game ====",
+                                           "temporary nil", " - Vertex Programs...Done", " - LightManager...Done"}))
+            << run.out;
+        EXPECT_EQ(Occurrences(run.out, " - Vertex Program: "), size_t(path.programs)) << path.hidden;
+        EXPECT_EQ(Occurrences(run.out, "Error"), 0u) << run.out;
         const Image shot = Screenshot(sandbox, 0);
         // Both squares well lit from the lamp in front of them: a second turn
         // by the bones, or normals lost on the way, would darken them.
         const auto lit = [](Rgb c) { return c.r > 160 && c.r == c.g && c.g == c.b; };
-        EXPECT_EQ(Count(shot, 227, 247, 230, 250, lit), 400) << hidden;
-        EXPECT_EQ(Count(shot, 393, 413, 106, 126, lit), 400) << hidden;
-        EXPECT_EQ(Count(shot, 393, 413, 230, 250, lit), 0) << hidden;
-        EXPECT_EQ(Occurrences(run.out, "Error"), 0u) << run.out;
+        EXPECT_EQ(Count(shot, 227, 247, 230, 250, lit), 400) << path.hidden;
+        EXPECT_EQ(Count(shot, 393, 413, 106, 126, lit), 400) << path.hidden;
+        EXPECT_EQ(Count(shot, 393, 413, 230, 250, lit), 0) << path.hidden;
         std::remove(sandbox.DataPath("screenshots/ss00000.tga").c_str());
     }
 }
@@ -144,9 +166,6 @@ TEST(Models, TheStarterModelLoadsWithoutWarningsAndWaves)
 {
     EngineSandbox sandbox;
     sandbox.InstallBundledGame();
-    for (const char* built : {"models/arm.krm", "models/arm.kra", "textures/base/wall.tga", "textures/base/wall_normal.tga",
-                              "textures/console/background.tga", "textures/fx/glow.tga"})
-        sandbox.WriteData(built, ReadFile(std::string(MORVATHEN_BUILD_DATA) + "/" + built));
     sandbox.WriteData("scripts/game/main.lua", R"(
         Light_SetAmbient({1, 1, 1})
         Model_Require('models/arm.krm')

@@ -1,6 +1,6 @@
 // The engine functions as a game script meets them: each family called from
-// a game's main script that checks the results itself, and input reaching
-// the input functions.
+// a game's main script that checks the results itself (the input functions
+// are the engine-level input test's).
 #include "support/engine_sandbox.h"
 #include "support/zip_writer.h"
 
@@ -144,53 +144,6 @@ TEST(ScriptApi, CoreFamiliesFromAGameScriptAndAnArgumentErrorEndingIt)
     EXPECT_EQ(sandbox.ReadData("saves/slot1.txt"), "level 4");
     EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside.txt")));
     EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside")));
-}
-
-constexpr const char* kInputGame = R"lua(
-Input_BindNextInput('Echo "captured binding"', '[none]')
-Console_Print('waiting ', Input_WaitingForInput(), '\n')
-Console_AddCommand('+jump', 'Jump', '')
-function Jump(state)
-    Console_Print('jump ', state, ' pressed ', KeyPressed('+jump'), Input_KeyPressed('JUMP'), '\n')
-end
-Input_SetKeypressCallback('OnKey')
-function OnKey(character) Console_Print('key ', character, '\n') end
-
-waiting, held, moved = 1, 0, false
-function update()
-    if Input_WaitingForInput() ~= waiting then
-        waiting = Input_WaitingForInput()
-        local first, second = Input_GetBoundKeys('echo "captured binding"')
-        Console_Print('bound keys ', first, ' ', second, '\n')
-    end
-    if KeyPressed('jump') ~= held then
-        held = KeyPressed('jump')
-        Console_Print('update sees jump ', held, '\n')
-    end
-    local dx = MouseChange()
-    if dx > 0 and not moved then
-        moved = true
-        Console_Print('mouse moved right\n')
-        Console_Command('Quit')
-    end
-end
-)lua";
-
-TEST(ScriptApi, InputFunctionsFollowKeysAndPointer)
-{
-    EngineSandbox sandbox;
-    sandbox.WriteData("default.cfg", "bind j +jump\n");
-    sandbox.WriteData("scripts/game/main.lua", kInputGame);
-    // The first key is captured by the bind-next-input mode; the second runs
-    // the new binding. Jump is held over two frames.
-    EngineRunOptions options;
-    options.input = "1 press b\n2 press b\n3 down j\n5 up j\n6 press k\n7 move 60 0\n";
-    EngineRun run = sandbox.Run({}, options);
-    ASSERT_TRUE(run.Ended(0));
-    EXPECT_TRUE(LinesInOrder(run.out, {"waiting 1", "bound keys B [None]", "captured binding", "key 98",
-                                       "jump 1 pressed 11", "update sees jump 1", "jump 0 pressed 00",
-                                       "update sees jump 0", "key 107", "mouse moved right"}));
-    EXPECT_EQ(run.out.find("key 98"), run.out.rfind("key 98")) << "the captured press reached no one else";
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // files from a hostile mod.
 #include "oggencoder.h"
 #include "support/engine_sandbox.h"
-#include "support/files.h"
 #include "wavewriter.h"
 
 #include <gtest/gtest.h>
@@ -246,21 +245,3 @@ TEST(Sound, WithoutSoundOrWithHostileFilesTheGameRunsOn)
 }
 
 }  // namespace
-
-// The bundled game with the sounds the build made: its chime shader and its
-// tune are read and played.
-TEST(Sound, TheStarterGamePlaysItsChimeAndItsTune)
-{
-    EngineSandbox sandbox;
-    sandbox.InstallBundledGame();
-    for (const char* name : {"sounds/chime.wav", "music/theme.ogg"})
-        sandbox.WriteData(name, ReadFile(std::string(MORVATHEN_BUILD_DATA "/") + name));
-    sandbox.WriteData("default.cfg", "Quit\n");
-    const EngineRun run = sandbox.Run({});
-    ASSERT_TRUE(run.Ended(0)) << run.out;
-    EXPECT_TRUE(LinesInOrder(run.out, {" - Sounds: sounds/starter.sound, 1 sound shader(s) parsed.",
-                                       "==== Starting Game ====", " - Sound: sounds/chime.wav", "==== Play Music ====",
-                                       " - File: music/theme.ogg", " - Channels: 2", " - Bitrate: 22050"}))
-        << run.out;
-    EXPECT_FALSE(run.Has("Unable to")) << run.out;
-}

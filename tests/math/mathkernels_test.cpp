@@ -55,20 +55,6 @@ TEST(KernelDispatchTest, ChoosesFromFeatureWords)
             << c.features.extendedEdx;
 }
 
-TEST(KernelDispatchTest, TableFilledBeforeMain)
-{
-    const KernelChoice choice = ChooseKernels(ReadCpuFeatures());
-#ifdef MORVATHEN_X86
-    auto of = [](F family) { return family == F::Sse ? &kSseKernels : &kScalarKernels; };
-#else
-    auto of = [](F) { return &kScalarKernels; };
-#endif
-    EXPECT_EQ(Sqrt, of(choice.sqrt)->sqrt);
-    EXPECT_EQ(RSqrt, of(choice.rsqrt)->rsqrt);
-    EXPECT_EQ(MatrixMultiply, of(choice.matrixMultiply)->matrixMultiply);
-    EXPECT_EQ(TransformVertices, of(choice.transformVertices)->transformVertices);
-}
-
 TEST(MathKernelsTest, SqrtAndRSqrtWithinTwelveBits)
 {
     // Two chained estimates of at most 1.5 * 2^-12 relative error each.

@@ -41,11 +41,12 @@ EngineSandbox::~EngineSandbox()
 
 void EngineSandbox::InstallBundledGame()
 {
-    fs::copy(MORVATHEN_SOURCE_DATA, DataPath(),
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    // With the textures the build makes for it.
-    fs::copy(MORVATHEN_BUILD_DATA "/textures", DataPath("textures"),
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing;
+    fs::copy(MORVATHEN_SOURCE_DATA, DataPath(), options);
+    // With what the build makes for it, but its map: the tests that want
+    // the level copy it themselves.
+    for (const char* made : {"textures", "sounds", "music", "models"})
+        fs::copy(std::string(MORVATHEN_BUILD_DATA "/") + made, DataPath(made), options);
 }
 
 void EngineSandbox::InstallVertexPrograms()

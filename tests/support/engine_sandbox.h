@@ -62,7 +62,7 @@ public:
     void WriteData(const std::string& name, const std::string& content) { WriteFile(DataPath(name), content); }
     std::string ReadData(const std::string& name) const { return ReadFile(DataPath(name)); }
     // The game in the repository's data directory, in place of the idle
-    // one, with the textures the build generates.
+    // one, with the textures, sounds and models the build generates.
     void InstallBundledGame();
     // The lighting vertex programs the repository ships, alone.
     void InstallVertexPrograms();

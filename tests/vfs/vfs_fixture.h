@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,13 +22,16 @@ protected:
     {
         char pattern[] = "/tmp/morvathen-vfs-XXXXXX";
         root = mkdtemp(pattern);
+        testing::internal::CaptureStdout();
     }
 
     void TearDown() override
     {
-        if (started)
-            vfs_shutdown();
-        StopCapture();
+        vfs_shutdown();
+        // What the layer printed, with the failure messages, when there are any.
+        const std::string captured = testing::internal::GetCapturedStdout();
+        if (HasFailure())
+            std::fputs(captured.c_str(), stdout);
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
     }
@@ -53,16 +57,14 @@ protected:
     {
         Output();
         EXPECT_EQ(vfs_startup(paths.c_str()), 1);
-        started = true;
         return Output();
     }
 
     // Standard output since the last call; capturing goes on.
-    std::string Output()
+    static std::string Output()
     {
-        std::string text = StopCapture();
+        std::string text = testing::internal::GetCapturedStdout();
         testing::internal::CaptureStdout();
-        capturing = true;
         return text;
     }
 
@@ -82,16 +84,4 @@ protected:
     }
 
     std::string root;
-
-private:
-    std::string StopCapture()
-    {
-        if (!capturing)
-            return "";
-        capturing = false;
-        return testing::internal::GetCapturedStdout();
-    }
-
-    bool capturing = false;
-    bool started = false;
 };
