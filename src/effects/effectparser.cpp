@@ -140,7 +140,7 @@ bool EffectParser::Parse(const char* fileName, EffectDefinition& target)
 {
     target = EffectDefinition();
     definition = &target;
-    blocks = 0;
+    blocks = particles = 0;
     if (!reader.Parse(fileName, [this] { ProcessLine(); })) {
         gConsole->Print("^1Error: Unable to load effect file ^13%s^15\n", fileName);
         return false;
@@ -199,6 +199,13 @@ void EffectParser::CloseBlock()
         element.flare = flarePrototype;
     else
         element.emitter = blockClass == ElementClass::Beam ? beamPrototype : emitterPrototype;
+    const int pool = blockClass == ElementClass::Flare ? 0 : element.emitter.numParticles;
+    if (definition->elements.size() > kMaxElements || pool > kMaxParticles - particles) {
+        reader.Error(kDefinitionInvalidParameter);
+        definition->elements.pop_back();
+        return;
+    }
+    particles += pool;
 }
 
 void EffectParser::SelectClass()

@@ -2,7 +2,8 @@
 // outside brackets, one element per bracketed block whose `class` line picks
 // its key table. Each fault is reported with the file and line and the line
 // skipped; values that would exhaust memory or never end a step loop are
-// refused and the default kept.
+// refused and the default kept; a block past the file's budget of
+// particles or elements is refused whole at its closing line.
 #pragma once
 
 #include "effects/effectdefinition.h"
@@ -10,8 +11,11 @@
 
 class EffectParser {
 public:
-    // Largest particle pool an element may ask for.
+    // Largest particle pool an element may ask for, and the most particles
+    // and elements one file may make: each instance of an effect holds them
+    // all, so a file can never ask for more memory than these allow.
     static constexpr int kMaxParticles = 262144;
+    static constexpr size_t kMaxElements = 256;
 
     // False, with the console message, when the file cannot be opened; the
     // definition is then left empty.
@@ -50,4 +54,5 @@ private:
     EmitterSettings beamPrototype = EmitterSettings::BeamDefaults();
     FlareSettings flarePrototype;
     int blocks = 0;
+    int particles = 0;  // in the elements kept so far
 };

@@ -204,6 +204,25 @@ TEST_F(EffectParseTest, FaultsAreReportedAtTheirLineAndSkipped)
     EXPECT_EQ(effect.elements[2].kind, ElementClass::Beam);
 }
 
+// Every instance holds all of a file's particles and elements, so a file
+// has a budget of both; a block past it is refused at its closing line.
+TEST_F(EffectParseTest, AFileCannotAskForMoreParticlesOrElementsThanItsBudget)
+{
+    const EffectDefinition pools = Parse("{\nnumparticles 200000\n}\n{\nclass beam\nnumparticles 62144\n}\n"
+                                         "{\nnumparticles 1\n}\n{\nclass flare\n}\n");
+    ASSERT_EQ(pools.elements.size(), 3u);
+    EXPECT_EQ(pools.elements[2].kind, ElementClass::Flare);
+    EXPECT_TRUE(Printed(kDefinitionInvalidParameter, 10)) << Text();
+    EXPECT_EQ(Errors(), 1u);
+
+    std::string many;
+    for (size_t i = 0; i <= EffectParser::kMaxElements; ++i)
+        many += "{\nclass flare\n}\n";
+    ClearText();
+    EXPECT_EQ(Parse(many).elements.size(), EffectParser::kMaxElements);
+    EXPECT_TRUE(Printed(kDefinitionInvalidParameter, int(EffectParser::kMaxElements + 1) * 3)) << Text();
+}
+
 TEST_F(EffectParseTest, BoolWordsAndAnEmptyFile)
 {
     const EffectDefinition words = Parse("light_enable true\nlight_color_change 1\n{\nlife_alpha false\n"
