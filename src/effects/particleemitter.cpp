@@ -6,6 +6,36 @@
 
 #include <GL/gl.h>
 #include <algorithm>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Texture coordinates of a quad's corners, counter-clockwise from the
+// bottom left.
+const float kCorners[4][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
+
+// One whole corner vertex. The quads are rewritten every frame and read
+// next by GL: streamed past the caches, whole vertices cost no read of the
+// old ones, which halves the memory traffic.
+void StoreCorner(Vertex& vertex, float x, float y, float z, const float texCoord[2], const float colour[4])
+{
+#ifdef __SSE2__
+    float* out = vertex.position;
+    _mm_stream_ps(out, _mm_set_ps(1.0f, z, y, x));
+    _mm_stream_ps(out + 4, _mm_setzero_ps());
+    _mm_stream_ps(out + 8, _mm_setzero_ps());
+    _mm_stream_ps(out + 12, _mm_set_ps(0.0f, 1.0f, 0.0f, 0.0f));
+    _mm_stream_ps(out + 16, _mm_set_ps(colour[1], colour[0], texCoord[1], texCoord[0]));
+    _mm_stream_ps(out + 20, _mm_set_ps(0.0f, 0.0f, colour[3], colour[2]));
+#else
+    vertex = Vertex{{x, y, z, 1.0f}, {}, {}, {0.0f, 0.0f, 1.0f, 0.0f}, {texCoord[0], texCoord[1]},
+                    {colour[0], colour[1], colour[2], colour[3]}, 0.0f, 0.0f};
+#endif
+}
+
+}  // namespace
 
 ParticleEmitter::ParticleEmitter(const EmitterSettings& settings, const Vector& position)
     : config(settings), place(position), pool(size_t(settings.numParticles)),
@@ -18,15 +48,8 @@ ParticleEmitter::ParticleEmitter(const EmitterSettings& settings, const Vector& 
     }
     // Screen emitters are placed in screen coordinates, which no frustum holds.
     culling = !config.screen;
-    static const float kCorners[4][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
-    for (size_t i = 0; i < quads.size(); ++i) {
-        Vertex& vertex = quads[i];
-        vertex = Vertex{};
-        vertex.position[3] = 1.0f;
-        vertex.normal[2] = 1.0f;
-        vertex.texCoord[0] = kCorners[i % 4][0];
-        vertex.texCoord[1] = kCorners[i % 4][1];
-    }
+    for (size_t i = 0; i < quads.size(); ++i)
+        StoreCorner(quads[i], 0.0f, 0.0f, 0.0f, kCorners[i % 4], kCorners[0]);
     if (!config.manual && !config.automatic) {
         Spawn(config.emitCount);
         if (config.once)
@@ -137,13 +160,21 @@ bool ParticleEmitter::Update(const EffectView& view)
 
 void ParticleEmitter::Step()
 {
+    // The settings in locals: stores to particles could alias them, which
+    // would reload each for every particle.
     const bool respawns = !isStopped && !config.manual && !config.automatic;
+    const float lifeStep = config.lifeStep;
+    const Vector acceleration = config.acceleration;
+    const bool colourDeath = config.colourDeath, sizeChange = config.sizeChange, colourChange = config.colourChange;
+    const float sizeStep[2] = {config.sizeStep[0], config.sizeStep[1]};
+    const Vector colourStep = config.colourStep;
+    Particle* particles = pool.data();
     int respawned = 0;
     for (int i = 0; i < live;) {
-        Particle& p = pool[size_t(i)];
-        p.life -= config.lifeStep;
-        const bool dead = p.life <= 0.0f ||
-                          (config.colourDeath && p.colour.x < 0.0f && p.colour.y < 0.0f && p.colour.z < 0.0f);
+        Particle& p = particles[i];
+        p.life -= lifeStep;
+        const bool dead =
+            p.life <= 0.0f || (colourDeath && p.colour.x < 0.0f && p.colour.y < 0.0f && p.colour.z < 0.0f);
         if (dead) {
             if (respawns && (config.emitCount == -1 || respawned < config.emitCount)) {
                 SpawnParticle(config, place, p);
@@ -151,18 +182,25 @@ void ParticleEmitter::Step()
                 ++i;
             } else {
                 // The last particle takes the slot and is stepped in it.
-                p = pool[size_t(--live)];
+                p = particles[--live];
             }
             continue;
         }
-        p.velocity = Add(p.velocity, config.acceleration);
-        p.position = Add(p.position, p.velocity);
-        if (config.sizeChange) {
-            p.size[0] += config.sizeStep[0];
-            p.size[1] += config.sizeStep[1];
+        p.velocity.x += acceleration.x;
+        p.velocity.y += acceleration.y;
+        p.velocity.z += acceleration.z;
+        p.position.x += p.velocity.x;
+        p.position.y += p.velocity.y;
+        p.position.z += p.velocity.z;
+        if (sizeChange) {
+            p.size[0] += sizeStep[0];
+            p.size[1] += sizeStep[1];
         }
-        if (config.colourChange)
-            p.colour = Add(p.colour, config.colourStep);
+        if (colourChange) {
+            p.colour.x += colourStep.x;
+            p.colour.y += colourStep.y;
+            p.colour.z += colourStep.z;
+        }
         ++i;
     }
     if (config.rotationEnable && config.rotationChange)
@@ -186,28 +224,22 @@ void ParticleEmitter::BuildVertices(const Matrix& view)
     } else if (config.xFixed) {
         up = {0.0f, 1.0f, 0.0f};
     }
-    for (int i = 0; i < live; ++i) {
+    Vertex* quad = quads.data();
+    for (int i = 0; i < live; ++i, quad += 4) {
         const Particle& p = pool[size_t(i)];
-        const Vector across = Scale(right, p.size[0]);
-        const Vector along = Scale(up, p.size[1]);
-        const Vector corners[4] = {
-            Subtract(Subtract(p.position, across), along),
-            Subtract(Add(p.position, across), along),
-            Add(Add(p.position, across), along),
-            Add(Subtract(p.position, across), along),
-        };
-        const float alpha = config.lifeAlpha ? p.life : 1.0f;
-        Vertex* quad = &quads[size_t(i) * 4];
+        // Corners p - a - u, p + a - u, p + a + u, p - a + u.
+        const float ax = right.x * p.size[0], ay = right.y * p.size[0], az = right.z * p.size[0];
+        const float ux = up.x * p.size[1], uy = up.y * p.size[1], uz = up.z * p.size[1];
+        const float colour[4] = {p.colour.x, p.colour.y, p.colour.z, config.lifeAlpha ? p.life : 1.0f};
         for (int c = 0; c < 4; ++c) {
-            quad[c].position[0] = corners[c].x;
-            quad[c].position[1] = corners[c].y;
-            quad[c].position[2] = corners[c].z;
-            quad[c].colour[0] = p.colour.x;
-            quad[c].colour[1] = p.colour.y;
-            quad[c].colour[2] = p.colour.z;
-            quad[c].colour[3] = alpha;
+            const float sa = kCorners[c][0] * 2.0f - 1.0f, su = kCorners[c][1] * 2.0f - 1.0f;
+            StoreCorner(quad[c], p.position.x + sa * ax + su * ux, p.position.y + sa * ay + su * uy,
+                        p.position.z + sa * az + su * uz, kCorners[c], colour);
         }
     }
+#ifdef __SSE2__
+    _mm_sfence();
+#endif
     if (range && BufferObject::Enabled())
         gBufferManager->Rewrite(range, quads.data(), size_t(live) * 4);
 }
