@@ -108,6 +108,7 @@ void EffectFlare::Draw(const EffectView& view)
 
     shader->BeginPasses();
     gGLState.CullFace(false);
+    gGLState.DepthTest(false);
     while (shader->NextPass()) {
         shader->ApplyPass(uint32_t(view.now));
         gGLState.Colour(alpha, alpha, alpha, alpha);

@@ -30,8 +30,11 @@ void DrawShaderPasses(Shader& shader, const EffectView& view, bool screen, const
         glScalef(view.screenScaleX, view.screenScaleY, 1.0f);
     }
     shader.BeginPasses();
-    if (screen)
+    if (screen) {
         gGLState.CullFace(true, GL_FRONT);
+        // The screen lies over the scene: its depths mean nothing here.
+        gGLState.DepthTest(false);
+    }
     while (shader.NextPass()) {
         shader.ApplyPass(uint32_t(view.now));
         draw();

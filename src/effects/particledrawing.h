@@ -14,5 +14,6 @@ void BindParticleArrays(const Vertex* vertices, const VertexBufferRange& range, 
 
 // Runs `draw` once per pass of the shader. Screen elements are scaled by
 // the screen factors, and their front faces culled: the screen's y axis
-// points down, which turns their winding round.
+// points down, which turns their winding round; they are drawn without a
+// depth test, over the scene.
 void DrawShaderPasses(Shader& shader, const EffectView& view, bool screen, const std::function<void()>& draw);

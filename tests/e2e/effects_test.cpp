@@ -2,7 +2,8 @@
 // origin, looking down -z; 100 units away about 4.15 pixels a unit on the
 // 640 x 480 screen): particles in their shader's colour where the emitter
 // stands, frozen while paused, their boxes on request, gone once they died;
-// a beam's ribbon along its line; faulty effect files and stale handles
+// a beam's ribbon along its line, a flare where its point lands while
+// r_lensFlares is set; faulty effect files and stale handles
 // reported while the game goes on.
 #include "support/screenshots.h"
 
@@ -102,13 +103,16 @@ TEST(Effects, ParticlesShowWhereTheEmitterStandsFreezeWhilePausedAndGoOnceDead)
     EXPECT_EQ(Count(gone, Red), 0);
 }
 
-TEST(Effects, ABeamDrawsARibbonAndFaultyFilesAreReportedWhileTheGameGoesOn)
+TEST(Effects, ABeamDrawsARibbonAFlareItsQuadAndFaultyFilesAreReportedWhileTheGameGoesOn)
 {
     EngineSandbox sandbox;
     WriteSolidShader(sandbox);
     sandbox.WriteData("effects/beam.eff", "{\nclass beam\nnumparticles 2\nshader fx/solid\nemitter_automatic 0\n"
                                           "emitter_posfixed 0\nlife_step 0\nlife_alpha 0\nsize_base 4\n"
                                           "color_base 0 0 1\n}\n");
+    sandbox.WriteData("shaders/flare.shader", "fx/flare\n{\n\tsurfaceparm nolight\n\t{\n"
+                                              "\t\tmap textures/white.tga\n\t\tflare 10 1 1\n\t}\n}\n");
+    sandbox.WriteData("effects/flare.eff", "{\nclass flare\nshader fx/flare\n}\n");
     sandbox.WriteData("effects/broken.eff", "{\nnumparticles 0\nclass sphere\nbogus 1\n}\nlight_delay 0\n{\n");
     sandbox.WriteData("effects/truncated.eff", "{\nclass beam\nsize_base");
     sandbox.WriteData("effects/binary.eff", std::string("\x00\xff{\n\x01}\x7f\n{{\n", 11));
@@ -121,11 +125,14 @@ TEST(Effects, ABeamDrawsARibbonAndFaultyFilesAreReportedWhileTheGameGoesOn)
         Effect_Cache('effects/truncated.eff')
         Effect_Cache('effects/binary.eff')
         Effect_SetPosition(Light_GetTemporary(), {0, 0, 0})
+        Effect_Create('effects/flare.eff', {0, 30, -100}, 0)
         local frame = 0
         function update()
             frame = frame + 1
             if frame == 3 then Console_Command('Screenshot') Console_Print('game going on\n') end
-            if frame == 5 then Console_Command('Quit') end
+            if frame == 4 then Console_Command('r_lensFlares 0') end
+            if frame == 5 then Console_Command('Screenshot') end
+            if frame == 7 then Console_Command('Quit') end
         end)");
     const EngineRun run = sandbox.Run({});
     ASSERT_TRUE(run.Ended(0)) << run.out;
@@ -141,7 +148,14 @@ TEST(Effects, ABeamDrawsARibbonAndFaultyFilesAreReportedWhileTheGameGoesOn)
                                        "Error: Invalid effect handle.", "game going on"}))
         << run.out;
 
-    const Image shot = Screenshot(sandbox, 0);
+    const Image shot = Screenshot(sandbox, 0), noFlares = Screenshot(sandbox, 1);
+    // The flare: 10 pixels each way of where its point lands (30 units up,
+    // 125 pixels above the centre), a little less as it stands beyond 100
+    // units; none once r_lensFlares is off.
+    const auto white = [](Rgb c) { return c.r > 200 && c.g > 200 && c.b > 200; };
+    EXPECT_GT(Count(shot, 312, 328, 107, 123, white), 16 * 16 - 8);
+    EXPECT_LT(Count(shot, white), 24 * 24);
+    EXPECT_EQ(Count(noFlares, white), 0);
     // From x = -40 to 40 (pixels 154 to 486), 8 units (33 pixels) high.
     for (int x : {170, 320, 470})
         EXPECT_EQ(Count(shot, x - 2, x + 2, 232, 248, Blue), 4 * 16) << x;
