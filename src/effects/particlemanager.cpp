@@ -53,7 +53,8 @@ ParticleManager::Handle ParticleManager::Create(const char* fileName, const Vect
     if (light && (!gLightManager->IsLive(light) || !light->temporary))
         light = nullptr;
     const Handle handle = kHandleTag | ++lastHandle;
-    auto instance = std::make_unique<EffectInstance>(position, definition.light, light, now);
+    // While paused, the new effect's clocks start at the frozen time.
+    auto instance = std::make_unique<EffectInstance>(position, definition.light, light, isPaused ? lastUpdate : now);
     for (const ElementDefinition& element : definition.elements) {
         std::unique_ptr<EffectElement> made;
         if (element.kind == ElementClass::Emitter)
@@ -123,14 +124,14 @@ void ParticleManager::Pause(bool pause, int64_t now)
     if (pause == isPaused)
         return;
     if (pause) {
+        pausedAt = now;
         for (LiveElement& live : elements)
             live.element->Pause(now);
     } else {
         for (LiveElement& live : elements)
             live.element->Resume(now);
         for (auto& instance : instances)
-            instance.second->ShiftClock(now - lastUpdate);
-        lastUpdate = now;
+            instance.second->ShiftClock(now - pausedAt);
     }
     isPaused = pause;
 }

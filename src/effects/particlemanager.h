@@ -81,6 +81,7 @@ private:
     Handle lastHandle = 0;
     bool isPaused = false;
     int64_t lastUpdate = 0;
+    int64_t pausedAt = 0;
     int visible = 0;
     RoomDirectory* roomDirectory = nullptr;
 };

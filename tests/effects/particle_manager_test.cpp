@@ -108,12 +108,17 @@ TEST_F(ParticleManagerTest, PausingFreezesAndResumingReplaysNothing)
 {
     WriteData("drift.eff", "light_enable 1\nlight_brightness_change 1\n{\nnumparticles 1\nlife_step 0\n"
                            "velocity_base 1 0 0\n}\n");
+    // Paused before any update, nothing goes wrong with the clocks.
+    manager.Pause(true, 0);
+    manager.Pause(false, 0);
     const ParticleManager::Handle handle = manager.Create("drift.eff", {0.0f, 0.0f, -30.0f}, light, 0);
     Update(0);
     Update(50);
     EXPECT_FLOAT_EQ(FirstEmitter(handle).particles()[0].position.x, 5.0f);
     EXPECT_FLOAT_EQ(light->radius, 55.0f);
-    manager.Pause(true, 50);
+    // Paused later than the last update: the time up to the pause still
+    // counts, for the particles and the light alike.
+    manager.Pause(true, 500);
     Update(1000);
     EXPECT_FLOAT_EQ(FirstEmitter(handle).particles()[0].position.x, 5.0f);
     // Made while paused, an effect starts its clock at the paused time.
@@ -121,8 +126,8 @@ TEST_F(ParticleManagerTest, PausingFreezesAndResumingReplaysNothing)
     Update(1500);
     manager.Pause(false, 2000);
     Update(2020);
-    EXPECT_FLOAT_EQ(FirstEmitter(handle).particles()[0].position.x, 7.0f);
-    EXPECT_FLOAT_EQ(light->radius, 57.0f);
+    EXPECT_FLOAT_EQ(FirstEmitter(handle).particles()[0].position.x, 52.0f);
+    EXPECT_FLOAT_EQ(light->radius, 102.0f);
     EXPECT_FLOAT_EQ(FirstEmitter(late).particles()[0].position.x, 2.0f);
 }
 
