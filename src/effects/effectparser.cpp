@@ -18,11 +18,11 @@ void* Field(Settings& settings)
 }
 
 template <auto Member>
-constexpr auto L = Field<EffectLightSettings, Member>;
+constexpr auto LightField = Field<EffectLightSettings, Member>;
 template <auto Member>
-constexpr auto E = Field<EmitterSettings, Member>;
+constexpr auto EmitterField = Field<EmitterSettings, Member>;
 template <auto Member>
-constexpr auto F = Field<FlareSettings, Member>;
+constexpr auto FlareField = Field<FlareSettings, Member>;
 
 }  // namespace
 
@@ -30,20 +30,20 @@ const EffectParser::KeyTable<EffectLightSettings>& EffectParser::LightKeys()
 {
     using S = EffectLightSettings;
     static const KeyTable<S> keys = {
-        {"light_enable", ValueKind::Bool, L<&S::enable>, 0, 0},
+        {"light_enable", ValueKind::Bool, LightField<&S::enable>, 0, 0},
         // A step period of 0 would never end the light's step loop.
-        {"light_delay", ValueKind::Int, L<&S::delay>, 1, INT_MAX},
-        {"light_position_displacement", ValueKind::Triple, L<&S::displacement>, 0, 0},
-        {"light_brightness_base", ValueKind::Float, L<&S::brightnessBase>, 0, 0},
-        {"light_brightness_step", ValueKind::Float, L<&S::brightnessStep>, 0, 0},
-        {"light_brightness_range", ValueKind::Float, L<&S::brightnessRange>, 0, 0},
-        {"light_brightness_random", ValueKind::Bool, L<&S::brightnessRandom>, 0, 0},
-        {"light_brightness_change", ValueKind::Bool, L<&S::brightnessChange>, 0, 0},
-        {"light_color_base", ValueKind::Triple, L<&S::colourBase>, 0, 0},
-        {"light_color_step", ValueKind::Triple, L<&S::colourStep>, 0, 0},
-        {"light_color_range", ValueKind::Triple, L<&S::colourRange>, 0, 0},
-        {"light_color_random", ValueKind::Bool, L<&S::colourRandom>, 0, 0},
-        {"light_color_change", ValueKind::Bool, L<&S::colourChange>, 0, 0},
+        {"light_delay", ValueKind::Int, LightField<&S::delay>, 1, INT_MAX},
+        {"light_position_displacement", ValueKind::Triple, LightField<&S::displacement>, 0, 0},
+        {"light_brightness_base", ValueKind::Float, LightField<&S::brightnessBase>, 0, 0},
+        {"light_brightness_step", ValueKind::Float, LightField<&S::brightnessStep>, 0, 0},
+        {"light_brightness_range", ValueKind::Float, LightField<&S::brightnessRange>, 0, 0},
+        {"light_brightness_random", ValueKind::Bool, LightField<&S::brightnessRandom>, 0, 0},
+        {"light_brightness_change", ValueKind::Bool, LightField<&S::brightnessChange>, 0, 0},
+        {"light_color_base", ValueKind::Triple, LightField<&S::colourBase>, 0, 0},
+        {"light_color_step", ValueKind::Triple, LightField<&S::colourStep>, 0, 0},
+        {"light_color_range", ValueKind::Triple, LightField<&S::colourRange>, 0, 0},
+        {"light_color_random", ValueKind::Bool, LightField<&S::colourRandom>, 0, 0},
+        {"light_color_change", ValueKind::Bool, LightField<&S::colourChange>, 0, 0},
     };
     return keys;
 }
@@ -53,51 +53,51 @@ const EffectParser::KeyTable<EmitterSettings>& EffectParser::EmitterKeys()
     using S = EmitterSettings;
     static const KeyTable<S> keys = {
         // Pools beyond the cap would let one file exhaust memory.
-        {"numparticles", ValueKind::Int, E<&S::numParticles>, 1, kMaxParticles},
-        {"shader", ValueKind::ShaderName, E<&S::shader>, 0, 0},
-        {"emitter_type", ValueKind::Int, E<&S::type>, INT_MIN, INT_MAX},
-        {"emitter_radius", ValueKind::Float, E<&S::radius>, 0, 0},
-        {"emitter_once", ValueKind::Bool, E<&S::once>, 0, 0},
+        {"numparticles", ValueKind::Int, EmitterField<&S::numParticles>, 1, kMaxParticles},
+        {"shader", ValueKind::ShaderName, EmitterField<&S::shader>, 0, 0},
+        {"emitter_type", ValueKind::Int, EmitterField<&S::type>, INT_MIN, INT_MAX},
+        {"emitter_radius", ValueKind::Float, EmitterField<&S::radius>, 0, 0},
+        {"emitter_once", ValueKind::Bool, EmitterField<&S::once>, 0, 0},
         // A step period of 0 would never end the step loop.
-        {"emitter_delay", ValueKind::Int, E<&S::delay>, 1, INT_MAX},
-        {"emitter_manual", ValueKind::Bool, E<&S::manual>, 0, 0},
-        {"emitter_emitfixed", ValueKind::Bool, E<&S::emitFixed>, 0, 0},
-        {"emitter_emitcount", ValueKind::Int, E<&S::emitCount>, INT_MIN, INT_MAX},
-        {"emitter_perm", ValueKind::Bool, E<&S::perm>, 0, 0},
-        {"emitter_xfixed", ValueKind::Bool, E<&S::xFixed>, 0, 0},
-        {"emitter_2d", ValueKind::Bool, E<&S::screen>, 0, 0},
-        {"emitter_automatic", ValueKind::Bool, E<&S::automatic>, 0, 0},
-        {"emitter_emitdelay", ValueKind::Int, E<&S::emitDelay>, INT_MIN, INT_MAX},
-        {"emitter_posfixed", ValueKind::Bool, E<&S::posFixed>, 0, 0},
-        {"life_base", ValueKind::Float, E<&S::lifeBase>, 0, 0},
-        {"life_range", ValueKind::Float, E<&S::lifeRange>, 0, 0},
-        {"life_random", ValueKind::Bool, E<&S::lifeRandom>, 0, 0},
-        {"life_step", ValueKind::Float, E<&S::lifeStep>, 0, 0},
-        {"life_alpha", ValueKind::Bool, E<&S::lifeAlpha>, 0, 0},
-        {"colordeath", ValueKind::Bool, E<&S::colourDeath>, 0, 0},
-        {"color_base", ValueKind::Triple, E<&S::colourBase>, 0, 0},
-        {"color_range", ValueKind::Triple, E<&S::colourRange>, 0, 0},
-        {"color_random", ValueKind::Bool, E<&S::colourRandom>, 0, 0},
-        {"color_proportional", ValueKind::Bool, E<&S::colourProportional>, 0, 0},
-        {"color_step", ValueKind::Triple, E<&S::colourStep>, 0, 0},
-        {"color_change", ValueKind::Bool, E<&S::colourChange>, 0, 0},
-        {"size_base", ValueKind::Pair, E<&S::sizeBase>, 0, 0},
-        {"size_range", ValueKind::Pair, E<&S::sizeRange>, 0, 0},
-        {"size_random", ValueKind::Bool, E<&S::sizeRandom>, 0, 0},
-        {"size_proportional", ValueKind::Bool, E<&S::sizeProportional>, 0, 0},
-        {"size_step", ValueKind::Pair, E<&S::sizeStep>, 0, 0},
-        {"size_change", ValueKind::Bool, E<&S::sizeChange>, 0, 0},
-        {"velocity_base", ValueKind::Triple, E<&S::velocityBase>, 0, 0},
-        {"velocity_range", ValueKind::Triple, E<&S::velocityRange>, 0, 0},
-        {"velocity_random", ValueKind::Bool, E<&S::velocityRandom>, 0, 0},
-        {"velocity_max", ValueKind::Float, E<&S::velocityMax>, 0, 0},
-        {"acceleration", ValueKind::Triple, E<&S::acceleration>, 0, 0},
-        {"rotation_enable", ValueKind::Bool, E<&S::rotationEnable>, 0, 0},
-        {"rotation_base", ValueKind::Triple, E<&S::rotationBase>, 0, 0},
-        {"rotation_range", ValueKind::Triple, E<&S::rotationRange>, 0, 0},
-        {"rotation_step", ValueKind::Triple, E<&S::rotationStep>, 0, 0},
-        {"rotation_random", ValueKind::Bool, E<&S::rotationRandom>, 0, 0},
-        {"rotation_change", ValueKind::Bool, E<&S::rotationChange>, 0, 0},
+        {"emitter_delay", ValueKind::Int, EmitterField<&S::delay>, 1, INT_MAX},
+        {"emitter_manual", ValueKind::Bool, EmitterField<&S::manual>, 0, 0},
+        {"emitter_emitfixed", ValueKind::Bool, EmitterField<&S::emitFixed>, 0, 0},
+        {"emitter_emitcount", ValueKind::Int, EmitterField<&S::emitCount>, INT_MIN, INT_MAX},
+        {"emitter_perm", ValueKind::Bool, EmitterField<&S::perm>, 0, 0},
+        {"emitter_xfixed", ValueKind::Bool, EmitterField<&S::xFixed>, 0, 0},
+        {"emitter_2d", ValueKind::Bool, EmitterField<&S::screen>, 0, 0},
+        {"emitter_automatic", ValueKind::Bool, EmitterField<&S::automatic>, 0, 0},
+        {"emitter_emitdelay", ValueKind::Int, EmitterField<&S::emitDelay>, INT_MIN, INT_MAX},
+        {"emitter_posfixed", ValueKind::Bool, EmitterField<&S::posFixed>, 0, 0},
+        {"life_base", ValueKind::Float, EmitterField<&S::lifeBase>, 0, 0},
+        {"life_range", ValueKind::Float, EmitterField<&S::lifeRange>, 0, 0},
+        {"life_random", ValueKind::Bool, EmitterField<&S::lifeRandom>, 0, 0},
+        {"life_step", ValueKind::Float, EmitterField<&S::lifeStep>, 0, 0},
+        {"life_alpha", ValueKind::Bool, EmitterField<&S::lifeAlpha>, 0, 0},
+        {"colordeath", ValueKind::Bool, EmitterField<&S::colourDeath>, 0, 0},
+        {"color_base", ValueKind::Triple, EmitterField<&S::colourBase>, 0, 0},
+        {"color_range", ValueKind::Triple, EmitterField<&S::colourRange>, 0, 0},
+        {"color_random", ValueKind::Bool, EmitterField<&S::colourRandom>, 0, 0},
+        {"color_proportional", ValueKind::Bool, EmitterField<&S::colourProportional>, 0, 0},
+        {"color_step", ValueKind::Triple, EmitterField<&S::colourStep>, 0, 0},
+        {"color_change", ValueKind::Bool, EmitterField<&S::colourChange>, 0, 0},
+        {"size_base", ValueKind::Pair, EmitterField<&S::sizeBase>, 0, 0},
+        {"size_range", ValueKind::Pair, EmitterField<&S::sizeRange>, 0, 0},
+        {"size_random", ValueKind::Bool, EmitterField<&S::sizeRandom>, 0, 0},
+        {"size_proportional", ValueKind::Bool, EmitterField<&S::sizeProportional>, 0, 0},
+        {"size_step", ValueKind::Pair, EmitterField<&S::sizeStep>, 0, 0},
+        {"size_change", ValueKind::Bool, EmitterField<&S::sizeChange>, 0, 0},
+        {"velocity_base", ValueKind::Triple, EmitterField<&S::velocityBase>, 0, 0},
+        {"velocity_range", ValueKind::Triple, EmitterField<&S::velocityRange>, 0, 0},
+        {"velocity_random", ValueKind::Bool, EmitterField<&S::velocityRandom>, 0, 0},
+        {"velocity_max", ValueKind::Float, EmitterField<&S::velocityMax>, 0, 0},
+        {"acceleration", ValueKind::Triple, EmitterField<&S::acceleration>, 0, 0},
+        {"rotation_enable", ValueKind::Bool, EmitterField<&S::rotationEnable>, 0, 0},
+        {"rotation_base", ValueKind::Triple, EmitterField<&S::rotationBase>, 0, 0},
+        {"rotation_range", ValueKind::Triple, EmitterField<&S::rotationRange>, 0, 0},
+        {"rotation_step", ValueKind::Triple, EmitterField<&S::rotationStep>, 0, 0},
+        {"rotation_random", ValueKind::Bool, EmitterField<&S::rotationRandom>, 0, 0},
+        {"rotation_change", ValueKind::Bool, EmitterField<&S::rotationChange>, 0, 0},
     };
     return keys;
 }
@@ -123,15 +123,15 @@ const EffectParser::KeyTable<FlareSettings>& EffectParser::FlareKeys()
 {
     using S = FlareSettings;
     static const KeyTable<S> keys = {
-        {"shader", ValueKind::ShaderName, F<&S::shader>, 0, 0},
-        {"screencentric", ValueKind::Bool, F<&S::screenCentric>, 0, 0},
-        {"screenedgefade", ValueKind::Bool, F<&S::screenEdgeFade>, 0, 0},
-        {"fadeout", ValueKind::Bool, F<&S::fadeOut>, 0, 0},
-        {"fadeoutrate", ValueKind::Float, F<&S::fadeOutRate>, 0, 0},
-        {"sizeout", ValueKind::Bool, F<&S::sizeOut>, 0, 0},
-        {"sizeoutrate", ValueKind::Float, F<&S::sizeOutRate>, 0, 0},
-        {"distancescale", ValueKind::Bool, F<&S::distanceScale>, 0, 0},
-        {"distancedivisor", ValueKind::Float, F<&S::distanceDivisor>, 0, 0},
+        {"shader", ValueKind::ShaderName, FlareField<&S::shader>, 0, 0},
+        {"screencentric", ValueKind::Bool, FlareField<&S::screenCentric>, 0, 0},
+        {"screenedgefade", ValueKind::Bool, FlareField<&S::screenEdgeFade>, 0, 0},
+        {"fadeout", ValueKind::Bool, FlareField<&S::fadeOut>, 0, 0},
+        {"fadeoutrate", ValueKind::Float, FlareField<&S::fadeOutRate>, 0, 0},
+        {"sizeout", ValueKind::Bool, FlareField<&S::sizeOut>, 0, 0},
+        {"sizeoutrate", ValueKind::Float, FlareField<&S::sizeOutRate>, 0, 0},
+        {"distancescale", ValueKind::Bool, FlareField<&S::distanceScale>, 0, 0},
+        {"distancedivisor", ValueKind::Float, FlareField<&S::distanceDivisor>, 0, 0},
     };
     return keys;
 }

@@ -1,7 +1,7 @@
 #include "effects/particleemitter.h"
 
-#include "render/bufferobject.h"
 #include "effects/particledrawing.h"
+#include "render/bufferobject.h"
 #include "render/shader.h"
 
 #include <GL/gl.h>
