@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 #include <algorithm>
+#include <cmath>
 
 ParticleBeam::ParticleBeam(const EmitterSettings& settings, const Vector& position)
     : config(settings), place(position), pool(size_t(settings.numParticles))
@@ -123,6 +124,16 @@ bool ParticleBeam::Update(const EffectView& view)
 
 void ParticleBeam::BuildVertices(const Vector& camera)
 {
+    // Without particles the beam's box is its position.
+    Vector low = liveSlots.empty() ? place : pool[liveSlots.front()].position, high = low;
+    for (uint32_t slot : liveSlots) {
+        const Particle& p = pool[slot];
+        const float reach = std::abs(p.size[0]);
+        low = Minimum(low, Subtract(p.position, {reach, reach, reach}));
+        high = Maximum(high, Add(p.position, {reach, reach, reach}));
+    }
+    bounds.SetFromPoints(low, high, true);
+
     segments = 0;
     for (size_t i = 1; i < liveSlots.size(); ++i) {
         const Particle& newer = pool[liveSlots[i - 1]];
@@ -151,6 +162,11 @@ void ParticleBeam::BuildVertices(const Vector& camera)
         }
         ++segments;
     }
+}
+
+void ParticleBeam::DrawBox() const
+{
+    bounds.DrawDebug();
 }
 
 void ParticleBeam::Draw(const EffectView& view)

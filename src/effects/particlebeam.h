@@ -6,6 +6,7 @@
 
 #include "effects/effectelement.h"
 #include "effects/particle.h"
+#include "engine/boundingbox.h"
 
 #include <cstdint>
 #include <deque>
@@ -17,6 +18,8 @@ public:
 
     bool Update(const EffectView& view) override;
     void Draw(const EffectView& view) override;
+    // Around its particles, at their widest.
+    void DrawBox() const override;
     void SetPosition(const Vector& position) override { place = position; }
     // `count` particles (`emitter_emitcount` when fixed) unless automatic.
     void Emit(int count) override;
@@ -36,6 +39,7 @@ public:
     int segmentCount() const { return segments; }
     const Vertex* vertices() const { return ribbon.data(); }
     const uint32_t* indices() const { return triangles.data(); }
+    const BoundingBox& box() const { return bounds; }
 
 protected:
     void ShiftClocks(int64_t milliseconds) override;
@@ -54,6 +58,7 @@ private:
     std::vector<Vertex> ribbon;
     std::vector<uint32_t> triangles;
     int segments = 0;
+    BoundingBox bounds;
     int64_t lastEmission = 0;
     int64_t lastStep = 0;
     bool isStopped = false;
