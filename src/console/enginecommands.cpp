@@ -1,6 +1,7 @@
 #include "console/enginecommands.h"
 
 #include "console/console.h"
+#include "effects/particlemanager.h"
 #include "engine/engine.h"
 #include "engine/glcaps.h"
 #include "engine/video.h"
@@ -143,7 +144,7 @@ void RegisterVariables()
     AddBool("r_drawBoxes", &render.drawBoxes);
     AddBool("r_drawNormals", &render.drawNormals, pending);
     AddBool("r_drawLightBoxes", &render.drawLightBoxes);
-    AddBool("r_drawParticleBoxes", &render.drawParticleBoxes, pending);
+    AddBool("r_drawParticleBoxes", &render.drawParticleBoxes);
     AddBool("r_drawRooms", &render.drawRooms);
     AddBool("r_drawShadowVolumes", &render.drawShadowVolumes);
     AddBool("r_drawTags", &render.drawTags);
@@ -156,7 +157,7 @@ void RegisterVariables()
     AddBool("r_hasTextureCompression", &gGLCaps.textureCompressionAvailable, kReadOnly);
     AddBool("r_hasVertexBufferObject", &gGLCaps.vertexBufferObjectAvailable, kReadOnly);
     AddBool("r_hasVertexProgram", &gGLCaps.vertexProgramAvailable, kReadOnly);
-    AddBool("r_lensFlares", &render.lensFlares, pending);
+    AddBool("r_lensFlares", &render.lensFlares);
     AddBool("r_lighting", &render.lighting);
     AddBool("r_lightingTwoPass", &render.lightingTwoPass);
     AddBool("r_lightClip", &render.lightClip);
@@ -224,7 +225,7 @@ bool LoadMap(const char* name, bool withEntities)
     gScriptManager->CallFunction("MapFree");
     gSoundManager->SetEAXEnvironment(0);
     gModelManager->Free();
-    // Effects are cleared here as they are built.
+    gParticleManager->RemoveAll();
     gLightManager->MakeTemporaryLights(gRenderSettings.numTempLights);
     gMap->Free();
     gConsole->ExecuteFile("autoexec.cfg");

@@ -3,6 +3,7 @@
 #include "console/console.h"
 #include "console/consoleview.h"
 #include "console/enginecommands.h"
+#include "effects/particlemanager.h"
 #include "engine/engine.h"
 #include "engine/frustumplanes.h"
 #include "engine/matrix.h"
@@ -79,6 +80,7 @@ void StartGame()
     gInputManager->quitRequest = &gEngine->quitRequested;
 
     gLightManager->SetRooms(gMap);
+    gParticleManager->SetRooms(gMap);
     const LightingPath path = StartupLightingPath(gGLCaps, LightingSwitchesNow());
     gLightManager->Start(path, gRenderSettings.numTempLights);
 
@@ -120,6 +122,9 @@ void FreeGameData()
     printf("Done\n");
     printf(" - Vertex Programs...");
     gVertexPrograms.Release();
+    printf("Done\n");
+    printf(" - ParticleManager...");
+    gParticleManager->Release();
     printf("Done\n");
     printf(" - LightManager...");
     gLightManager->Release();
@@ -178,6 +183,8 @@ void DestroySingletons()
     gFontManager = nullptr;
     delete gSceneRenderer;
     gSceneRenderer = nullptr;
+    delete gParticleManager;
+    gParticleManager = nullptr;
     delete gLightManager;
     gLightManager = nullptr;
     delete gModelManager;
@@ -228,6 +235,25 @@ static void RestartVideo()
     StartGame();
 }
 
+// What the effects see of this frame's camera and screen.
+static EffectView EffectFrame(uint32_t now)
+{
+    EffectView frame;
+    frame.now = now;
+    frame.view = gCamera->ViewMatrix();
+    for (int i = 0; i < 16; ++i)
+        frame.projection.m[i] = Video::ProjectionMatrix()[i];
+    frame.frustum = FrustumPlanes::FromMatrices(frame.projection.m, frame.view.m);
+    frame.camera = gCamera->position();
+    frame.width = int(gEngine->width);
+    frame.height = int(gEngine->height);
+    frame.screenScaleX = gGuiScaleX;
+    frame.screenScaleY = gGuiScaleY;
+    frame.map = gMap;
+    frame.lensFlares = gRenderSettings.lensFlares;
+    return frame;
+}
+
 void GameUpdate(uint32_t milliseconds)
 {
     gGUIManager->Update();
@@ -243,10 +269,11 @@ void GameUpdate(uint32_t milliseconds)
 
     if (gVideoRestartPending)
         RestartVideo();
+    else
+        gParticleManager->Update(EffectFrame(milliseconds));
 }
 
-// Frame statistics in the bottom-right corner. Effects count 0 until the
-// effects that count them land.
+// Frame statistics in the bottom-right corner.
 static void DrawDebugOverlay()
 {
     const float width = float(gEngine->width), height = float(gEngine->height);
@@ -265,7 +292,7 @@ static void DrawDebugOverlay()
     const float x = width - 112;
     gFontManager->Print(x, height - 60, "^6ROOMS: ^15%i", gMap->VisibleRoomCount());
     gFontManager->Print(x, height - 48, "^6LIGHTS: ^15%i", gSceneRenderer->shownLightCount());
-    gFontManager->Print(x, height - 36, "^6FX: ^15%i", 0);
+    gFontManager->Print(x, height - 36, "^6FX: ^15%i", gParticleManager->visibleCount());
     gFontManager->Print(x, height - 24, "^6TRIS: ^15%i", int(gSceneRenderer->triangleCount()));
     gFontManager->Print(x, height - 12, "^6FPS: ^15%.2f", double(gEngine->framesPerSecond));
 }
@@ -305,11 +332,16 @@ void GameDraw(uint32_t now)
         gModelManager->DrawTags();
     if (gRenderSettings.drawLightBoxes)
         gLightManager->DrawBoxes();
+    const EffectView effects = EffectFrame(now);
+    gParticleManager->Draw3D(effects, gRenderSettings.drawParticleBoxes);
     gGLState.Blend(true);
     Video::Begin2D();
     gGLState.Colour(1.0f, 1.0f, 1.0f, 1.0f);
-    if (gDraw2d)
+    if (gDraw2d) {
+        gParticleManager->DrawScreen(effects);
+        gGLState.DepthWrite(false);
         gGUIManager->Draw();
+    }
     if (gDraw2d && gDebugInfo)
         DrawDebugOverlay();
     if (gConsoleView->IsOpen())

@@ -123,6 +123,17 @@ BufferManager::Buffer* BufferManager::CreateBuffer(size_t bytes, size_t used, co
     return &buffer;
 }
 
+void BufferManager::Rewrite(const VertexBufferRange& range, const Vertex* vertices, size_t vertexCount)
+{
+    const auto found = buffers.find(range.buffer);
+    if (!range || found == buffers.end() || vertexCount > range.bytes / sizeof(Vertex))
+        return;
+    const auto allocation = found->second.allocations.find(range.offset);
+    if (allocation == found->second.allocations.end() || allocation->second != range.bytes)
+        return;
+    Upload(range.buffer, range.offset, vertices, vertexCount * sizeof(Vertex));
+}
+
 void BufferManager::Upload(GLuint name, size_t offset, const void* vertices, size_t vertexBytes)
 {
     calls.Bind(GL_ARRAY_BUFFER_ARB, name);

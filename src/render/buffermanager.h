@@ -45,6 +45,10 @@ public:
     // Gives the range back; a buffer left without allocations is deleted.
     // No allocation, or a range not allocated here, does nothing.
     void Free(const VertexBufferRange& range);
+    // Writes vertices over the start of a live allocation (vertices that
+    // change every frame). A range not allocated here, or more vertices
+    // than it holds, writes nothing.
+    void Rewrite(const VertexBufferRange& range, const Vertex* vertices, size_t vertexCount);
     // Deletes every buffer.
     void Shutdown();
 

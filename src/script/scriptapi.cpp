@@ -35,7 +35,7 @@ void RegisterScriptApi()
     RegisterMatrixFunctions();
     // Map_.
     RegisterModelFunctions();
-    // Effect_.
+    RegisterEffectFunctions();
     RegisterLightFunctions();
     RegisterSoundFunctions();
     RegisterKeyPressedFunctions();

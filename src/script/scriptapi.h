@@ -19,6 +19,7 @@ void RegisterCameraFunctions();
 void RegisterVectorFunctions();
 void RegisterMatrixFunctions();
 void RegisterModelFunctions();
+void RegisterEffectFunctions();
 void RegisterLightFunctions();
 void RegisterSoundFunctions();
 void RegisterKeyPressedFunctions();  // KeyPressed and Input_KeyPressed

@@ -103,6 +103,27 @@ TEST_F(BufferManagerTest, RefusedRequestsLeaveNothingBehind)
     EXPECT_TRUE(gl.calls.empty());
 }
 
+// Vertices that change every frame go over their own range and nowhere
+// else: a freed range, a stranger's or too many vertices write nothing.
+TEST_F(BufferManagerTest, RewritesOnlyInsideALiveAllocation)
+{
+    const VertexBufferRange first = Allocate(10, GL_DYNAMIC_DRAW_ARB);
+    const VertexBufferRange second = Allocate(10, GL_DYNAMIC_DRAW_ARB);
+    gl.calls.clear();
+    manager.Rewrite(second, vertices.data(), 10);
+    ASSERT_EQ(gl.Count(Kind::SubData), 1u);
+    EXPECT_EQ(gl.outOfBounds, 0u);
+    const VertexBufferRange shifted{second.buffer, second.offset + 96, second.bytes};
+    const VertexBufferRange longer{first.buffer, first.offset, first.bytes + 96};
+    manager.Rewrite(second, vertices.data(), 11);
+    manager.Rewrite(shifted, vertices.data(), 1);
+    manager.Rewrite(longer, vertices.data(), 1);
+    manager.Rewrite(VertexBufferRange{}, vertices.data(), 1);
+    manager.Free(first);
+    manager.Rewrite(first, vertices.data(), 1);
+    EXPECT_EQ(gl.Count(Kind::SubData), 1u);
+}
+
 TEST(IndexBuffer, HoldsThreeIndicesPerTriangleAndRefusesWhatCannotBeMade)
 {
     RecordingBufferCalls gl;

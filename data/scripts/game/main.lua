@@ -6,6 +6,11 @@ startTime = GetFrameTime()
 
 function update()
     frames = frames + 1
+    -- A handful of embers every two seconds.
+    if embers and GetFrameTime() >= (nextEmbers or 0) then
+        Effect_Emit(embers, 40)
+        nextEmbers = GetFrameTime() + 2
+    end
 end
 
 -- The console command /Hello calls this with 0.
@@ -55,6 +60,7 @@ System_SaveFile(startsFile, "return " .. starts .. "\n")
 -- The demo level, compiled from maps/demo.txt when the engine is built. The
 -- map command calls MapFree before a map goes and MapLoad after one came.
 function MapFree()
+    embers = nil
 end
 
 -- The demo level is lit by a warm lamp in the west room, whose pillar
@@ -79,6 +85,14 @@ function MapLoad(script, map)
         local arm = Model_Create("models/arm.krm", {-110, 0, -96}, {0, 0, 0}, {1, 1, 1})
         Model_Animate(arm, "wave")
     end
+    -- Effects (data/effects) go with the map as well: a fountain, embers
+    -- thrown out by update(), a beam across the room and the lamp's flare.
+    Effect_Create("effects/fountain.eff", {-110, 0, -50}, 0)
+    embers = Effect_Create("effects/burst.eff", {-60, 20, -90}, 0)
+    local beam = Effect_Create("effects/beam.eff", {-230, 30, -110}, 0)
+    Effect_SetBeamStart(beam, {-230, 30, -110})
+    Effect_SetBeamEnd(beam, {-30, 90, -110})
+    Effect_Create("effects/flare.eff", {-100, 110, -40}, 0)
     Camera_SetPosition({-16, 72, 104})
     Camera_LookAt({-184, 40, -72})
 end

@@ -1,0 +1,260 @@
+// Effect files read into definitions: every key of the three classes and
+// the light, their defaults, the messages with file and line, the values
+// refused for safety, and the cache's one parse per name.
+#include "effects/effectparser.h"
+#include "effects/particlemanager.h"
+#include "support/shader_console_test.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+class EffectParseTest : public ShaderConsoleTest {
+protected:
+    // Shaders of their own, so that no texture is looked for.
+    EffectParseTest() : ShaderConsoleTest("shaders/fx.shader", "textures/spark\n{\n}\ntextures/flare\n{\n}\n") {}
+
+    EffectDefinition Parse(const std::string& text)
+    {
+        WriteData("effects/test.eff", text);
+        EffectDefinition definition;
+        EXPECT_TRUE(EffectParser().Parse("effects/test.eff", definition));
+        return definition;
+    }
+    bool Printed(const char* format, int line) const
+    {
+        char text[256];
+        snprintf(text, sizeof text, format, "effects/test.eff", line);
+        return Text().find(text) != std::string::npos;
+    }
+    size_t Errors() const { return Occurrences(Text(), "^1Error"); }
+    static size_t Occurrences(const std::string& text, const std::string& part)
+    {
+        size_t count = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            ++count;
+        return count;
+    }
+};
+
+TEST_F(EffectParseTest, EmptyBlocksOfEachClassHoldTheirDefaults)
+{
+    const EffectDefinition effect = Parse("{\n}\n{\nclass beam\n}\n{\nclass flare\n}\n");
+    EXPECT_NE(Text().find("^5- ^15Effect: ^13effects/test.eff^15, 3 emitter(s)\n"), std::string::npos) << Text();
+    ASSERT_EQ(effect.elements.size(), 3u);
+    const EffectLightSettings& light = effect.light;
+    EXPECT_FALSE(light.enable || light.brightnessChange || light.colourChange || light.brightnessRandom);
+    EXPECT_EQ(light.delay, 10);
+    EXPECT_FLOAT_EQ(light.brightnessBase, 50.0f);
+    EXPECT_FLOAT_EQ(light.brightnessStep, 1.0f);
+    EXPECT_FLOAT_EQ(light.colourBase.y, 1.0f);
+
+    const EmitterSettings& emitter = effect.elements[0].emitter;
+    EXPECT_EQ(effect.elements[0].kind, ElementClass::Emitter);
+    EXPECT_EQ(emitter.numParticles, 100);
+    EXPECT_EQ(emitter.shader, nullptr);
+    EXPECT_EQ(emitter.delay, 10);
+    EXPECT_EQ(emitter.emitCount, -1);
+    EXPECT_EQ(emitter.emitDelay, 20);
+    EXPECT_FLOAT_EQ(emitter.radius, 10.0f);
+    EXPECT_FLOAT_EQ(emitter.lifeBase, 1.0f);
+    EXPECT_FLOAT_EQ(emitter.lifeStep, 0.01f);
+    EXPECT_FLOAT_EQ(emitter.velocityMax, 1.0f);
+    EXPECT_FLOAT_EQ(emitter.sizeBase[1], 1.0f);
+    EXPECT_TRUE(emitter.lifeAlpha);
+    EXPECT_FALSE(emitter.automatic || emitter.posFixed || emitter.manual || emitter.perm || emitter.once);
+
+    const EmitterSettings& beam = effect.elements[1].emitter;
+    EXPECT_EQ(effect.elements[1].kind, ElementClass::Beam);
+    EXPECT_TRUE(beam.automatic && beam.posFixed);
+    EXPECT_EQ(beam.numParticles, 100);
+
+    const FlareSettings& flare = effect.elements[2].flare;
+    EXPECT_EQ(effect.elements[2].kind, ElementClass::Flare);
+    EXPECT_TRUE(flare.fadeOut && flare.sizeOut && flare.distanceScale);
+    EXPECT_FALSE(flare.screenCentric || flare.screenEdgeFade);
+    EXPECT_FLOAT_EQ(flare.fadeOutRate, -0.05f);
+    EXPECT_FLOAT_EQ(flare.sizeOutRate, -0.03f);
+    EXPECT_FLOAT_EQ(flare.distanceDivisor, 100.0f);
+    EXPECT_EQ(Errors(), 0u) << Text();
+}
+
+TEST_F(EffectParseTest, EveryKeySetsItsValue)
+{
+    const EffectDefinition effect = Parse(
+        "light_enable true\nlight_delay 25\nlight_position_displacement 1 2 3\nlight_brightness_base 70\n"
+        "light_brightness_step 2.5\nlight_brightness_range 9\nlight_brightness_random 1\n"
+        "light_brightness_change 1\nlight_color_base 0.1 0.2 0.3\nlight_color_step 0.01 0.02 0.03\n"
+        "light_color_range 4 5 6\nlight_color_random 1\nlight_color_change 1\n"
+        "{\nnumparticles 7\nshader Textures/Spark\nemitter_type 1\nemitter_radius 3.5\nemitter_once 1\n"
+        "emitter_delay 15\nemitter_manual 1\nemitter_emitfixed 1\nemitter_emitcount 4\nemitter_perm 1\n"
+        "emitter_xfixed 1\nemitter_2d 1\nemitter_automatic 1\nemitter_emitdelay 33\nemitter_posfixed 1\n"
+        "life_base 2\nlife_range 3\nlife_random 1\nlife_step 0.5\nlife_alpha 0\ncolordeath 1\n"
+        "color_base 0.5 0.6 0.7\ncolor_range 1 2 3\ncolor_random 1\ncolor_proportional 1\n"
+        "color_step -0.1 -0.2 -0.3\ncolor_change 1\nsize_base 4 5\nsize_range 6 7\nsize_random 1\n"
+        "size_proportional 1\nsize_step 0.25 0.5\nsize_change 1\nvelocity_base 1 -2 3\n"
+        "velocity_range 4 5 6\nvelocity_random 1\nvelocity_max 8\nacceleration 0 -0.5 0\n"
+        "rotation_enable 1\nrotation_base 10 20 30\nrotation_range 1 2 3\nrotation_step 4 5 6\n"
+        "rotation_random 1\nrotation_change 1\n}\n"
+        "{\nclass beam\nsize_base 2.5\nsize_range 1.5\nsize_step -0.5\nemitter_automatic false\n}\n"
+        "{\nclass flare\nshader textures/flare\nscreencentric 1\nscreenedgefade 1\nfadeout 0\n"
+        "fadeoutrate -0.5\nsizeout 0\nsizeoutrate -0.25\ndistancescale 0\ndistancedivisor 40\n}\n");
+    EXPECT_EQ(Errors(), 0u) << Text();
+    ASSERT_EQ(effect.elements.size(), 3u);
+
+    const EffectLightSettings& l = effect.light;
+    EXPECT_TRUE(l.enable && l.brightnessRandom && l.brightnessChange && l.colourRandom && l.colourChange);
+    EXPECT_EQ(l.delay, 25);
+    const float lightValues[][2] = {{l.displacement.z, 3},   {l.brightnessBase, 70}, {l.brightnessStep, 2.5f},
+                                    {l.brightnessRange, 9},  {l.colourBase.x, 0.1f}, {l.colourStep.y, 0.02f},
+                                    {l.colourRange.z, 6}};
+    for (const auto& value : lightValues)
+        EXPECT_FLOAT_EQ(value[0], value[1]);
+
+    const EmitterSettings& e = effect.elements[0].emitter;
+    ASSERT_NE(e.shader, nullptr);
+    EXPECT_EQ(e.shader->name, "textures/spark");
+    const int ints[][2] = {{e.numParticles, 7}, {e.type, 1}, {e.delay, 15}, {e.emitCount, 4}, {e.emitDelay, 33}};
+    for (const auto& value : ints)
+        EXPECT_EQ(value[0], value[1]);
+    const bool flags[] = {e.once,         e.manual,      e.emitFixed,     e.perm,           e.xFixed,
+                          e.screen,       e.automatic,   e.posFixed,      e.lifeRandom,     e.colourDeath,
+                          e.colourRandom, e.colourProportional, e.colourChange, e.sizeRandom, e.sizeProportional,
+                          e.sizeChange,   e.velocityRandom, e.rotationEnable, e.rotationRandom, e.rotationChange};
+    for (size_t i = 0; i < sizeof(flags); ++i)
+        EXPECT_TRUE(flags[i]) << "flag " << i;
+    EXPECT_FALSE(e.lifeAlpha);
+    const float floats[][2] = {
+        {e.radius, 3.5f},        {e.lifeBase, 2},          {e.lifeRange, 3},          {e.lifeStep, 0.5f},
+        {e.colourBase.y, 0.6f},  {e.colourRange.z, 3},     {e.colourStep.x, -0.1f},   {e.sizeBase[1], 5},
+        {e.sizeRange[0], 6},     {e.sizeStep[1], 0.5f},    {e.velocityBase.y, -2},    {e.velocityRange.x, 4},
+        {e.velocityMax, 8},      {e.acceleration.y, -0.5f}, {e.rotationBase.z, 30},   {e.rotationRange.y, 2},
+        {e.rotationStep.x, 4}};
+    for (size_t i = 0; i < std::size(floats); ++i)
+        EXPECT_FLOAT_EQ(floats[i][0], floats[i][1]) << "value " << i;
+
+    const EmitterSettings& beam = effect.elements[1].emitter;
+    EXPECT_FLOAT_EQ(beam.sizeBase[0], 2.5f);
+    EXPECT_FLOAT_EQ(beam.sizeRange[0], 1.5f);
+    EXPECT_FLOAT_EQ(beam.sizeStep[0], -0.5f);
+    EXPECT_FALSE(beam.automatic);
+    EXPECT_TRUE(beam.posFixed);
+
+    const FlareSettings& f = effect.elements[2].flare;
+    ASSERT_NE(f.shader, nullptr);
+    EXPECT_TRUE(f.screenCentric && f.screenEdgeFade);
+    EXPECT_FALSE(f.fadeOut || f.sizeOut || f.distanceScale);
+    EXPECT_FLOAT_EQ(f.fadeOutRate, -0.5f);
+    EXPECT_FLOAT_EQ(f.sizeOutRate, -0.25f);
+    EXPECT_FLOAT_EQ(f.distanceDivisor, 40.0f);
+}
+
+// Each block's keys are those of its class, picked by its last class line;
+// a fault skips its line and keeps the value.
+TEST_F(EffectParseTest, FaultsAreReportedAtTheirLineAndSkipped)
+{
+    const EffectDefinition effect = Parse(
+        "}\n"                       // 1 bracket outside a block
+        "numparticles 5\n"          // 2 an emitter key outside a block
+        "light_enable yes\n"        // 3 not a bool word
+        "light_delay 0\n"           // 4 refused: a step loop without end
+        "{\n"                       // 5
+        "{\n"                       // 6 bracket inside a block
+        "numparticles 0\n"          // 7 refused
+        "numparticles 262145\n"     // 8 refused
+        "emitter_delay 0\n"         // 9 refused
+        "size_base 2\n"             // 10 a pair needs two values
+        "life_base 1x\n"            // 11 not a number
+        "fadeout 0\n"               // 12 a flare key in an emitter
+        "class\n"                   // 13 no class given
+        "class sphere\n"            // 14 no such class
+        "emitter_once 0\n"          // 15 fine
+        "}\n"                       // 16
+        "{\n"                       // 17
+        "class emitter beam\n"      // 18 too many words
+        "class beam\n"              // 19
+        "size_proportional 1\n"     // 20 beams have one size
+        "numparticles 262144\n"     // 21 the largest pool
+        "class flare\n"             // 22 the block ends a flare
+        "}\n"                       // 23
+        "{\n"                       // 24 left open
+        "class beam\n");            // 25
+    const std::pair<const char*, int> expected[] = {
+        {kDefinitionBracketPlacement, 1}, {kDefinitionUnknownCommand, 2},  {kDefinitionDatatype, 3},
+        {kDefinitionInvalidParameter, 4}, {kDefinitionBracketPlacement, 6}, {kDefinitionInvalidParameter, 7},
+        {kDefinitionInvalidParameter, 8}, {kDefinitionInvalidParameter, 9}, {kDefinitionParameterCount, 10},
+        {kDefinitionDatatype, 11},        {kDefinitionUnknownCommand, 12},  {kDefinitionParameterCount, 13},
+        {kDefinitionDatatype, 14},        {kDefinitionParameterCount, 18},  {kDefinitionUnknownCommand, 20},
+        {"^1Error: Unexpected end of file, stage not closed ^13(%s, line: %i).\n", 26}};
+    for (const auto& error : expected)
+        EXPECT_TRUE(Printed(error.first, error.second)) << error.second << "\n" << Text();
+    EXPECT_EQ(Errors(), std::size(expected)) << Text();
+    EXPECT_NE(Text().find(", 3 emitter(s)\n"), std::string::npos);
+
+    EXPECT_FALSE(effect.light.enable);
+    EXPECT_EQ(effect.light.delay, 10);
+    ASSERT_EQ(effect.elements.size(), 3u);
+    EXPECT_EQ(effect.elements[0].kind, ElementClass::Emitter);
+    EXPECT_EQ(effect.elements[0].emitter.numParticles, 100);
+    EXPECT_EQ(effect.elements[0].emitter.delay, 10);
+    EXPECT_FLOAT_EQ(effect.elements[0].emitter.sizeBase[0], 1.0f);
+    EXPECT_EQ(effect.elements[1].kind, ElementClass::Flare);
+    // The open block keeps what it had.
+    EXPECT_EQ(effect.elements[2].kind, ElementClass::Beam);
+}
+
+// Every instance holds all of a file's particles and elements, so a file
+// has a budget of both; a block past it is refused at its closing line.
+TEST_F(EffectParseTest, AFileCannotAskForMoreParticlesOrElementsThanItsBudget)
+{
+    const EffectDefinition pools = Parse("{\nnumparticles 200000\n}\n{\nclass beam\nnumparticles 62144\n}\n"
+                                         "{\nnumparticles 1\n}\n{\nclass flare\n}\n");
+    ASSERT_EQ(pools.elements.size(), 3u);
+    EXPECT_EQ(pools.elements[2].kind, ElementClass::Flare);
+    EXPECT_TRUE(Printed(kDefinitionInvalidParameter, 10)) << Text();
+    EXPECT_EQ(Errors(), 1u);
+
+    std::string many;
+    for (size_t i = 0; i <= EffectParser::kMaxElements; ++i)
+        many += "{\nclass flare\n}\n";
+    ClearText();
+    EXPECT_EQ(Parse(many).elements.size(), EffectParser::kMaxElements);
+    EXPECT_TRUE(Printed(kDefinitionInvalidParameter, int(EffectParser::kMaxElements + 1) * 3)) << Text();
+}
+
+TEST_F(EffectParseTest, BoolWordsAndAnEmptyFile)
+{
+    const EffectDefinition words = Parse("light_enable true\nlight_color_change 1\n{\nlife_alpha false\n"
+                                         "emitter_once TRUE\nemitter_perm 0\ncolordeath 2\n}\n");
+    EXPECT_TRUE(words.light.enable && words.light.colourChange);
+    ASSERT_EQ(words.elements.size(), 1u);
+    // Lines are read in lower case, so TRUE is true.
+    EXPECT_TRUE(words.elements[0].emitter.once);
+    EXPECT_FALSE(words.elements[0].emitter.lifeAlpha || words.elements[0].emitter.perm);
+    EXPECT_TRUE(Printed(kDefinitionDatatype, 7)) << Text();
+    EXPECT_EQ(Errors(), 1u);
+
+    ClearText();
+    EXPECT_TRUE(Parse("# nothing but a comment\n").elements.empty());
+    EXPECT_NE(Text().find("^5- ^15Effect: ^13effects/test.eff^15, 0 emitter(s)\n"), std::string::npos) << Text();
+}
+
+TEST_F(EffectParseTest, TheCacheParsesEachNameOnceAndKeepsAMissingFileEmpty)
+{
+    WriteData("effects/spark.eff", "{\nnumparticles 3\n}\n");
+    ParticleManager manager;
+    const EffectDefinition& first = manager.Cache("effects/spark.eff");
+    const EffectDefinition& again = manager.Cache("Effects/SPARK.eff");
+    EXPECT_EQ(&first, &again);
+    ASSERT_EQ(first.elements.size(), 1u);
+    EXPECT_EQ(first.elements[0].emitter.numParticles, 3);
+    EXPECT_EQ(Occurrences(Text(), "Effect: "), 1u) << Text();
+
+    EXPECT_TRUE(manager.Cache("effects/none.eff").elements.empty());
+    manager.Cache("effects/none.eff");
+    EXPECT_EQ(Occurrences(Text(), "^1Error: Unable to load effect file ^13effects/none.eff^15\n"), 1u) << Text();
+    manager.Release();
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+// Beams: the order of their particles as start and end are set, the
+// segments and indices of the ribbon, an exhausted pool, and the newest
+// particle held at the beam's position.
+#include "effects/particlebeam.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+EmitterSettings Still(int particles)
+{
+    EmitterSettings settings = EmitterSettings::BeamDefaults();
+    settings.numParticles = particles;
+    settings.automatic = false;
+    settings.posFixed = false;
+    settings.lifeStep = 0.0f;
+    return settings;
+}
+
+Vector PositionAt(const ParticleBeam& beam, size_t index)
+{
+    return beam.particle(beam.chain()[index]).position;
+}
+
+TEST(ParticleBeam, StartAndEndPlaceTheNewestAndTheOldest)
+{
+    ParticleBeam beam(Still(4), {});
+    beam.SetBeamStart({1.0f, 0.0f, 0.0f});
+    ASSERT_EQ(beam.chain().size(), 1u);
+    beam.SetBeamEnd({2.0f, 0.0f, 0.0f});
+    ASSERT_EQ(beam.chain().size(), 2u);
+    EXPECT_FLOAT_EQ(PositionAt(beam, 0).x, 1.0f);
+    EXPECT_FLOAT_EQ(PositionAt(beam, 1).x, 2.0f);
+    beam.SetBeamEnd({3.0f, 0.0f, 0.0f});
+    beam.SetBeamStart({4.0f, 0.0f, 0.0f});
+    ASSERT_EQ(beam.chain().size(), 2u);
+    EXPECT_FLOAT_EQ(PositionAt(beam, 0).x, 4.0f);
+    EXPECT_FLOAT_EQ(PositionAt(beam, 1).x, 3.0f);
+
+    ParticleBeam endFirst(Still(4), {});
+    endFirst.SetBeamEnd({5.0f, 0.0f, 0.0f});
+    ASSERT_EQ(endFirst.chain().size(), 1u);
+    EXPECT_FLOAT_EQ(PositionAt(endFirst, 0).x, 5.0f);
+}
+
+TEST(ParticleBeam, SegmentsJoinNeighboursAcrossTheLineOfSight)
+{
+    ParticleBeam beam(Still(3), {});
+    const uint32_t pattern[12] = {0, 1, 2, 1, 3, 2, 4, 5, 6, 5, 7, 6};
+    for (size_t i = 0; i < 12; ++i)
+        EXPECT_EQ(beam.indices()[i], pattern[i]);
+    beam.SetBeamStart({-10.0f, 0.0f, -50.0f});
+    beam.BuildVertices({});
+    EXPECT_EQ(beam.segmentCount(), 0);
+    beam.SetBeamEnd({10.0f, 0.0f, -50.0f});
+    beam.Emit(1);
+    beam.BuildVertices({});
+    EXPECT_EQ(beam.segmentCount(), 2);
+    // From the start (newest, x = -10) toward the end, seen from the
+    // origin: the ribbon spreads along y by the size.
+    ParticleBeam two(Still(2), {});
+    two.SetBeamStart({-10.0f, 0.0f, -50.0f});
+    two.SetBeamEnd({10.0f, 0.0f, -50.0f});
+    two.BuildVertices({});
+    ASSERT_EQ(two.segmentCount(), 1);
+    const float expected[4][2] = {{-10, 1}, {-10, -1}, {10, 1}, {10, -1}};
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_NEAR(two.vertices()[c].position[0], expected[c][0], 1e-3f) << c;
+        EXPECT_NEAR(two.vertices()[c].position[1], expected[c][1], 1e-3f) << c;
+        EXPECT_FLOAT_EQ(two.vertices()[c].normal[2], -1.0f);
+    }
+    EXPECT_FLOAT_EQ(two.box().minimum.x, -11.0f);
+    EXPECT_FLOAT_EQ(two.box().maximum.y, 1.0f);
+    EXPECT_FLOAT_EQ(two.vertices()[1].texCoord[1], 0.0f);
+    EXPECT_FLOAT_EQ(two.vertices()[2].texCoord[0], 1.0f);
+}
+
+TEST(ParticleBeam, AnEmptyPoolSpawnsNothing)
+{
+    ParticleBeam single(Still(1), {});
+    single.SetBeamStart({1.0f, 0.0f, 0.0f});
+    single.SetBeamEnd({2.0f, 0.0f, 0.0f});
+    ASSERT_EQ(single.chain().size(), 1u);
+    EXPECT_FLOAT_EQ(PositionAt(single, 0).x, 1.0f);
+    single.BuildVertices({});
+    EXPECT_EQ(single.segmentCount(), 0);
+
+    ParticleBeam three(Still(3), {});
+    three.Emit(5);
+    EXPECT_EQ(three.chain().size(), 3u);
+
+    EmitterSettings automatic = Still(3);
+    automatic.automatic = true;
+    ParticleBeam full(automatic, {});
+    EffectView view = EffectView::Default();
+    view.now = 100;
+    full.Update(view);
+    EXPECT_EQ(full.chain().size(), 3u);
+    full.Emit(1);
+    EXPECT_EQ(full.chain().size(), 3u);
+}
+
+TEST(ParticleBeam, PositionFixedKeepsTheNewestAtTheBeamAndDeadParticlesLeave)
+{
+    EmitterSettings settings = Still(3);
+    settings.posFixed = true;
+    settings.lifeStep = 0.6f;
+    ParticleBeam beam(settings, {});
+    beam.SetBeamStart({1.0f, 0.0f, 0.0f});
+    beam.SetBeamEnd({2.0f, 0.0f, 0.0f});
+    beam.SetPosition({7.0f, 0.0f, 0.0f});
+    EffectView view = EffectView::Default();
+    view.now = 100;
+    EXPECT_TRUE(beam.Update(view));
+    ASSERT_EQ(beam.chain().size(), 2u);
+    EXPECT_FLOAT_EQ(PositionAt(beam, 0).x, 7.0f);
+    EXPECT_FLOAT_EQ(PositionAt(beam, 1).x, 2.0f);
+    beam.Stop();
+    view.now = 200;
+    EXPECT_FALSE(beam.Update(view));  // both lives ran out
+    EXPECT_TRUE(beam.chain().empty());
+}
+
+}  // namespace

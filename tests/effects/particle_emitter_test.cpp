@@ -1,0 +1,213 @@
+// Emitters on synthetic times with a seeded generator: fixed steps, death
+// and respawn, the kinds of emission, colour death, moving with the
+// emitter, culling and the quads built for the camera.
+#include "effects/particleemitter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+EffectView At(int64_t now)
+{
+    EffectView view = EffectView::Default();
+    view.now = now;
+    return view;
+}
+
+const Vector kAhead{0.0f, 0.0f, -100.0f};
+
+EmitterSettings Moving(int particles)
+{
+    EmitterSettings settings;
+    settings.numParticles = particles;
+    settings.lifeStep = 0.0f;
+    settings.velocityBase = {1.0f, 0.0f, 0.0f};
+    return settings;
+}
+
+class ParticleEmitterTest : public ::testing::Test {
+protected:
+    void SetUp() override { srand(7); }
+};
+
+TEST_F(ParticleEmitterTest, TheFirstUpdateStartsTheClockAndLaterOnesRunWholeSteps)
+{
+    ParticleEmitter emitter(Moving(1), kAhead);
+    ASSERT_EQ(emitter.liveCount(), 1);
+    EXPECT_TRUE(emitter.Update(At(1000)));
+    EXPECT_FLOAT_EQ(emitter.particles()[0].position.x, 0.0f);
+    emitter.Update(At(1035));  // three steps of 10 ms; 5 ms carried over
+    EXPECT_FLOAT_EQ(emitter.particles()[0].position.x, 3.0f);
+    emitter.Update(At(1039));
+    EXPECT_FLOAT_EQ(emitter.particles()[0].position.x, 3.0f);
+    emitter.Update(At(1040));
+    EXPECT_FLOAT_EQ(emitter.particles()[0].position.x, 4.0f);
+}
+
+// The last particle moved into a dead one's slot is still stepped once.
+TEST_F(ParticleEmitterTest, RemovalByMovingTheLastParticleStepsEveryLiveOneOnce)
+{
+    EmitterSettings settings = Moving(3);
+    settings.manual = true;
+    settings.lifeBase = 0.025f;
+    settings.lifeStep = 0.01f;
+    ParticleEmitter emitter(settings, kAhead);
+    EXPECT_EQ(emitter.liveCount(), 0);
+    emitter.Emit(1);
+    emitter.Step();
+    emitter.Step();
+    emitter.Emit(2);
+    emitter.Step();  // the first dies; the newest takes its slot
+    ASSERT_EQ(emitter.liveCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FLOAT_EQ(emitter.particles()[i].position.x, 1.0f) << i;
+        EXPECT_FLOAT_EQ(emitter.particles()[i].life, 0.015f) << i;
+    }
+}
+
+TEST_F(ParticleEmitterTest, AFountainKeepsItsCountAndAOnceEmitterDies)
+{
+    EmitterSettings fountain;
+    fountain.numParticles = 10;
+    fountain.lifeStep = 0.3f;
+    fountain.lifeRandom = true;
+    fountain.velocityBase = {0.0f, 1.0f, 0.0f};
+    fountain.velocityRange = {1.0f, 1.0f, 1.0f};
+    fountain.velocityRandom = true;
+    ParticleEmitter endless(fountain, kAhead);
+    EffectView view = At(0);
+    for (int frame = 0; frame < 50; ++frame) {
+        view.now = frame * 25;
+        EXPECT_TRUE(endless.Update(view));
+        EXPECT_EQ(endless.liveCount(), 10);
+    }
+    for (int i = 0; i < 10; ++i)
+        EXPECT_LE(Length(endless.particles()[i].velocity), 1.001f) << "speed capped at velocity_max";
+
+    fountain.once = true;
+    ParticleEmitter once(fountain, kAhead);
+    bool alive = true;
+    for (int frame = 0; frame < 50 && alive; ++frame) {
+        view.now = frame * 25;
+        alive = once.Update(view);
+    }
+    EXPECT_FALSE(alive);
+    EXPECT_EQ(once.liveCount(), 0);
+}
+
+TEST_F(ParticleEmitterTest, ManualFixedAndAutomaticEmission)
+{
+    EmitterSettings settings = Moving(4);
+    settings.manual = true;
+    ParticleEmitter manual(settings, kAhead);
+    manual.Emit(3);
+    EXPECT_EQ(manual.liveCount(), 3);
+    manual.Emit(3);
+    EXPECT_EQ(manual.liveCount(), 4);  // the pool is full
+    EXPECT_TRUE(manual.Update(At(0)));
+
+    settings.emitFixed = true;
+    settings.emitCount = 2;
+    ParticleEmitter fixed(settings, kAhead);
+    fixed.Emit(100);
+    EXPECT_EQ(fixed.liveCount(), 2);
+
+    settings.manual = false;
+    settings.automatic = true;
+    settings.emitDelay = 20;
+    ParticleEmitter automatic(settings, kAhead);
+    EXPECT_EQ(automatic.liveCount(), 0);
+    automatic.Emit(3);
+    EXPECT_EQ(automatic.liveCount(), 0);
+    automatic.Update(At(100));
+    EXPECT_EQ(automatic.liveCount(), 2);
+    automatic.Update(At(120));  // not more than 20 ms later
+    EXPECT_EQ(automatic.liveCount(), 2);
+    automatic.Update(At(121));
+    EXPECT_EQ(automatic.liveCount(), 4);
+    // Stopped, it emits no more and dies with its particles.
+    automatic.Stop();
+    automatic.Emit(1);
+    EXPECT_FALSE(manual.stopped());
+    EXPECT_EQ(automatic.liveCount(), 4);
+}
+
+TEST_F(ParticleEmitterTest, ColourDeathAndPositionFixedParticles)
+{
+    EmitterSettings settings = Moving(2);
+    settings.manual = true;
+    settings.colourBase = {0.1f, 0.1f, 0.1f};
+    settings.colourStep = {-0.2f, -0.2f, -0.2f};
+    settings.colourChange = true;
+    settings.colourDeath = true;
+    ParticleEmitter fading(settings, kAhead);
+    fading.Emit(1);
+    fading.Step();
+    EXPECT_EQ(fading.liveCount(), 1);
+    fading.Step();
+    EXPECT_EQ(fading.liveCount(), 0);
+
+    settings.colourDeath = false;
+    settings.posFixed = true;
+    ParticleEmitter carried(settings, kAhead);
+    carried.Emit(2);
+    carried.Step();
+    carried.SetPosition({5.0f, 6.0f, -50.0f});
+    for (int i = 0; i < 2; ++i)
+        EXPECT_FLOAT_EQ(carried.particles()[i].position.y, 6.0f);
+    settings.posFixed = false;
+    ParticleEmitter left(settings, kAhead);
+    left.Emit(1);
+    left.SetPosition({5.0f, 6.0f, -50.0f});
+    EXPECT_FLOAT_EQ(left.particles()[0].position.y, 0.0f);
+}
+
+TEST_F(ParticleEmitterTest, BehindTheCameraAnEmitterIsCulledAndHoldsStill)
+{
+    ParticleEmitter behind(Moving(1), {0.0f, 0.0f, 100.0f});
+    EXPECT_TRUE(behind.Update(At(0)));
+    EXPECT_FALSE(behind.visible());
+    behind.Update(At(500));
+    EXPECT_FLOAT_EQ(behind.particles()[0].position.x, 0.0f);
+
+    // Without particles the emitter's own position decides.
+    EmitterSettings empty = Moving(1);
+    empty.manual = true;
+    ParticleEmitter ahead(empty, kAhead), back(empty, {0.0f, 0.0f, 100.0f});
+    ahead.Update(At(0));
+    back.Update(At(0));
+    EXPECT_TRUE(ahead.visible());
+    EXPECT_FALSE(back.visible());
+}
+
+TEST_F(ParticleEmitterTest, QuadsFaceTheCameraWithAlphaFromLife)
+{
+    EmitterSettings settings;
+    settings.numParticles = 1;
+    settings.sizeBase[0] = 1.0f;
+    settings.sizeBase[1] = 2.0f;
+    settings.colourBase = {0.25f, 0.5f, 0.75f};
+    settings.lifeBase = 0.5f;
+    ParticleEmitter emitter(settings, kAhead);
+    Matrix view;
+    view.Identity();
+    emitter.BuildVertices(view);
+    const float expected[4][2] = {{-1, -2}, {1, -2}, {1, 2}, {-1, 2}};
+    for (int c = 0; c < 4; ++c) {
+        const Vertex& v = emitter.vertices()[c];
+        EXPECT_FLOAT_EQ(v.position[0], expected[c][0]);
+        EXPECT_FLOAT_EQ(v.position[1], expected[c][1]);
+        EXPECT_FLOAT_EQ(v.position[2], -100.0f);
+        EXPECT_FLOAT_EQ(v.colour[2], 0.75f);
+        EXPECT_FLOAT_EQ(v.colour[3], 0.5f);
+    }
+    // A camera turned about y: its right axis is the world's z.
+    view.Rotate({0.0f, 90.0f, 0.0f});
+    emitter.BuildVertices(view);
+    EXPECT_NEAR(emitter.vertices()[0].position[2], -101.0f, 1e-5f);
+    EXPECT_NEAR(emitter.vertices()[0].position[0], 0.0f, 1e-5f);
+}
+
+}  // namespace
