@@ -245,9 +245,12 @@ bool EffectParser::ReadValue(ValueKind kind, void* field, int minimum, int maxim
         reader.Error(kDefinitionParameterCount);
         return false;
     }
+    // Every number is checked before any is stored: a bad one keeps the
+    // whole value as it was.
     const bool numeric = kind != ValueKind::Bool && kind != ValueKind::ShaderName;
+    float reals[3] = {};
     for (size_t i = 1; numeric && i <= values; ++i)
-        if (!DefinitionReader::IsNumeric(tokens[i])) {
+        if (!DefinitionReader::ParseReal(tokens[i], &reals[i - 1])) {
             reader.Error(kDefinitionDatatype);
             return false;
         }
@@ -271,8 +274,7 @@ bool EffectParser::ReadValue(ValueKind kind, void* field, int minimum, int maxim
         *static_cast<Shader**>(field) = gShaderManager->Get(tokens[1].c_str());
         return true;
     default:
-        for (size_t i = 0; i < values; ++i)
-            static_cast<float*>(field)[i] = float(atof(tokens[i + 1].c_str()));
+        std::copy(reals, reals + values, static_cast<float*>(field));
         return true;
     }
 }

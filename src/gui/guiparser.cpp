@@ -15,9 +15,7 @@
 #include "gui/window.h"
 #include "render/shadermanager.h"
 
-#include <cerrno>
 #include <climits>
-#include <cmath>
 #include <cstdlib>
 #include <variant>
 
@@ -163,18 +161,6 @@ bool ParseInt(const std::string& token, int* value)
     return true;
 }
 
-// Numbers too long for a float are no numbers here.
-bool ParseFloat(const std::string& token, float* value)
-{
-    if (!DefinitionReader::IsNumeric(token))
-        return false;
-    const float number = float(atof(token.c_str()));
-    if (!std::isfinite(number))
-        return false;
-    *value = number;
-    return true;
-}
-
 // Reads the value tokens of one property into its field; the field keeps
 // its value when any token has the wrong form.
 class ValueReader {
@@ -190,7 +176,7 @@ public:
 
     bool operator()(bool T::*field) { return DefinitionReader::ParseBoolean(tokens[1], &(target.*field)); }
     bool operator()(int T::*field) { return ParseInt(tokens[1], &(target.*field)); }
-    bool operator()(float T::*field) { return ParseFloat(tokens[1], &(target.*field)); }
+    bool operator()(float T::*field) { return DefinitionReader::ParseReal(tokens[1], &(target.*field)); }
     bool operator()(std::string T::*field)
     {
         target.*field = tokens[1];
@@ -199,7 +185,7 @@ public:
     bool operator()(FloatPair T::*field)
     {
         FloatPair pair;
-        if (!ParseFloat(tokens[1], &pair.x) || !ParseFloat(tokens[2], &pair.y))
+        if (!DefinitionReader::ParseReal(tokens[1], &pair.x) || !DefinitionReader::ParseReal(tokens[2], &pair.y))
             return false;
         target.*field = pair;
         return true;
@@ -215,8 +201,8 @@ public:
     bool operator()(Colour T::*field)
     {
         Colour colour;
-        if (!ParseFloat(tokens[1], &colour.red) || !ParseFloat(tokens[2], &colour.green) ||
-            !ParseFloat(tokens[3], &colour.blue) || !ParseFloat(tokens[4], &colour.alpha))
+        if (!DefinitionReader::ParseReal(tokens[1], &colour.red) || !DefinitionReader::ParseReal(tokens[2], &colour.green) ||
+            !DefinitionReader::ParseReal(tokens[3], &colour.blue) || !DefinitionReader::ParseReal(tokens[4], &colour.alpha))
             return false;
         target.*field = colour;
         return true;

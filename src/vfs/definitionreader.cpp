@@ -4,6 +4,9 @@
 #include "engine/text.h"
 #include "vfs/vfs.h"
 
+#include <cmath>
+#include <cstdlib>
+
 const char* const kDefinitionBracketPlacement = "^1Error: Incorrect bracket placement ^13(%s, line: %i).\n";
 const char* const kDefinitionBracketBeforeName = "^1Error: Shader bracket before shader name ^13(%s, line: %i).\n";
 const char* const kDefinitionUnknownCommand = "^1Error: Unknown Command ^13(%s, line: %i).\n";
@@ -184,6 +187,17 @@ bool DefinitionReader::IsNumeric(const std::string& token)
     for (char c : token)
         if (ClassOf(c) != kNumeric)
             return false;
+    return true;
+}
+
+bool DefinitionReader::ParseReal(const std::string& token, float* value)
+{
+    if (!IsNumeric(token))
+        return false;
+    const float number = float(atof(token.c_str()));
+    if (!std::isfinite(number))
+        return false;
+    *value = number;
     return true;
 }
 

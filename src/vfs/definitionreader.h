@@ -41,6 +41,9 @@ public:
     bool TrackBracket(bool nameGiven);
 
     static bool IsNumeric(const std::string& token);
+    // A numeric token whose value a float holds; false for anything else,
+    // digits too many for a float included (they would read as infinity).
+    static bool ParseReal(const std::string& token, float* value);
     // "true", "1", "false" or "0", exactly; false for anything else.
     static bool ParseBoolean(const std::string& token, bool* value);
 

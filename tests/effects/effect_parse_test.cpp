@@ -169,7 +169,7 @@ TEST_F(EffectParseTest, FaultsAreReportedAtTheirLineAndSkipped)
         "fadeout 0\n"               // 12 a flare key in an emitter
         "class\n"                   // 13 no class given
         "class sphere\n"            // 14 no such class
-        "emitter_once 0\n"          // 15 fine
+        "velocity_base 1 2 999999999999999999999999999999999999999999\n"  // 15 past a float
         "}\n"                       // 16
         "{\n"                       // 17
         "class emitter beam\n"      // 18 too many words
@@ -185,7 +185,8 @@ TEST_F(EffectParseTest, FaultsAreReportedAtTheirLineAndSkipped)
         {kDefinitionInvalidParameter, 4}, {kDefinitionBracketPlacement, 6}, {kDefinitionInvalidParameter, 7},
         {kDefinitionInvalidParameter, 8}, {kDefinitionInvalidParameter, 9}, {kDefinitionParameterCount, 10},
         {kDefinitionDatatype, 11},        {kDefinitionUnknownCommand, 12},  {kDefinitionParameterCount, 13},
-        {kDefinitionDatatype, 14},        {kDefinitionParameterCount, 18},  {kDefinitionUnknownCommand, 20},
+        {kDefinitionDatatype, 14},        {kDefinitionDatatype, 15},        {kDefinitionParameterCount, 18},
+        {kDefinitionUnknownCommand, 20},
         {"^1Error: Unexpected end of file, stage not closed ^13(%s, line: %i).\n", 26}};
     for (const auto& error : expected)
         EXPECT_TRUE(Printed(error.first, error.second)) << error.second << "\n" << Text();
@@ -199,6 +200,7 @@ TEST_F(EffectParseTest, FaultsAreReportedAtTheirLineAndSkipped)
     EXPECT_EQ(effect.elements[0].emitter.numParticles, 100);
     EXPECT_EQ(effect.elements[0].emitter.delay, 10);
     EXPECT_FLOAT_EQ(effect.elements[0].emitter.sizeBase[0], 1.0f);
+    EXPECT_EQ(effect.elements[0].emitter.velocityBase.x, 0.0f) << "a value with a bad number is kept whole";
     EXPECT_EQ(effect.elements[1].kind, ElementClass::Flare);
     // The open block keeps what it had.
     EXPECT_EQ(effect.elements[2].kind, ElementClass::Beam);
