@@ -63,8 +63,6 @@ struct Layout {
     static constexpr size_t kTagOffset = 12, kBoxOffset = 16, kMeshOffset = 20, kBoneOffset = 24;
     std::vector<size_t> boneRecords, meshRecords;
     size_t tags = 0, boxes = 0;
-    // Every record start and end, for cutting the file short.
-    std::vector<size_t> boundaries;
 };
 
 class Bytes {
@@ -102,7 +100,6 @@ inline std::string Write(const Spec& spec, Layout* layout = nullptr)
     b.U16(uint16_t(spec.meshes.size()));
     b.U16(uint16_t(spec.bones.size()));
     b.Zeros(16);  // offsets, filled below
-    places.boundaries.push_back(b.data.size());
 
     places.tags = b.data.size();
     for (const Tag& tag : spec.tags) {
@@ -110,7 +107,6 @@ inline std::string Write(const Spec& spec, Layout* layout = nullptr)
         b.Name(tag.bone);
         b.V3(tag.position);
         b.V3(tag.rotation);
-        places.boundaries.push_back(b.data.size());
     }
     places.boxes = b.data.size();
     for (const Box& box : spec.boxes) {
@@ -119,7 +115,6 @@ inline std::string Write(const Spec& spec, Layout* layout = nullptr)
         b.V3(box.centre);
         b.V3(box.rotation);
         b.V3(box.halfExtents);
-        places.boundaries.push_back(b.data.size());
     }
     const size_t bonesAt = b.data.size();
     for (const Bone& bone : spec.bones) {
@@ -141,7 +136,6 @@ inline std::string Write(const Spec& spec, Layout* layout = nullptr)
                 b.V3(key.value);
                 b.F32(key.time);
             }
-        places.boundaries.push_back(b.data.size());
     }
     const size_t meshesAt = b.data.size();
     for (const Mesh& mesh : spec.meshes) {
@@ -171,7 +165,6 @@ inline std::string Write(const Spec& spec, Layout* layout = nullptr)
             b.U32(corner);
         for (size_t i = 0; i < triangles * 3; ++i)
             b.I32(i < mesh.neighbours.size() ? mesh.neighbours[i] : -1);
-        places.boundaries.push_back(b.data.size());
     }
     b.PutU32(Layout::kTagOffset, uint32_t(places.tags));
     b.PutU32(Layout::kBoxOffset, uint32_t(places.boxes));

@@ -68,7 +68,6 @@ TEST_F(MapLoadTest, TheMinimalMapLoadsIntoItsStructures)
     EXPECT_EQ(Floats(v.texCoord, v.texCoord + 2), (Floats{1, 1}));
     EXPECT_EQ(Floats(v.normal, v.normal + 3), (Floats{0, 1, 0}));
     EXPECT_EQ(Floats(v.binormal, v.binormal + 3), (Floats{0, 0, 1}));
-    EXPECT_EQ(Floats(v.colour, v.colour + 4), (Floats{1, 1, 1, 1}));
     EXPECT_FALSE(map.vertexBuffer());  // no buffer objects without a GL context
 
     ASSERT_EQ(map.meshes().size(), 2u);
