@@ -245,6 +245,8 @@ TEST_F(MapLoadTest, IndexesOutsideTheirTablesAreRefused)
         {kLumpSurfaces, 2, 8, 3, "surface 2 names shader 3, but there are 3"},
         {kLumpSurfaces, 2, 8, uint32_t(-2), "surface 2 names shader -2"},
         {kLumpRooms, 0, 4, 5, "room 0 lists 5 surfaces from 0, but there are 4"},
+        {kLumpRooms, 0, 12, 0x43FA0000u, "room 0 has bounds that are inverted or not finite"},  // minimum x 500
+        {kLumpRooms, 0, 28, nan, "room 0 has bounds that are inverted or not finite"},
         {kLumpMeshes, 1, 0, 3, "mesh 1 lists 1 brushes from 3, but there are 3"},
         {kLumpMeshes, 1, 4, 2, "mesh 1 lists 2 brushes from 2"},
         {kLumpMeshes, 1, 8, 3, "mesh 1 lists 2 surfaces from 3, but there are 4"},

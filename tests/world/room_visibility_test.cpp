@@ -1,12 +1,9 @@
 // Rooms in the running engine: visible while their boxes touch the view,
-// outlined in magenta with r_drawRooms, and refused when their boxes cannot
-// be tested.
+// outlined in magenta with r_drawRooms.
 #include "minimal_map.h"
 #include "support/screenshots.h"
 
 #include <gtest/gtest.h>
-
-#include <limits>
 
 namespace {
 
@@ -20,20 +17,14 @@ TEST(RoomVisibility, RoomsInViewCountAndShowTheirOutlines)
     rooms.Room(0, 0, {-50, -50, -300}, {50, 50, -200});
     rooms.Room(0, 0, {-50, -50, 200}, {50, 50, 300});
     sandbox.WriteData("maps/rooms.map", rooms.Bytes());
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    MapWriter inverted = MinimalMap(), notANumber = MinimalMap();
-    inverted.Room(0, 0, {50, 0, 0}, {-50, 10, 10});
-    notANumber.Room(0, 0, {0, 0, 0}, {nan, 10, 10});
-    sandbox.WriteData("maps/inverted.map", inverted.Bytes());
-    sandbox.WriteData("maps/nan.map", notANumber.Bytes());
-    sandbox.WriteData("default.cfg", "r_drawRooms 1\nMap maps/inverted.map\n");
+    sandbox.WriteData("default.cfg", "r_drawRooms 1\n");
     sandbox.WriteData("scripts/game/main.lua", R"(
         function MapFree() end
         function MapLoad() end
         local frame = 0
         function update()
           frame = frame + 1
-          if frame == 2 then Console_Command('Map maps/nan.map') Console_Command('Map maps/rooms.map') end
+          if frame == 2 then Console_Command('Map maps/rooms.map') end
           if frame == 4 then Console_Command('test_visibleRooms') Console_Command('Screenshot') end
           if frame == 6 then Console_Command('Quit') end
         end)");
@@ -42,11 +33,7 @@ TEST(RoomVisibility, RoomsInViewCountAndShowTheirOutlines)
     EngineRun run = sandbox.Run({}, options);
 
     ASSERT_TRUE(run.Ended(0));
-    EXPECT_TRUE(LinesInOrder(
-        run.out, {"Error: maps/inverted.map is damaged: room 1 has bounds that are inverted or not finite.",
-                  "Error: maps/nan.map is damaged: room 1 has bounds that are inverted or not finite.",
-                  "visible rooms: 1"}))
-        << run.out;
+    EXPECT_TRUE(run.Has("visible rooms: 1")) << run.out;
     EXPECT_GT(Count(Screenshot(sandbox, 0), [](Rgb c) { return c.r > 200 && c.g < 50 && c.b > 200; }), 100);
 }
 
