@@ -119,8 +119,9 @@ bool ShaderParser::Need(size_t tokenCount)
 
 bool ShaderParser::Numeric(size_t first, size_t last)
 {
+    float ignored;
     for (size_t i = first; i <= last; ++i) {
-        if (!DefinitionReader::IsNumeric(reader.tokens[i])) {
+        if (!DefinitionReader::ParseReal(reader.tokens[i], &ignored)) {
             reader.Error(kDefinitionDatatype);
             return false;
         }

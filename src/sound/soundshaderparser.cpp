@@ -3,7 +3,6 @@
 #include "console/console.h"
 #include "sound/soundshader.h"
 
-#include <cstdlib>
 
 void SoundShaderParser::Parse(const char* fileName)
 {
@@ -60,10 +59,9 @@ void SoundShaderParser::BodyKeyword()
 
 bool SoundShaderParser::Number(float& value)
 {
-    if (!DefinitionReader::IsNumeric(reader.tokens[1])) {
+    if (!DefinitionReader::ParseReal(reader.tokens[1], &value)) {
         reader.Error(kDefinitionDatatype);
         return false;
     }
-    value = float(atof(reader.tokens[1].c_str()));
     return true;
 }

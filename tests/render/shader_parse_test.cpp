@@ -133,6 +133,7 @@ TEST_F(ShaderParseTest, MalformedLinesArePrintedAndSkipped)
         {"{", bracket},
         {"map", count},
         {"tcmod scroll 1 x", datatype},
+        {"tcmod scroll 1 999999999999999999999999999999999999999999", datatype},
         {"tcmod scroll 1", count},
         {"tcmod wobble 1 2", invalid},
         {"tcmod stretch wiggle 1 2 3 4", invalid},

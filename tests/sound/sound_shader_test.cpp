@@ -55,8 +55,9 @@ TEST_F(SoundShaderTest, EachFaultNamesItsLine)
          "x\n"                       // 11
          "// not a comment here\n"   // 12
          "volume 0.25\n"             // 13
-         "}\n"                       // 14
-         "}\n");                     // 15
+         "volume 999999999999999999999999999999999999999999\n"  // 14: past a float
+         "}\n"                       // 15
+         "}\n");                     // 16
     EXPECT_TRUE(PrintedAt("Shader bracket before shader name", 1));
     EXPECT_TRUE(PrintedAt("Invalid parameter", 2));
     EXPECT_TRUE(PrintedAt("Incorrect bracket placement", 5));
@@ -67,7 +68,8 @@ TEST_F(SoundShaderTest, EachFaultNamesItsLine)
     EXPECT_TRUE(PrintedAt("Unknown Command", 10));
     EXPECT_TRUE(PrintedAt("Unknown Command", 11));
     EXPECT_TRUE(PrintedAt("Unknown Command", 12));
-    EXPECT_TRUE(PrintedAt("Incorrect bracket placement", 15));
+    EXPECT_TRUE(PrintedAt("Incorrect datatype for parameter", 14));
+    EXPECT_TRUE(PrintedAt("Incorrect bracket placement", 16));
     const SoundShader* good = sound->FindShader("good");
     ASSERT_NE(good, nullptr);
     EXPECT_FLOAT_EQ(good->volume, 0.25f);
