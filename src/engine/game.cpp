@@ -235,15 +235,16 @@ static void RestartVideo()
     StartGame();
 }
 
-// What the effects see of this frame's camera and screen.
-static EffectView EffectFrame(uint32_t now)
+// What the effects see of this frame's camera and screen, given the view
+// and frustum the caller has made.
+static EffectView EffectFrame(uint32_t now, const Matrix& view, const FrustumPlanes& frustum)
 {
     EffectView frame;
     frame.now = now;
-    frame.view = gCamera->ViewMatrix();
+    frame.view = view;
     for (int i = 0; i < 16; ++i)
         frame.projection.m[i] = Video::ProjectionMatrix()[i];
-    frame.frustum = FrustumPlanes::FromMatrices(frame.projection.m, frame.view.m);
+    frame.frustum = frustum;
     frame.camera = gCamera->position();
     frame.width = int(gEngine->width);
     frame.height = int(gEngine->height);
@@ -267,10 +268,13 @@ void GameUpdate(uint32_t milliseconds)
     if (gMouseLock && gInputManager->cursorLock && !gConsoleView->IsOpen() && gInputManager->hasFocus)
         gInputManager->RecentreMouse(int(gEngine->halfWidth), int(gEngine->halfHeight));
 
-    if (gVideoRestartPending)
+    if (gVideoRestartPending) {
         RestartVideo();
-    else
-        gParticleManager->Update(EffectFrame(milliseconds));
+    } else {
+        const Matrix view = gCamera->ViewMatrix();
+        const FrustumPlanes frustum = FrustumPlanes::FromMatrices(Video::ProjectionMatrix(), view.m);
+        gParticleManager->Update(EffectFrame(milliseconds, view, frustum));
+    }
 }
 
 // Frame statistics in the bottom-right corner.
@@ -332,7 +336,7 @@ void GameDraw(uint32_t now)
         gModelManager->DrawTags();
     if (gRenderSettings.drawLightBoxes)
         gLightManager->DrawBoxes();
-    const EffectView effects = EffectFrame(now);
+    const EffectView effects = EffectFrame(now, view, frame.frustum);
     gParticleManager->Draw3D(effects, gRenderSettings.drawParticleBoxes);
     gGLState.Blend(true);
     Video::Begin2D();
