@@ -3,8 +3,7 @@
 
 #include "mapsource.h"
 
-// The box from lo to hi, cut through its middle by a plane with the unit
-// normal `cut` unless that is zero.
+// The box from lo to hi, cut through its middle by a plane with the unit normal `cut` unless that is zero.
 inline SourceBrush BoxBrush(const Vec3& lo, const Vec3& hi, const Vec3& cut = {})
 {
     SourceBrush brush;

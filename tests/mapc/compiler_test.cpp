@@ -1,5 +1,5 @@
-// The map compiler on sources written by the test: the faces it draws, their
-// frames and neighbours, the BSP over random brushes, and refused sources.
+// The map compiler on sources written by the test: the faces it draws, their frames and neighbours, the BSP over random
+// brushes, and refused sources.
 #include "box_brush.h"
 #include "mapcompiler.h"
 #include "support/test_console.h"
@@ -65,8 +65,8 @@ protected:
     }
 };
 
-// Every triangle turns counter-clockwise around its plane's normal, lies in
-// that plane with d = n · point, and is no sliver.
+// Every triangle turns counter-clockwise around its plane's normal, lies in that plane with d = n · point, and is no
+// sliver.
 void ExpectSoundTriangles(const MapFile& file)
 {
     for (uint32_t i = 0; i < file.Count(kLumpTriangles); ++i) {
@@ -113,8 +113,8 @@ TEST_F(CompilerTest, ABoxAndAWedgeGiveTheirFacesWoundOutwards)
 
 TEST_F(CompilerTest, BuriedAndNodrawFacesAreDroppedAndRoomsAndMeshesAreRanges)
 {
-    // Two boxes in one wall share a face; a nodraw brush is collision only;
-    // the door mesh keeps its own faces where it meets the wall.
+    // Two boxes in one wall share a face; a nodraw brush is collision only; the door mesh keeps its own faces where it
+    // meets the wall.
     const MapFile file = Compile("mesh 0\n{\nshader wall\nbrush\n{\nbox 0 0 0 64 64 16\n}\nbrush\n{\n"
                                  "box 64 0 0 128 64 16\n}\nbrush\n{\nshader nodraw\nbox 0 64 0 128 80 16\n}\n}\n"
                                  "mesh 1\n{\ncollide 0\ncontent clip\nbrush\n{\nshader door\nbox 128 0 0 144 64 16\n}\n}\n"
@@ -148,9 +148,8 @@ TEST_F(CompilerTest, BuriedAndNodrawFacesAreDroppedAndRoomsAndMeshesAreRanges)
 
 TEST_F(CompilerTest, FacesKeepWhatLiesOutsideOtherBrushes)
 {
-    // A pillar sunk into the floor and one standing on it: the floor's top
-    // keeps all but their footprints, the sunk pillar its sides above it.
-    // A second floor meets the first edge to edge: both tops stay whole.
+    // A pillar sunk into the floor and one standing on it: the floor's top keeps all but their footprints, the sunk
+    // pillar its sides above it. A second floor meets the first edge to edge: both tops stay whole.
     const MapFile file = Compile("mesh 0\n{\nbrush\n{\nbox 0 -16 0 128 0 128\n}\nbrush\n{\n"
                                  "box 32 -8 32 64 64 64\n}\nbrush\n{\nbox 80 0 80 96 32 96\n}\n"
                                  "brush\n{\nbox 0 -16 128 128 0 256\n}\n}\n");

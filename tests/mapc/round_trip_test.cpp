@@ -1,6 +1,5 @@
-// The demo map source through the tools as a user runs them: mapc compiles
-// it, mapdump --check passes it with the loader's own checks, and the engine
-// loads it; damaged or bad input makes each tool fail with its message.
+// The demo map source through the tools as a user runs them: mapc compiles it, mapdump --check passes it with the
+// loader's own checks, and the engine loads it; damaged or bad input makes each tool fail with its message.
 #include "render/image.h"
 #include "render/shadermanager.h"
 #include "support/engine_sandbox.h"
@@ -75,8 +74,7 @@ TEST_F(MapRoundTrip, TheDemoCompilesPassesTheCheckAndLoads)
     EXPECT_EQ(door.brushes[0]->flags, 1);
     EXPECT_TRUE(door.surfaces[0].movable);
 
-    // The first triangle's first corner far beyond the vertices: the dump's
-    // check reports the loader's fault.
+    // The first triangle's first corner far beyond the vertices: the dump's check reports the loader's fault.
     std::string damaged = ReadFile(output);
     uint32_t triangles;
     memcpy(&triangles, &damaged[8 + kLumpTriangles * 8], sizeof(triangles));
@@ -98,8 +96,8 @@ TEST_F(MapRoundTrip, ABadSourceEndsMapcWithItsLineAndNoFile)
     EXPECT_FALSE(std::filesystem::exists(output));
 }
 
-// At its first start the starter game shows the demo map lit by its two
-// lamps with shadows on: the west lamp's pillar darkens the wall behind it.
+// At its first start the starter game shows the demo map lit by its two lamps with shadows on: the west lamp's pillar
+// darkens the wall behind it.
 TEST(DemoMap, TheStarterGameShowsTheBuiltDemoMapLitAndShadowed)
 {
     EngineSandbox sandbox;
@@ -120,8 +118,7 @@ TEST(DemoMap, TheStarterGameShowsTheBuiltDemoMapLitAndShadowed)
     const auto red = [&shot](int x, int y) {
         return int(shot.pixels[size_t((y * shot.width + x) * shot.bytesPerPixel)]);
     };
-    // The wall behind the pillar (rows from the bottom), in its shadow and in
-    // the light to the left.
+    // The wall behind the pillar (rows from the bottom), in its shadow and in the light to the left.
     EXPECT_LT(red(255, 200) * 2, red(200, 200));
     EXPECT_GT(red(200, 200), 100);
 }

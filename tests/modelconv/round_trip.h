@@ -1,9 +1,7 @@
-// The round trip every source kind takes: the test's source (a mesh "body"
-// of shader "models/legs" on two bones, six vertices split between them,
-// animations "Walk" and "Kick" that each last up to a second) is converted,
-// the engine loads and poses the result, and at sampled times every vertex
-// stands where the test's own evaluation of the source puts it, bound to
-// its heaviest bone.
+// The round trip every source kind takes: the test's source (a mesh "body" of shader "models/legs" on two bones, six
+// vertices split between them, animations "Walk" and "Kick" of up to a second) is converted, the engine poses the
+// result, and at sampled times every vertex stands where the test's own evaluation of the source puts it, bound to its
+// heaviest bone.
 #pragma once
 
 #include "modelconverter.h"
@@ -21,6 +19,11 @@
 #include <string>
 #include <vector>
 
+inline aiQuaternion Turn(float degrees, const aiVector3D& axis)
+{
+    return aiQuaternion(axis, degrees * 3.14159265f / 180.0f);
+}
+
 class ModelConvRoundTrip : public ShaderConsoleTest {
 protected:
     ModelConvRoundTrip() : ShaderConsoleTest("shaders/legs.shader", "models/legs\n{\n}\n") {}
@@ -37,8 +40,7 @@ protected:
                   "mesh body: 6 vertices weighted to more than one bone, each bound to its heaviest");
         EXPECT_NE(converted.kra.find("combo walk 2"), std::string::npos) << converted.kra;
         EXPECT_NE(converted.kra.find("combo kick "), std::string::npos) << converted.kra;
-        // Vertices grouped by bone, the unbound first, as the engine reads
-        // them in one pass.
+        // Vertices grouped by bone, the unbound first, as the engine reads them in one pass.
         const std::string& krm = converted.krm;
         const uint32_t mesh = FileField<uint32_t>(krm, 20), vertices = mesh + FileField<uint32_t>(krm, mesh + 292);
         std::vector<int> groups;

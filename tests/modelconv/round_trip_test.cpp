@@ -1,7 +1,5 @@
-// The converter against assimp's own reading of a source: a glTF file the
-// test writes (pivots off the origin, a parent turned at rest, vertices
-// weighted to two bones) goes through modelconv's conversion, and the posed
-// result matches assimp's data.
+// The converter against assimp's own reading of a glTF file the test writes (pivots off the origin, a parent turned at
+// rest, vertices weighted to two bones): the posed result matches assimp's data.
 #include "gltfwriter.h"
 #include "round_trip.h"
 
@@ -16,32 +14,22 @@
 
 namespace {
 
-std::vector<float> Turn(float degrees, float x, float y, float z)
-{
-    const float half = degrees * 3.14159265f / 360.0f, s = std::sin(half);
-    return {x * s, y * s, z * s, std::cos(half)};
-}
-
-// A hip off the origin, turned 30 degrees about z at rest, and a knee above
-// it turned 20 degrees about x; a column of vertices up both, the middle
-// ones shared between them. "Walk" turns the hip about y and moves it, and
-// bends the knee, on keys of their own; "Kick" moves the knee alone.
+// A hip off the origin, turned 30 degrees about z at rest, and a knee above it turned 20 degrees about x; a column of
+// vertices up both, the middle ones shared between them. "Walk" turns the hip about y and moves it, and bends the knee,
+// on keys of their own; "Kick" moves the knee alone.
 gltf::Model Source()
 {
     gltf::Model model;
     model.material = "models/legs";
-    const std::vector<float> hipTurn = Turn(30, 0, 0, 1), kneeTurn = Turn(20, 1, 0, 0);
-    model.joints = {{"Hip", -1, {5, 2, -3}, {hipTurn[0], hipTurn[1], hipTurn[2], hipTurn[3]}},
-                    {"Knee", 0, {0, 4, 0}, {kneeTurn[0], kneeTurn[1], kneeTurn[2], kneeTurn[3]}}};
+    const aiQuaternion hipTurn = Turn(30, {0, 0, 1}), kneeTurn = Turn(20, {1, 0, 0});
+    model.joints = {{"Hip", -1, {5, 2, -3}, {hipTurn.x, hipTurn.y, hipTurn.z, hipTurn.w}},
+                    {"Knee", 0, {0, 4, 0}, {kneeTurn.x, kneeTurn.y, kneeTurn.z, kneeTurn.w}}};
     for (int i = 0; i < 12; ++i) {
-        const float y = float(i);
+        const float y = float(i), weight = i >= 4 && i <= 6 ? 0.6f : 1.0f;
         const uint16_t joint = i < 5 ? 0 : 1;
-        const float weight = i >= 4 && i <= 6 ? 0.6f : 1.0f;
-        for (float x : {-1.0f, 1.0f}) {
-            gltf::Vertex v{{5 + x, 2 + y, -3 + 0.25f * x * y}, {0, 0, 1}, {joint, uint16_t(1 - joint)},
-                           {weight, 1 - weight}};
-            model.vertices.push_back(v);
-        }
+        for (float x : {-1.0f, 1.0f})
+            model.vertices.push_back(
+                {{5 + x, 2 + y, -3 + 0.25f * x * y}, {0, 0, 1}, {joint, uint16_t(1 - joint)}, {weight, 1 - weight}});
     }
     for (uint32_t i = 0; i + 3 < model.vertices.size(); i += 2)
         for (uint32_t c : {0u, 1u, 3u, 0u, 3u, 2u})
@@ -50,19 +38,13 @@ gltf::Model Source()
         knee{1, true, {}, {}};
     for (int k = 0; k <= 8; ++k) {
         hipTurning.times.push_back(0.125f * float(k));
-        const std::vector<float> q = Turn(11.25f * float(k), 0, 1, 0), rest = hipTurn;
-        // The rest turn about z, then the walk's turn about y.
-        const float a[4] = {q[0], q[1], q[2], q[3]}, b[4] = {rest[0], rest[1], rest[2], rest[3]};
-        hipTurning.values.insert(hipTurning.values.end(),
-                                 {a[3] * b[0] + a[0] * b[3] + a[1] * b[2] - a[2] * b[1],
-                                  a[3] * b[1] - a[0] * b[2] + a[1] * b[3] + a[2] * b[0],
-                                  a[3] * b[2] + a[0] * b[1] - a[1] * b[0] + a[2] * b[3],
-                                  a[3] * b[3] - a[0] * b[0] - a[1] * b[1] - a[2] * b[2]});
+        const aiQuaternion q = Turn(11.25f * float(k), {0, 1, 0}) * hipTurn;  // the rest turn, then the walk's
+        hipTurning.values.insert(hipTurning.values.end(), {q.x, q.y, q.z, q.w});
     }
     for (int k = 0; k <= 5; ++k) {
         knee.times.push_back(0.2f * float(k));
-        const std::vector<float> q = Turn(20 + 10 * float(k), 1, 0, 0);
-        knee.values.insert(knee.values.end(), q.begin(), q.end());
+        const aiQuaternion q = Turn(20 + 10 * float(k), {1, 0, 0});
+        knee.values.insert(knee.values.end(), {q.x, q.y, q.z, q.w});
     }
     gltf::Channel kick = knee;
     for (float& time : kick.times)
@@ -80,9 +62,8 @@ protected:
         WriteFile(source, gltf::Writer().Write(Source()));
     }
 
-    // assimp's scene at `seconds` of animation `a`: each node's channel
-    // sampled (positions linearly, rotations spherically), globals down
-    // the tree, and each vertex through its heaviest bone.
+    // assimp's scene at `seconds` of animation `a`: each node's channel sampled (positions linearly, rotations
+    // spherically), globals down the tree, and each vertex through its heaviest bone.
     static std::vector<aiVector3D> Evaluate(const aiScene& scene, unsigned a, double seconds)
     {
         const aiAnimation& animation = *scene.mAnimations[a];

@@ -1,7 +1,5 @@
-// IQM (version 2) files written from joints, one mesh's vertices and
-// animation frames, for the converter's tests and fuzz seeds. Each pose
-// channel is stored as exporters store it: constant ones as an offset only,
-// the rest as u16 steps over the channel's range.
+// IQM (version 2) files from joints, one mesh and animation frames, for the converter's tests and fuzz seeds; pose
+// channels stored as exporters do: constant ones as an offset only, the rest as u16 steps over their range.
 #pragma once
 
 #include <algorithm>
@@ -13,8 +11,7 @@
 
 namespace iqmfile {
 
-// Translation, rotation (quaternion x, y, z, w) and scale: a joint's place
-// relative to its parent.
+// Translation, rotation (quaternion x, y, z, w) and scale: a joint's place relative to its parent.
 struct Transform {
     float values[10] = {0, 0, 0, 0, 0, 0, 1, 1, 1, 1};
 };
@@ -111,8 +108,7 @@ public:
     }
 
 private:
-    // Poses from each channel's range over all frames, the animations, then
-    // the frames' u16 steps.
+    // Poses from each channel's range over all frames, the animations, then the frames' u16 steps.
     void WriteAnimations(const Model& model, const std::vector<uint32_t>& names)
     {
         std::vector<const std::vector<Transform>*> frames;

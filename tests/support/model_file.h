@@ -1,7 +1,5 @@
-// Model files written byte by byte from the record tables of the format, for
-// tests, benchmarks and fuzz seeds: the header, then the tags, the boxes,
-// the bones (each with its position keys, then its rotation keys) and the
-// meshes (each with its vertices, triangles and neighbour triples).
+// Model files written byte by byte from the record tables of the format, for tests, benchmarks and fuzz seeds: the
+// header, tags, boxes, bones (position keys, then rotation keys) and meshes.
 #pragma once
 
 #include <cstdint>
@@ -62,22 +60,18 @@ struct Layout {
     static constexpr size_t kTagCount = 4, kBoxCount = 6, kMeshCount = 8, kBoneCount = 10;
     static constexpr size_t kTagOffset = 12, kBoxOffset = 16, kMeshOffset = 20, kBoneOffset = 24;
     std::vector<size_t> boneRecords, meshRecords;
-    size_t tags = 0, boxes = 0;
+    size_t tags = 0;
 };
 
 class Bytes {
 public:
     std::string data;
 
-    void U16(uint16_t v) { Raw(&v, 2); }
-    void U32(uint32_t v) { Raw(&v, 4); }
-    void I32(int32_t v) { Raw(&v, 4); }
-    void F32(float v) { Raw(&v, 4); }
-    void V3(const Vec3& v)
+    // Numbers and Vec3s (three packed floats) as they lie in memory: the format is little-endian.
+    template <typename T>
+    void Put(const T& value)
     {
-        F32(v.x);
-        F32(v.y);
-        F32(v.z);
+        data.append(reinterpret_cast<const char*>(&value), sizeof(value));
     }
     void Name(const std::string& name)
     {
@@ -86,97 +80,82 @@ public:
         data += field;
     }
     void Zeros(size_t count) { data.append(count, '\0'); }
-    void Raw(const void* bytes, size_t count) { data.append(static_cast<const char*>(bytes), count); }
-    void PutU32(size_t at, uint32_t v) { std::memcpy(&data[at], &v, 4); }
+    void PutAt(size_t at, uint32_t value) { std::memcpy(&data[at], &value, 4); }
 };
 
 inline std::string Write(const Spec& spec, Layout* layout = nullptr)
 {
     Layout places;
     Bytes b;
-    b.Raw("KRM1", 4);
-    b.U16(uint16_t(spec.tags.size()));
-    b.U16(uint16_t(spec.boxes.size()));
-    b.U16(uint16_t(spec.meshes.size()));
-    b.U16(uint16_t(spec.bones.size()));
+    b.data = "KRM1";
+    for (size_t count : {spec.tags.size(), spec.boxes.size(), spec.meshes.size(), spec.bones.size()})
+        b.Put(uint16_t(count));
     b.Zeros(16);  // offsets, filled below
 
     places.tags = b.data.size();
     for (const Tag& tag : spec.tags) {
         b.Name(tag.name);
         b.Name(tag.bone);
-        b.V3(tag.position);
-        b.V3(tag.rotation);
+        b.Put(tag.position);
+        b.Put(tag.rotation);
     }
-    places.boxes = b.data.size();
+    b.PutAt(Layout::kBoxOffset, uint32_t(b.data.size()));
     for (const Box& box : spec.boxes) {
         b.Name(box.name);
         b.Name(box.bone);
-        b.V3(box.centre);
-        b.V3(box.rotation);
-        b.V3(box.halfExtents);
+        for (const Vec3& v : {box.centre, box.rotation, box.halfExtents})
+            b.Put(v);
     }
-    const size_t bonesAt = b.data.size();
+    b.PutAt(Layout::kBoneOffset, uint32_t(b.data.size()));
     for (const Bone& bone : spec.bones) {
-        const size_t start = b.data.size();
-        places.boneRecords.push_back(start);
+        places.boneRecords.push_back(b.data.size());
         b.Name(bone.name);
         b.Name(bone.parent);
-        b.V3(bone.bindPosition);
-        b.V3(bone.bindRotation);
-        b.U16(uint16_t(bone.positions.size()));
-        b.U16(uint16_t(bone.rotations.size()));
+        b.Put(bone.bindPosition);
+        b.Put(bone.bindRotation);
+        b.Put(uint16_t(bone.positions.size()));
+        b.Put(uint16_t(bone.rotations.size()));
         b.Zeros(4);
-        const uint32_t positionsAt = 108, rotationsAt = uint32_t(108 + 16 * bone.positions.size());
-        b.U32(positionsAt);
-        b.U32(rotationsAt);
-        b.U32(uint32_t(rotationsAt + 16 * bone.rotations.size()));
+        const uint32_t rotationsAt = uint32_t(108 + 16 * bone.positions.size());
+        for (uint32_t offset : {108u, rotationsAt, uint32_t(rotationsAt + 16 * bone.rotations.size())})
+            b.Put(offset);
         for (const std::vector<Key>* keys : {&bone.positions, &bone.rotations})
-            for (const Key& key : *keys) {
-                b.V3(key.value);
-                b.F32(key.time);
-            }
+            for (const Key& key : *keys)
+                b.Put(key);
     }
-    const size_t meshesAt = b.data.size();
+    b.PutAt(Layout::kMeshOffset, uint32_t(b.data.size()));
     for (const Mesh& mesh : spec.meshes) {
-        const size_t start = b.data.size();
-        places.meshRecords.push_back(start);
+        places.meshRecords.push_back(b.data.size());
         b.Name(mesh.name);
         b.Name(mesh.shader);
         b.Zeros(288 - 64);
         const size_t triangles = mesh.corners.size() / 3;
-        b.U16(uint16_t(triangles));
-        b.U16(uint16_t(mesh.vertices.size()));
-        const uint32_t verticesAt = 304, trianglesAt = uint32_t(304 + 60 * mesh.vertices.size());
-        b.U32(verticesAt);
-        b.U32(trianglesAt);
-        b.U32(uint32_t(trianglesAt + 24 * triangles));
+        b.Put(uint16_t(triangles));
+        b.Put(uint16_t(mesh.vertices.size()));
+        const uint32_t trianglesAt = uint32_t(304 + 60 * mesh.vertices.size());
+        for (uint32_t offset : {304u, trianglesAt, uint32_t(trianglesAt + 24 * triangles)})
+            b.Put(offset);
         for (const Vertex& v : mesh.vertices) {
-            b.V3(v.position);
-            b.V3(v.normal);
-            b.V3({0.0f, 1.0f, 0.0f});  // binormal
-            b.V3({1.0f, 0.0f, 0.0f});  // tangent
-            b.F32(v.s);
-            b.F32(v.t);
-            b.U16(v.bone);
-            b.Zeros(2);
+            // Position, normal, binormal, tangent, s and t, bone and two bytes of padding.
+            for (const Vec3& vector : {v.position, v.normal, Vec3{0, 1, 0}, Vec3{1, 0, 0}})
+                b.Put(vector);
+            b.Put(v.s);
+            b.Put(v.t);
+            b.Put(uint32_t(v.bone));
         }
         for (uint32_t corner : mesh.corners)
-            b.U32(corner);
+            b.Put(corner);
         for (size_t i = 0; i < triangles * 3; ++i)
-            b.I32(i < mesh.neighbours.size() ? mesh.neighbours[i] : -1);
+            b.Put(i < mesh.neighbours.size() ? mesh.neighbours[i] : -1);
     }
-    b.PutU32(Layout::kTagOffset, uint32_t(places.tags));
-    b.PutU32(Layout::kBoxOffset, uint32_t(places.boxes));
-    b.PutU32(Layout::kMeshOffset, uint32_t(meshesAt));
-    b.PutU32(Layout::kBoneOffset, uint32_t(bonesAt));
+    b.PutAt(Layout::kTagOffset, uint32_t(places.tags));
     if (layout)
         *layout = places;
     return b.data;
 }
 
-// A square of side 2 * half in the plane z = 0 around (cx, cy), two
-// triangles facing +z, its vertices on `bone`, appended to the mesh.
+// A square of side 2 * half in the plane z = 0 around (cx, cy), two triangles facing +z, its vertices on `bone`,
+// appended to the mesh.
 inline void AddSquare(Mesh& mesh, float cx, float cy, float half, uint16_t bone)
 {
     const uint32_t first = uint32_t(mesh.vertices.size());
@@ -186,8 +165,7 @@ inline void AddSquare(Mesh& mesh, float cx, float cy, float half, uint16_t bone)
     const uint32_t triangle = uint32_t(mesh.corners.size() / 3);
     for (uint32_t c : {0u, 1u, 2u, 0u, 2u, 3u})
         mesh.corners.push_back(first + c);
-    // The two triangles share the diagonal: edge 2 of the first (corners 2,
-    // 0) and edge 0 of the second (corners 0, 2).
+    // The two triangles share the diagonal: edge 2 of the first (corners 2, 0) and edge 0 of the second (corners 0, 2).
     for (int32_t n : {-1, -1, int32_t(triangle + 1), int32_t(triangle), -1, -1})
         mesh.neighbours.push_back(n);
 }

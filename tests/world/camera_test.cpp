@@ -1,6 +1,5 @@
-// The camera: turns by angles and by deltas agree, moves go in its own
-// axes through the map's movement trace, looking at a point faces it
-// upright, and timed moves and turns follow the frame clock.
+// The camera: turns by angles and by deltas agree, moves go in its own axes through the map's movement trace, looking
+// at a point faces it upright, and timed moves and turns follow the frame clock.
 #include "compiled_map.h"
 #include "math/math_testing.h"
 #include "world/camera.h"
@@ -37,8 +36,7 @@ TEST_F(CameraTest, TurnsByDeltasMatchTheAnglesAndMovesStopAtWalls)
     EXPECT_TRUE(VectorNear(stepped.angles(), {30, 45, 0}));
     EXPECT_TRUE(SameRotation(stepped.rotation(), turned.rotation()));
 
-    // Turned 90 degrees about y the camera looks down +x, its right is +z,
-    // and the view puts the eye at the origin.
+    // Turned 90 degrees about y the camera looks down +x, its right is +z, and the view puts the eye at the origin.
     Load(kTraceRoomSource);
     Camera camera;
     camera.SetRotation({0, 90, 0});
@@ -59,9 +57,8 @@ TEST(Camera, LookAtFacesTheTargetUprightAndStaysValidStraightUpDownAndAtItself)
         camera.LookAt(target);
         const Vector ahead = Subtract(target, eye);
         EXPECT_TRUE(VectorNear(Viewed(camera, target), {0, 0, -std::sqrt(Dot(ahead, ahead))}, 1e-3f));
-        // Upright as a look-at with up (0, 1, 0) makes it (that one on
-        // estimated square roots), and the angles say the same turn: a zero
-        // turn by deltas keeps it.
+        // Upright as a look-at with up (0, 1, 0) makes it (that one on estimated square roots), and the angles say the
+        // same turn: a zero turn by deltas keeps it.
         Matrix upright;
         upright.Identity();
         upright.LookAt(eye, target, {0, 1, 0});
@@ -71,8 +68,8 @@ TEST(Camera, LookAtFacesTheTargetUprightAndStaysValidStraightUpDownAndAtItself)
         EXPECT_TRUE(SameRotation(camera.rotation(), looked));
     }
 
-    // Straight up or down keeps the heading, a point at the eye or one not
-    // finite changes nothing, and no NaN reaches the view.
+    // Straight up or down keeps the heading, a point at the eye or one not finite changes nothing, and no NaN reaches
+    // the view.
     camera.SetRotation({0, 30, 0});
     camera.LookAt({10, 120, 30});
     EXPECT_TRUE(VectorNear(camera.angles(), {-90, 30, 0}, 1e-4f));
@@ -112,8 +109,8 @@ TEST(Camera, TimedMovesAndTurnsRunFromStartToEndOnTheFrameClock)
     camera.Update(4000);
     EXPECT_TRUE(VectorNear(camera.position(), {1, 2, 3})) << "a finished move lets go";
 
-    // Two turns and a bit of mouse turning are wrapped off first, so the
-    // turn goes from 5 degrees to 95; the rotation always matches the angles.
+    // Two turns and a bit of mouse turning are wrapped off first, so the turn goes from 5 degrees to 95; the rotation
+    // always matches the angles.
     camera.Rotate({0, 725, 0});
     camera.TurnTo({10, 95, 0}, 0, 1000);
     EXPECT_TRUE(VectorNear(camera.angles(), {0, 5, 0}, 1e-4f));
@@ -126,8 +123,7 @@ TEST(Camera, TimedMovesAndTurnsRunFromStartToEndOnTheFrameClock)
     EXPECT_TRUE(VectorNear(camera.angles(), {10, 95, 0}));
     EXPECT_FALSE(camera.turning());
 
-    // No duration, or a negative one, gets there at once; a target not
-    // finite starts nothing.
+    // No duration, or a negative one, gets there at once; a target not finite starts nothing.
     camera.MoveTo({7, 8, 9}, 5000, 0);
     camera.TurnTo({0, -45, 0}, 5000, -100);
     EXPECT_TRUE(VectorNear(camera.position(), {7, 8, 9}));

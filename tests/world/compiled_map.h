@@ -1,5 +1,4 @@
-// Maps written as sources in the test, compiled by the map compiler and
-// loaded, for the trace and camera tests.
+// Maps written as sources in the test, compiled by the map compiler and loaded, for the trace and camera tests.
 #pragma once
 
 #include "mapcompiler.h"
@@ -11,9 +10,8 @@
 
 #include <string>
 
-// Floor, four walls, a 4-unit step, a 6-unit ledge, a 2-unit wall and a
-// kerb 4 high and 2 wide in the world; mesh 1 a nonsolid "clip" volume,
-// mesh 2 a solid box that scripts can move. The floor's top is at y = 0.
+// Floor, four walls, a 4-unit step, a 6-unit ledge, a 2-unit wall and a kerb 4 high and 2 wide in the world; mesh 1 a
+// nonsolid "clip" volume, mesh 2 a solid box that scripts can move. The floor's top is at y = 0.
 inline const char kTraceRoomSource[] = R"(
 mesh 0
 {
@@ -60,33 +58,17 @@ protected:
         WriteData("maps/test.map", out.Bytes());
         ASSERT_TRUE(map.Load("maps/test.map")) << Text();
     }
-    // The source's braces go on lines of their own, as the reader wants them.
+    // Compiled to maps/test.map; the source's braces go on lines of their own, as the reader wants them.
     void Load(const std::string& text)
-    {
-        MapSource source;
-        ASSERT_TRUE(Read(text, source)) << Text();
-        Load(source);
-    }
-    // The map file compiled from the source text; empty when it does not read.
-    std::string Compile(const std::string& text)
-    {
-        MapSource source;
-        MapWriter out;
-        if (!Read(text, source))
-            return "";
-        CompileMap(source, out);
-        return out.Bytes();
-    }
-
-    Map map;
-
-private:
-    bool Read(const std::string& text, MapSource& source)
     {
         std::string lines;
         for (char c : text)
             lines += c == '{' || c == '}' ? std::string("\n") + c + "\n" : std::string(1, c);
         WriteData("maps/test.txt", lines);
-        return ReadMapSource("maps/test.txt", source);
+        MapSource source;
+        ASSERT_TRUE(ReadMapSource("maps/test.txt", source)) << Text();
+        Load(source);
     }
+
+    Map map;
 };

@@ -1,6 +1,5 @@
-// Colliders, entities and waypoint paths in the grid of a loaded map: the
-// swept-sphere hits and the cells searched, list order after moves, points
-// off the grid, handles that are no longer live, and no map at all.
+// Colliders, entities and waypoint paths in the grid of a loaded map: the swept-sphere hits and the cells searched,
+// list order after moves, points off the grid, handles that are no longer live, and no map at all.
 #include "minimal_map.h"
 #include "render/shadermanager.h"
 #include "support/test_console.h"
@@ -18,8 +17,8 @@ namespace {
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInfinity = std::numeric_limits<float>::infinity();
 
-// The minimal map's grid is 241 cells across with offsets of 1100: the
-// origin lies in column 110, row 110, and each cell spans 10 units.
+// The minimal map's grid is 241 cells across with offsets of 1100: the origin lies in column 110, row 110, and each
+// cell spans 10 units.
 class MapGridTest : public ConsoleTest {
 protected:
     void SetUp() override
@@ -72,8 +71,7 @@ TEST_F(MapGridTest, SweptSpheresHitAsTheyTouchDuringTheStep)
     EXPECT_EQ(Hits({290, 0, 0}, {310, 0, 0}, 1), Times{});
     grid.ColliderAdd(3, {605, 0, 0}, 1);
     EXPECT_EQ(Hits({600, 0, 0}, {610, 0, 0}, 1), (Times{{3, 0.3f, 0.7f}}));
-    // Times are not clamped: a contact beyond the step is reported, one
-    // before it (moving away) is not.
+    // Times are not clamped: a contact beyond the step is reported, one before it (moving away) is not.
     grid.ColliderAdd(4, {905, 0, 0}, 1);
     EXPECT_EQ(Hits({900, 0, 0}, {901, 0, 0}, 1), (Times{{4, 3, 7}}));
     EXPECT_EQ(Hits({900, 0, 0}, {899, 0, 0}, 1), Times{});

@@ -10,8 +10,8 @@ inline const char kMinimalMapShaders[] =
     "default\n{\n}\ntextures/wall\n{\n}\ndoor\n{\n}\n"
     "clip\n{\n\tsurfaceparm nodraw\n\tsurfaceparm nonsolid\n}\n";
 
-// A floor and a wall in the world (mesh 0, room 0), and a door mesh with a
-// nodraw clip triangle far to the side; three brushes; two BSP nodes.
+// A floor and a wall in the world (mesh 0, room 0), and a door mesh with a nodraw clip triangle far to the side; three
+// brushes; two BSP nodes.
 inline MapWriter MinimalMap()
 {
     MapWriter w;

@@ -1,6 +1,5 @@
-// Animation definition files, the bone states that play them on the clock,
-// and the poses and skinned vertices they make, against values worked out
-// by hand.
+// Animation definition files, the bone states that play them on the clock, and the poses and skinned vertices they
+// make, against values worked out by hand.
 #include "render/shadermanager.h"
 #include "support/engine_sandbox.h"
 #include "support/model_file.h"
@@ -21,9 +20,7 @@ namespace {
 
 class ModelAnimationTest : public ShaderConsoleTest {
 protected:
-
-    // One bone "arm" with keys at times 0 to 5, the key at time k moving by
-    // (k, 0, 0), and the definitions given.
+    // One bone "arm" with keys at times 0 to 5, the key at time k moving by (k, 0, 0), and the definitions given.
     static Model ArmModel(const std::string& definitions)
     {
         Model model;
@@ -151,8 +148,7 @@ TEST_F(ModelAnimationTest, BonesStepThroughTheirKeysHoldTheEndAndLoop)
     looping.Update(3250);
     EXPECT_FLOAT_EQ(looping.boneStates()[0].fraction, 0.5f);
 
-    // Rate 0: every interval is complete at once, no NaN reaches the pose.
-    // A speed not above 0 plays at 1.
+    // Rate 0: every interval is complete at once, no NaN reaches the pose. A speed not above 0 plays at 1.
     ModelAnimator instant(model);
     instant.Play("instant", 100, 0.0f, 1.0f);
     instant.Update(100);
@@ -217,8 +213,8 @@ TEST_F(ModelAnimationTest, AnglesInterpolateTheShortWayRound)
         EXPECT_EQ(poses[0].m[i], arm.keys[0].matrix.m[i]) << i;
 }
 
-// A hip turning about z from 0 to 90 degrees, and a knee below it that
-// moves its vertices 1 along x, with its bind position at (0, 1, 0).
+// A hip turning about z from 0 to 90 degrees, and a knee below it that moves its vertices 1 along x, with its bind
+// position at (0, 1, 0).
 TEST_F(ModelAnimationTest, ATwoBoneChainPosesItsVerticesAsWorkedOutByHand)
 {
     mf::Spec spec;
@@ -250,8 +246,7 @@ TEST_F(ModelAnimationTest, ATwoBoneChainPosesItsVerticesAsWorkedOutByHand)
     instance.Prepare(true);
     expect(0, 1, 1);
     expect(1, 3, 2);
-    // The toe at (2, 0) from the knee moves as a vertex would, then with the
-    // instance to x + 10.
+    // The toe at (2, 0) from the knee moves as a vertex would, then with the instance to x + 10.
     Vector toe;
     ASSERT_TRUE(instance.TagPosition("toe", toe));
     EXPECT_NEAR(toe.x, 10 + 1, 1e-4f);

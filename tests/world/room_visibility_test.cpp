@@ -1,5 +1,4 @@
-// Rooms in the running engine: visible while their boxes touch the view,
-// outlined in magenta with r_drawRooms.
+// Rooms in the running engine: visible while their boxes touch the view, outlined in magenta with r_drawRooms.
 #include "minimal_map.h"
 #include "support/screenshots.h"
 
@@ -11,8 +10,8 @@ TEST(RoomVisibility, RoomsInViewCountAndShowTheirOutlines)
 {
     EngineSandbox sandbox;
     sandbox.WriteData("shaders/map.shader", kMinimalMapShaders);
-    // The camera sits at the origin looking down -z: room 1 lies ahead of
-    // it, room 2 behind and room 0 (z from 0 to 100) just behind the eye.
+    // The camera sits at the origin looking down -z: room 1 lies ahead of it, room 2 behind and room 0 (z from 0 to
+    // 100) just behind the eye.
     MapWriter rooms = MinimalMap();
     rooms.Room(0, 0, {-50, -50, -300}, {50, 50, -200});
     rooms.Room(0, 0, {-50, -50, 200}, {50, 50, 300});

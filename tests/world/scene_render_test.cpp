@@ -1,7 +1,5 @@
-// The scene in the running engine: a wall of white tiles ahead of the
-// camera, lit by lights a game script places, read back from screenshots on
-// each lighting path Mesa can be made to offer. The test build also checks
-// the GL state cache against GL at every frame's end.
+// A wall of white tiles lit by a game script's lights, in screenshots on each lighting path Mesa can be made to offer;
+// the test build also checks the GL state cache against GL at every frame's end.
 #include "support/engine_sandbox.h"
 #include "support/screenshots.h"
 
@@ -17,10 +15,10 @@
 
 namespace {
 
-constexpr int kWidth = 640, kHeight = 480;
+constexpr int kWidth = 640, kHeight = 480, kMiddleRow = kHeight / 2;
 
-// 16 x 12 tiles of 50 units (vertices enough for per-vertex lighting) in the
-// plane z = -300 facing the camera at the origin.
+// 16 x 12 tiles of 50 units (vertices enough for per-vertex lighting) in the plane z = -300 facing the camera at the
+// origin.
 std::string WallSource()
 {
     std::string source = "mesh 0\n{\nshader test/white\n";
@@ -33,38 +31,17 @@ std::string WallSource()
     return source + "}\n";
 }
 
-// The wall and two blocks 10 units in front of it: up and to the left a
-// glowing one, up and to the right one that takes no light.
+// The wall and two blocks 10 units in front of it: up and to the left a glowing one, up and to the right one that takes
+// no light.
 std::string SceneSource()
 {
     return WallSource() + "mesh 1\n{\nshader test/glow\nbrush\n{\nbox -200 60 -299 -140 120 -290\n}\n}\n" +
            "mesh 2\n{\nshader test/unlit\nbrush\n{\nbox 140 60 -299 200 120 -290\n}\n}\n";
 }
 
-const char kShaders[] = R"(
-test/white
-{
-    {
-        map textures/white.tga
-    }
-}
-test/unlit
-{
-    surfaceparm nolight
-    {
-        map textures/white.tga
-    }
-}
-test/glow
-{
-    {
-        map textures/white.tga
-    }
-    {
-        luminancemap textures/white.tga
-    }
-}
-)";
+const char kShaders[] = "test/white\n{\n{\nmap textures/white.tga\n}\n}\n"
+                        "test/unlit\n{\nsurfaceparm nolight\n{\nmap textures/white.tga\n}\n}\n"
+                        "test/glow\n{\n{\nmap textures/white.tga\n}\n{\nluminancemap textures/white.tga\n}\n}\n";
 
 std::string WhiteTga()
 {
@@ -72,9 +49,8 @@ std::string WhiteTga()
     return std::string(reinterpret_cast<const char*>(header), sizeof(header)) + std::string(8 * 8 * 3, '\xff');
 }
 
-// Light "a" (1, 0.5, 0) hangs 50 units in front of the wall's centre with
-// radius 200; "b" (0, 0.5, 1) off to the side. One screenshot a step.
-// A game script runs `steps`, a table of functions by frame number.
+// Light "a" (1, 0.5, 0) hangs 50 units in front of the wall's centre with radius 200; "b" (0, 0.5, 1) off to the side.
+// One screenshot a step. A game script runs `steps`, a table of functions by frame number.
 const char kStepRunner[] = R"(
 local frame = 0
 function update()
@@ -90,7 +66,8 @@ local function light(name, at, colour)
     Light_Create(name) Light_SetPosition(name, at) Light_SetBrightness(name, 200) Light_SetColor(name, colour)
 end
 steps = {
-    [2] = function() Console_Command('test_scene') Console_Command('Map maps/scene.map') Light_SetAmbient({0, 0, 0}) end,
+    [2] = function() Console_Command('test_scene') Console_Command('Map maps/scene.map') Light_SetAmbient({0, 0, 0})
+    end,
     [4] = function() light('a', {0, 0, -250}, {1, 0.5, 0}) Console_Command('Screenshot') end,
     [5] = function() Console_Command('test_scene') end,
     [6] = function() Console_Command('r_lightClip 0') Console_Command('Screenshot') end,
@@ -138,22 +115,23 @@ struct Picture {
     const uint8_t* At(int x, int y) const { return &image.pixels[size_t((y * image.width + x) * image.bytesPerPixel)]; }
 };
 
-// The largest difference of any channel over every 4th pixel.
-int Apart(const Picture& a, const Picture& b)
+// The largest difference of any channel over every 4th pixel from `b`, plus `added` when given.
+int Apart(const Picture& a, const Picture& b, const Picture* added = nullptr)
 {
     int worst = 0;
     for (int y = 0; y < kHeight; y += 4)
         for (int x = 0; x < kWidth; x += 4)
-            for (int c = 0; c < 3; ++c)
-                worst = std::max(worst, std::abs(int(a.At(x, y)[c]) - int(b.At(x, y)[c])));
+            for (int c = 0; c < 3; ++c) {
+                const int expected = std::min(255, b.At(x, y)[c] + (added ? added->At(x, y)[c] : 0));
+                worst = std::max(worst, std::abs(a.At(x, y)[c] - expected));
+            }
     return worst;
 }
 
-// A sandbox with the test textures, shaders, a map compiled from `source`
-// and a game running the steps.
-EngineSandbox* MakeSandbox(const std::string& source, const char* steps)
+// A sandbox with the test textures, shaders, a map compiled from `source` and a game running the steps.
+std::unique_ptr<EngineSandbox> MakeSandbox(const std::string& source, const char* steps)
 {
-    auto* sandbox = new EngineSandbox;
+    auto sandbox = std::make_unique<EngineSandbox>();
     sandbox->InstallVertexPrograms();
     sandbox->WriteData("maps/scene.txt", source);
     const std::string command = std::string(MAPC_EXECUTABLE) + " " + sandbox->DataPath("maps/scene.txt") + " " +
@@ -165,8 +143,7 @@ EngineSandbox* MakeSandbox(const std::string& source, const char* steps)
     return sandbox;
 }
 
-// The engine with these extensions hidden; its `count` screenshots, in
-// order, or none when it did not end well.
+// The engine with these extensions hidden; its `count` screenshots, in order, or none when it did not end well.
 std::vector<Picture> TakeShots(EngineSandbox& sandbox, const std::string& hidden, int count, std::string& out)
 {
     EngineRunOptions options;
@@ -190,33 +167,26 @@ std::vector<Picture> TakeShots(EngineSandbox& sandbox, const std::string& hidden
     return shots;
 }
 
+// One sandbox for the suite: the map is compiled once.
 class SceneRender : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { sandbox = MakeSandbox(SceneSource(), kScript); }
-    static void TearDownTestSuite()
-    {
-        delete sandbox;
-        sandbox = nullptr;
-    }
-    static std::vector<Picture> Run(const std::string& hidden, std::string& out)
-    {
-        return TakeShots(*sandbox, hidden, kShots, out);
-    }
+    static void TearDownTestSuite() { sandbox.reset(); }
 
-    static EngineSandbox* sandbox;
+    static std::unique_ptr<EngineSandbox> sandbox;
 };
 
-EngineSandbox* SceneRender::sandbox = nullptr;
+std::unique_ptr<EngineSandbox> SceneRender::sandbox;
 
-// Bright at the foot of light "a" in the middle row and darker step by
-// step outwards, both ways, to at most `edge` at the screen's sides.
+// Bright at the foot of light "a" in the middle row and darker step by step outwards, both ways, to at most `edge` at
+// the screen's sides.
 void ExpectFalloff(const Picture& shot, int edge)
 {
-    EXPECT_GT(shot.At(kWidth / 2, kHeight / 2)[0], 245);
+    EXPECT_GT(shot.At(kWidth / 2, kMiddleRow)[0], 245);
     for (int direction : {-1, 1}) {
         int last = 255;
         for (int x = kWidth / 2; x >= 0 && x < kWidth; x += 16 * direction) {
-            const int red = shot.At(x, kHeight / 2)[0];
+            const int red = shot.At(x, kMiddleRow)[0];
             EXPECT_LE(red, last + 1) << "column " << x;
             last = red;
         }
@@ -224,16 +194,15 @@ void ExpectFalloff(const Picture& shot, int edge)
     }
 }
 
-// What every lighting path shows: the block that takes no light full
-// bright under a coloured light and no ambient light; a directional light
-// lighting the whole wall evenly, straight on, and with radius 0 not at all.
+// What every lighting path shows: the block that takes no light full bright under a coloured light and no ambient
+// light; a directional light lighting the whole wall evenly, straight on, and with radius 0 not at all.
 void ExpectOnEveryPath(const std::vector<Picture>& shots)
 {
     for (int c = 0; c < 3; ++c)
         EXPECT_EQ(shots[kLightA].At(563, 369)[c], 255);
     for (int x = 8; x < kWidth; x += 48) {
-        EXPECT_EQ(shots[kSun].At(x, kHeight / 2)[2], 255) << "column " << x;
-        EXPECT_EQ(shots[kSunWithoutRadius].At(x, kHeight / 2)[2], 0) << "column " << x;
+        EXPECT_EQ(shots[kSun].At(x, kMiddleRow)[2], 255) << "column " << x;
+        EXPECT_EQ(shots[kSunWithoutRadius].At(x, kMiddleRow)[2], 0) << "column " << x;
     }
 }
 
@@ -243,39 +212,31 @@ bool Yellow(Rgb p) { return p.r > 200 && p.g > 200 && p.b < 60; }
 TEST_F(SceneRender, LightsFallOffAddAndLookTheSameOnEveryPerPixelPath)
 {
     std::string out;
-    const std::vector<Picture> arb = Run("", out);
+    const std::vector<Picture> arb = TakeShots(*sandbox, "", kShots, out);
     ASSERT_EQ(arb.size(), size_t(kShots));
     EXPECT_TRUE(LinesInOrder(out, {"scene: 0 triangles, 0 lights", "scene: 904 triangles, 1 lights"})) << out;
 
-    // Falloff, and nothing beyond the radius (193.6 units along the wall
-    // from the light's foot, inside the screen); green at half the red.
-    const int row = kHeight / 2;
+    // Falloff, and nothing beyond the radius (193.6 units along the wall from the light's foot, inside the screen);
+    // green at half the red.
     ExpectFalloff(arb[kLightA], 0);
-    EXPECT_NEAR(arb[kLightA].At(kWidth / 2, row)[1], arb[kLightA].At(kWidth / 2, row)[0] / 2, 2);
-    EXPECT_EQ(arb[kLightA].At(kWidth / 2, row)[2], 0);
+    EXPECT_NEAR(arb[kLightA].At(kWidth / 2, kMiddleRow)[1], arb[kLightA].At(kWidth / 2, kMiddleRow)[0] / 2, 2);
+    EXPECT_EQ(arb[kLightA].At(kWidth / 2, kMiddleRow)[2], 0);
 
     // Switched at run time, the light scissor and the buffer objects change nothing.
     EXPECT_EQ(Apart(arb[kNoClip], arb[kLightA]), 0);
     EXPECT_EQ(Apart(arb[kClientArrays], arb[kLightA]), 0);
 
     // Two lights add up, channel by channel.
-    int worst = 0;
-    for (int y = 0; y < kHeight; y += 4)
-        for (int x = 0; x < kWidth; x += 4)
-            for (int c = 0; c < 3; ++c) {
-                const int sum = std::min(255, arb[kLightA].At(x, y)[c] + arb[kLightB].At(x, y)[c]);
-                worst = std::max(worst, std::abs(sum - arb[kBoth].At(x, y)[c]));
-            }
-    EXPECT_LE(worst, 1);
-    EXPECT_GT(arb[kBoth].At(kWidth / 2 + 40, row)[1], arb[kLightA].At(kWidth / 2 + 40, row)[1] + 20);
+    EXPECT_LE(Apart(arb[kBoth], arb[kLightA], &arb[kLightB]), 1);
+    EXPECT_GT(arb[kBoth].At(kWidth / 2 + 40, kMiddleRow)[1], arb[kLightA].At(kWidth / 2 + 40, kMiddleRow)[1] + 20);
 
-    // Without lighting the textures show full bright; lit by the ambient
-    // colour alone, at its half, and the glowing block in full.
+    // Without lighting the textures show full bright; lit by the ambient colour alone, at its half, and the glowing
+    // block in full.
     for (int x = 0; x < kWidth; x += 16)
         for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(arb[kUnlit].At(x, row)[c], 255) << "column " << x;
+            EXPECT_EQ(arb[kUnlit].At(x, kMiddleRow)[c], 255) << "column " << x;
     for (int c = 0; c < 3; ++c) {
-        EXPECT_NEAR(arb[kAmbient].At(kWidth / 2, row)[c], 128, 1);
+        EXPECT_NEAR(arb[kAmbient].At(kWidth / 2, kMiddleRow)[c], 128, 1);
         EXPECT_EQ(arb[kAmbient].At(76, 369)[c], 255) << "the glow";
     }
 
@@ -285,10 +246,10 @@ TEST_F(SceneRender, LightsFallOffAddAndLookTheSameOnEveryPerPixelPath)
     EXPECT_EQ(Count(arb[kLightA].image, Yellow), 0);
 
     // Per pixel every light counts, the ninth too.
-    EXPECT_GT(arb[kNineLights].At(kWidth / 2, row)[0], 245);
+    EXPECT_GT(arb[kNineLights].At(kWidth / 2, kMiddleRow)[0], 245);
 
     // The ATI fragment shader draws what the ARB program does.
-    const std::vector<Picture> ati = Run("-GL_ARB_fragment_program", out);
+    const std::vector<Picture> ati = TakeShots(*sandbox, "-GL_ARB_fragment_program", kShots, out);
     ASSERT_EQ(ati.size(), size_t(kShots));
     EXPECT_LE(Apart(ati[kLightA], arb[kLightA]), 6);
     EXPECT_LE(Apart(ati[kBoth], arb[kBoth]), 6);
@@ -299,33 +260,31 @@ TEST_F(SceneRender, LightsFallOffAddAndLookTheSameOnEveryPerPixelPath)
 TEST_F(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
 {
     std::string out;
-    const std::vector<Picture> shots = Run("-GL_ARB_fragment_program -GL_ATI_fragment_shader", out);
+    const std::vector<Picture> shots =
+        TakeShots(*sandbox, "-GL_ARB_fragment_program -GL_ATI_fragment_shader", kShots, out);
     ASSERT_EQ(shots.size(), size_t(kShots));
-    const int row = kHeight / 2;
     ExpectFalloff(shots[kLightA], 60);
-    // At the tiles' corners, where GL evaluates it, the light is N·L times
-    // the quadratic falloff 1 / (0.5 radius²) on the squared distance.
+    // At the tiles' corners, where GL evaluates it, the light is N·L times the quadratic falloff 1 / (0.5 radius²) on
+    // the squared distance.
     for (const double wallX : {100.0, 150.0, 200.0}) {
         const double halfWidth = std::tan(M_PI / 6) * kWidth / kHeight * 300;  // of the wall in view
         const int column = int(std::lround((wallX / halfWidth + 1) * kWidth / 2 - 0.5));
         const double squared = wallX * wallX + 50 * 50;
         const double expected = 255 * std::min(1.0, 50 / std::sqrt(squared) * (0.5 * 200 * 200) / squared);
-        EXPECT_NEAR(shots[kLightA].At(column, row)[0], expected, 4.0) << "wall x " << wallX;
-        EXPECT_NEAR(shots[kLightA].At(column, row)[1], expected / 2, 4.0) << "wall x " << wallX;
+        EXPECT_NEAR(shots[kLightA].At(column, kMiddleRow)[0], expected, 4.0) << "wall x " << wallX;
+        EXPECT_NEAR(shots[kLightA].At(column, kMiddleRow)[1], expected / 2, 4.0) << "wall x " << wallX;
     }
     EXPECT_EQ(Apart(shots[kNoClip], shots[kLightA]), 0);
     EXPECT_EQ(Apart(shots[kClientArrays], shots[kLightA]), 0);
     // Behind eight newer lights the red one is left out, until one goes.
-    EXPECT_EQ(shots[kNineLights].At(kWidth / 2, row)[0], 0);
-    EXPECT_GT(shots[kEightLights].At(kWidth / 2, row)[0], 245);
-    // GL lights a directional light from the direction its position gives
-    // only when w is 0.
+    EXPECT_EQ(shots[kNineLights].At(kWidth / 2, kMiddleRow)[0], 0);
+    EXPECT_GT(shots[kEightLights].At(kWidth / 2, kMiddleRow)[0], 245);
+    // GL lights a directional light from the direction its position gives only when w is 0.
     ExpectOnEveryPath(shots);
 }
 
-// A white light 150 units in front of the wall and a block of 40 x 40 x 20
-// between them: its shadow on the wall is a square of half side 42.9 around
-// the light's foot, which the block itself covers out to 20 / 220 of the view.
+// A white light 150 units in front of the wall and a block of 40 x 40 x 20 between them: its shadow on the wall is a
+// square of half side 42.9 around the light's foot, which the block itself covers out to 20 / 220 of the view.
 const char kShadowScript[] = R"(
 steps = {
     [2] = function() Console_Command('Map maps/scene.map') Light_SetAmbient({0, 0, 0}) end,
@@ -349,18 +308,16 @@ enum ShadowShot { kPlain, kShadowed, kVolumes, kInside, kInsidePlain, kShadowSho
 
 TEST(ShadowRender, AnOccluderDarkensOnlyItsShadowAlsoSeenFromInsideIt)
 {
-    std::unique_ptr<EngineSandbox> sandbox(MakeSandbox(
-        WallSource() + "mesh 1\n{\nshader test/white\nbrush\n{\nbox -20 -20 -240 20 20 -220\n}\n}\n",
-        kShadowScript));
+    const std::unique_ptr<EngineSandbox> sandbox = MakeSandbox(
+        WallSource() + "mesh 1\n{\nshader test/white\nbrush\n{\nbox -20 -20 -240 20 20 -220\n}\n}\n", kShadowScript);
     std::string out;
     const std::vector<Picture> shots = TakeShots(*sandbox, "", kShadowShots, out);
     ASSERT_EQ(shots.size(), size_t(kShadowShots));
-    const int row = kHeight / 2;
-    // The shadow's ring beside the block goes dark; the block's lit face and
-    // everything beyond the shadow stay as they were.
-    EXPECT_GT(shots[kPlain].At(370, row)[0], 200);
-    EXPECT_LT(shots[kShadowed].At(370, row)[0], 10);
-    EXPECT_LT(shots[kShadowed].At(270, row)[0], 10);
+    // The shadow's ring beside the block goes dark; the block's lit face and everything beyond the shadow stay as they
+    // were.
+    EXPECT_GT(shots[kPlain].At(370, kMiddleRow)[0], 200);
+    EXPECT_LT(shots[kShadowed].At(370, kMiddleRow)[0], 10);
+    EXPECT_LT(shots[kShadowed].At(270, kMiddleRow)[0], 10);
     int worst = 0;
     for (int y = 0; y < kHeight; y += 2)
         for (int x = 0; x < kWidth; x += 2) {
@@ -371,21 +328,20 @@ TEST(ShadowRender, AnOccluderDarkensOnlyItsShadowAlsoSeenFromInsideIt)
                     worst = std::max(worst, std::abs(shots[kPlain].At(x, y)[c] - shots[kShadowed].At(x, y)[c]));
         }
     EXPECT_LE(worst, 1);
-    EXPECT_GT(shots[kShadowed].At(kWidth / 2, row)[0], 200) << "the block's face towards the light";
+    EXPECT_GT(shots[kShadowed].At(kWidth / 2, kMiddleRow)[0], 200) << "the block's face towards the light";
     // r_drawShadowVolumes: the volume in blue, in the shadow left unlit.
-    EXPECT_GT(shots[kVolumes].At(370, row)[2], 200);
-    EXPECT_LT(shots[kVolumes].At(370, row)[0], 10);
-    // From inside the volume: the wall dark out to the shadow's edge (at
-    // column 558), lit beyond it, as without shadows. The statistics drawn
-    // afterwards over the shadow are not clipped by the light's stencil
-    // test: their labels' first letters stand there. On every path.
-    const auto expectInside = [row](const std::vector<Picture>& path) {
+    EXPECT_GT(shots[kVolumes].At(370, kMiddleRow)[2], 200);
+    EXPECT_LT(shots[kVolumes].At(370, kMiddleRow)[0], 10);
+    // From inside the volume: the wall dark out to the shadow's edge (at column 558), lit beyond it, as without
+    // shadows. The statistics drawn afterwards over the shadow are not clipped by the light's stencil test: their
+    // labels' first letters stand there. On every path.
+    const auto expectInside = [](const std::vector<Picture>& path) {
         for (int x = 0; x < 540; x += 20) {
-            EXPECT_LT(path[kInside].At(x, row)[0], 10) << "column " << x;
-            EXPECT_GT(path[kInsidePlain].At(x, row)[0], 100) << "column " << x;
+            EXPECT_LT(path[kInside].At(x, kMiddleRow)[0], 10) << "column " << x;
+            EXPECT_GT(path[kInsidePlain].At(x, kMiddleRow)[0], 100) << "column " << x;
         }
         for (int x = 580; x < kWidth; x += 20)
-            EXPECT_EQ(path[kInside].At(x, row)[0], path[kInsidePlain].At(x, row)[0]) << "column " << x;
+            EXPECT_EQ(path[kInside].At(x, kMiddleRow)[0], path[kInsidePlain].At(x, kMiddleRow)[0]) << "column " << x;
         const auto yellow = [](Rgb p) { return p.r > 150 && p.g > 150 && p.b < 100; };
         EXPECT_GT(Count(path[kInside].image, 528, 558, kHeight - 62, kHeight, yellow), 20);
     };

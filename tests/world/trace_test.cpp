@@ -1,7 +1,5 @@
-// Movement and line traces through compiled rooms: contacts, slides, steps,
-// meshes that scripts move, turn and hide, the BSP walk against sweeping
-// every brush, numbers that must not move anything, and the camera that
-// turns and moves through them.
+// Movement and line traces through compiled rooms: contacts, slides, steps, meshes that scripts move, turn and hide,
+// the BSP walk against sweeping every brush, and numbers that must not move anything.
 #include "compiled_map.h"
 #include "mapc/box_brush.h"
 #include "math/math_testing.h"
@@ -28,8 +26,7 @@ protected:
     }
 };
 
-// Where a move ends, what it hit and whether it climbed; each end is
-// 0.001 of the movement short of its contact.
+// Where a move ends, what it hit and whether it climbed; each end is 0.001 of the movement short of its contact.
 TEST_F(TraceTest, MovesStopSlideAndClimbWhereTheRoomSays)
 {
     const struct {
@@ -96,8 +93,7 @@ TEST_F(TraceTest, MeshCallbacksAreReportedOnceInTouchOrder)
     map.ModelSetCallback("*1", 11);
     map.ModelSetCallback("*2", 22);
     EXPECT_EQ(Move({250, 30, -250}, {200, 0, 0}).callbacks, std::vector<int>{11});
-    // Through the nonsolid volume into the box, whose slide sweeps touch it
-    // again without a second report.
+    // Through the nonsolid volume into the box, whose slide sweeps touch it again without a second report.
     const TraceResult both = Move({450, 30, -305}, {-800, 0, 0});
     EXPECT_TRUE(both.hit);
     EXPECT_NEAR(both.end.x, -289.2f, 0.01f);
@@ -116,8 +112,7 @@ TEST_F(TraceTest, MovedAndTurnedMeshesCollideWhereTheyStand)
     EXPECT_TRUE(VectorNear(Move({-200, 30, -225}, {-200, 0, 0}).end, {-289.8f, 30, -225}, 0.001f));
     EXPECT_FALSE(Move({-200, 30, -325}, {-200, 0, 0}).hit);
     EXPECT_NEAR(RayTrace(map, {-200, 30, -225}, {-400, 30, -225}), 0.499f, 1e-5f);
-    // Turned 90 degrees about y (about the origin): from z -350..-300 to
-    // z 300..350, its face normal turned with it.
+    // Turned 90 degrees about y (about the origin): from z -350..-300 to z 300..350, its face normal turned with it.
     map.SetMeshOffset(2, {0, 0, 0});
     map.SetMeshRotation(2, {0, 90, 0});
     const TraceResult turned = Move({-200, 30, 325}, {-200, 0, 0});
@@ -162,8 +157,8 @@ TEST_F(TraceTest, NumbersThatAreNotFiniteMoveNothing)
     }
     EXPECT_TRUE(std::isnan(Move({nan, 0, 0}, {10, 0, 0}).end.x));
     EXPECT_EQ(RayTrace(map, {nan, 0, 0}, {0, 0, 0}), -1.0f);
-    // A huge finite move hits the wall, and its back-off of 0.001 of the
-    // movement leaves it where it was; a huge box starts inside the level.
+    // A huge finite move hits the wall, and its back-off of 0.001 of the movement leaves it where it was; a huge box
+    // starts inside the level.
     EXPECT_TRUE(VectorNear(Move(start, far).end, start, 0));
     EXPECT_TRUE(Trace(map, start, {100, 0, 0}, {1e30f, 1e30f, 1e30f}).startSolid);
     // Negative radii are the same box.
@@ -173,15 +168,10 @@ TEST_F(TraceTest, NumbersThatAreNotFiniteMoveNothing)
     EXPECT_TRUE(VectorNear(Move(start, {100, 0, 0}).end, {100, 30, 0}, 0));
 }
 
-// Random bodies through random brushes: the BSP walk finds what sweeping
-// every brush finds. A brush swept later replaces the fraction only when
-// its contact comes before the stored fraction, so the order of the brushes
-// may move the fraction by up to the 0.001 that a body stops short of its
-// contact. The brush test holds a body against each plane on its own, so
-// near an edge a sphere, or a box near a slanted edge, meets a brush its
-// true volume does not reach; the tree, built from the true volumes, need
-// not lead there. So points go through slanted brushes too, spheres and
-// boxes through upright boxes, where the planes alone are exact.
+// Random bodies through random brushes: the BSP walk finds what sweeping every brush finds, within the 0.001 a body
+// stops short (brush order can move it that much). The brush test holds a body against each plane on its own, so near a
+// slanted edge it meets brushes its true volume, from which the tree is built, does not reach: only points go through
+// slanted brushes, spheres and boxes through upright ones, where planes alone are exact.
 TEST_F(CompiledMapTest, TheBspWalkAgreesWithSweepingEveryBrush)
 {
     std::mt19937 random(77);
@@ -219,8 +209,8 @@ TEST_F(CompiledMapTest, TheBspWalkAgreesWithSweepingEveryBrush)
     }
 }
 
-// A chain of 1000 nodes above the one leaf with a brush: walked to its end
-// on the heap, as deep as the loader lets a tree go.
+// A chain of 1000 nodes above the one leaf with a brush: walked to its end on the heap, as deep as the loader lets a
+// tree go.
 TEST_F(CompiledMapTest, AThousandDeepTreeIsWalkedToItsLeaf)
 {
     WriteData("shaders/map.shader", kMinimalMapShaders);
