@@ -13,8 +13,7 @@
 // Floor, four walls, a 4-unit step, a 6-unit ledge, a 2-unit wall and a kerb 4 high and 2 wide in the world; mesh 1 a
 // nonsolid "clip" volume, mesh 2 a solid box that scripts can move. The floor's top is at y = 0.
 inline const char kTraceRoomSource[] = R"(
-mesh 0
-{
+mesh 0 {
     brush { box -528 -16 -528 528 0 528 }
     brush { box 512 0 -528 528 256 528 }
     brush { box -528 0 512 512 256 528 }
@@ -25,13 +24,11 @@ mesh 0
     brush { box -100 0 300 100 100 302 }
     brush { box -100 0 -300 100 4 -298 }
 }
-mesh 1
-{
+mesh 1 {
     content clip
     brush { box 300 0 -300 400 100 -200 }
 }
-mesh 2
-{
+mesh 2 {
     brush { box -350 0 -350 -300 50 -300 }
 }
 )";

@@ -82,7 +82,8 @@ TEST_F(MapGridTest, SweptSpheresHitAsTheyTouchDuringTheStep)
     EXPECT_EQ(Hits({-305, 0, 0}, {-300, 0, 0}, 1), Times{});
 }
 
-TEST_F(MapGridTest, TheSearchSpansThePathsCellsWidenedByTheMoversRadiusOnly)
+// Colliders and entities keep lists of their own, so one grid serves both.
+TEST_F(MapGridTest, CollidersAreSearchedInThePathsCellsWidenedByTheRadiusAndEntitiesColumnByColumn)
 {
     grid.ColliderAdd(1, {15, 0, 0}, 30);  // column 111, one from the mover's
     grid.ColliderAdd(2, {25, 0, 0}, 30);  // column 112: reaches the mover, not searched
@@ -90,6 +91,18 @@ TEST_F(MapGridTest, TheSearchSpansThePathsCellsWidenedByTheMoversRadiusOnly)
     EXPECT_EQ(Touched({0, 0, 0}, {0, 0, 0}, 21), (Ints{1, 2}));
     EXPECT_EQ(Touched({-40, 0, 0}, {0, 0, 0}, 1), Ints{1});  // the path's own cells
     EXPECT_EQ(Touched({40, 0, 0}, {0, 0, 0}, 1), (Ints{1, 2}));
+
+    // Entities from each list's head.
+    grid.EntityAdd(1, {0, 0, 0});
+    grid.EntityAdd(2, {0, 0, 10});   // column 110, row 111
+    grid.EntityAdd(3, {10, 0, 0});   // column 111, row 110
+    grid.EntityAdd(4, {0, 0, -10});  // column 110, row 109
+    grid.EntityAdd(5, {5, 0, 5});    // the origin's cell again
+    grid.EntityAdd(6, {100, 0, 100});
+    EXPECT_EQ(grid.EntityGet({0, 0, 0}, 0), (Ints{5, 1}));
+    EXPECT_EQ(grid.EntityGet({0, 0, 0}, 1), (Ints{4, 5, 1, 2, 3}));
+    EXPECT_EQ(grid.EntityGet({0, 0, 0}, -1), Ints{});
+    EXPECT_EQ(grid.EntityGet({0, 0, 0}, INT_MAX).size(), 6u);
 }
 
 TEST_F(MapGridTest, AnObjectMovedToAnotherCellGoesToTheHeadOfItsList)
@@ -110,20 +123,6 @@ TEST_F(MapGridTest, AnObjectMovedToAnotherCellGoesToTheHeadOfItsList)
     grid.EntityUpdate(entity, {25, 0, 5});
     EXPECT_EQ(grid.EntityGet({20, 0, 0}, 0), (Ints{4, 5}));
     EXPECT_EQ(grid.EntityGet({0, 0, 0}, 0), Ints{});
-}
-
-TEST_F(MapGridTest, EntitiesAreGatheredColumnByColumnFromEachListsHead)
-{
-    grid.EntityAdd(1, {0, 0, 0});
-    grid.EntityAdd(2, {0, 0, 10});   // column 110, row 111
-    grid.EntityAdd(3, {10, 0, 0});   // column 111, row 110
-    grid.EntityAdd(4, {0, 0, -10});  // column 110, row 109
-    grid.EntityAdd(5, {5, 0, 5});    // the origin's cell again
-    grid.EntityAdd(6, {100, 0, 100});
-    EXPECT_EQ(grid.EntityGet({0, 0, 0}, 0), (Ints{5, 1}));
-    EXPECT_EQ(grid.EntityGet({0, 0, 0}, 1), (Ints{4, 5, 1, 2, 3}));
-    EXPECT_EQ(grid.EntityGet({0, 0, 0}, -1), Ints{});
-    EXPECT_EQ(grid.EntityGet({0, 0, 0}, INT_MAX).size(), 6u);
 }
 
 TEST_F(MapGridTest, PointsOffTheGridGoToTheNearestBorderCellOrAreOutside)
@@ -156,7 +155,7 @@ TEST_F(MapGridTest, PointsOffTheGridGoToTheNearestBorderCellOrAreOutside)
     EXPECT_FALSE(map.PointInside({0, 0, kNaN}));
 }
 
-TEST_F(MapGridTest, HandlesThatAreNotLiveAreIgnored)
+TEST_F(MapGridTest, HandlesThatAreNotLiveAreIgnoredAndWithoutAMapEveryOperationDoesNothing)
 {
     Collider* removed = grid.ColliderAdd(1, {0, 0, 0}, 1);
     Entity* entity = grid.EntityAdd(2, {0, 0, 0});
@@ -190,10 +189,7 @@ TEST_F(MapGridTest, HandlesThatAreNotLiveAreIgnored)
     grid.EntityUpdate(oldEntity, {10, 0, 0});
     grid.EntityRemove(oldEntity);
     EXPECT_EQ(grid.EntityGet({0, 0, 0}, 5), Ints{});
-}
 
-TEST_F(MapGridTest, WithoutAMapEveryOperationDoesNothing)
-{
     map.Free();
     EXPECT_EQ(grid.ColliderAdd(3, {0, 0, 0}, 1), nullptr);
     EXPECT_EQ(grid.EntityAdd(4, {0, 0, 0}), nullptr);

@@ -54,17 +54,10 @@ protected:
 TEST_F(ModelAnimationTest, DefinitionFilesFillTheirAllocatedEntriesAndCombosFindEarlierAnimations)
 {
     ModelAnimations definitions;
-    definitions.Parse("animation early arm 0 1 -1 0 1\n"
-                      "num_animations 2\n"
-                      "animation walk arm 0 3 -1 0 1.5\n"
-                      "  animation \"run fast\"\tarm 1 2 1 2 0.5  \r\n"
-                      "animation extra arm 0 1 -1 0 1\n"
-                      "animation short arm 0\n"
-                      "num_combos 2\n"
-                      "combo both 3 walk later \"run fast\"\n"
-                      "combo few 3 walk\n"
-                      "combo\n"
-                      "other line here\n",
+    definitions.Parse("animation early arm 0 1 -1 0 1\nnum_animations 2\nanimation walk arm 0 3 -1 0 1.5\n"
+                      "  animation \"run fast\"\tarm 1 2 1 2 0.5  \r\nanimation extra arm 0 1 -1 0 1\n"
+                      "animation short arm 0\nnum_combos 2\ncombo both 3 walk later \"run fast\"\n"
+                      "combo few 3 walk\ncombo\nother line here\n",
                       "models/a.kra");
     EXPECT_EQ(Text(), "^14Warning: Number of animations exceeds number defined in models/a.kra^15\n"
                       "^14Warning: Number of animations exceeds number defined in models/a.kra^15\n");
@@ -97,15 +90,10 @@ TEST_F(ModelAnimationTest, DefinitionFilesFillTheirAllocatedEntriesAndCombosFind
 
 TEST_F(ModelAnimationTest, AnimationsThatDoNotFitTheirBonesKeysLoseTheirBone)
 {
-    const Model model = ArmModel("num_animations 8\n"
-                                 "animation fits arm 0 5 -1 0 1\n"
-                                 "animation past arm 0 6 -1 0 1\n"
-                                 "animation backwards arm 3 1 -1 0 1\n"
-                                 "animation still arm 0 5 2 2 1\n"
-                                 "animation unreachable arm 4 5 0 2 1\n"
-                                 "animation negative arm -1 2 -1 0 1\n"
-                                 "animation loops arm 0 5 2 5 1\n"
-                                 "animation nobody leg 0 1 -1 0 1\n");
+    const Model model = ArmModel("num_animations 8\nanimation fits arm 0 5 -1 0 1\nanimation past arm 0 6 -1 0 1\n"
+                                 "animation backwards arm 3 1 -1 0 1\nanimation still arm 0 5 2 2 1\n"
+                                 "animation unreachable arm 4 5 0 2 1\nanimation negative arm -1 2 -1 0 1\n"
+                                 "animation loops arm 0 5 2 5 1\nanimation nobody leg 0 1 -1 0 1\n");
     std::vector<int> bones;
     for (const ModelAnimation& animation : model.animations.animations())
         bones.push_back(animation.bone);
