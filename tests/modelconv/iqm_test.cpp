@@ -8,7 +8,6 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>

@@ -5,7 +5,6 @@
 #pragma once
 
 #include "modelconverter.h"
-#include "render/shadermanager.h"
 #include "support/shader_console_test.h"
 #include "world/modelinstance.h"
 #include "world/modelmanager.h"

@@ -7,7 +7,6 @@
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <map>
 #include <string>
 #include <vector>

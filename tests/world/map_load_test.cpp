@@ -1,8 +1,6 @@
 // Map files made by the test loaded into the runtime structures, and damaged or cut-short files refused with a message
 // and no map left behind.
-#include "console/console.h"
 #include "minimal_map.h"
-#include "render/shadermanager.h"
 #include "support/shader_console_test.h"
 #include "world/map.h"
 

@@ -1,6 +1,5 @@
 // Animation definition files, the bone states that play them on the clock, and the poses and skinned vertices they
 // make, against values worked out by hand.
-#include "render/shadermanager.h"
 #include "support/engine_sandbox.h"
 #include "support/model_file.h"
 #include "support/shader_console_test.h"

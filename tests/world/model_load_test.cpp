@@ -1,8 +1,7 @@
 // Model files made by the test from the record tables: what the loader builds from them, and damaged or cut-short files
 // refused whole.
-#include "render/shader.h"
-#include "render/shadermanager.h"
 #include "math/math_testing.h"
+#include "render/shader.h"
 #include "support/model_file.h"
 #include "support/shader_console_test.h"
 #include "world/modelloader.h"
@@ -10,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
