@@ -49,61 +49,55 @@ std::string WhiteTga()
     return std::string(reinterpret_cast<const char*>(header), sizeof(header)) + std::string(8 * 8 * 3, '\xff');
 }
 
-// Light "a" (1, 0.5, 0) hangs 50 units in front of the wall's centre with radius 200; "b" (0, 0.5, 1) off to the side.
-// One screenshot a step. A game script runs `steps`, a table of functions by frame number.
+// A game script runs `steps`, a table of functions by frame number; `run` gives console commands in turn.
 const char kStepRunner[] = R"(
 local frame = 0
 function update()
     frame = frame + 1
     if steps[frame] then steps[frame]() end
 end
+function run(...) for _, command in ipairs({...}) do Console_Command(command) end end
 function MapLoad() end
 function MapFree() end
 )";
 
+// Light "a" (1, 0.5, 0) hangs 50 units in front of the wall's centre with radius 200; "b" (0, 0.5, 1) off to the side.
+// One screenshot a step.
 const char kScript[] = R"(
 local function light(name, at, colour)
     Light_Create(name) Light_SetPosition(name, at) Light_SetBrightness(name, 200) Light_SetColor(name, colour)
 end
 steps = {
-    [2] = function() Console_Command('test_scene') Console_Command('Map maps/scene.map') Light_SetAmbient({0, 0, 0})
-    end,
-    [4] = function() light('a', {0, 0, -250}, {1, 0.5, 0}) Console_Command('Screenshot') end,
-    [5] = function() Console_Command('test_scene') end,
-    [6] = function() Console_Command('r_lightClip 0') Console_Command('Screenshot') end,
-    [8] = function()
-        Console_Command('r_lightClip 1') Console_Command('r_useVertexBufferObject 0') Console_Command('Screenshot')
-    end,
+    [2] = function() run('test_scene', 'Map maps/scene.map') Light_SetAmbient({0, 0, 0}) end,
+    [4] = function() light('a', {0, 0, -250}, {1, 0.5, 0}) run('Screenshot') end,
+    [5] = function() run('test_scene') end,
+    [6] = function() run('r_lightClip 0', 'Screenshot') end,
+    [8] = function() run('r_lightClip 1', 'r_useVertexBufferObject 0', 'Screenshot') end,
     [10] = function()
-        Console_Command('r_useVertexBufferObject 1') Light_SetEnabled('a', 0) light('b', {90, 40, -250}, {0, 0.5, 1})
-        Console_Command('Screenshot')
+        run('r_useVertexBufferObject 1') Light_SetEnabled('a', 0) light('b', {90, 40, -250}, {0, 0.5, 1})
+        run('Screenshot')
     end,
-    [12] = function() Light_SetEnabled('a', 1) Console_Command('Screenshot') end,
-    [14] = function() Console_Command('r_lighting 0') Console_Command('Screenshot') end,
+    [12] = function() Light_SetEnabled('a', 1) run('Screenshot') end,
+    [14] = function() run('r_lighting 0', 'Screenshot') end,
     [16] = function()
-        Console_Command('r_lighting 1') Light_SetEnabled('a', 0) Light_SetEnabled('b', 0)
-        Light_SetAmbient({0.5, 0.5, 0.5}) Console_Command('Screenshot')
+        run('r_lighting 1') Light_SetEnabled('a', 0) Light_SetEnabled('b', 0) Light_SetAmbient({0.5, 0.5, 0.5})
+        run('Screenshot')
     end,
-    [18] = function()
-        Light_SetAmbient({0, 0, 0}) Console_Command('r_drawTris 1') Console_Command('r_drawBoxes 1')
-        Console_Command('Screenshot')
-    end,
-    -- Nine lights: the red one made first is last in the list, behind
-    -- eight black ones; then one of those goes out.
+    [18] = function() Light_SetAmbient({0, 0, 0}) run('r_drawTris 1', 'r_drawBoxes 1', 'Screenshot') end,
+    -- Nine lights: the red one made first is last in the list, behind eight black ones; then one of those goes out.
     [20] = function()
-        Console_Command('r_drawTris 0') Console_Command('r_drawBoxes 0')
-        light('red', {0, 0, -250}, {1, 0, 0})
+        run('r_drawTris 0', 'r_drawBoxes 0') light('red', {0, 0, -250}, {1, 0, 0})
         for i = 1, 8 do light('black' .. i, {0, 0, -250}, {0, 0, 0}) end
-        Console_Command('Screenshot')
+        run('Screenshot')
     end,
-    [22] = function() Light_SetEnabled('black8', 0) Console_Command('Screenshot') end,
+    [22] = function() Light_SetEnabled('black8', 0) run('Screenshot') end,
     -- A blue sun shining straight at the wall, then with radius 0.
     [24] = function()
         light('sun', {0, 0, -250}, {0, 0, 1}) Light_SetDirectional('sun', 1) Light_SetDirection('sun', {0, 0, 1})
-        Console_Command('Screenshot')
+        run('Screenshot')
     end,
-    [26] = function() Light_SetBrightness('sun', 0) Console_Command('Screenshot') end,
-    [28] = function() Console_Command('Quit') end,
+    [26] = function() Light_SetBrightness('sun', 0) run('Screenshot') end,
+    [28] = function() run('Quit') end,
 }
 )";
 
@@ -287,20 +281,19 @@ TEST_F(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
 // square of half side 42.9 around the light's foot, which the block itself covers out to 20 / 220 of the view.
 const char kShadowScript[] = R"(
 steps = {
-    [2] = function() Console_Command('Map maps/scene.map') Light_SetAmbient({0, 0, 0}) end,
+    [2] = function() run('Map maps/scene.map') Light_SetAmbient({0, 0, 0}) end,
     [4] = function()
         Light_Create('a') Light_SetPosition('a', {0, 0, -150}) Light_SetBrightness('a', 400)
-        Light_SetColor('a', {1, 1, 1}) Console_Command('Screenshot')
+        Light_SetColor('a', {1, 1, 1}) run('Screenshot')
     end,
-    [6] = function() Console_Command('r_shadows 1') Console_Command('Screenshot') end,
-    [8] = function() Console_Command('r_drawShadowVolumes 1') Console_Command('Screenshot') end,
+    [6] = function() run('r_shadows 1', 'Screenshot') end,
+    [8] = function() run('r_drawShadowVolumes 1', 'Screenshot') end,
     -- Behind the block, inside its shadow, looking at the wall.
     [10] = function()
-        Console_Command('r_drawShadowVolumes 0') Camera_SetPosition({20, 0, -260}) Console_Command('r_debugInfo 1')
-        Console_Command('Screenshot')
+        run('r_drawShadowVolumes 0', 'r_debugInfo 1') Camera_SetPosition({20, 0, -260}) run('Screenshot')
     end,
-    [12] = function() Console_Command('r_shadows 0') Console_Command('r_debugInfo 0') Console_Command('Screenshot') end,
-    [14] = function() Console_Command('Quit') end,
+    [12] = function() run('r_shadows 0', 'r_debugInfo 0', 'Screenshot') end,
+    [14] = function() run('Quit') end,
 }
 )";
 
