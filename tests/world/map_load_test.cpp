@@ -117,18 +117,15 @@ TEST_F(MapLoadTest, TheMinimalMapLoadsIntoItsStructures)
 
     EXPECT_EQ(map.grid().size(), 241);  // ceil(2210 / 10) + 20
     EXPECT_EQ(map.grid().Cell(240, 240).PathValue(), -1);
-}
 
-TEST_F(MapLoadTest, AMeshWithOnlyNodrawSurfacesKeepsTheirBounds)
-{
-    MapWriter w = MinimalMap();
+    // A mesh with only nodraw surfaces keeps their bounds: the door made clip too.
+    const MapWriter w = MinimalMap();
     std::string bytes = w.Bytes();
-    Poke(bytes, w.FieldOffset(kLumpSurfaces, 3, 8), 1);  // the door is clip too
+    Poke(bytes, w.FieldOffset(kLumpSurfaces, 3, 8), 1);
     ASSERT_TRUE(Load(bytes)) << Text();
-    const MapMesh& door = map.meshes()[1];
-    EXPECT_TRUE(door.drawIndices.empty());
-    EXPECT_EQ(Xyz(door.bounds.minimum), (Floats{40, 0, 0}));
-    EXPECT_EQ(Xyz(door.bounds.maximum), (Floats{210, 30, 50}));
+    EXPECT_TRUE(map.meshes()[1].drawIndices.empty());
+    EXPECT_EQ(Xyz(map.meshes()[1].bounds.minimum), (Floats{40, 0, 0}));
+    EXPECT_EQ(Xyz(map.meshes()[1].bounds.maximum), (Floats{210, 30, 50}));
 }
 
 TEST_F(MapLoadTest, MeshesAreFoundRetexturedHiddenAndGivenCallbacks)

@@ -183,9 +183,9 @@ TEST_F(ModelLoadTest, BonesInAParentCircleArePosedAsRootsAndDeepChainsLoad)
     EXPECT_EQ(model.poseOrder.back(), 29999);
 }
 
-// Every header field, record offset and record size damaged in turn, and values the loader must not follow: each
-// refused whole.
-TEST_F(ModelLoadTest, DamagedFieldsOffsetsAndSizesAreRefused)
+// Every header field, record offset and record size damaged in turn, values the loader must not follow, and the file
+// cut short anywhere: each refused whole.
+TEST_F(ModelLoadTest, DamagedFieldsOffsetsAndSizesAndCutFilesAreRefused)
 {
     mf::Layout layout;
     const std::string good = mf::Write(TwoBoneSpec(), &layout);
@@ -238,11 +238,7 @@ TEST_F(ModelLoadTest, DamagedFieldsOffsetsAndSizesAreRefused)
     EXPECT_TRUE(Refused(withFloat(arm + 64, -2e9f), "within 1e9"));
     // The last vertex's t, the last real of the block.
     EXPECT_TRUE(Refused(withFloat(mesh + 304 + 4 * 60 + 52, -2e9f), "within 1e9"));
-}
 
-TEST_F(ModelLoadTest, FilesCutShortAnywhereAreRefused)
-{
-    const std::string good = mf::Write(TwoBoneSpec());
     for (size_t length = 0; length < good.size(); ++length)
         ASSERT_TRUE(Refused(good.substr(0, length))) << length;
 }
