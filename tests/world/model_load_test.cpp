@@ -192,18 +192,17 @@ TEST_F(ModelLoadTest, DamagedFieldsOffsetsAndSizesAndCutFilesAreRefused)
     Model model;
     std::string fault;
     ASSERT_TRUE(Read(good, model, fault)) << fault;
-
-    const auto with = [&good](size_t at, const void* value, size_t size) {
+    // The good file with the bytes of `value` at `at`.
+    const auto with = [&good](size_t at, auto value) {
         std::string bytes = good;
-        std::memcpy(&bytes[at], value, size);
+        std::memcpy(&bytes[at], &value, sizeof(value));
         return bytes;
     };
-    const auto with16 = [&with](size_t at, int16_t v) { return with(at, &v, 2); };
-    const auto with32 = [&with](size_t at, uint32_t v) { return with(at, &v, 4); };
-    const auto withFloat = [&with](size_t at, float v) { return with(at, &v, 4); };
-
-    EXPECT_TRUE(Refused(with(0, "KRM2", 4), "magic"));
-    for (size_t count : {mf::Layout::kTagCount, mf::Layout::kBoxCount, mf::Layout::kMeshCount, mf::Layout::kBoneCount}) {
+    const auto with16 = [&with](size_t at, int16_t v) { return with(at, v); };
+    const auto with32 = [&with](size_t at, uint32_t v) { return with(at, v); };
+    EXPECT_TRUE(Refused("KRM2" + good.substr(4), "magic"));
+    for (size_t count : {mf::Layout::kTagCount, mf::Layout::kBoxCount, mf::Layout::kMeshCount,
+                         mf::Layout::kBoneCount}) {
         EXPECT_TRUE(Refused(with16(count, -1), "negative")) << count;
         EXPECT_TRUE(Refused(with16(count, 32767))) << count;
     }
@@ -232,12 +231,12 @@ TEST_F(ModelLoadTest, DamagedFieldsOffsetsAndSizesAndCutFilesAreRefused)
     EXPECT_TRUE(Refused(with32(triangles + 4, 5), "past the mesh's vertices"));
     EXPECT_TRUE(Refused(with16(mesh + 304 + 56, 2), "no bone"));
     EXPECT_TRUE(Refused(with16(mesh + 304 + 56, -2), "no bone"));
-    EXPECT_TRUE(Refused(withFloat(arm + 108 + 12, std::numeric_limits<float>::quiet_NaN()), "finite"));
-    EXPECT_TRUE(Refused(withFloat(mesh + 304, std::numeric_limits<float>::infinity()), "finite"));
-    EXPECT_TRUE(Refused(withFloat(layout.tags + 64, std::numeric_limits<float>::infinity()), "finite"));
-    EXPECT_TRUE(Refused(withFloat(arm + 64, -2e9f), "within 1e9"));
+    EXPECT_TRUE(Refused(with(arm + 108 + 12, std::numeric_limits<float>::quiet_NaN()), "finite"));
+    EXPECT_TRUE(Refused(with(mesh + 304, std::numeric_limits<float>::infinity()), "finite"));
+    EXPECT_TRUE(Refused(with(layout.tags + 64, std::numeric_limits<float>::infinity()), "finite"));
+    EXPECT_TRUE(Refused(with(arm + 64, -2e9f), "within 1e9"));
     // The last vertex's t, the last real of the block.
-    EXPECT_TRUE(Refused(withFloat(mesh + 304 + 4 * 60 + 52, -2e9f), "within 1e9"));
+    EXPECT_TRUE(Refused(with(mesh + 304 + 4 * 60 + 52, -2e9f), "within 1e9"));
 
     for (size_t length = 0; length < good.size(); ++length)
         ASSERT_TRUE(Refused(good.substr(0, length))) << length;
