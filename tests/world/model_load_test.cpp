@@ -164,9 +164,9 @@ TEST_F(ModelLoadTest, BonesInAParentCircleArePosedAsRootsAndDeepChainsLoad)
     Model model;
     std::string fault;
     ASSERT_TRUE(Read(mf::Write(spec), model, fault)) << fault;
-    EXPECT_EQ(Text(), "^14Warning: Bone ^13a^14 of model ^13models/test.krm^14 is its own ancestor, posed as a root^15\n"
-                      "^14Warning: Bone ^13self^14 of model ^13models/test.krm^14 is its own ancestor, posed as a "
-                      "root^15\n");
+    EXPECT_EQ(Text(), "^14Warning: Bone ^13a^14 of model ^13models/test.krm^14 is its own ancestor, posed as a "
+                      "root^15\n^14Warning: Bone ^13self^14 of model ^13models/test.krm^14 is its own ancestor, "
+                      "posed as a root^15\n");
     EXPECT_EQ(model.bones[0].parent, -1);
     EXPECT_EQ(model.bones[3].parent, -1);
     ASSERT_EQ(model.poseOrder.size(), 5u);
