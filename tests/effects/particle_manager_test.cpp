@@ -1,6 +1,5 @@
-// The manager over effect files: instances and their handles, the light an
-// effect drives, pausing, removal either way, and the end of an instance
-// whose elements died.
+// The manager over effect files: instances and handles, the light an effect drives, pausing,
+// removal either way, and the end of an instance whose elements died.
 #include "effects/particleemitter.h"
 #include "effects/particlemanager.h"
 #include "render/lightmanager.h"

@@ -1,6 +1,5 @@
-// The vertex-buffer manager and index buffers on recorded GL calls: where
-// meshes land, how freed ranges join, when buffers go, and the requests
-// that must be refused.
+// The vertex-buffer manager and index buffers on recorded GL calls: where meshes land,
+// how freed ranges join, when buffers go, and the requests that must be refused.
 #include "render/buffermanager.h"
 #include "render/bufferobject.h"
 #include "support/recording_buffer_calls.h"
