@@ -1,8 +1,8 @@
-// Effect files read into definitions: every key of the three classes and
-// the light, their defaults, the messages with file and line, the values
-// refused for safety, and the cache's one parse per name.
+// Effect files read into definitions: every key and default of the three classes and the light,
+// the messages with file and line, the values refused for safety, and the cache's one parse per name.
 #include "effects/effectparser.h"
 #include "effects/particlemanager.h"
+#include "support/engine_sandbox.h"
 #include "support/shader_console_test.h"
 
 #include <cstdio>
@@ -29,13 +29,6 @@ protected:
         return Text().find(text) != std::string::npos;
     }
     size_t Errors() const { return Occurrences(Text(), "^1Error"); }
-    static size_t Occurrences(const std::string& text, const std::string& part)
-    {
-        size_t count = 0;
-        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-            ++count;
-        return count;
-    }
 };
 
 TEST_F(EffectParseTest, EmptyBlocksOfEachClassHoldTheirDefaults)
@@ -43,40 +36,25 @@ TEST_F(EffectParseTest, EmptyBlocksOfEachClassHoldTheirDefaults)
     const EffectDefinition effect = Parse("{\n}\n{\nclass beam\n}\n{\nclass flare\n}\n");
     EXPECT_NE(Text().find("^5- ^15Effect: ^13effects/test.eff^15, 3 emitter(s)\n"), std::string::npos) << Text();
     ASSERT_EQ(effect.elements.size(), 3u);
-    const EffectLightSettings& light = effect.light;
-    EXPECT_FALSE(light.enable || light.brightnessChange || light.colourChange || light.brightnessRandom);
-    EXPECT_EQ(light.delay, 10);
-    EXPECT_FLOAT_EQ(light.brightnessBase, 50.0f);
-    EXPECT_FLOAT_EQ(light.brightnessStep, 1.0f);
-    EXPECT_FLOAT_EQ(light.colourBase.y, 1.0f);
-
-    const EmitterSettings& emitter = effect.elements[0].emitter;
     EXPECT_EQ(effect.elements[0].kind, ElementClass::Emitter);
-    EXPECT_EQ(emitter.numParticles, 100);
-    EXPECT_EQ(emitter.shader, nullptr);
-    EXPECT_EQ(emitter.delay, 10);
-    EXPECT_EQ(emitter.emitCount, -1);
-    EXPECT_EQ(emitter.emitDelay, 20);
-    EXPECT_FLOAT_EQ(emitter.radius, 10.0f);
-    EXPECT_FLOAT_EQ(emitter.lifeBase, 1.0f);
-    EXPECT_FLOAT_EQ(emitter.lifeStep, 0.01f);
-    EXPECT_FLOAT_EQ(emitter.velocityMax, 1.0f);
-    EXPECT_FLOAT_EQ(emitter.sizeBase[1], 1.0f);
-    EXPECT_TRUE(emitter.lifeAlpha);
-    EXPECT_FALSE(emitter.automatic || emitter.posFixed || emitter.manual || emitter.perm || emitter.once);
-
-    const EmitterSettings& beam = effect.elements[1].emitter;
     EXPECT_EQ(effect.elements[1].kind, ElementClass::Beam);
-    EXPECT_TRUE(beam.automatic && beam.posFixed);
-    EXPECT_EQ(beam.numParticles, 100);
-
-    const FlareSettings& flare = effect.elements[2].flare;
     EXPECT_EQ(effect.elements[2].kind, ElementClass::Flare);
-    EXPECT_TRUE(flare.fadeOut && flare.sizeOut && flare.distanceScale);
-    EXPECT_FALSE(flare.screenCentric || flare.screenEdgeFade);
-    EXPECT_FLOAT_EQ(flare.fadeOutRate, -0.05f);
-    EXPECT_FLOAT_EQ(flare.sizeOutRate, -0.03f);
-    EXPECT_FLOAT_EQ(flare.distanceDivisor, 100.0f);
+    const EffectLightSettings& l = effect.light;
+    const EmitterSettings& e = effect.elements[0].emitter;
+    const EmitterSettings& beam = effect.elements[1].emitter;
+    const FlareSettings& f = effect.elements[2].flare;
+    EXPECT_FALSE(l.enable || l.brightnessChange || l.colourChange || l.brightnessRandom);
+    EXPECT_FALSE(e.automatic || e.posFixed || e.manual || e.perm || e.once || e.shader);
+    EXPECT_FALSE(f.screenCentric || f.screenEdgeFade);
+    EXPECT_TRUE(e.lifeAlpha && beam.automatic && beam.posFixed && f.fadeOut && f.sizeOut && f.distanceScale);
+    const float values[][2] = {
+        {float(l.delay), 10},     {l.brightnessBase, 50},  {l.brightnessStep, 1},   {l.colourBase.y, 1},
+        {float(e.numParticles), 100}, {float(e.delay), 10}, {float(e.emitCount), -1}, {float(e.emitDelay), 20},
+        {e.radius, 10},           {e.lifeBase, 1},         {e.lifeStep, 0.01f},     {e.velocityMax, 1},
+        {e.sizeBase[1], 1},       {float(beam.numParticles), 100}, {f.fadeOutRate, -0.05f}, {f.sizeOutRate, -0.03f},
+        {f.distanceDivisor, 100}};
+    for (size_t i = 0; i < std::size(values); ++i)
+        EXPECT_FLOAT_EQ(values[i][0], values[i][1]) << "value " << i;
     EXPECT_EQ(Errors(), 0u) << Text();
 }
 
@@ -105,49 +83,32 @@ TEST_F(EffectParseTest, EveryKeySetsItsValue)
 
     const EffectLightSettings& l = effect.light;
     EXPECT_TRUE(l.enable && l.brightnessRandom && l.brightnessChange && l.colourRandom && l.colourChange);
-    EXPECT_EQ(l.delay, 25);
-    const float lightValues[][2] = {{l.displacement.z, 3},   {l.brightnessBase, 70}, {l.brightnessStep, 2.5f},
-                                    {l.brightnessRange, 9},  {l.colourBase.x, 0.1f}, {l.colourStep.y, 0.02f},
-                                    {l.colourRange.z, 6}};
-    for (const auto& value : lightValues)
-        EXPECT_FLOAT_EQ(value[0], value[1]);
-
     const EmitterSettings& e = effect.elements[0].emitter;
+    const EmitterSettings& beam = effect.elements[1].emitter;
+    const FlareSettings& f = effect.elements[2].flare;
     ASSERT_NE(e.shader, nullptr);
     EXPECT_EQ(e.shader->name, "textures/spark");
-    const int ints[][2] = {{e.numParticles, 7}, {e.type, 1}, {e.delay, 15}, {e.emitCount, 4}, {e.emitDelay, 33}};
-    for (const auto& value : ints)
-        EXPECT_EQ(value[0], value[1]);
+    EXPECT_NE(f.shader, nullptr);
     const bool flags[] = {e.once,         e.manual,      e.emitFixed,     e.perm,           e.xFixed,
                           e.screen,       e.automatic,   e.posFixed,      e.lifeRandom,     e.colourDeath,
                           e.colourRandom, e.colourProportional, e.colourChange, e.sizeRandom, e.sizeProportional,
                           e.sizeChange,   e.velocityRandom, e.rotationEnable, e.rotationRandom, e.rotationChange};
     for (size_t i = 0; i < sizeof(flags); ++i)
         EXPECT_TRUE(flags[i]) << "flag " << i;
-    EXPECT_FALSE(e.lifeAlpha);
+    EXPECT_FALSE(e.lifeAlpha || beam.automatic || f.fadeOut || f.sizeOut || f.distanceScale);
+    EXPECT_TRUE(beam.posFixed && f.screenCentric && f.screenEdgeFade);
     const float floats[][2] = {
-        {e.radius, 3.5f},        {e.lifeBase, 2},          {e.lifeRange, 3},          {e.lifeStep, 0.5f},
-        {e.colourBase.y, 0.6f},  {e.colourRange.z, 3},     {e.colourStep.x, -0.1f},   {e.sizeBase[1], 5},
-        {e.sizeRange[0], 6},     {e.sizeStep[1], 0.5f},    {e.velocityBase.y, -2},    {e.velocityRange.x, 4},
-        {e.velocityMax, 8},      {e.acceleration.y, -0.5f}, {e.rotationBase.z, 30},   {e.rotationRange.y, 2},
-        {e.rotationStep.x, 4}};
+        {float(l.delay), 25},    {l.displacement.z, 3},     {l.brightnessBase, 70},    {l.brightnessStep, 2.5f},
+        {l.brightnessRange, 9},  {l.colourBase.x, 0.1f},    {l.colourStep.y, 0.02f},   {l.colourRange.z, 6},
+        {float(e.numParticles), 7}, {float(e.type), 1},     {float(e.delay), 15},      {float(e.emitCount), 4},
+        {float(e.emitDelay), 33}, {e.radius, 3.5f},         {e.lifeBase, 2},           {e.lifeRange, 3},
+        {e.lifeStep, 0.5f},      {e.colourBase.y, 0.6f},    {e.colourRange.z, 3},      {e.colourStep.x, -0.1f},
+        {e.sizeBase[1], 5},      {e.sizeRange[0], 6},       {e.sizeStep[1], 0.5f},     {e.velocityBase.y, -2},
+        {e.velocityRange.x, 4},  {e.velocityMax, 8},        {e.acceleration.y, -0.5f}, {e.rotationBase.z, 30},
+        {e.rotationRange.y, 2},  {e.rotationStep.x, 4},     {beam.sizeBase[0], 2.5f},  {beam.sizeRange[0], 1.5f},
+        {beam.sizeStep[0], -0.5f}, {f.fadeOutRate, -0.5f},  {f.sizeOutRate, -0.25f},   {f.distanceDivisor, 40}};
     for (size_t i = 0; i < std::size(floats); ++i)
         EXPECT_FLOAT_EQ(floats[i][0], floats[i][1]) << "value " << i;
-
-    const EmitterSettings& beam = effect.elements[1].emitter;
-    EXPECT_FLOAT_EQ(beam.sizeBase[0], 2.5f);
-    EXPECT_FLOAT_EQ(beam.sizeRange[0], 1.5f);
-    EXPECT_FLOAT_EQ(beam.sizeStep[0], -0.5f);
-    EXPECT_FALSE(beam.automatic);
-    EXPECT_TRUE(beam.posFixed);
-
-    const FlareSettings& f = effect.elements[2].flare;
-    ASSERT_NE(f.shader, nullptr);
-    EXPECT_TRUE(f.screenCentric && f.screenEdgeFade);
-    EXPECT_FALSE(f.fadeOut || f.sizeOut || f.distanceScale);
-    EXPECT_FLOAT_EQ(f.fadeOutRate, -0.5f);
-    EXPECT_FLOAT_EQ(f.sizeOutRate, -0.25f);
-    EXPECT_FLOAT_EQ(f.distanceDivisor, 40.0f);
 }
 
 // Each block's keys are those of its class, picked by its last class line;

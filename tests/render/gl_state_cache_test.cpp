@@ -1,6 +1,5 @@
-// The GL state cache against a real context: a value already in force costs
-// no call, locked states stay put, texture units are remembered apart, and
-// the frame-end check names every state changed behind the cache's back.
+// The GL state cache against a real context: values in force cost no call, locks hold, units are
+// kept apart, and the frame-end check names every state changed behind the cache's back.
 #include "engine/glentrypoints.h"
 #include "render/glstatecache.h"
 #include "support/gl_window.h"
@@ -49,9 +48,6 @@ TEST_F(GLStateCacheTest, AValueAlreadyInForceCostsNoCall)
         EXPECT_GT(Calls(setters[i]), 0u) << "setter " << i;
         EXPECT_EQ(Calls(setters[i]), 0u) << "setter " << i;
     }
-    gGLState.VertexProgram(false);
-    gGLState.ActiveTexture(0);
-    pglDeleteProgramsARB(1, &program);
 }
 
 TEST_F(GLStateCacheTest, LockedWritesIgnoreChangesUntilUnlocked)
@@ -91,7 +87,6 @@ TEST_F(GLStateCacheTest, EachTextureUnitKeepsItsOwnBindingMatrixAndGeneration)
     EXPECT_EQ(Calls(setBoth), 2u) << "the two unit switches only";
     gGLState.ActiveTexture(0);
     EXPECT_GT(Calls([&] { gGLState.TextureMatrix(scaled); }), 0u) << "unit 0's matrix is its own";
-    glDeleteTextures(2, textures);
 }
 
 TEST_F(GLStateCacheTest, TheFrameEndCheckNamesStatesChangedBehindTheCache)
@@ -116,9 +111,6 @@ TEST_F(GLStateCacheTest, TheFrameEndCheckNamesStatesChangedBehindTheCache)
                                       "vertex programs: not what GL holds\n"
                                       "active texture unit: not what GL holds\n"
                                       "unit 1 texture: not what GL holds\n");
-    pglActiveTextureARB(GL_TEXTURE0_ARB);
-    glDisable(GL_VERTEX_PROGRAM_ARB);
-    glDeleteTextures(1, &texture);
 }
 
 }  // namespace

@@ -1,8 +1,5 @@
-// One tangent-space quad lit through each per-pixel path Mesa runs (ARB
-// programs A and B, the ATI fragment shader) with the shipped vertex
-// programs, read back and compared with the lighting formulas evaluated on
-// the CPU; and the loading of every shipped vertex program, with the errors
-// a broken, empty or binary one prints.
+// A tangent-space quad lit through each per-pixel path Mesa runs, read back and compared with the
+// formulas on the CPU; and the shipped vertex programs loading, with the errors of bad ones.
 #include "double_vector.h"
 #include "engine/glentrypoints.h"
 #include "render/fragmentprograms.h"

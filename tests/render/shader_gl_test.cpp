@@ -1,6 +1,5 @@
-// Shaders on a real (software) GL context: textures loaded on first use,
-// shaders made from texture names, passes drawn and the state they leave,
-// and the state cache that skips what is already in force.
+// Shaders on a software GL context: textures loaded on first use, shaders made from texture names,
+// passes drawn and the state they leave.
 #include "render/glstatecache.h"
 #include "render/image.h"
 #include "render/shadermanager.h"

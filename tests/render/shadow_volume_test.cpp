@@ -1,6 +1,5 @@
-// Shadow volumes built on the CPU: closed and facing out whatever the
-// neighbour records say, empty for a room lit from inside, and the same
-// for a placed mesh as for the mesh moved beforehand.
+// Shadow volumes built on the CPU: closed and facing out whatever the neighbour records say, empty
+// for a room lit from inside, and the same for a placed mesh as for the mesh moved beforehand.
 #include "double_vector.h"
 #include "engine/matrix.h"
 #include "render/shadowvolume.h"

@@ -1,6 +1,5 @@
-// Music on the fake OpenAL, from Ogg files encoded here: the stream loops
-// with no gap, a second tune frees the first, the settings are obeyed and
-// files that cannot play are refused.
+// Music on the fake OpenAL, from Ogg files encoded here: gapless loops, a second tune freeing the
+// first, the settings obeyed and files that cannot play refused.
 #include "oggencoder.h"
 #include "sound/oggmemorydecoder.h"
 #include "sound_fixture.h"
@@ -18,18 +17,6 @@ std::vector<int16_t> Chord(int channels, int rate)
         samples[i] = int16_t(8000 * std::sin(2 * 3.14159265 * (330 + 110 * double(i % size_t(channels))) * t));
     }
     return samples;
-}
-
-// What the decoder makes of the whole file, once.
-std::string Decoded(const std::string& file)
-{
-    OggMemoryDecoder decoder;
-    EXPECT_TRUE(decoder.Open(std::vector<uint8_t>(file.begin(), file.end())));
-    std::string pcm;
-    char chunk[4096];
-    for (long n; (n = decoder.Read(chunk, sizeof chunk)) > 0;)
-        pcm.append(chunk, size_t(n));
-    return pcm;
 }
 
 class MusicTest : public SoundTest {
@@ -55,7 +42,13 @@ TEST_F(MusicTest, LoopsWithoutAGap)
     EXPECT_EQ(MusicSource().queue.size(), size_t(MusicStream::kBufferCount));
     EXPECT_EQ(MusicSource().relative, AL_TRUE);  // heard where the listener is
 
-    const std::string once = Decoded(tune);
+    // What the decoder makes of the whole file, once.
+    OggMemoryDecoder decoder;
+    ASSERT_TRUE(decoder.Open(std::vector<uint8_t>(tune.begin(), tune.end())));
+    std::string once;
+    char chunk[4096];
+    for (long n; (n = decoder.Read(chunk, sizeof chunk)) > 0;)
+        once.append(chunk, size_t(n));
     ASSERT_EQ(once.size(), 22050u * 4);
     // Frames hear a few buffers each, now and then all of them (the source
     // starves and is started again).

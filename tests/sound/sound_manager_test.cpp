@@ -1,6 +1,5 @@
-// The sound manager on the fake OpenAL: the device and its fallback,
-// source creation, the free-source rule, one-shot handles, emitters taking
-// and giving back sources, EAX, and the restart.
+// The sound manager on the fake OpenAL: device and sources, the free-source rule, one-shot handles,
+// emitters taking and giving back sources, EAX, and the restart.
 #include "sound_fixture.h"
 
 #include <algorithm>
@@ -58,7 +57,6 @@ TEST_F(SoundManagerTest, StartsWithTheDeviceAndSourcesThereAre)
         EXPECT_NE(text.find(c.line), std::string::npos) << text;
         const bool silent = !c.device || c.sourceLimit < 16;
         EXPECT_EQ(Occurrences(text, "^1Error"), silent ? 1u : 0u) << text;
-        EXPECT_FALSE(Printed("EAX"));
         EXPECT_EQ(sound->Play("beep", {0, 0, 0}) < 0, silent);
         if (silent) {
             sound->PlayMusic("music.ogg");

@@ -1,5 +1,4 @@
-// An OpenAL stand-in for the sound manager and music tests: it records what
-// is called, can refuse a device, sources or the EAX extension, and plays
+// An OpenAL stand-in: records what is called, can refuse a device, sources or EAX, and plays
 // queued buffers only when a test says so.
 #pragma once
 

@@ -1,6 +1,5 @@
-// Fixture for unit tests that need an OpenGL context: a small SDL window on
-// the test process's virtual display, with the GL state cache and the
-// texture manager reset for it, plus everything ConsoleTest provides.
+// Fixture for unit tests that need OpenGL: a small SDL window on the virtual display, with the
+// GL state cache and texture manager reset, plus everything ConsoleTest provides.
 #pragma once
 
 #include "support/test_console.h"

@@ -1,7 +1,5 @@
-// GL buffer calls without GL: names are handed out in turn, the buffers'
-// sizes and usages are kept, and every call is logged, so the buffer
-// bookkeeping is checked call by call. Data can be made to fail as GL does
-// when it runs out of memory.
+// GL buffer calls without GL: names handed out in turn, sizes and usages kept, every call logged;
+// Data can fail as GL does when out of memory.
 #pragma once
 
 #include "render/buffercalls.h"
