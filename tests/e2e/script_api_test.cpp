@@ -1,6 +1,4 @@
-// The engine functions as a game script meets them: each family called from
-// a game's main script that checks the results itself (the input functions
-// are the engine-level input test's).
+// Each family of engine functions called from a main script that checks the results itself (input: input_test).
 #include "support/engine_sandbox.h"
 #include "support/zip_writer.h"
 
@@ -10,9 +8,8 @@
 
 namespace {
 
-// Compares each result with what the engine should give and prints only
-// mismatches; numbers in tables are rounded to two places because lengths
-// and normalisation use the engine's fast estimates.
+// Compares each result with what the engine should give and prints only mismatches; numbers in tables are rounded to
+// two places because lengths and normalisation use the engine's fast estimates.
 constexpr const char* kFamiliesGame = R"lua(
 local function rounded(x)
     local v = math.floor(x * 100 + 0.5) / 100
