@@ -76,12 +76,12 @@ TEST(ConsoleScreen, LoadingScreenAndConsoleOverTheGameInScreenshots)
 
     ASSERT_TRUE(run.Ended(0));
     // Shaders load after the input system and before the game starts.
-    EXPECT_TRUE(LinesInOrder(run.out, {
-        "==== Initializing Input System ====", "==== Loading Shaders ====",
-        "Error: Unknown Command (shaders/broken.shader, line: 3).",
-        " - Shader: shaders/console.shader, 1 shader(s) parsed.", "==== Starting Game ====",
-        "Saved screenshot screenshots/ss00000.tga", "first frames drawn",
-        "Saved screenshot screenshots/ss00001.tga", " - ShaderManager...Done", " - TextureManager...Done"}));
+    EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing Input System ====", "==== Loading Shaders ====",
+                                       "Error: Unknown Command (shaders/broken.shader, line: 3).",
+                                       " - Shader: shaders/console.shader, 1 shader(s) parsed.", "==== Starting Game ====",
+                                       "Saved screenshot screenshots/ss00000.tga", "first frames drawn",
+                                       "Saved screenshot screenshots/ss00001.tga", " - ShaderManager...Done",
+                                       " - TextureManager...Done"}));
     // The console shader's textures load at its first redraw, once.
     EXPECT_EQ(Occurrences(run.out, "Error: Could not load texture textures/missing.tga\n"), 1u);
 

@@ -125,19 +125,14 @@ TEST(ScriptApi, CoreFamiliesFromAGameScriptAndAnArgumentErrorEndingIt)
 
     ASSERT_TRUE(run.Ended(1));
     EXPECT_FALSE(run.Has("MISMATCH")) << run.out;
-    EXPECT_TRUE(LinesInOrder(run.out, {
-        "Error: Unable to save file saves/slot1.txt.",
-        "Error: ../outside.txt is not a file name inside the data directory.",
-        "extra script ran",
-        "Error: Parameter index provided is greater than number of parameters!",
-        "main script done",
-        // The second frame's call of Vector_Add with a two-element table.
-        "Script Error: Invalid function argument.",
-        " - Error occured in C function. Stack tracing...",
-        " - C Function: Vector_Add",
-        " - Source: scripts/game/main.lua",
-        " - Function: BadCall (Line: 100)",
-    }));
+    // Ending with the second frame's call of Vector_Add with a two-element table.
+    EXPECT_TRUE(LinesInOrder(run.out, {"Error: Unable to save file saves/slot1.txt.",
+                                       "Error: ../outside.txt is not a file name inside the data directory.",
+                                       "extra script ran",
+                                       "Error: Parameter index provided is greater than number of parameters!",
+                                       "main script done", "Script Error: Invalid function argument.",
+                                       " - Error occured in C function. Stack tracing...", " - C Function: Vector_Add",
+                                       " - Source: scripts/game/main.lua", " - Function: BadCall (Line: 100)"}));
     EXPECT_EQ(sandbox.ReadData("saves/slot1.txt"), "level 4");
     EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside.txt")));
     EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside")));
