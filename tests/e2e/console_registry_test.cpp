@@ -1,13 +1,11 @@
-// The console's registries and configuration files against what a mod's
-// scripts and cfg files can do to them.
+// The console's registries and cfg files against what a mod's scripts and cfg files do.
 #include "support/engine_sandbox.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// Names given with a leading slash are the names without it, through a video
-// restart that runs the scripts again and the default.cfg written twice.
+// Names given with a leading slash are the names without it, through a video restart and two default.cfg writes.
 TEST(ConsoleRegistry, SlashedScriptNamesAreOneEntryThroughRestartAndExit)
 {
     EngineSandbox sandbox;
@@ -36,15 +34,11 @@ TEST(ConsoleRegistry, SlashedScriptNamesAreOneEntryThroughRestartAndExit)
     EXPECT_EQ(Occurrences(run.out, "Warning: Console variable '\\probevar' already exists!"), 2u) << run.out;
     EXPECT_EQ(Occurrences(run.out, "\nprobevar\n"), 2u) << run.out;  // once in each listing
     EXPECT_EQ(Occurrences(run.out, "probe ran"), 2u);
-    EXPECT_EQ(Occurrences(sandbox.ReadData("default.cfg"), "probevar \"kept\"\n"), 1u) << sandbox.ReadData("default.cfg");
+    EXPECT_EQ(Occurrences(sandbox.ReadData("default.cfg"), "probevar \"kept\"\n"), 1u);
 }
 
-// String values planted by a script come back from default.cfg exactly as
-// they were, and never as commands of their own. The first start also meets
-// floods of error lines while the loading screen shows: every line is
-// printed, but the screen is not redrawn for each (at 60 lines a second these
-// would take minutes); and a cfg file that executes itself, under any
-// spelling, is refused inside itself with one warning per attempt.
+// Planted strings come back from default.cfg unchanged, never as commands. Floods of error lines are all printed
+// without a redraw each (at 60 a second: minutes); a cfg file executing itself, in any case, warns each time.
 TEST(ConsoleRegistry, SavedStringsReadBackUnchangedAndFloodsDoNotStallTheStart)
 {
     EngineSandbox sandbox;

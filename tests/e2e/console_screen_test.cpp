@@ -1,14 +1,11 @@
-// What the screen shows: the loading screen, and coloured text over the
-// game's two-stage "console" shader with the statistics overlay below,
-// captured by the engine's own screenshot command and read back with its
-// own TGA reader; shader faults reported without stopping anything.
+// The loading screen, and coloured text over a two-stage "console" shader above the statistics overlay, in the
+// engine's own screenshots; shader faults reported.
 #include "support/screenshots.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <tuple>
 
 namespace {
 
@@ -22,8 +19,7 @@ bool ShaderColour(Rgb c) { return c.r > 100 && c.r < 140 && c.g > 180 && c.g < 2
 bool Ink(Rgb c) { return std::abs(c.r - 120) + std::abs(c.g - 200) + c.b > 60; }
 bool Lit(Rgb c) { return c.r + c.g + c.b > 30; }
 
-// The widest run of columns without ink between the first and last inked
-// column of [x0, x1) in rows [y0, y1).
+// The widest run of columns without ink between the first and last inked column of [x0, x1) in rows [y0, y1).
 int WidestGap(const Image& image, int x0, int x1, int y0, int y1)
 {
     int widest = 0, gap = 0;
@@ -40,15 +36,13 @@ int WidestGap(const Image& image, int x0, int x1, int y0, int y1)
     return widest;
 }
 
-// One run: the loading screen, then the game with the console open over the
-// statistics overlay and text typed on its input line.
+// The loading screen, then the console open over the statistics overlay with text typed on its input line.
 TEST(ConsoleScreen, LoadingScreenAndConsoleOverTheGameInScreenshots)
 {
     EngineSandbox sandbox;
     sandbox.WriteData("default.cfg", "r_debugInfo 1\n");
     sandbox.WriteData("scripts/game/main.lua",
-                      // Taken at the next redraw of the loading screen: running a
-                      // script first shows what was printed.
+                      // Taken at the loading screen's next redraw: running a script shows what was printed.
                       "Console_Command('Screenshot')\n"
                       "Console_Print('^6Loading\\n')\n"
                       "System_ExecuteScript('scripts/none.lua')\n"
@@ -56,21 +50,16 @@ TEST(ConsoleScreen, LoadingScreenAndConsoleOverTheGameInScreenshots)
                       "function update()\n"
                       "  frames = frames + 1\n"
                       "  if frames == 2 then Console_Print('first frames drawn\\n') end\n"
-                      // The console opened and the keys typed (frame 2) are in by then.
-                      // ^* brings back the colour before the last change: red after cyan.
+                      // The console opened and the keys typed (frame 2) are in by then. ^* brings back the colour
+                      // before the last change: red after cyan.
                       "  if frames == 5 then\n"
                       "    Console_Print('^1MMMMMMMM^4MMMMMMMM^*MMMMMMMM^15MMMMMMMM\\n')\n"
                       "    Console_Command('Screenshot')\n"
                       "  end\n"
                       "  if frames == 6 then Console_Command('Quit') end\n"
                       "end\n");
-    for (const auto& [name, red, green] : {std::tuple{"green", 0, 200}, std::tuple{"red", 120, 0}}) {
-        std::vector<uint8_t> rgb;
-        for (int i = 0; i < 4 * 4; ++i)
-            rgb.insert(rgb.end(), {uint8_t(red), uint8_t(green), 0});
-        const std::vector<uint8_t> tga = EncodeTGA(4, 4, rgb.data());
-        sandbox.WriteData(std::string("textures/") + name + ".tga", std::string(tga.begin(), tga.end()));
-    }
+    sandbox.WriteTexture("textures/green.tga", 0, 200, 0);
+    sandbox.WriteTexture("textures/red.tga", 120, 0, 0);
     sandbox.WriteData("shaders/console.shader",
                       "// the console's own material\n"
                       "Console\n{\n\tsurfaceparm nodepthtest\n\t{\n\t\tmap textures/green.tga\n\t}\n"
@@ -87,16 +76,14 @@ TEST(ConsoleScreen, LoadingScreenAndConsoleOverTheGameInScreenshots)
 
     ASSERT_TRUE(run.Ended(0));
     // Shaders load after the input system and before the game starts.
-    EXPECT_TRUE(LinesInOrder(run.out, {
-        "==== Initializing Input System ====", "==== Loading Shaders ====",
-        "Error: Unknown Command (shaders/broken.shader, line: 3).",
-        " - Shader: shaders/console.shader, 1 shader(s) parsed.", "==== Starting Game ====",
-        "Saved screenshot screenshots/ss00000.tga", "first frames drawn",
-        "Saved screenshot screenshots/ss00001.tga", " - ShaderManager...Done", " - TextureManager...Done"}));
+    EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing Input System ====", "==== Loading Shaders ====",
+                                       "Error: Unknown Command (shaders/broken.shader, line: 3).",
+                                       " - Shader: shaders/console.shader, 1 shader(s) parsed.", "==== Starting Game ====",
+                                       "Saved screenshot screenshots/ss00000.tga", "first frames drawn",
+                                       "Saved screenshot screenshots/ss00001.tga", " - ShaderManager...Done",
+                                       " - TextureManager...Done"}));
     // The console shader's textures load at its first redraw, once.
-    const size_t missing = run.out.find("Error: Could not load texture textures/missing.tga\n");
-    EXPECT_NE(missing, std::string::npos);
-    EXPECT_EQ(run.out.find("Error: Could not load texture textures/missing.tga\n", missing + 1), std::string::npos);
+    EXPECT_EQ(Occurrences(run.out, "Error: Could not load texture textures/missing.tga\n"), 1u);
 
     // Loading, the console fills the screen, its prompt on the bottom row.
     const Image loading = Screenshot(sandbox, 0), shot = Screenshot(sandbox, 1);
@@ -105,8 +92,7 @@ TEST(ConsoleScreen, LoadingScreenAndConsoleOverTheGameInScreenshots)
     EXPECT_GT(Count(loading, 0, 640, 0, 460, ShaderColour), 640 * 460 * 6 / 10);
     EXPECT_GT(Count(loading, 0, 10, 470, 480, Yellow), 5);
 
-    // The last line printed, just above the prompt: red glyphs in the first
-    // 80 pixels, then cyan, red and white in the next runs of eight cells.
+    // The last line printed, above the prompt: red glyphs in the first 80 pixels, then cyan, red and white.
     const int line = 220;
     EXPECT_GT(Count(shot, 0, 80, line, line + 10, Red), 100);
     EXPECT_GT(Count(shot, 80, 160, line, line + 10, Cyan), 100);
@@ -115,14 +101,12 @@ TEST(ConsoleScreen, LoadingScreenAndConsoleOverTheGameInScreenshots)
     EXPECT_EQ(Count(shot, 0, 320, line, line + 10, Magenta), 0);
     // Letters fill their cells, as on a text console.
     EXPECT_LE(WidestGap(shot, 0, 320, line, line + 10), 2);
-    // The console's rows (the upper half) show both shader stages wherever
-    // there is no text; the prompt and the typed text on its bottom row.
+    // The console's rows (upper half) show both shader stages where there is no text; prompt and typing at the bottom.
     EXPECT_GT(Count(shot, 0, 640, 0, 230, ShaderColour), 640 * 230 * 6 / 10);
     EXPECT_GT(Count(shot, 0, 10, 230, 240, Yellow), 5);
     EXPECT_GT(Count(shot, 10, 50, 230, 240, White), 60);
-    // Below the console only the statistics in the bottom-right corner, the
-    // frame rate last: yellow "FPS:" drawn in glyphs, not in solid cells, and
-    // a white number.
+    // Below the console only the statistics in the bottom-right corner, the frame rate last: yellow "FPS:" drawn in
+    // glyphs, not in solid cells, and a white number.
     EXPECT_EQ(Count(shot, 0, 640, 250, 416, Lit), 0);
     EXPECT_EQ(Count(shot, 0, 520, 416, 480, Lit), 0);
     EXPECT_GT(Count(shot, 528, 568, 420, 468, Yellow), 4 * 40);

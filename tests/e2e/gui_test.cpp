@@ -1,6 +1,5 @@
-// A GUI in the running engine: a menu loaded by the game script, drawn with
-// its shaders, hovered, clicked and typed into through the window system,
-// hidden by r_drawUI, and swapped for another from inside a hook.
+// A menu the game script loads: drawn with its shaders, hovered, clicked and typed into, hidden by r_drawUI, and
+// swapped for another from inside a hook.
 #include "support/screenshots.h"
 
 #include <gtest/gtest.h>
@@ -13,22 +12,13 @@ bool Blue(Rgb c) { return c.r < 90 && c.g < 90 && c.b > 150; }
 bool White(Rgb c) { return c.r > 150 && c.g > 150 && c.b > 150; }
 bool Coloured(Rgb c) { return Red(c) || Green(c) || Blue(c) || White(c); }
 
-void WriteTexture(EngineSandbox& sandbox, const char* name, uint8_t r, uint8_t g, uint8_t b)
-{
-    std::vector<uint8_t> rgb;
-    for (int i = 0; i < 4 * 4; ++i)
-        rgb.insert(rgb.end(), {r, g, b});
-    const std::vector<uint8_t> tga = EncodeTGA(4, 4, rgb.data());
-    sandbox.WriteData(std::string("textures/") + name + ".tga", std::string(tga.begin(), tga.end()));
-}
-
 TEST(GUI, AMenuDrawsTakesClicksAndKeysAndIsSwappedFromAHook)
 {
     EngineSandbox sandbox;
-    WriteTexture(sandbox, "red", 255, 0, 0);
-    WriteTexture(sandbox, "green", 0, 255, 0);
-    WriteTexture(sandbox, "blue", 0, 0, 255);
-    WriteTexture(sandbox, "white", 255, 255, 255);
+    sandbox.WriteTexture("textures/red.tga", 255, 0, 0);
+    sandbox.WriteTexture("textures/green.tga", 0, 255, 0);
+    sandbox.WriteTexture("textures/blue.tga", 0, 0, 255);
+    sandbox.WriteTexture("textures/white.tga", 255, 255, 255);
     sandbox.WriteData("default.cfg", "g_mouseLock 0\n");
     sandbox.WriteData("gui/menu.gui",
                       "{\nclass button\nname ok\nposition 40 40\nsize 80 40\nshadernormal textures/red.tga\n"

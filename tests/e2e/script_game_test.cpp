@@ -1,5 +1,4 @@
-// The game scripts as a user meets them: the bundled game, "update" every
-// frame, and script faults ending the engine with a trace.
+// The bundled game, "update" every frame, and script faults ending the engine with a trace.
 #include "support/engine_sandbox.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +7,7 @@
 
 namespace {
 
-TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
+TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSavedAndPlaysItsSounds)
 {
     EngineSandbox sandbox;
     sandbox.InstallBundledGame();
@@ -25,8 +24,7 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
     EXPECT_TRUE(run.Has(" - This game has started 1 time(s), counted in saves/starts.lua.\n")) << run.out;
     EXPECT_NE(sandbox.ReadData("default.cfg").find("g_playerName \"Ada\"\n"), std::string::npos);
 
-    // The saved value comes back through cvars.lua's variable and callback,
-    // the start count through the file the game saved, and F2 runs /Stats.
+    // The saved name comes back through cvars.lua's variable and callback, the start count from its file; F2: /Stats.
     keys.input = sayHello + "3 press escape\n3 press f2\n";
     keys.triggers = {SendSignal(" per second.\n", SIGTERM)};
     run = sandbox.Run({}, keys);
@@ -36,17 +34,10 @@ TEST(ScriptGame, BundledGameRegistersACommandAndAVariableThatIsSaved)
     EXPECT_TRUE(run.Has("Hello, Ada! This is frame ")) << run.out;
     EXPECT_TRUE(run.Has(" frames in ")) << run.out;
     EXPECT_EQ(sandbox.ReadData("saves/starts.lua"), "return 2\n");
-}
 
-// With the sounds the build made, the chime shader and the tune are read and
-// played; a player's own binding of F2 stays.
-TEST(ScriptGame, BundledGamePlaysItsSoundsAndNeverReplacesThePlayersBindings)
-{
-    EngineSandbox sandbox;
-    sandbox.InstallBundledGame();
+    // With the sounds the build made, the chime and the tune are read and played; a player's own F2 binding stays.
     sandbox.WriteData("default.cfg", "unbind all\nbind f2 \"Echo mine\"\nQuit\n");
-    EngineRun run = sandbox.Run({});
-
+    run = sandbox.Run({});
     ASSERT_TRUE(run.Ended(0));
     EXPECT_TRUE(LinesInOrder(run.out, {" - Sounds: sounds/starter.sound, 1 sound shader(s) parsed.",
                                        "==== Starting Game ====", " - Sound: sounds/chime.wav", "==== Play Music ====",
@@ -56,9 +47,8 @@ TEST(ScriptGame, BundledGamePlaysItsSoundsAndNeverReplacesThePlayersBindings)
     EXPECT_NE(sandbox.ReadData("default.cfg").find("unbind all\nbind f2 \"Echo mine\"\n"), std::string::npos);
 }
 
-// A game that cannot go on ends the engine with exit code 1 and says why: a
-// missing main script, one without "update", and an error in the third
-// frame's "update" (which runs once a frame until then), with its trace.
+// A game that cannot go on ends the engine with exit code 1 and says why: a missing main script, one without
+// "update", and an error in the third frame's "update" (which runs once a frame until then), with its trace.
 TEST(ScriptGame, GamesThatCannotGoOnEndTheEngineSayingWhy)
 {
     const struct {

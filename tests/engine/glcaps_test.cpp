@@ -56,8 +56,7 @@ TEST_F(GLCapsTest, LightingPathFromExtensionsAndTextureUnits)
         ASSERT_TRUE(Detect(Base(c.extensions), {}, c.units));
         EXPECT_EQ((std::vector<bool>{caps.combinerOnePass, caps.combinerTwoPass, caps.atiPath, caps.perPixelLighting,
                                      caps.registerCombinersAvailable, lightingTwoPass}),
-                  c.flags)
-            << c.extensions.size() << " extensions, " << c.units << " units";
+                  c.flags) << c.extensions.size() << " extensions, " << c.units << " units";
     }
 }
 
@@ -73,9 +72,8 @@ TEST_F(GLCapsTest, FirstMissingRequiredExtensionIsNamed)
     EXPECT_EQ(missing, "GL_ARB_multitexture");
 }
 
-// Multisampling needs the GL and the GLX half, either fragment program counts
-// as ARB's, either depth clamp counts (silently); detecting again without
-// them clears the flags but keeps the player's settings.
+// Multisampling needs the GL and the GLX half, either fragment program counts as ARB's, either depth clamp counts
+// (silently); detecting again without them clears the flags but keeps the player's settings.
 TEST_F(GLCapsTest, OptionalExtensionsSetFlagsThatRedetectionClears)
 {
     const GLCaps& c = caps;

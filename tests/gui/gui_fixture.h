@@ -1,7 +1,5 @@
-// A GL window, the shader manager and a started script host, with the GUI
-// manager empty and taking input at a scale of 1; hooks record their calls
-// in the script global `log`, and the clock that double clicks read is the
-// test's own.
+// A GL window, shaders and a script host; the GUI manager empty, taking input at scale 1. Hooks record their calls in
+// the script global `log`; the double-click clock is the test's.
 #pragma once
 
 #include "gui/guimanager.h"
@@ -35,8 +33,7 @@ protected:
         gGUIManager->SetScale(1.0f, 1.0f);
         now = 10000;
         gGUIManager->ticks = [] { return now; };
-        // Text without a font map is in the console font, which these data
-        // lack: its one message comes now, not from the first control.
+        // Text without a font map uses the console font, which these data lack: its one message comes now.
         gTextureManager->Load("textures/console_font.tga", false, true, false);
         ClearText();
     }

@@ -18,8 +18,7 @@ EngineSandbox::EngineSandbox()
 {
     char pattern[] = "/tmp/morvathen-test-XXXXXX";
     root = mkdtemp(pattern);
-    // A copy (or hard link) rather than a symbolic link: the engine finds
-    // its data beside the resolved executable path.
+    // A copy (or hard link), not a symbolic link: the engine finds its data beside the resolved executable.
     for (const auto& [built, name] : {std::pair{MORVATHEN_EXECUTABLE, "/morvathen"},
                                       std::pair{MORVATHEN_SCRIPTED_EXECUTABLE, "/morvathen-scripted"}}) {
         std::error_code error;
@@ -27,8 +26,7 @@ EngineSandbox::EngineSandbox()
         if (error)
             fs::copy_file(built, root + name);
     }
-    // Only the generated font: the build's data directory may also hold a
-    // game and settings that run.sh and earlier runs left there.
+    // Only the generated font: the build's data directory may also hold a game and settings run.sh left there.
     WriteData("textures/console_font.tga", ReadFile(MORVATHEN_BUILD_DATA "/textures/console_font.tga"));
     WriteData("scripts/game/main.lua", "function update()\nend\n");
 }
@@ -39,12 +37,19 @@ EngineSandbox::~EngineSandbox()
     fs::remove_all(root, ignored);
 }
 
+void EngineSandbox::WriteTexture(const std::string& name, uint8_t r, uint8_t g, uint8_t b)
+{
+    std::string tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 8, 0, 24, 0};
+    for (int i = 0; i < 8 * 8; ++i)
+        tga += {char(b), char(g), char(r)};
+    WriteData(name, tga);
+}
+
 void EngineSandbox::InstallBundledGame()
 {
     const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing;
     fs::copy(MORVATHEN_SOURCE_DATA, DataPath(), options);
-    // With what the build makes for it, but its map: the tests that want
-    // the level copy it themselves.
+    // With what the build makes for it, but its map: the tests that want the level copy it themselves.
     for (const char* made : {"textures", "sounds", "music", "models"})
         fs::copy(std::string(MORVATHEN_BUILD_DATA "/") + made, DataPath(made), options);
 }
@@ -118,19 +123,15 @@ EngineTrigger SendSignal(const std::string& afterOutput, int signal)
 EngineTrigger UseKeyboard(const std::string& afterOutput, const std::string& step, const std::string& expect)
 {
     return {afterOutput, [step, expect](pid_t, const std::string& display, const std::string& outputFile) {
-                // From the end of the last whole line, so that `expect` may
-                // begin a line with its "\n".
+                // From the end of the last whole line, so that `expect` may begin a line with its "\n".
                 const size_t from = ReadFile(outputFile).rfind('\n');
-                // Focus first, then the step on its own: chained after the
-                // search, xdotool sends synthetic events to the window, which
-                // the engine sometimes never sees on a server that earlier
-                // runs used; real (XTEST) events to the focused window arrive.
+                // Focus first, then the step on its own: chained after the search, xdotool sends synthetic events
+                // the engine sometimes misses on a server earlier runs used; real (XTEST) events to the focus arrive.
                 const std::string xdotool = "DISPLAY=" + display + " xdotool ";
                 const std::string line = xdotool + "search --sync --name '^Morvathen$' windowfocus --sync" +
                                          " >/dev/null 2>&1 && " + xdotool + step + " >/dev/null 2>&1";
                 for (int attempt = 1; attempt <= 4; ++attempt) {
-                    // Lost on the way: sent again, and in the end the test's
-                    // own checks tell what is missing.
+                    // Lost on the way: sent again, and in the end the test's own checks tell what is missing.
                     if (attempt > 1)
                         fprintf(stderr, "Sending again (attempt %d): \"%s\" has not appeared\n", attempt,
                                 expect.c_str());

@@ -1,6 +1,5 @@
-// Runs the real engine executable from a temporary directory that holds a
-// copy of it and a data directory written by the test, under the test
-// process's virtual display, and captures what a user would see.
+// Runs the real engine from a temporary directory holding a copy of it and a data directory the test writes, under
+// the test's virtual display; captures what a user sees.
 #pragma once
 
 #include "support/files.h"
@@ -8,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <sys/types.h>
@@ -24,32 +24,28 @@ struct EngineRun {
     ::testing::AssertionResult Ended(int code) const;
 };
 
-// Something done to the running engine once its standard output contains
-// `output`; triggers fire one after another, in order.
+// Something done to the running engine once its standard output contains `output`; triggers fire in order.
 struct EngineTrigger {
     std::string output;
     std::function<void(pid_t engine, const std::string& display, const std::string& outputFile)> action;
 };
 
 EngineTrigger SendSignal(const std::string& afterOutput, int signal);
-// Real X input: runs one xdotool step after focusing the engine's window,
-// e.g. "key k" or "mousemove_relative 60 0", and sends it again (a few
-// times at most) while `expect` has not been printed. Tests of what the
-// engine does with input use EngineRunOptions::input, which cannot be lost.
+// Real X input: runs one xdotool step after focusing the engine's window, e.g. "key k" or "mousemove_relative 60 0",
+// and sends it again (a few times at most) while `expect` has not been printed. Tests of what the engine does with
+// input use EngineRunOptions::input, which cannot be lost.
 EngineTrigger UseKeyboard(const std::string& afterOutput, const std::string& step, const std::string& expect);
 
 struct EngineRunOptions {
     std::vector<EngineTrigger> triggers;
     std::vector<std::string> environment = {};  // "NAME=value", added to the engine's
-    // Input queued at chosen frames, in the format of support/scripted_input.h;
-    // when given, the test build of the engine that reads it runs.
+    // Input queued at chosen frames (support/scripted_input.h); when given, the test build that reads it runs.
     std::string input = {};
     // Bytes of address space the engine may map (setrlimit), 0 for no limit.
     size_t addressSpaceLimit = 0;
 };
 
-// The sandbox's data directory starts with what the build generates (the
-// console font) and a main script with an empty "update"; tests add the rest.
+// The data directory starts with the generated console font and a main script with an empty "update".
 class EngineSandbox {
 public:
     EngineSandbox();
@@ -61,8 +57,9 @@ public:
     std::string DataPath(const std::string& name = "") const { return root + "/data/" + name; }
     void WriteData(const std::string& name, const std::string& content) { WriteFile(DataPath(name), content); }
     std::string ReadData(const std::string& name) const { return ReadFile(DataPath(name)); }
-    // The game in the repository's data directory, in place of the idle
-    // one, with the textures, sounds and models the build generates.
+    // An 8 x 8 uncompressed TGA of one colour.
+    void WriteTexture(const std::string& name, uint8_t r, uint8_t g, uint8_t b);
+    // The repository's game in place of the idle one, with the textures, sounds and models the build generates.
     void InstallBundledGame();
     // The lighting vertex programs the repository ships, alone.
     void InstallVertexPrograms();

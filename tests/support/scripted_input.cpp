@@ -85,8 +85,7 @@ void Perform(const ScriptedStep& step)
             PushKey(false, std::tolower(static_cast<unsigned char>(c)), c);
         }
     } else if (step.action == "move") {
-        // Through the window system, as a hand on the mouse would: the input
-        // manager reads the pointer, not motion events.
+        // Through the window system, as a hand would: the input manager reads the pointer, not motion events.
         int dx = 0, dy = 0, x, y;
         std::istringstream(step.argument) >> dx >> dy;
         if (!Platform_MovePointerBy(dx, dy, x, y))

@@ -13,16 +13,6 @@
 
 namespace {
 
-// Arguments from `first` on as numbers; false when there are too few.
-bool Numbers(const CommandArgs& args, int first, int count, float* values)
-{
-    if (args.Count() < first + count)
-        return false;
-    for (int i = 0; i < count; ++i)
-        values[i] = float(atof(args[first + i]));
-    return true;
-}
-
 Vector At(const float* values)
 {
     return {values[0], values[1], values[2]};
@@ -31,11 +21,14 @@ Vector At(const float* values)
 void Add(const char* name, int numbers, void (*run)(const CommandArgs& args, const float* values))
 {
     gConsole->AddCommand(name, [=](const CommandArgs& args) {
-        float values[9];
-        if (!Numbers(args, 1, numbers, values))
+        if (args.Count() < 1 + numbers) {
             gConsole->Print("%s: %i numbers wanted\n", name, numbers);
-        else
-            run(args, values);
+            return;
+        }
+        float values[9];
+        for (int i = 0; i < numbers; ++i)
+            values[i] = float(atof(args[1 + i]));
+        run(args, values);
     });
 }
 

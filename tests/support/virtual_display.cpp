@@ -22,9 +22,8 @@ struct XvfbServer {
             fprintf(stderr, "Xvfb did not start; engine tests cannot open a window\n");
     }
 
-    // Xvfb picks a free display number and writes it to fd 3 once it
-    // accepts clients. Without -noreset it would reset whenever its last
-    // client left, refusing the next engine run for a moment.
+    // Xvfb picks a free display number and writes it to fd 3 once it accepts clients. Without -noreset it would reset
+    // whenever its last client left, refusing the next engine run for a moment.
     void Start()
     {
         int fds[2];

@@ -1,5 +1,4 @@
-// One Xvfb server per test process, started on first use with a 24-bit
-// screen; Mesa renders in software there.
+// One Xvfb server per test process, started on first use with a 24-bit screen; Mesa renders in software there.
 #pragma once
 
 #include <string>
