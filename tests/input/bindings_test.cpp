@@ -99,7 +99,6 @@ TEST_F(BindingsTest, PlusCommandsRunTheirMinusFormOnRelease)
     PushKey(true, SDLK_x);  // unbound: nothing
     Frame();
     EXPECT_EQ(forward, (std::vector<int>{1, 0, 1, 0}));
-    EXPECT_EQ(gConsole->FindCommand("+forward")->pressed, false);
     EXPECT_NE(Text().find("pressed-e"), std::string::npos);
     EXPECT_EQ(Text().find("Invalid Command"), std::string::npos) << Text();
 }
@@ -108,7 +107,6 @@ TEST_F(BindingsTest, BindNextInputCapturesOnePress)
 {
     Run("bind spacebar +forward");
     gPlayerInputManager->BindNextInput("+forward", "SPACEBAR");
-    EXPECT_EQ(gPlayerInputManager->IsWaitingForInput(), 1);
     PushKey(true, SDLK_j);
     PushKey(false, SDLK_j);  // releases pass through as usual
     Frame();
@@ -137,7 +135,6 @@ TEST_F(BindingsTest, BindNextInputCapturesOnePress)
     gPlayerInputManager->HandleEvent(&joy);
     EXPECT_EQ(joy.type, None);
     EXPECT_EQ(Bound("joy0_1_left"), "Echo two words");
-    EXPECT_EQ(gPlayerInputManager->Binding(522), "Echo two words");
 
     // With nothing to bind the mode ends at once.
     gPlayerInputManager->BindNextInput("", "[none]");

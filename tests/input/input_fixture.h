@@ -59,10 +59,7 @@ protected:
         Push(event);
     }
 
-    void Frame()
-    {
-        input.Update();
-    }
+    void Frame() { input.Update(); }
 
     const char* videoDriver = "dummy";
     InputManager input;

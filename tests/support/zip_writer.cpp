@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr size_t kEndRecordSize = 22;
-
 // Little-endian, as every number in a ZIP file.
 void Append(std::string& out, uint32_t value, int bytes)
 {
@@ -17,16 +15,10 @@ void Append(std::string& out, uint32_t value, int bytes)
 
 }  // namespace
 
-void ZipArchive::PutU16(size_t at, uint16_t value)
-{
-    bytes[at] = char(value);
-    bytes[at + 1] = char(value >> 8);
-}
-
 void ZipArchive::PutU32(size_t at, uint32_t value)
 {
-    PutU16(at, uint16_t(value));
-    PutU16(at + 2, uint16_t(value >> 16));
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char(value >> (8 * i));
 }
 
 std::string Deflate(const std::string& data)
@@ -74,11 +66,6 @@ ZipWriter& ZipWriter::Add(const std::string& name, const std::string& data, uint
     Append(directory, uint32_t(archive.localHeaders.back()), 4);
     directory += name;
     return *this;
-}
-
-size_t ZipWriter::Size() const
-{
-    return archive.bytes.size() + directory.size() + kEndRecordSize;
 }
 
 ZipArchive ZipWriter::Finish(const std::string& comment) const
