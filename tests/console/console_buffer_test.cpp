@@ -33,8 +33,7 @@ TEST(ConsoleStripCodes, RemovesOnlyColourCodes)
 
 using ConsoleBufferTest = ConsoleUnitTest;
 
-// Lines "L00000 ....\n" of `length` characters; the buffer must hold
-// consecutive ones, whole, ending with the newest.
+// Lines "L00000 ....\n" of `length` characters; the buffer must hold consecutive ones, whole, ending with the newest.
 TEST_F(ConsoleBufferTest, TrimmingKeepsTheNewestWholeLines)
 {
     auto line = [](int number, size_t length) {

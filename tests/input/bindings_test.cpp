@@ -127,8 +127,7 @@ TEST_F(BindingsTest, BindNextInputCapturesOnePress)
     Frame();
     EXPECT_EQ(Bound("j"), "");
 
-    // A whole command line survives the capture; a second joystick's input
-    // is bound under the first one's name.
+    // A whole command line survives the capture; a second joystick's input is bound under the first one's name.
     gPlayerInputManager->BindNextInput("Echo two words", "[none]");
     InputEvent joy;
     joy.type = JoyPress, joy.joyIndex = 1, joy.joyCode = JoyLeft, joy.joyStick = 1;

@@ -57,9 +57,8 @@ TEST_F(InputManagerTest, EachKeyAndButtonGetsItsOwnRecordAndTheStateFollowsTheLa
 
 TEST_F(InputManagerTest, MouseMotionIsHalvedScaledAndSmoothedOverTenFrames)
 {
-    // Steady motion of 4 pixels a frame counts as 2. The newest frame
-    // weighs 1, each older one half as much, and the sum is divided by the
-    // number of frames kept (start-up's still frame is the first).
+    // Steady motion of 4 pixels a frame counts as 2. The newest frame weighs 1, each older one half as much, and the
+    // sum is divided by the number of frames kept (start-up's still frame is the first).
     const float settled = 2.0f * (1023.0f / 512.0f) / 10.0f;
     for (int frame = 1; frame <= 12; ++frame) {
         SDL_WarpMouse(Uint16(4 * frame), 0);

@@ -1,6 +1,5 @@
-// Mouse look on a real X server, where the pointer is shared with other
-// clients: the per-frame re-centring must not swallow travel the user makes
-// while the frame runs.
+// Mouse look on a real X server, where the pointer is shared with other clients: the per-frame
+// re-centring must not swallow travel the user makes while the frame runs.
 #include "input_fixture.h"
 #include "support/virtual_display.h"
 
@@ -46,8 +45,7 @@ protected:
 
 TEST_F(PointerOnX, TravelAfterThePollOrOutOfTheWindowIsCountedOnceInTheNextFrame)
 {
-    // The move lands after this frame read the pointer and before it
-    // re-centres: the worst moment.
+    // The move lands after this frame read the pointer and before it re-centres: the worst moment.
     UserMoves(60, 0);
     Recentre();
     input.Update();

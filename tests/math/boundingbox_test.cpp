@@ -33,7 +33,6 @@ TEST(BoundingBoxTest, FromTwoPointsInAnyOrder)
     EXPECT_TRUE(VectorNear(box.maximum, {1, 2, 5}));
     EXPECT_TRUE(VectorNear(box.centre, {0, 1, 4}));
     EXPECT_TRUE(VectorNear(box.halfExtents, {1, 1, 1}));
-    EXPECT_TRUE(VectorNear(box.extent, {1, 1, 1}));
     EXPECT_NEAR(box.radius, std::sqrt(3.0f), std::sqrt(3.0f) * kEstimateTolerance);
     EXPECT_TRUE(VectorNear(box.corners[0], {-1, 0, 3}));
     EXPECT_TRUE(VectorNear(box.corners[7], {1, 2, 5}));

@@ -40,8 +40,7 @@ std::string Deflate(const std::string& data)
 ZipWriter& ZipWriter::Add(const std::string& name, const std::string& data, uint16_t method, uint32_t timestamp)
 {
     const std::string stored = method == 8 ? Deflate(data) : data;
-    // What the local and the central header have in common, from "version
-    // needed" to the extra field's length.
+    // What the local and the central header have in common, from "version needed" to the extra field's length.
     std::string common;
     Append(common, 20, 2);  // version needed
     Append(common, 0, 2);  // flags

@@ -17,8 +17,7 @@ struct ZipArchive {
 
 class ZipWriter {
 public:
-    // Method 8 deflates; any other method stores the bytes as they are
-    // under that method number.
+    // Method 8 deflates; any other method stores the bytes as they are under that method number.
     ZipWriter& Add(const std::string& name, const std::string& data, uint16_t method = 8,
                    uint32_t timestamp = 0x5a210000);
     ZipArchive Finish(const std::string& comment = "") const;

@@ -287,9 +287,8 @@ TEST_F(VfsTest, EveryDamagedHeaderFieldIsRefusedWithoutReadingOutOfBounds)
     }
 }
 
-// Short of memory, a member (whose reader holds a 32 KiB buffer) fails to
-// open and the next open works again; where the engine cannot go on without
-// the memory it ends with a message.
+// Short of memory, a member (whose reader holds a 32 KiB buffer) fails to open and the next open works again; where the
+// engine cannot go on without the memory it ends with a message.
 TEST_F(VfsTest, RunningOutOfMemoryFailsAMemberOpenButEndsTheEngineInEngineAlloc)
 {
     WriteArchive("data/a.pk3", ZipWriter().Add("stored.txt", "S", 0).Add("deflated.txt", "D", 8).Finish());

@@ -33,9 +33,8 @@ TEST_F(VfsTest, SearchWalksEachSearchPathInTurnThenTheArchiveMembers)
     Start({"one", "two"});
 
     const std::vector<std::string> all = FindAll("*");
-    // Plain files by name within each directory, depth first, whatever the
-    // host's order; then members in archive order, lower-cased, and a name
-    // in both places twice.
+    // Plain files by name within each directory, depth first, whatever the host's order; then members in archive order,
+    // lower-cased, and a name in both places twice.
     EXPECT_EQ(all, (std::vector<std::string>{"b.lua", "scripts/game/main.lua", "scripts/readme.txt", "a.lua",
                                              "shared.lua", "zeta.lua", "alpha.lua", "shared.lua"}));
 
