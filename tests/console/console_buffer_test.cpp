@@ -198,6 +198,7 @@ TEST_F(ConsoleBufferTest, InLoadingModeTheNewestMessageIsShownBeforeALongStep)
     for (int i = 0; i < 2000; ++i)
         gConsole->Print("line %i\n", i);
     gConsole->FlushLoadingScreen();
+    ASSERT_FALSE(display.lastLines.empty());
     EXPECT_EQ(display.lastLines.back(), "line 1999");
     const size_t repaints = display.lastLines.size();
     gConsole->FlushLoadingScreen();
