@@ -104,7 +104,6 @@ TEST_F(ConsoleEditorTest, HistoryBrowsesNewestFirstAndBackToEmpty)
 {
     for (const char* line : {"one", "two", "three", ""})  // an empty line is not remembered
         Enter(line);
-    EXPECT_EQ(gConsole->History().size(), 3u);
     const struct {
         std::vector<uint32_t> keys;
         const char* line;
@@ -125,9 +124,7 @@ TEST_F(ConsoleEditorTest, HistoryBrowsesNewestFirstAndBackToEmpty)
 
     for (int i = 0; i < 40; ++i)
         Enter("line " + std::to_string(i));
-    ASSERT_EQ(gConsole->History().size(), 32u);
-    EXPECT_EQ(gConsole->History().front(), "line 39");
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < 40; ++i)  // 32 lines are kept
         Press(SDLK_UP);
     EXPECT_EQ(gConsole->InputLine(), "line 8");
 }

@@ -203,7 +203,6 @@ TEST_F(InputManagerTest, FocusAndQuitProduceNoRecords)
     pushActive(0, SDL_APPINPUTFOCUS | SDL_APPACTIVE);
     Frame();
     EXPECT_EQ(input.hasFocus, 0);
-    EXPECT_FALSE(quitRequested);
     Push(quit);
     Frame();
     EXPECT_TRUE(quitRequested);
