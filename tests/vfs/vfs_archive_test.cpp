@@ -77,18 +77,23 @@ TEST_F(VfsTest, PlainFilesWinThenTheNewestMemberThenTheFirstLoaded)
     EXPECT_EQ(vfs_file_size("Textures/A.TGA"), 0u);
 }
 
-TEST_F(VfsTest, PlainFilesAndStoredAndDeflatedMembersReadWholeByteByByteAndToTheEnd)
+TEST_F(VfsTest, PlainFilesAndStoredAndDeflatedMembersReadWholeByteByByteToTheEndAndMapped)
 {
     std::string text = Text(5000);
     text[10] = '\xff';  // read by vfs_fgetc as -1, which must not end the file
     Write("data/plain.txt", text);
+    Write("data/empty.txt", "");
+    std::filesystem::create_directories(Dir("data/folder"));
     WriteArchive("data/a.pk3", ZipWriter().Add("stored.txt", text, 0).Add("deflated.txt", text, 8).Finish());
     Start({"data"});
+    VfsMappedFile file;
     for (const char* name : {"plain.txt", "stored.txt", "deflated.txt"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(vfs_file_size(name), 5000u);
         EXPECT_EQ(ReadAll(name), text);
         EXPECT_EQ(ReadAll(name, 1), text);
+        ASSERT_TRUE(vfs_map_file(name, file));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data()), file.size()), text);
 
         const int handle = vfs_fopen(name, "rb");
         std::string head(10, '\0');
@@ -104,21 +109,7 @@ TEST_F(VfsTest, PlainFilesAndStoredAndDeflatedMembersReadWholeByteByByteAndToThe
         EXPECT_EQ(rest.substr(0, 4989), text.substr(11));
     }
     EXPECT_EQ(Output(), "") << "no message for writing to a member";
-}
 
-TEST_F(VfsTest, WholeFilesAreMappedWhenPlainAndReadWhenMembers)
-{
-    const std::string text = Text(5000);
-    Write("data/plain.txt", text);
-    Write("data/empty.txt", "");
-    std::filesystem::create_directories(Dir("data/folder"));
-    WriteArchive("data/a.pk3", ZipWriter().Add("deflated.txt", text, 8).Finish());
-    Start({"data"});
-    VfsMappedFile file;
-    for (const char* name : {"plain.txt", "deflated.txt"}) {
-        ASSERT_TRUE(vfs_map_file(name, file)) << name;
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data()), file.size()), text) << name;
-    }
     EXPECT_TRUE(vfs_map_file("empty.txt", file));
     EXPECT_EQ(file.size(), 0u);
     for (const char* name : {"missing.txt", "folder", "../data/plain.txt"}) {
