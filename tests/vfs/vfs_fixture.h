@@ -5,6 +5,7 @@
 #include "support/zip_writer.h"
 #include "vfs/vfs.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -44,11 +45,14 @@ protected:
         return Output();
     }
 
-    // Standard output since the last call; capturing goes on.
+    // Standard output since the last call; capturing goes on. Once the test has failed the text is
+    // captured again, so that the failure messages in it reach the log at TearDown.
     static std::string Output()
     {
         std::string text = testing::internal::GetCapturedStdout();
         testing::internal::CaptureStdout();
+        if (HasFailure())
+            std::fputs(text.c_str(), stdout);
         return text;
     }
 
