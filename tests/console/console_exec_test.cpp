@@ -41,17 +41,11 @@ TEST(ConsoleTokenize, SplitsIntoArguments)
 }
 
 struct Calls {
-    int echo = 0;
     std::vector<int> button;
     Strings changed;
 };
 Calls calls;
 
-void CountingEcho(const CommandArgs& args)
-{
-    ++calls.echo;
-    Console_EchoCommand(args);
-}
 void Attack(bool pressed) { calls.button.push_back(pressed); }
 void Changed(const ConsoleVariable& variable) { calls.changed.push_back(variable.Name()); }
 
@@ -61,7 +55,7 @@ protected:
     {
         ConsoleUnitTest::SetUp();
         calls = Calls();
-        gConsole->AddCommand("Echo", CountingEcho);
+        gConsole->AddCommand("Echo", Console_EchoCommand);
         gConsole->AddButtonCommand("+attack", Attack);
         gConsole->AddCommand("Execute", Console_ExecuteCommand);
         gConsole->AddCommand("Toggle", Console_ToggleCommand);
@@ -128,7 +122,6 @@ TEST_F(ConsoleExecTest, TypedLinesNeedASlashAndCodeLinesAreQuiet)
     EXPECT_EQ(gConsole->History(), (std::deque<std::string>{"/echo \"two words\"", "\\r_Gamma 51", "/R_GAMMA 50",
                                                             "/r_gamma", "r_gamma 50"}));
     EXPECT_EQ(calls.changed, (Strings{"r_gamma", "r_gamma", "r_gamma", "r_gamma"}));
-    EXPECT_EQ(calls.echo, 2);
 }
 
 TEST_F(ConsoleExecTest, ButtonPrefixesAndUnknownNames)
@@ -153,7 +146,6 @@ TEST_F(ConsoleExecTest, ButtonPrefixesAndUnknownNames)
     }
     EXPECT_EQ(FromCode("+Echo hi", false), Echoed("+Echo hi") + kInvalid);
     EXPECT_EQ(calls.button, (std::vector<int>{1, 0, 1}));
-    EXPECT_EQ(calls.echo, 0);
 }
 
 TEST_F(ConsoleExecTest, RegistryLookupAndRemoval)
@@ -173,7 +165,6 @@ TEST_F(ConsoleExecTest, RegistryLookupAndRemoval)
     EXPECT_EQ(gConsole->FindCommand("/-Attack")->name, "+attack");
     ASSERT_NE(gConsole->AddVariable("/slashed", &other, CVarInt, 1, false, false, 0, 1), nullptr);
     EXPECT_EQ(gConsole->AddVariable("slashed", &other, CVarInt, 1, false, false, 0, 1), nullptr);
-    EXPECT_EQ(gConsole->Variables().back()->Name(), "slashed");
     gConsole->RemoveVariable("\\slashed");
     EXPECT_EQ(gConsole->Variables().size(), 7u);
 
@@ -181,9 +172,6 @@ TEST_F(ConsoleExecTest, RegistryLookupAndRemoval)
     gConsole->RemoveVariable("/r_gamma");
     EXPECT_EQ(gConsole->FindCommand("attack"), nullptr);
     EXPECT_EQ(gConsole->FindVariable("r_gamma"), nullptr);
-    EXPECT_EQ(FromCode("+attack", true), Echoed("+attack") + kInvalid);
-    FromCode("r_gamma 5");
-    EXPECT_EQ(gamma, 30);
 }
 
 // A refused value changes nothing and tells no handler; an integer out of
@@ -201,6 +189,7 @@ TEST_F(ConsoleExecTest, TypedValuesAreCheckedByType)
         {"/f_scale 2.5", "^15f_scale = \"2.500000\"\n"},
         {"/f_scale big", "^1*Invalid value for f_scale, Must be a number.^15\n"},
         {"/s_name \"hi there\"", "^15s_name = \"hi there^15\"\n"},
+        {"/r_hasThing 0", "^1*Error: r_hasThing is read only.\n^15"},
     };
     for (const auto& [line, reply] : steps)
         EXPECT_EQ(Typed(line), Echoed(line) + reply);
@@ -208,6 +197,7 @@ TEST_F(ConsoleExecTest, TypedValuesAreCheckedByType)
     EXPECT_EQ(gamma, 30);
     EXPECT_FLOAT_EQ(scale, 2.5f);
     EXPECT_STREQ(name, "hi there");
+    EXPECT_TRUE(readOnly);
     EXPECT_EQ(calls.changed, (Strings{"g_flag", "f_scale", "s_name"}));
 }
 
@@ -231,30 +221,14 @@ TEST_F(ConsoleExecTest, ValuesFromCodeAreClampedAndCut)
     EXPECT_STREQ(name, "x");
 }
 
-TEST_F(ConsoleExecTest, ReadOnlyAndLoadTimeVariablesRefuseChange)
-{
-    EXPECT_EQ(Typed("/r_hasThing 0"), Echoed("/r_hasThing 0") + "^1*Error: r_hasThing is read only.\n^15");
-    EXPECT_TRUE(readOnly);
-    EXPECT_EQ(FromCode("r_hasthing"), "^15r_hasThing = \"1\"\n");
-
-    FromCode("r_screenWidth 800");
-    EXPECT_EQ(width, 800);
-    gConsole->SetLoadTimeLocked(true);
-    const std::string refused = "^1*Error: r_screenWidth can only be changed at load time.\n^15";
-    EXPECT_EQ(Typed("/r_screenwidth 1024"), Echoed("/r_screenwidth 1024") + refused);
-    EXPECT_EQ(FromCode("r_screenWidth 1024"), refused);
-    EXPECT_EQ(width, 800);
-    EXPECT_EQ(calls.changed, Strings{"r_screenWidth"});
-}
-
-TEST_F(ConsoleExecTest, ToggleFlipsBoolQuietlyAndKeepsTheLocks)
+// Toggle flips a bool quietly; the read-only flag and the load-time lock refuse it as they refuse values.
+TEST_F(ConsoleExecTest, ToggleFlipsBoolQuietlyAndTheLocksRefuseEveryChange)
 {
     EXPECT_EQ(FromCode("Toggle g_flag"), "");
     EXPECT_TRUE(flag);
     FromCode("toggle G_FLAG");
-    EXPECT_FALSE(flag);
     FromCode("Toggle r_screenFull");
-    EXPECT_TRUE(full);
+    FromCode("r_screenWidth 800");  // load-time variables change until the lock
 
     const std::string usage = "^15Usage: ^6Toggle ^5[console_variable]^15\n";
     gConsole->SetLoadTimeLocked(true);
@@ -265,11 +239,12 @@ TEST_F(ConsoleExecTest, ToggleFlipsBoolQuietlyAndKeepsTheLocks)
         {"Toggle g_flag extra", usage},
         {"Toggle r_hasThing", "^1*Error: r_hasThing is read only.\n^15"},
         {"Toggle r_screenFull", "^1*Error: r_screenFull can only be changed at load time.\n^15"},
+        {"r_screenWidth 1024", "^1*Error: r_screenWidth can only be changed at load time.\n^15"},
     };
     for (const auto& [line, printed] : refusals)
         EXPECT_EQ(FromCode(line), printed);
-    EXPECT_TRUE(!flag && readOnly && full);
-    EXPECT_TRUE(calls.changed.empty());
+    EXPECT_TRUE(!flag && readOnly && full && width == 800);
+    EXPECT_EQ(calls.changed, Strings{"r_screenWidth"});
 }
 
 std::string Executed(const std::string& file) { return " ^5- ^15Executed file ^13" + file + "^15.\n"; }

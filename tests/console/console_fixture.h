@@ -36,6 +36,8 @@ protected:
     void TearDown() override
     {
         gConsole->SetLoadTimeLocked(false);
+        gConsole->SetDisplay(nullptr);
+        gConsole->SetLoadingMode(false);
         ConsoleTest::TearDown();
     }
 

@@ -1,6 +1,5 @@
-// An input manager on SDL's dummy video driver (or the one a derived fixture
-// names), so tests can queue events and move the pointer without a display;
-// every event handed on is recorded.
+// An input manager on SDL's dummy video driver (or one a derived fixture names), so tests can
+// queue events and move the pointer without a display; every event handed on is recorded.
 #pragma once
 
 #include "input/inputmanager.h"
@@ -59,10 +58,7 @@ protected:
         Push(event);
     }
 
-    void Frame()
-    {
-        input.Update();
-    }
+    void Frame() { input.Update(); }
 
     const char* videoDriver = "dummy";
     InputManager input;

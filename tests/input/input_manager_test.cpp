@@ -52,15 +52,13 @@ TEST_F(InputManagerTest, EachKeyAndButtonGetsItsOwnRecordAndTheStateFollowsTheLa
     EXPECT_EQ(button(received[1]), std::make_tuple(int(MouseUp), 3u, 100u, 50u));
     EXPECT_EQ(button(received[2]), std::make_tuple(int(MouseDown), 4u, 100u, 50u));
     EXPECT_EQ(input.rawDX, 0);
-    EXPECT_EQ(input.rawDY, 0);
     EXPECT_EQ(input.mouseX, 100);
 }
 
 TEST_F(InputManagerTest, MouseMotionIsHalvedScaledAndSmoothedOverTenFrames)
 {
-    // Steady motion of 4 pixels a frame counts as 2. The newest frame
-    // weighs 1, each older one half as much, and the sum is divided by the
-    // number of frames kept (start-up's still frame is the first).
+    // Steady motion of 4 pixels a frame counts as 2. The newest frame weighs 1, each older one half as much, and the
+    // sum is divided by the number of frames kept (start-up's still frame is the first).
     const float settled = 2.0f * (1023.0f / 512.0f) / 10.0f;
     for (int frame = 1; frame <= 12; ++frame) {
         SDL_WarpMouse(Uint16(4 * frame), 0);
@@ -139,7 +137,7 @@ protected:
 
 constexpr int kFar = 20000;
 
-TEST_F(StickTest, DirectionChangesArePressesAndReleasesBeyondTheDeadZone)
+TEST_F(StickTest, DirectionChangesBeyondTheDeadZoneAndButtonsArePressesAndReleasesForSticksThatExist)
 {
     EXPECT_EQ(Move(-kFar, -kFar), (Events{{JoyPress, JoyUpLeft}}));
     EXPECT_EQ(received[0].joyIndex, 0u);
@@ -161,10 +159,8 @@ TEST_F(StickTest, DirectionChangesArePressesAndReleasesBeyondTheDeadZone)
     EXPECT_EQ(Move(15001, 0), (Events{{JoyPress, JoyRight}}));
     EXPECT_EQ(Move(0, 15001), (Events{{JoyPress, JoyDown}, {JoyRelease, JoyRight}}));
     EXPECT_EQ(Move(0, -15001), (Events{{JoyPress, JoyUp}, {JoyRelease, JoyDown}}));
-}
+    Move(0, 0);
 
-TEST_F(StickTest, SecondStickButtonsAndAxesNobodyHas)
-{
     // The second stick's axes are stored the other way round: axis 3 is x.
     PushAxis(0, 3, kFar);
     EXPECT_EQ(Reported(), (Events{{JoyPress, JoyRight}}));
@@ -205,7 +201,6 @@ TEST_F(InputManagerTest, FocusAndQuitProduceNoRecords)
     pushActive(0, SDL_APPINPUTFOCUS | SDL_APPACTIVE);
     Frame();
     EXPECT_EQ(input.hasFocus, 0);
-    EXPECT_FALSE(quitRequested);
     Push(quit);
     Frame();
     EXPECT_TRUE(quitRequested);

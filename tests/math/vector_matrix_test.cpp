@@ -68,7 +68,6 @@ TEST(MatrixTest, MultiplyTranslateAndScalePostMultiply)
     m.Scale({2.0f, 3.0f, 4.0f});
     m.Multiply(Translation(1, 1, 1));
     EXPECT_TRUE(VectorNear({m.m[12], m.m[13], m.m[14]}, {2.0f, 3.0f, 4.0f}));
-    EXPECT_EQ(m.m[0], 2.0f);
 
     // Translate is by the negated vector: M * T(-v), in all four rows.
     Matrix translated = Counting();

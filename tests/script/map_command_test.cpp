@@ -64,7 +64,8 @@ TEST_F(MapCommandTest, ChecksTheFileFreesRunsAutoexecLoadsAndTellsTheScripts)
         {"maps/test.map", false, true, true, {"load maps/test.map", "MapLoadNoEnts maps/test.lua maps/test.map"}, {}},
         // Without the magic nothing is freed.
         {"maps/bad.map", true, true, false, {"^1Error: Unable to load map maps/bad.map.^15"}, {"MapFree", "free"}},
-        {"maps/missing.map", true, true, false, {"^1Error: Unable to load map maps/missing.map.^15"}, {"MapFree", "free"}},
+        {"maps/missing.map", true, true, false, {"^1Error: Unable to load map maps/missing.map.^15"},
+         {"MapFree", "free"}},
         // No script is told of a failed load.
         {"maps/test.map", true, false, false, {"MapFree", autoexec, "^1Error: Unable to load map maps/test.map.^15"},
          {"MapLoad"}},

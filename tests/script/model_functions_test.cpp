@@ -16,8 +16,7 @@ protected:
     {
         ScriptHostTest::SetUp();
         gShaderManager->Init();
-        // A bone "arm" that moves 2 along x from its first key to its
-        // second; a tag on it, one unit further along.
+        // A bone "arm" that moves 2 along x from its first key to its second; a tag on it, one unit further along.
         mf::Spec spec;
         spec.bones.push_back({"arm", "", {}, {}, {{{0, 0, 0}, 0.0f}, {{-2, 0, 0}, 1.0f}}, {}});
         spec.tags.push_back({"tip", "arm", {-1, 0, 0}, {}});

@@ -1,6 +1,5 @@
-// The argument readers of the engine functions, and argument errors of each
-// kind ending the engine with the name of the function (the whole trace is
-// the engine-level script API test's).
+// The argument readers of the engine functions, and argument errors of each kind ending the
+// engine with the function's name (the whole trace is the engine-level script API test's).
 #include "script_fixture.h"
 #include "script/scriptvalue.h"
 #include "world/camera.h"
@@ -72,9 +71,8 @@ TEST_F(ScriptHostTest, ArgumentsOfTheWrongKindEndTheEngineNamingTheFunction)
     }
 }
 
-// The camera as scripts see it: set and read back, looked round, and sent
-// on timed moves whose two numbers are a start time and a duration in
-// seconds, handed on as whole milliseconds.
+// The camera as scripts see it: set and read back, looked round, and sent on timed moves whose two numbers are a start
+// time and a duration in seconds, handed on as whole milliseconds.
 TEST_F(ScriptHostTest, CameraFunctionsPlaceTurnAndTimeTheFrameCamera)
 {
     ASSERT_TRUE(Run("Camera_SetPosition({1, 2, 3})\nCamera_SetRotation({10, 20, 0})\n"

@@ -20,7 +20,6 @@ TEST_F(ScriptHostTest, CommandsReachTheirFunctionsUnderAnySpelling)
     gConsole->ExecuteTyped("/+walk");
     gConsole->Execute("-WALK", true);
     EXPECT_EQ(Global("calls"), "jump0 jump0 walk1 walk0 ");
-    EXPECT_TRUE(gConsole->FindCommand("+walk")->button);
 }
 
 TEST_F(ScriptHostTest, CommandsNeedANameAndAFunctionAndLeaveTheEnginesOwnAlone)
@@ -37,10 +36,9 @@ TEST_F(ScriptHostTest, CommandsNeedANameAndAFunctionAndLeaveTheEnginesOwnAlone)
     EXPECT_TRUE(gEngineQuitCalled);
 }
 
-// A script error ends the engine from inside C++ frames holding strings: a
-// long console line running a script command, a variable's change callback,
-// a command whose function is missing, and an engine function that fails
-// after reading its arguments. Under the sanitizers nothing leaks.
+// A script error ends the engine from inside C++ frames holding strings: a long console line running a script command,
+// a variable's change callback, a command whose function is missing, and an engine function that fails after reading
+// its arguments. Under the sanitizers nothing leaks.
 TEST_F(ScriptHostTest, FatalScriptErrorsInsideConsoleLinesLeakNothing)
 {
     const std::string setup = "Console_AddCommand('ExplodeWithAVeryLongCommandName', 'Explode', '')\n"

@@ -1,6 +1,5 @@
-// A started script host over a fresh console and a temporary data directory,
-// and a way to watch the engine stop on a script error without ending the
-// test program.
+// A started script host over a fresh console and a temporary data directory, and a way to
+// watch the engine stop on a script error without ending the test program.
 #pragma once
 
 #include "console/console.h"
@@ -33,15 +32,12 @@ protected:
         return gScriptManager->ExecuteScript("scripts/test.lua");
     }
 
-    // The exit code FatalError gave while `action` ran, with its message
-    // printed as the engine prints it; 0 when the action returned.
-    static int FatalCode(const std::function<void()>& action) { return RunReportingFatalErrors(action); }
-
-    // The exit code of running the source, expected to end the engine.
+    // The exit code of running the source, expected to end the engine (0 when it returned), with
+    // the fatal message printed as the engine prints it.
     int RunFatal(const std::string& source)
     {
         WriteData("scripts/test.lua", source);
-        return FatalCode([] { gScriptManager->ExecuteScript("scripts/test.lua"); });
+        return RunReportingFatalErrors([] { gScriptManager->ExecuteScript("scripts/test.lua"); });
     }
 
     // The global as a string, "nil" when unset.

@@ -1,6 +1,5 @@
-// ConsoleTest with the shader manager started, for code that looks shaders
-// up: a shader file may be written first, and what starting printed is
-// cleared.
+// ConsoleTest with the shader manager started, for code that looks shaders up: a shader file
+// may be written first, and what starting printed is cleared.
 #pragma once
 
 #include "render/shadermanager.h"

@@ -1,19 +1,54 @@
-// Fixture for unit tests of code that prints and executes through the
-// engine's console: a fresh console and a temporary data directory mounted
-// as the file system's only search path.
+// Fixtures over a temporary directory; ConsoleTest, for code that prints and executes through the
+// engine's console, adds a fresh console and mounts the directory as the only search path.
 #pragma once
 
 #include "console/console.h"
 #include "support/files.h"
+#include "vfs/vfs.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
-class ConsoleTest : public ::testing::Test {
+// Standard output is captured to keep the echo out of the test log; failure messages go there
+// too, so all of it is given back when the test fails.
+class TemporaryDirectoryTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/morvathen-unit-XXXXXX";
+        dataDirectory = mkdtemp(pattern);
+        testing::internal::CaptureStdout();
+    }
+
+    void TearDown() override
+    {
+        const std::string captured = testing::internal::GetCapturedStdout();
+        if (HasFailure())
+            std::fputs(captured.c_str(), stdout);
+        std::error_code ignored;
+        std::filesystem::remove_all(dataDirectory, ignored);
+    }
+
+    std::string dataDirectory;
+};
+
+class ConsoleTest : public TemporaryDirectoryTest {
+protected:
+    void SetUp() override
+    {
+        TemporaryDirectoryTest::SetUp();
+        vfs_startup(dataDirectory.c_str());
+        ClearText();
+    }
+
+    void TearDown() override
+    {
+        gConsole->Release();
+        vfs_shutdown();
+        TemporaryDirectoryTest::TearDown();
+    }
 
     // Files below the temporary data directory.
     void WriteData(const std::string& name, const std::string& content)
@@ -24,7 +59,9 @@ protected:
     // The console text printed since SetUp, colour codes included.
     std::string Text() const { return gConsole->Text(); }
     // A fresh console: what was printed so far is gone.
-    static void ClearText();
-
-    std::string dataDirectory;
+    static void ClearText()
+    {
+        gConsole->Release();
+        gConsole->Create(65535, 255, 24, 64, 32);
+    }
 };

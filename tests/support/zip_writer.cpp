@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr size_t kEndRecordSize = 22;
-
 // Little-endian, as every number in a ZIP file.
 void Append(std::string& out, uint32_t value, int bytes)
 {
@@ -17,16 +15,10 @@ void Append(std::string& out, uint32_t value, int bytes)
 
 }  // namespace
 
-void ZipArchive::PutU16(size_t at, uint16_t value)
-{
-    bytes[at] = char(value);
-    bytes[at + 1] = char(value >> 8);
-}
-
 void ZipArchive::PutU32(size_t at, uint32_t value)
 {
-    PutU16(at, uint16_t(value));
-    PutU16(at + 2, uint16_t(value >> 16));
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char(value >> (8 * i));
 }
 
 std::string Deflate(const std::string& data)
@@ -48,8 +40,7 @@ std::string Deflate(const std::string& data)
 ZipWriter& ZipWriter::Add(const std::string& name, const std::string& data, uint16_t method, uint32_t timestamp)
 {
     const std::string stored = method == 8 ? Deflate(data) : data;
-    // What the local and the central header have in common, from "version
-    // needed" to the extra field's length.
+    // What the local and the central header have in common, from "version needed" to the extra field's length.
     std::string common;
     Append(common, 20, 2);  // version needed
     Append(common, 0, 2);  // flags
@@ -74,11 +65,6 @@ ZipWriter& ZipWriter::Add(const std::string& name, const std::string& data, uint
     Append(directory, uint32_t(archive.localHeaders.back()), 4);
     directory += name;
     return *this;
-}
-
-size_t ZipWriter::Size() const
-{
-    return archive.bytes.size() + directory.size() + kEndRecordSize;
 }
 
 ZipArchive ZipWriter::Finish(const std::string& comment) const

@@ -12,19 +12,15 @@ struct ZipArchive {
     std::vector<size_t> centralHeaders;
     size_t endRecord = 0;
 
-    void PutU16(size_t at, uint16_t value);
     void PutU32(size_t at, uint32_t value);
 };
 
 class ZipWriter {
 public:
-    // Method 8 deflates; any other method stores the bytes as they are
-    // under that method number.
+    // Method 8 deflates; any other method stores the bytes as they are under that method number.
     ZipWriter& Add(const std::string& name, const std::string& data, uint16_t method = 8,
                    uint32_t timestamp = 0x5a210000);
     ZipArchive Finish(const std::string& comment = "") const;
-    // What Finish would give without a comment, in bytes.
-    size_t Size() const;
 
 private:
     ZipArchive archive;  // the members' local records so far

@@ -75,10 +75,9 @@ TEST(DefinitionReader, BracketsStandAloneAndNumbersAndBooleansAreStrict)
     EXPECT_FALSE(DefinitionReader::ParseBoolean("yes", &value));
 }
 
-// Messages name the file and the logical line. Shader blocks nest two deep
-// and an open one is reported at the end; sound blocks need a name, have one
-// level and no end check; effect and GUI files, whose parsers keep track of
-// their own brackets, report an open stage only.
+// Messages name the file and the logical line. Shader blocks nest two deep and an open one is reported at the end;
+// sound blocks need a name, have one level and no end check; effect and GUI files, whose parsers keep track of their
+// own brackets, report an open stage only.
 TEST_F(DefinitionReaderTest, ErrorsNameTheFileAndTheLogicalLine)
 {
     const std::string bracket = "^1Error: Incorrect bracket placement ^13(", shut = "^1Error: Unexpected end of file";

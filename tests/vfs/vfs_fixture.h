@@ -1,12 +1,9 @@
-// File-layer fixture: a temporary directory whose subdirectories serve as
-// search paths, with the layer's standard output captured.
+// File-layer fixture: a temporary directory whose subdirectories serve as search paths.
 #pragma once
 
-#include "support/files.h"
+#include "support/test_console.h"
 #include "support/zip_writer.h"
 #include "vfs/vfs.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -16,27 +13,15 @@
 // Return values of several calls made in order, compared at once.
 typedef std::vector<long> Results;
 
-class VfsTest : public ::testing::Test {
+class VfsTest : public TemporaryDirectoryTest {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/morvathen-vfs-XXXXXX";
-        root = mkdtemp(pattern);
-        testing::internal::CaptureStdout();
-    }
-
     void TearDown() override
     {
         vfs_shutdown();
-        // What the layer printed, with the failure messages, when there are any.
-        const std::string captured = testing::internal::GetCapturedStdout();
-        if (HasFailure())
-            std::fputs(captured.c_str(), stdout);
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
+        TemporaryDirectoryTest::TearDown();
     }
 
-    std::string Dir(const std::string& name) const { return root + "/" + name; }
+    std::string Dir(const std::string& name) const { return dataDirectory + "/" + name; }
 
     // Writes a file below the temporary directory, making its parents.
     void Write(const std::string& name, const std::string& content) const { WriteFile(Dir(name), content); }
@@ -60,11 +45,14 @@ protected:
         return Output();
     }
 
-    // Standard output since the last call; capturing goes on.
+    // Standard output since the last call; capturing goes on. Once the test has failed the text is
+    // captured again, so that the failure messages in it reach the log at TearDown.
     static std::string Output()
     {
         std::string text = testing::internal::GetCapturedStdout();
         testing::internal::CaptureStdout();
+        if (HasFailure())
+            std::fputs(text.c_str(), stdout);
         return text;
     }
 
@@ -82,6 +70,4 @@ protected:
         vfs_fclose(handle);
         return got < 0 ? "<read error>" : content;
     }
-
-    std::string root;
 };

@@ -21,12 +21,6 @@ std::vector<std::string> FindAll(const char* pattern)
     return names;
 }
 
-std::vector<std::string> Sorted(std::vector<std::string> names)
-{
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST_F(VfsTest, SearchWalksEachSearchPathInTurnThenTheArchiveMembers)
 {
     Write("one/b.lua", "");
@@ -39,16 +33,13 @@ TEST_F(VfsTest, SearchWalksEachSearchPathInTurnThenTheArchiveMembers)
     Start({"one", "two"});
 
     const std::vector<std::string> all = FindAll("*");
-    ASSERT_EQ(all.size(), 8u);
-    // Plain files by name within each directory, depth first, whatever the
-    // host's order; then members in archive order, lower-cased, and a name
-    // in both places twice.
+    // Plain files by name within each directory, depth first, whatever the host's order; then members in archive order,
+    // lower-cased, and a name in both places twice.
     EXPECT_EQ(all, (std::vector<std::string>{"b.lua", "scripts/game/main.lua", "scripts/readme.txt", "a.lua",
                                              "shared.lua", "zeta.lua", "alpha.lua", "shared.lua"}));
 
-    EXPECT_EQ(Sorted(FindAll("*.lua")), (std::vector<std::string>{"a.lua", "alpha.lua", "b.lua",
-                                                                  "scripts/game/main.lua", "shared.lua",
-                                                                  "shared.lua", "zeta.lua"}));
+    EXPECT_EQ(FindAll("*.lua"), (std::vector<std::string>{"b.lua", "scripts/game/main.lua", "a.lua", "shared.lua",
+                                                          "zeta.lua", "alpha.lua", "shared.lua"}));
     EXPECT_EQ(FindAll("scripts/*/*.lua"), std::vector<std::string>{"scripts/game/main.lua"});
     EXPECT_EQ(FindAll("Zeta.lua"), std::vector<std::string>{}) << "matching is case-sensitive";
     EXPECT_EQ(FindAll("*.none"), std::vector<std::string>{});
@@ -72,7 +63,7 @@ TEST_F(VfsTest, SearchGoesThirtyOneLevelsDeepAndPassesOverNamesTooLongToReport)
     EXPECT_NE(std::find(found.begin(), found.end(), directory + "/" + std::string(55, 'f')), found.end());
 }
 
-TEST(Wildcard, MatchesByTheEngineRules)
+TEST(Wildcard, MatchesByTheEngineRulesAndManyStarsStayFast)
 {
     struct Case {
         const char* pattern;
@@ -93,10 +84,8 @@ TEST(Wildcard, MatchesByTheEngineRules)
     };
     for (const Case& c : cases)
         EXPECT_EQ(WildcardPattern(c.pattern).Matches(c.text), c.matches) << c.pattern << " vs " << c.text;
-}
 
-TEST(Wildcard, ManyStarsStayFast)
-{
+    // Many stars must not make matching exponential.
     const std::string text(256, 'a');
     std::string pattern;
     for (int i = 0; i < 100; ++i)
