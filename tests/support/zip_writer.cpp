@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr size_t kEndRecordSize = 22;
+
 // Little-endian, as every number in a ZIP file.
 void Append(std::string& out, uint32_t value, int bytes)
 {
@@ -65,6 +67,11 @@ ZipWriter& ZipWriter::Add(const std::string& name, const std::string& data, uint
     Append(directory, uint32_t(archive.localHeaders.back()), 4);
     directory += name;
     return *this;
+}
+
+size_t ZipWriter::Size() const
+{
+    return archive.bytes.size() + directory.size() + kEndRecordSize;
 }
 
 ZipArchive ZipWriter::Finish(const std::string& comment) const

@@ -21,6 +21,8 @@ public:
     ZipWriter& Add(const std::string& name, const std::string& data, uint16_t method = 8,
                    uint32_t timestamp = 0x5a210000);
     ZipArchive Finish(const std::string& comment = "") const;
+    // What Finish would give without a comment, in bytes.
+    size_t Size() const;
 
 private:
     ZipArchive archive;  // the members' local records so far
