@@ -37,7 +37,9 @@ TEST(Effects, ParticlesShowWhereTheEmitterStandsFreezeWhilePausedAndGoOnceDead)
             if frame == 4 then Effect_PauseManager(1) end
             if frame == 5 then Console_Command('Screenshot') end
             if frame == 7 then Console_Command('Screenshot') end
-            if frame == 9 then Console_Command('Screenshot') Effect_PauseManager(0) resumed = GetFrameTime() end
+            if frame == 9 then Console_Command('Screenshot') end
+            -- Resumed a frame later: time before the pause is stepped on resuming.
+            if frame == 10 then Effect_PauseManager(0) resumed = GetFrameTime() end
             -- A screenshot shows the frame drawn after this update.
             if resumed and GetFrameTime() > resumed + 0.3 then
                 Console_Command('Screenshot') resumed = nil boxes = frame + 1
