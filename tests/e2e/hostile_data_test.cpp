@@ -28,8 +28,7 @@ std::map<std::string, uintmax_t> OutsideData(const EngineSandbox& sandbox)
 
 }  // namespace
 
-// A saved mode the display has no visual for steps down instead of stopping every start, and the mode that worked
-// is saved.
+// A saved mode the display has no visual for steps down instead of stopping every start; the working mode is saved.
 TEST(HostileData, AWindowModeTheDisplayCannotMakeFallsBackAndIsNotSavedAgain)
 {
     EngineSandbox sandbox;

@@ -63,8 +63,7 @@ protected:
     }
 };
 
-// Every triangle turns counter-clockwise around its plane's normal, lies in that plane with d = n · point, and is no
-// sliver.
+// Every triangle turns counter-clockwise around its plane's normal, lies in it (d = n · point), and is no sliver.
 void ExpectSoundTriangles(const MapFile& file)
 {
     for (uint32_t i = 0; i < file.Count(kLumpTriangles); ++i) {

@@ -68,8 +68,7 @@ TEST(Camera, LookAtFacesTheTargetUprightAndStaysValidStraightUpDownAndAtItself)
         EXPECT_TRUE(SameRotation(camera.rotation(), looked));
     }
 
-    // Straight up or down keeps the heading, a point at the eye or one not finite changes nothing, and no NaN reaches
-    // the view.
+    // Straight up or down keeps the heading, a point at the eye or not finite changes nothing; no NaN reaches the view.
     camera.SetRotation({0, 30, 0});
     camera.LookAt({10, 120, 30});
     EXPECT_TRUE(VectorNear(camera.angles(), {-90, 30, 0}, 1e-4f));

@@ -1,5 +1,4 @@
-// Model files made by the test from the record tables: what the loader builds from them, and damaged or cut-short files
-// refused whole.
+// Model files made by the test from the record tables: what the loader builds, and damaged or cut files refused whole.
 #include "math/math_testing.h"
 #include "render/shader.h"
 #include "support/model_file.h"
@@ -144,8 +143,7 @@ TEST_F(ModelLoadTest, ThirtyThreeBonesInOneMeshWarnAndTheThirtyThirdStaysWhereTh
     EXPECT_EQ(loaded.shader->name, "models/skin");  // a shader the file names
     ASSERT_EQ(loaded.palette.size(), 32u);
     EXPECT_EQ(loaded.palette[0], 32);
-    // Every bone's vertices in their own range, in bone order; bone 0, met 33rd, is out of the palette and does not
-    // move.
+    // Every bone's vertices in their own range, in bone order; bone 0, met 33rd, is out of the palette: it stays.
     ASSERT_EQ(loaded.ranges.size(), 33u);
     EXPECT_EQ(loaded.ranges[0].bone, 0);
     EXPECT_FALSE(loaded.ranges[0].moves);
@@ -225,8 +223,7 @@ TEST_F(ModelLoadTest, DamagedFieldsOffsetsAndSizesAndCutFilesAreRefused)
     EXPECT_TRUE(Refused(with16(mesh + 288, 3), "outside their record"));
     EXPECT_TRUE(Refused(with32(mesh + 292, 0xFFFFFFC4u), "outside their record"));
     EXPECT_TRUE(Refused(with32(mesh + 296, 620), "outside their record"));
-    // A corner past the vertices, a bone index past the bones (0xFFFF alone means none), a time that is no number, an
-    // infinite position.
+    // A corner past the vertices, a bone past the bones (0xFFFF alone means none), a NaN time, an infinite position.
     const size_t triangles = mesh + 304 + 5 * 60;
     EXPECT_TRUE(Refused(with32(triangles + 4, 5), "past the mesh's vertices"));
     EXPECT_TRUE(Refused(with16(mesh + 304 + 56, 2), "no bone"));

@@ -17,8 +17,7 @@ namespace {
 
 constexpr int kWidth = 640, kHeight = 480, kMiddleRow = kHeight / 2;
 
-// 16 x 12 tiles of 50 units (vertices enough for per-vertex lighting) in the plane z = -300 facing the camera at the
-// origin.
+// 16 x 12 tiles of 50 units (vertices enough for per-vertex lighting) at z = -300, facing the camera at the origin.
 std::string WallSource()
 {
     std::string source = "mesh 0\n{\nshader test/white\n";
@@ -31,8 +30,7 @@ std::string WallSource()
     return source + "}\n";
 }
 
-// The wall and two blocks 10 units in front of it: up and to the left a glowing one, up and to the right one that takes
-// no light.
+// The wall and two blocks 10 units before it: up and to the left a glowing one, up and to the right an unlit one.
 std::string SceneSource()
 {
     return WallSource() + "mesh 1\n{\nshader test/glow\nbrush\n{\nbox -200 60 -299 -140 120 -290\n}\n}\n" +
@@ -306,8 +304,7 @@ TEST(ShadowRender, AnOccluderDarkensOnlyItsShadowAlsoSeenFromInsideIt)
     std::string out;
     const std::vector<Picture> shots = TakeShots(*sandbox, "", kShadowShots, out);
     ASSERT_EQ(shots.size(), size_t(kShadowShots));
-    // The shadow's ring beside the block goes dark; the block's lit face and everything beyond the shadow stay as they
-    // were.
+    // The shadow's ring beside the block goes dark; the block's lit face and all beyond the shadow stay as they were.
     EXPECT_GT(shots[kPlain].At(370, kMiddleRow)[0], 200);
     EXPECT_LT(shots[kShadowed].At(370, kMiddleRow)[0], 10);
     EXPECT_LT(shots[kShadowed].At(270, kMiddleRow)[0], 10);

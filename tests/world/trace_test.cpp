@@ -203,8 +203,7 @@ TEST_F(CompiledMapTest, TheBspWalkAgreesWithSweepingEveryBrush)
     }
 }
 
-// A chain of 1000 nodes above the one leaf with a brush: walked to its end on the heap, as deep as the loader lets a
-// tree go.
+// A chain of 1000 nodes above the one leaf with a brush (as deep as the loader lets a tree go), walked on the heap.
 TEST_F(CompiledMapTest, AThousandDeepTreeIsWalkedToItsLeaf)
 {
     WriteData("shaders/map.shader", kMinimalMapShaders);
