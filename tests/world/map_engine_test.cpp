@@ -1,13 +1,14 @@
 // The map with a GL context (its buffer objects) and in the running engine: the -map option, the Map command, the
-// shutdown, and the collision operations through the test build's console commands.
+// shutdown, the rooms in view with their outlines in magenta, and the collision operations through the test build's
+// console commands.
 #include "compiled_map.h"
 #include "engine/glcaps.h"
 #include "engine/glentrypoints.h"
 #include "minimal_map.h"
 #include "render/rendersettings.h"
 #include "render/shadermanager.h"
-#include "support/engine_sandbox.h"
 #include "support/gl_window.h"
+#include "support/screenshots.h"
 #include "world/map.h"
 
 #include <gtest/gtest.h>
@@ -74,69 +75,58 @@ TEST_F(MapBufferTest, VerticesAndIndicesGoToBufferObjectsWhileTheyAreOn)
     EXPECT_EQ(map.meshes()[0].surfaces[0].elementBuffer.name(), 0u);
 }
 
-TEST(MapEngine, MapsLoadFromTheCommandLineAndTheMapCommandAndDamagedOnesAreRefused)
+// Three maps: the minimal map with two rooms more, from the command line, where the camera at the origin looking down
+// -z has the first of those ahead, the second behind and the map's own (z from 0 to 100) just behind the eye; the trace
+// room by the Map command, where the test build's commands trace, cast rays and look up colliders and paths; and a
+// damaged map.
+TEST_F(CompiledMapTest, MapsLoadShowTheRoomsInViewAnswerTracesAndDamagedOnesAreRefused)
 {
     EngineSandbox sandbox;
     sandbox.WriteData("shaders/map.shader", kMinimalMapShaders);
-    sandbox.WriteData("maps/test.map", MinimalMap().Bytes());
+    MapWriter rooms = MinimalMap();
+    rooms.Room(0, 0, {-50, -50, -300}, {50, 50, -200});
+    rooms.Room(0, 0, {-50, -50, 200}, {50, 50, 300});
+    sandbox.WriteData("maps/test.map", rooms.Bytes());
+    Load(kTraceRoomSource);
+    sandbox.WriteData("maps/room.map", ReadData("maps/test.map"));
     std::string damaged = MinimalMap().Bytes();
     Poke(damaged, MinimalMap().FieldOffset(kLumpTriangles, 4, 0), 99);
     sandbox.WriteData("maps/bad.map", damaged);
-    sandbox.WriteData("scripts/game/main.lua",
-                      "function MapLoad(script, map) Console_Print('MapLoad ', script, ' ', map, '\\n') end\n"
-                      "function MapFree() Console_Print('MapFree\\n') end\n"
-                      "tried = false\n"
-                      "function update()\n"
-                      "  if not tried then tried = true Console_Command('Map maps/bad.map') end\n"
-                      "end\n");
-    EngineRunOptions options;
-    options.triggers.push_back(SendSignal("Unable to load map maps/bad.map.", SIGTERM));
-    EngineRun run = sandbox.Run({"-map", "maps/test.map"}, options);
-
-    ASSERT_TRUE(run.Ended(0));
-    EXPECT_TRUE(LinesInOrder(run.out, {"MapFree", "MapLoad maps/test.lua maps/test.map", "MapFree",
-                                       "Error: maps/bad.map is damaged: triangle 4 names vertex 99, but there are 13.",
-                                       "Error: Unable to load map maps/bad.map.", " - Map...Done"}))
-        << run.out;
-}
-
-TEST_F(CompiledMapTest, TracesRaysCollidersAndPathsAnswerOnTheLoadedMap)
-{
-    EngineSandbox sandbox;
-    Load(kTraceRoomSource);
-    sandbox.WriteData("maps/room.map", ReadData("maps/test.map"));
-    sandbox.WriteData("shaders/test.shader", "clip\n{\n\tsurfaceparm nonsolid\n}\n");
+    sandbox.WriteData("default.cfg", "r_drawRooms 1\n");
     sandbox.WriteData("scripts/game/main.lua", R"(
-        function MapFree() end
-        function MapLoad() end
-        local commands = {
-          'test_trace 0 50 0 0 -100 0 10 10 10',
-          'test_trace 0 20 0 0 -100 0 0 10 10',
-          'test_ray 0 5 0 0 5 600',
-          'test_ray 0 50 0 50 50 0',
-          'test_colliderAdd 7 50 10 0 1',
-          'test_colliderCheck 40 10 0 60 10 0 1',
-          'test_pathAdd 3 0 10 0',
-          'test_pathGetClosest 40 10 40',
-          'test_pathGetClosest 0 10 400',
-          'Quit',
+        function MapLoad(script, map) Console_Print('MapLoad ', script, ' ', map, '\n') end
+        function MapFree() Console_Print('MapFree\n') end
+        local steps = {
+          [2] = {'test_visibleRooms', 'Screenshot'},
+          [3] = {'Map maps/room.map'},
+          [5] = {'test_trace 0 50 0 0 -100 0 10 10 10', 'test_trace 0 20 0 0 -100 0 0 10 10', 'test_ray 0 5 0 0 5 600',
+                 'test_ray 0 50 0 50 50 0', 'test_colliderAdd 7 50 10 0 1', 'test_colliderCheck 40 10 0 60 10 0 1',
+                 'test_pathAdd 3 0 10 0', 'test_pathGetClosest 40 10 40', 'test_pathGetClosest 0 10 400'},
+          [6] = {'Map maps/bad.map'},
+          [8] = {'Quit'},
         }
+        local frame = 0
         function update()
-          for _, line in ipairs(commands) do Console_Command(line) end
-          commands = {}
+          frame = frame + 1
+          for _, command in ipairs(steps[frame] or {}) do Console_Command(command) end
         end)");
     EngineRunOptions options;
     options.input = "\n";  // the test build, which has the commands
-    EngineRun run = sandbox.Run({"-map", "maps/room.map"}, options);
+    const EngineRun run = sandbox.Run({"-map", "maps/test.map"}, options);
 
     ASSERT_TRUE(run.Ended(0));
     // A fall stops 0.001 of its way short of the floor and slides no further; a zero radius is refused; the ray stops
     // at the thin wall halfway; the wall hides the waypoint from behind it.
     EXPECT_TRUE(LinesInOrder(
-        run.out, {"trace hit 1 end 0 10.1001 0 reflected 0 100 0 normal 0 1 0 stepped 0 refused 0 callbacks",
+        run.out, {"MapFree", "MapLoad maps/test.lua maps/test.map", "visible rooms: 1", "MapFree",
+                  "MapLoad maps/room.lua maps/room.map",
+                  "trace hit 1 end 0 10.1001 0 reflected 0 100 0 normal 0 1 0 stepped 0 refused 0 callbacks",
                   "trace hit 0 end 0 20 0 reflected 0 0 0 normal 0 0 0 stepped 0 refused 1 callbacks",
-                  "ray 0.499", "ray -1", "collider 7 added", "colliders 7 0.400000 0.600000;", "path 3", "path -1"}))
+                  "ray 0.499", "ray -1", "collider 7 added", "colliders 7 0.400000 0.600000;", "path 3", "path -1",
+                  "MapFree", "Error: maps/bad.map is damaged: triangle 4 names vertex 99, but there are 13.",
+                  "Error: Unable to load map maps/bad.map.", " - Map...Done"}))
         << run.out;
+    EXPECT_GT(Count(Screenshot(sandbox, 0), [](Rgb c) { return c.r > 200 && c.g < 50 && c.b > 200; }), 100);
 }
 
 }  // namespace
