@@ -79,11 +79,33 @@ void ExpectSoundTriangles(const MapFile& file)
     }
 }
 
-TEST_F(CompilerTest, ABoxAndAWedgeGiveTheirFacesWoundOutwards)
+// Every edge of a closed solid of one surface has a neighbour, which runs along the same edge the other way and names
+// this triangle back.
+void ExpectClosed(const MapFile& file)
+{
+    ASSERT_EQ(file.Count(kLumpSurfaces), 1u);
+    const uint32_t count = file.Count(kLumpTriangles);
+    for (uint32_t i = 0; i < count; ++i)
+        for (int edge = 0; edge < 3; ++edge) {
+            const int32_t other = file.Get<kLumpNeighbours>(i).across[edge];
+            ASSERT_TRUE(other >= 0 && uint32_t(other) < count && uint32_t(other) != i) << i << " " << edge;
+            const std::vector<Vec3> mine = Corners(file, i), theirs = Corners(file, uint32_t(other));
+            int back = -1;
+            for (int e = 0; e < 3; ++e)
+                if (Length(theirs[size_t(e)] - mine[size_t((edge + 1) % 3)]) < 1e-4 &&
+                    Length(theirs[size_t((e + 1) % 3)] - mine[size_t(edge)]) < 1e-4)
+                    back = e;
+            ASSERT_NE(back, -1) << i << " " << edge;
+            EXPECT_EQ(file.Get<kLumpNeighbours>(uint32_t(other)).across[back], int32_t(i));
+        }
+}
+
+TEST_F(CompilerTest, ABoxAndAWedgeGiveTheirFacesWoundOutwardsAndEveryNeighbour)
 {
     const MapFile box = Compile("mesh 0\n{\nbrush\n{\nshader a\nbox 0 0 0 64 32 16\n}\n}\n");
     ASSERT_EQ(box.Count(kLumpTriangles), 12u);
     ExpectSoundTriangles(box);
+    ExpectClosed(box);
     const std::map<std::vector<int>, double> boxAreas{
         {{1000, 0, 0}, 512}, {{-1000, 0, 0}, 512}, {{0, 1000, 0}, 1024},
         {{0, -1000, 0}, 1024}, {{0, 0, 1000}, 2048}, {{0, 0, -1000}, 2048}};
@@ -96,6 +118,7 @@ TEST_F(CompilerTest, ABoxAndAWedgeGiveTheirFacesWoundOutwards)
                                   "plane 0 0 -1 0\nplane 1 1 0 64\n}\n}\n");
     ASSERT_EQ(wedge.Count(kLumpTriangles), 8u);
     ExpectSoundTriangles(wedge);
+    ExpectClosed(wedge);
     const std::map<std::vector<int>, double> wedgeAreas{
         {{-1000, 0, 0}, 2048}, {{0, -1000, 0}, 2048}, {{0, 0, 1000}, 2048},
         {{0, 0, -1000}, 2048}, {{707, 707, 0}, 64 * std::sqrt(2.0) * 32}};
@@ -187,27 +210,6 @@ TEST_F(CompilerTest, TangentFramesFollowSAndT)
     }
 }
 
-TEST_F(CompilerTest, AClosedBoxHasEveryNeighbourSetAndSymmetric)
-{
-    const MapFile file = Compile("mesh 0\n{\nbrush\n{\nbox -8 -8 -8 8 24 8\n}\n}\n");
-    ASSERT_EQ(file.Count(kLumpSurfaces), 1u);
-    const uint32_t count = file.Count(kLumpTriangles);
-    for (uint32_t i = 0; i < count; ++i)
-        for (int edge = 0; edge < 3; ++edge) {
-            const int32_t other = file.Get<kLumpNeighbours>(i).across[edge];
-            ASSERT_TRUE(other >= 0 && uint32_t(other) < count && uint32_t(other) != i) << i << " " << edge;
-            const std::vector<Vec3> mine = Corners(file, i), theirs = Corners(file, uint32_t(other));
-            // The other triangle runs along the same edge the other way and names this one back.
-            int back = -1;
-            for (int e = 0; e < 3; ++e)
-                if (Length(theirs[size_t(e)] - mine[size_t((edge + 1) % 3)]) < 1e-4 &&
-                    Length(theirs[size_t((e + 1) % 3)] - mine[size_t(edge)]) < 1e-4)
-                    back = e;
-            ASSERT_NE(back, -1) << i << " " << edge;
-            EXPECT_EQ(file.Get<kLumpNeighbours>(uint32_t(other)).across[back], int32_t(i));
-        }
-}
-
 // The BSP walk of a point: the front side takes points on the plane.
 std::vector<uint32_t> LeafBrushesAt(const MapFile& file, const Vec3& p)
 {
@@ -229,20 +231,9 @@ std::vector<uint32_t> LeafBrushesAt(const MapFile& file, const Vec3& p)
 TEST_F(CompilerTest, EveryPointInsideAWorldBrushReachesALeafListingIt)
 {
     std::mt19937 random(1234);
-    std::uniform_real_distribution<double> coordinate(-200, 200), size(4, 80), unit(-1, 1);
     size_t leaves = 0, listed = 0;
     for (int set = 0; set < 12; ++set) {
-        MapSource source;
-        source.meshes.resize(1);
-        while (source.meshes[0].brushes.size() < 24) {
-            // A box, often cut by a plane through its middle.
-            const Vec3 lo{coordinate(random), coordinate(random) / 4, coordinate(random)};
-            const Vec3 hi = lo + Vec3{size(random), size(random), size(random)};
-            const Vec3 cut = random() % 3 != 0 ? Normalized({unit(random), unit(random), unit(random)}) : Vec3{};
-            SourceBrush brush = BoxBrush(lo, hi, cut);
-            if (BuildBrush(brush) == BrushFault::kNone)
-                source.meshes[0].brushes.push_back(brush);
-        }
+        const MapSource source = RandomWorld(random, 24, 200, 80, true);
         const MapFile file = Compile(source);
         ASSERT_EQ(file.Count(kLumpBrushes), 24u);
         leaves += file.Count(kLumpBspLeaves);

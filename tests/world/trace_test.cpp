@@ -169,19 +169,9 @@ TEST_F(TraceTest, NumbersThatAreNotFiniteMoveNothing)
 TEST_F(CompiledMapTest, TheBspWalkAgreesWithSweepingEveryBrush)
 {
     std::mt19937 random(77);
-    std::uniform_real_distribution<double> coordinate(-300, 300), size(4, 120), unit(-1, 1);
+    std::uniform_real_distribution<double> coordinate(-300, 300), unit(-1, 1);
     for (const bool slanted : {true, false}) {
-        MapSource source;
-        source.meshes.resize(1);
-        while (source.meshes[0].brushes.size() < 60) {
-            const Vec3 lo{coordinate(random), coordinate(random) / 3, coordinate(random)};
-            const Vec3 hi = lo + Vec3{size(random), size(random), size(random)};
-            const bool cut = slanted && random() % 2 != 0;
-            SourceBrush brush = BoxBrush(lo, hi, cut ? Normalized({unit(random), unit(random), unit(random)}) : Vec3{});
-            if (BuildBrush(brush) == BrushFault::kNone)
-                source.meshes[0].brushes.push_back(brush);
-        }
-        Load(source);
+        Load(RandomWorld(random, 60, 300, 120, slanted));
         ASSERT_GT(map.bspNodeCount(), 10u);
         const std::vector<TraceBody> bodies =
             slanted ? std::vector{TraceBody::Point()}
@@ -206,7 +196,6 @@ TEST_F(CompiledMapTest, TheBspWalkAgreesWithSweepingEveryBrush)
 // A chain of 1000 nodes above the one leaf with a brush (as deep as the loader lets a tree go), walked on the heap.
 TEST_F(CompiledMapTest, AThousandDeepTreeIsWalkedToItsLeaf)
 {
-    WriteData("shaders/map.shader", kMinimalMapShaders);
     MapWriter deep = MinimalMap();
     constexpr int kDepth = 1000;
     deep.Set<kLumpBspNodes>(0, {{}, 1, 0, 0});
