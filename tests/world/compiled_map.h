@@ -2,8 +2,7 @@
 #pragma once
 
 #include "mapcompiler.h"
-#include "render/shadermanager.h"
-#include "support/test_console.h"
+#include "support/shader_console_test.h"
 #include "world/map.h"
 
 #include <gtest/gtest.h>
@@ -33,19 +32,13 @@ mesh 2 {
 }
 )";
 
-class CompiledMapTest : public ConsoleTest {
+class CompiledMapTest : public ShaderConsoleTest {
 protected:
-    void SetUp() override
-    {
-        ConsoleTest::SetUp();
-        WriteData("shaders/test.shader", "clip\n{\n\tsurfaceparm nonsolid\n}\n");
-        gShaderManager->Init();
-    }
+    CompiledMapTest() : ShaderConsoleTest("shaders/test.shader", "clip\n{\n\tsurfaceparm nonsolid\n}\n") {}
     void TearDown() override
     {
         map.Free();
-        gShaderManager->Release();
-        ConsoleTest::TearDown();
+        ShaderConsoleTest::TearDown();
     }
 
     void Load(const MapSource& source)

@@ -1,8 +1,7 @@
 // Colliders, entities and waypoint paths in the grid of a loaded map: the swept-sphere hits and the cells searched,
 // list order after moves, points off the grid, handles that are no longer live, and no map at all.
 #include "minimal_map.h"
-#include "render/shadermanager.h"
-#include "support/test_console.h"
+#include "support/shader_console_test.h"
 #include "world/map.h"
 
 #include <gtest/gtest.h>
@@ -19,20 +18,18 @@ const float kInfinity = std::numeric_limits<float>::infinity();
 
 // The minimal map's grid is 241 cells across with offsets of 1100: the origin lies in column 110, row 110, and each
 // cell spans 10 units.
-class MapGridTest : public ConsoleTest {
+class MapGridTest : public ShaderConsoleTest {
 protected:
+    MapGridTest() : ShaderConsoleTest("shaders/map.shader", kMinimalMapShaders) {}
     void SetUp() override
     {
-        ConsoleTest::SetUp();
-        WriteData("shaders/map.shader", kMinimalMapShaders);
-        gShaderManager->Init();
+        ShaderConsoleTest::SetUp();
         ASSERT_TRUE(Reload()) << Text();
     }
     void TearDown() override
     {
         map.Free();
-        gShaderManager->Release();
-        ConsoleTest::TearDown();
+        ShaderConsoleTest::TearDown();
     }
     bool Reload()
     {
