@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -46,6 +48,24 @@ protected:
         const BoneState& state = animator.boneStates()[0];
         return {state.current, state.next};
     }
+    // The keys after each update from `from` to `to` milliseconds, `step` apart.
+    static std::vector<std::pair<int, int>> KeysOver(ModelAnimator& animator, uint32_t from, uint32_t to, uint32_t step)
+    {
+        std::vector<std::pair<int, int>> keys;
+        for (uint32_t now = from; now <= to; now += step) {
+            animator.Update(now);
+            keys.push_back(Keys(animator));
+        }
+        return keys;
+    }
+    // The bone's pose after an update at `now`.
+    static Matrix PoseAt(ModelAnimator& animator, uint32_t now)
+    {
+        animator.Update(now);
+        std::vector<Matrix> poses;
+        animator.Pose(poses);
+        return poses[0];
+    }
 };
 
 }  // namespace
@@ -62,11 +82,8 @@ TEST_F(ModelAnimationTest, DefinitionFilesFillTheirAllocatedEntriesAndCombosFind
                       "^14Warning: Number of animations exceeds number defined in models/a.kra^15\n");
     ASSERT_EQ(definitions.animations().size(), 2u);
     const ModelAnimation& run = definitions.animations()[1];
-    EXPECT_EQ(run.name, "run fast");
-    EXPECT_EQ(run.boneName, "arm");
-    EXPECT_EQ(run.loopStart, 1);
-    EXPECT_EQ(run.loopEnd, 2);
-    EXPECT_EQ(run.rate, 0.5f);
+    EXPECT_EQ(std::tie(run.name, run.boneName, run.loopStart, run.loopEnd, run.rate),
+              std::make_tuple(std::string("run fast"), std::string("arm"), 1, 2, 0.5f));
     EXPECT_EQ(definitions.animations()[0].rate, 1.5f);
     ASSERT_NE(definitions.FindCombo("both"), nullptr);
     EXPECT_EQ(definitions.FindCombo("both")->animations, (std::vector<int>{0, -1, 1}));
@@ -107,41 +124,27 @@ TEST_F(ModelAnimationTest, BonesStepThroughTheirKeysHoldTheEndAndLoop)
     const Model model = ArmModel("num_animations 3\nanimation once arm 0 3 -1 0 1\n"
                                  "animation loop arm 0 5 1 4 1\nanimation instant arm 0 5 1 4 0\n"
                                  "num_combos 3\ncombo once 1 once\ncombo loop 1 loop\ncombo instant 1 instant\n");
+    typedef std::vector<std::pair<int, int>> Steps;
     ModelAnimator animator(model);
     animator.Play("once", 0, 0.0f, 1.0f);
-    std::vector<std::pair<int, int>> steps;
-    for (uint32_t now = 0; now <= 5000; now += 1000) {
-        animator.Update(now);
-        steps.push_back(Keys(animator));
-    }
     // 0->1, 1->2, 2->3, then key 3 held.
-    EXPECT_EQ(steps, (std::vector<std::pair<int, int>>{{0, 1}, {1, 2}, {2, 3}, {3, 3}, {3, 3}, {3, 3}}));
+    EXPECT_EQ(KeysOver(animator, 0, 5000, 1000), (Steps{{0, 1}, {1, 2}, {2, 3}, {3, 3}, {3, 3}, {3, 3}}));
     EXPECT_EQ(animator.boneStates()[0].animation, nullptr);
     animator.Update(900);
-    animator.Update(6500);
-    std::vector<Matrix> poses;
-    animator.Pose(poses);
-    EXPECT_EQ(poses[0].m[12], 3.0f);
+    EXPECT_EQ(PoseAt(animator, 6500).m[12], 3.0f);
 
     // A loop from 1 to 4 entered at 0: 0->1 ... 3->4, then 1->2 again.
     ModelAnimator looping(model);
     looping.Play("loop", 0, 0.0f, 2.0f);  // twice as fast: a key every half second
-    steps.clear();
-    for (uint32_t now = 0; now <= 3000; now += 500) {
-        looping.Update(now);
-        steps.push_back(Keys(looping));
-    }
-    EXPECT_EQ(steps, (std::vector<std::pair<int, int>>{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {1, 2}, {2, 3}, {3, 4}}));
+    EXPECT_EQ(KeysOver(looping, 0, 3000, 500), (Steps{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {1, 2}, {2, 3}, {3, 4}}));
     looping.Update(3250);
     EXPECT_FLOAT_EQ(looping.boneStates()[0].fraction, 0.5f);
 
     // Rate 0: every interval is complete at once, no NaN reaches the pose. A speed not above 0 plays at 1.
     ModelAnimator instant(model);
     instant.Play("instant", 100, 0.0f, 1.0f);
-    instant.Update(100);
-    instant.Pose(poses);
+    EXPECT_EQ(PoseAt(instant, 100).m[12], 2.0f);  // exactly the next key
     EXPECT_EQ(Keys(instant), std::make_pair(1, 2));
-    EXPECT_EQ(poses[0].m[12], 2.0f);  // exactly the next key
     ModelAnimator stopped(model);
     stopped.Play("once", 0, 0.0f, 0.0f);
     stopped.Update(500);
@@ -160,19 +163,12 @@ TEST_F(ModelAnimationTest, BlendingMovesFromTheCurrentKeyToTheFirstOverTheBlendT
                                  "num_combos 2\ncombo hold 1 hold\ncombo back 1 back\n");
     ModelAnimator animator(model);
     animator.Play("hold", 0, 0.0f, 1.0f);
-    for (uint32_t now = 0; now <= 4000; now += 1000)
-        animator.Update(now);
-    ASSERT_EQ(Keys(animator), std::make_pair(4, 4));
+    ASSERT_EQ(KeysOver(animator, 0, 4000, 1000).back(), std::make_pair(4, 4));
     // From key 4 (at x 4) to key 1 (at x 1) over 2 seconds.
     animator.Play("back", 10000, 2.0f, 1.0f);
     EXPECT_EQ(Keys(animator), std::make_pair(4, 1));
-    std::vector<Matrix> poses;
-    animator.Update(10000);
-    animator.Pose(poses);
-    EXPECT_EQ(poses[0].m[12], 4.0f);
-    animator.Update(11500);
-    animator.Pose(poses);
-    EXPECT_NEAR(poses[0].m[12], 1.75f, 1e-4f);
+    EXPECT_EQ(PoseAt(animator, 10000).m[12], 4.0f);
+    EXPECT_NEAR(PoseAt(animator, 11500).m[12], 1.75f, 1e-4f);
     animator.Update(12000);
     EXPECT_EQ(Keys(animator), std::make_pair(1, 2));
 }
@@ -187,16 +183,12 @@ TEST_F(ModelAnimationTest, AnglesInterpolateTheShortWayRound)
         key.matrix = KeyMatrix(key.translation, key.angles);
     ModelAnimator animator(model);
     animator.Play("turn", 0, 0.0f, 1.0f);
-    animator.Update(500);
-    std::vector<Matrix> poses;
-    animator.Pose(poses);
     // Halfway from 3 to -3 through pi is a half turn, not no turn.
-    EXPECT_NEAR(poses[0].m[0], -1.0f, 1e-4f);
-    EXPECT_NEAR(poses[0].m[12], 0.5f, 1e-5f);
-    animator.Update(0);
-    animator.Pose(poses);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(poses[0].m[i], arm.keys[0].matrix.m[i]) << i;
+    const Matrix halfway = PoseAt(animator, 500);
+    EXPECT_NEAR(halfway.m[0], -1.0f, 1e-4f);
+    EXPECT_NEAR(halfway.m[12], 0.5f, 1e-5f);
+    const Matrix start = PoseAt(animator, 0);
+    EXPECT_TRUE(std::equal(start.m, start.m + 16, arm.keys[0].matrix.m));
 }
 
 // A hip turning about z from 0 to 90 degrees, and a knee below it that moves its vertices 1 along x, with its bind
