@@ -18,34 +18,26 @@ constexpr float kRate = 10.0f;                      // frames per second of both
 constexpr int kWalkFrames = 11, kKickFrames = 6;  // a second and half a second
 
 // The joints at a (fractional) frame of "Walk" (0) or "Kick" (1), or at rest for a frame below 0: the hip, off the
-// origin and turned 30 degrees about z at rest, turns about y and moves while walking; the knee above it, turned 20
+// origin and turned 30 degrees about z at rest, turns about y and moves while walking; the knee 4 above it, turned 20
 // degrees about x at rest, bends in both. Held at the last frame.
 struct Motion {
     aiVector3D hip;
-    double yaw, bend;
+    aiQuaternion hipTurn, kneeTurn;
 };
 
 Motion At(unsigned animation, double frame)
 {
-    if (frame < 0)
-        return {{5, 2, -3}, 0, 20};
-    if (animation == 0) {
-        const double f = std::min(frame, double(kWalkFrames - 1));
-        return {{5 + 0.1f * float(f), 2 + 0.05f * float(f), -3}, 9 * f, 20 + 6 * f};
-    }
-    return {{5, 2, -3}, 0, 20 + 10 * std::min(frame, double(kKickFrames - 1))};
-}
-
-aiQuaternion HipTurn(const Motion& m)
-{
-    return Turn(float(m.yaw), {0, 1, 0}) * Turn(30, {0, 0, 1});
+    const double walk = frame < 0 || animation != 0 ? 0 : std::min(frame, double(kWalkFrames - 1));
+    const double kick = frame < 0 || animation != 1 ? 0 : std::min(frame, double(kKickFrames - 1));
+    return {aiVector3D(5, 2, -3) + aiVector3D(0.1f, 0.05f, 0) * float(walk),
+            Turn(float(9 * walk), {0, 1, 0}) * Turn(30, {0, 0, 1}), Turn(float(20 + 6 * walk + 10 * kick), {1, 0, 0})};
 }
 
 // Model-space transforms of the hip and the knee.
 std::pair<aiMatrix4x4, aiMatrix4x4> Globals(const Motion& m)
 {
-    const aiMatrix4x4 hip(aiVector3D(1, 1, 1), HipTurn(m), m.hip);
-    return {hip, hip * aiMatrix4x4(aiVector3D(1, 1, 1), Turn(float(m.bend), {1, 0, 0}), aiVector3D(0, 4, 0))};
+    const aiMatrix4x4 hip(aiVector3D(1, 1, 1), m.hipTurn, m.hip);
+    return {hip, hip * aiMatrix4x4(aiVector3D(1, 1, 1), m.kneeTurn, aiVector3D(0, 4, 0))};
 }
 
 iqmfile::Transform Local(const aiVector3D& position, const aiQuaternion& turn)
@@ -56,7 +48,7 @@ iqmfile::Transform Local(const aiVector3D& position, const aiQuaternion& turn)
 std::vector<iqmfile::Transform> Frame(unsigned animation, int frame)
 {
     const Motion m = At(animation, frame);
-    return {Local(m.hip, HipTurn(m)), Local({0, 4, 0}, Turn(float(m.bend), {1, 0, 0}))};
+    return {Local(m.hip, m.hipTurn), Local({0, 4, 0}, m.kneeTurn)};
 }
 
 // A column of vertices up both joints, rows 4 to 6 split 60:40 between them, listed from the top: the knee's first.
@@ -67,13 +59,9 @@ iqmfile::Model Source()
     model.joints = {{"Hip", -1, Frame(1, -1)[0]}, {"Knee", 0, Frame(1, -1)[1]}};
     for (int row = 11; row >= 0; --row)
         for (float x : {-1.0f, 1.0f}) {
-            iqmfile::Vertex v{{5 + x, 2 + float(row), -3 + 0.25f * x * float(row)}};
-            v.joints[0] = row < 5 ? 0 : 1;
-            v.joints[1] = uint8_t(1 - v.joints[0]);
-            const bool split = row >= 4 && row <= 6;
-            v.weights[0] = split ? 153 : 255;
-            v.weights[1] = split ? 102 : 0;
-            model.vertices.push_back(v);
+            const uint8_t joint = row < 5 ? 0 : 1, weight = row >= 4 && row <= 6 ? 153 : 255;
+            model.vertices.push_back({{5 + x, 2 + float(row), -3 + 0.25f * x * float(row)}, {0, 0, 1}, {0, 0},
+                                      {joint, uint8_t(1 - joint)}, {weight, uint8_t(255 - weight)}});
         }
     for (uint32_t i = 0; i + 3 < model.vertices.size(); i += 2)
         for (uint32_t c : {0u, 1u, 3u, 0u, 3u, 2u})

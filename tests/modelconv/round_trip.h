@@ -54,19 +54,17 @@ protected:
         EXPECT_EQ(model.meshes[0].shader->name, "models/legs");
         EXPECT_EQ(Text(), "") << "no warnings on loading";
 
+        // Each source vertex's place in the engine's mesh, where it stands unposed.
         ModelInstance instance(model, {}, {}, {1, 1, 1});
         instance.Prepare(false);
-        std::vector<size_t> engineOf(rest.size());
-        for (size_t v = 0; v < rest.size(); ++v) {
-            float nearest = 1e30f;
-            for (size_t e = 0; e < instance.posedVertices(0).size(); ++e) {
-                const float d = (Position(instance.posedVertices(0)[e]) - rest[v]).Length();
-                if (d < nearest) {
-                    nearest = d;
-                    engineOf[v] = e;
-                }
-            }
-            ASSERT_LT(nearest, 1e-4f) << v;
+        const VertexArray& unposed = instance.posedVertices(0);
+        std::vector<size_t> engineOf;
+        for (const aiVector3D& v : rest) {
+            const auto apart = [&v](const Vertex& a, const Vertex& b) {
+                return (Position(a) - v).Length() < (Position(b) - v).Length();
+            };
+            engineOf.push_back(size_t(std::min_element(unposed.begin(), unposed.end(), apart) - unposed.begin()));
+            ASSERT_LT((Position(unposed[engineOf.back()]) - v).Length(), 1e-4f) << engineOf.size();
         }
         const float tolerance = 0.001f * 2.0f * model.bounds.radius;
 

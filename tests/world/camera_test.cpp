@@ -95,14 +95,12 @@ TEST(Camera, TimedMovesAndTurnsRunFromStartToEndOnTheFrameClock)
     camera.SetPosition({0, 10, 0});
     camera.MoveTo({100, 10, -50}, 1000, 2000);
     EXPECT_TRUE(camera.moving());
-    camera.Update(500);  // before its start the move holds the start
-    EXPECT_TRUE(VectorNear(camera.position(), {0, 10, 0}));
-    camera.Update(1000);
-    EXPECT_TRUE(VectorNear(camera.position(), {0, 10, 0}));
-    camera.Update(2000);
-    EXPECT_TRUE(VectorNear(camera.position(), {50, 10, -25}, 1e-4f));
-    camera.Update(3500);
-    EXPECT_TRUE(VectorNear(camera.position(), {100, 10, -50}));
+    // Before its start the move holds the start.
+    for (const auto& [now, expected] : {std::pair{500u, Vector{0, 10, 0}}, {1000u, {0, 10, 0}}, {2000u, {50, 10, -25}},
+                                        {3500u, {100, 10, -50}}}) {
+        camera.Update(now);
+        EXPECT_TRUE(VectorNear(camera.position(), expected, 1e-4f)) << now;
+    }
     EXPECT_FALSE(camera.moving());
     camera.SetPosition({1, 2, 3});
     camera.Update(4000);
