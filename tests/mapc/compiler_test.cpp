@@ -29,40 +29,6 @@ std::vector<Vec3> Corners(const MapFile& file, uint32_t triangle)
     return corners;
 }
 
-class CompilerTest : public ConsoleTest {
-protected:
-    // The compiled map of a source that must have no fault.
-    MapFile Compile(const std::string& text)
-    {
-        WriteData("test.txt", text);
-        MapSource source;
-        EXPECT_TRUE(ReadMapSource("test.txt", source)) << Text();
-        return Compile(source);
-    }
-    static MapFile Compile(const MapSource& source)
-    {
-        MapWriter out;
-        CompileMap(source, out);
-        const std::string bytes = out.Bytes();
-        MapFile file(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-        std::string fault;
-        EXPECT_TRUE(file.ReadDirectory(fault)) << fault;
-        return file;
-    }
-    // Area of the triangles by the direction they face.
-    static std::map<std::vector<int>, double> AreaByNormal(const MapFile& file)
-    {
-        std::map<std::vector<int>, double> areas;
-        for (uint32_t i = 0; i < file.Count(kLumpTriangles); ++i) {
-            const std::vector<Vec3> c = Corners(file, i);
-            const Vec3 n = V(file.Get<kLumpTrianglePlanes>(i).normal);
-            areas[{int(std::lround(n.x * 1000)), int(std::lround(n.y * 1000)), int(std::lround(n.z * 1000))}] +=
-                Area(c);
-        }
-        return areas;
-    }
-};
-
 // Every triangle turns counter-clockwise around its plane's normal, lies in it (d = n · point), and is no sliver.
 void ExpectSoundTriangles(const MapFile& file)
 {
@@ -78,6 +44,43 @@ void ExpectSoundTriangles(const MapFile& file)
             EXPECT_NEAR(Dot(n, p), plane.distance, 1e-3) << i;
     }
 }
+
+class CompilerTest : public ConsoleTest {
+protected:
+    // The compiled map of a source that must have no fault, its triangles checked to be sound.
+    MapFile Compile(const std::string& text)
+    {
+        WriteData("test.txt", text);
+        MapSource source;
+        EXPECT_TRUE(ReadMapSource("test.txt", source)) << Text();
+        MapFile file = Compile(source);
+        ExpectSoundTriangles(file);
+        return file;
+    }
+    static MapFile Compile(const MapSource& source)
+    {
+        MapWriter out;
+        CompileMap(source, out);
+        const std::string bytes = out.Bytes();
+        MapFile file(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+        std::string fault;
+        EXPECT_TRUE(file.ReadDirectory(fault)) << fault;
+        return file;
+    }
+    // The area of the triangles by the direction they face (in thousandths) is `expected`.
+    static void ExpectAreas(const MapFile& file, const std::map<std::vector<int>, double>& expected)
+    {
+        std::map<std::vector<int>, double> areas;
+        for (uint32_t i = 0; i < file.Count(kLumpTriangles); ++i) {
+            const Vec3 n = V(file.Get<kLumpTrianglePlanes>(i).normal);
+            areas[{int(std::lround(n.x * 1000)), int(std::lround(n.y * 1000)), int(std::lround(n.z * 1000))}] +=
+                Area(Corners(file, i));
+        }
+        ASSERT_EQ(areas.size(), expected.size());
+        for (const auto& [normal, area] : expected)
+            EXPECT_NEAR(areas[normal], area, 0.01) << normal[0] << " " << normal[1] << " " << normal[2];
+    }
+};
 
 // Every edge of a closed solid of one surface has a neighbour, which runs along the same edge the other way and names
 // this triangle back.
@@ -104,12 +107,9 @@ TEST_F(CompilerTest, ABoxAndAWedgeGiveTheirFacesWoundOutwardsAndEveryNeighbour)
 {
     const MapFile box = Compile("mesh 0\n{\nbrush\n{\nshader a\nbox 0 0 0 64 32 16\n}\n}\n");
     ASSERT_EQ(box.Count(kLumpTriangles), 12u);
-    ExpectSoundTriangles(box);
     ExpectClosed(box);
-    const std::map<std::vector<int>, double> boxAreas{
-        {{1000, 0, 0}, 512}, {{-1000, 0, 0}, 512}, {{0, 1000, 0}, 1024},
-        {{0, -1000, 0}, 1024}, {{0, 0, 1000}, 2048}, {{0, 0, -1000}, 2048}};
-    EXPECT_EQ(AreaByNormal(box), boxAreas);
+    ExpectAreas(box, {{{1000, 0, 0}, 512}, {{-1000, 0, 0}, 512}, {{0, 1000, 0}, 1024}, {{0, -1000, 0}, 1024},
+                      {{0, 0, 1000}, 2048}, {{0, 0, -1000}, 2048}});
     EXPECT_EQ(box.Count(kLumpPlanes), 6u);
     EXPECT_EQ(box.Count(kLumpBrushSides), 6u);
 
@@ -117,15 +117,9 @@ TEST_F(CompilerTest, ABoxAndAWedgeGiveTheirFacesWoundOutwardsAndEveryNeighbour)
     const MapFile wedge = Compile("mesh 0\n{\nbrush\n{\nplane -1 0 0 0\nplane 0 -1 0 0\nplane 0 0 1 32\n"
                                   "plane 0 0 -1 0\nplane 1 1 0 64\n}\n}\n");
     ASSERT_EQ(wedge.Count(kLumpTriangles), 8u);
-    ExpectSoundTriangles(wedge);
     ExpectClosed(wedge);
-    const std::map<std::vector<int>, double> wedgeAreas{
-        {{-1000, 0, 0}, 2048}, {{0, -1000, 0}, 2048}, {{0, 0, 1000}, 2048},
-        {{0, 0, -1000}, 2048}, {{707, 707, 0}, 64 * std::sqrt(2.0) * 32}};
-    const auto areas = AreaByNormal(wedge);
-    ASSERT_EQ(areas.size(), wedgeAreas.size());
-    for (const auto& [normal, area] : wedgeAreas)
-        EXPECT_NEAR(areas.at(normal), area, 0.01);
+    ExpectAreas(wedge, {{{-1000, 0, 0}, 2048}, {{0, -1000, 0}, 2048}, {{0, 0, 1000}, 2048}, {{0, 0, -1000}, 2048},
+                        {{707, 707, 0}, 64 * std::sqrt(2.0) * 32}});
     const MapPlane slope = wedge.Get<kLumpPlanes>(4);
     EXPECT_NEAR(slope.distance, 64 / std::sqrt(2.0), 1e-4);
     EXPECT_NEAR(Dot(V(slope.normal), V(slope.point)), slope.distance, 1e-3);
@@ -139,12 +133,9 @@ TEST_F(CompilerTest, BuriedAndNodrawFacesAreDroppedAndRoomsAndMeshesAreRanges)
                                  "box 64 0 0 128 64 16\n}\nbrush\n{\nshader nodraw\nbox 0 64 0 128 80 16\n}\n}\n"
                                  "mesh 1\n{\ncollide 0\ncontent clip\nbrush\n{\nshader door\n"
                                  "box 128 0 0 144 64 16\n}\n}\nroom 0 0 0 64 64 16\nroom 64 0 0 128 64 16\n");
-    ExpectSoundTriangles(file);
-    const auto areas = AreaByNormal(file);
-    EXPECT_NEAR(areas.at({1000, 0, 0}), 64 * 16 * 2, 1e-3);   // the wall's end and the door's
-    EXPECT_NEAR(areas.at({-1000, 0, 0}), 64 * 16 * 2, 1e-3);
-    EXPECT_NEAR(areas.at({0, 1000, 0}), 16 * 16, 1e-3);       // the door's top only
-    EXPECT_NEAR(areas.at({0, 0, 1000}), 144 * 64, 1e-3);
+    // Each end the wall's and the door's; of the tops the door's only.
+    ExpectAreas(file, {{{1000, 0, 0}, 64 * 16 * 2}, {{-1000, 0, 0}, 64 * 16 * 2}, {{0, 1000, 0}, 16 * 16},
+                       {{0, -1000, 0}, 144 * 16}, {{0, 0, 1000}, 144 * 64}, {{0, 0, -1000}, 144 * 64}});
 
     ASSERT_TRUE(file.Count(kLumpRooms) == 2 && file.Count(kLumpMeshes) == 2);
     const MapRoomRecord first = file.Get<kLumpRooms>(0), second = file.Get<kLumpRooms>(1);
@@ -171,12 +162,11 @@ TEST_F(CompilerTest, FacesKeepWhatLiesOutsideOtherBrushes)
     const MapFile file = Compile("mesh 0\n{\nbrush\n{\nbox 0 -16 0 128 0 128\n}\nbrush\n{\n"
                                  "box 32 -8 32 64 64 64\n}\nbrush\n{\nbox 80 0 80 96 32 96\n}\n"
                                  "brush\n{\nbox 0 -16 128 128 0 256\n}\n}\n");
-    ExpectSoundTriangles(file);
-    const auto areas = AreaByNormal(file);
-    EXPECT_NEAR(areas.at({0, 1000, 0}), 2 * 128 * 128 - 32 * 32 - 16 * 16 + 32 * 32 + 16 * 16, 1e-3);
-    EXPECT_NEAR(areas.at({0, -1000, 0}), 2 * 128 * 128, 1e-3);
-    EXPECT_NEAR(areas.at({1000, 0, 0}), 2 * 128 * 16 + 32 * 64 + 16 * 32, 1e-3);
-    EXPECT_NEAR(areas.at({0, 0, -1000}), 128 * 16 + 32 * 64 + 16 * 32, 1e-3);
+    const double floorEnds = 2 * 128 * 16, pillarSides = 32 * 64 + 16 * 32;
+    ExpectAreas(file, {{{0, 1000, 0}, 2 * 128 * 128 - 32 * 32 - 16 * 16 + 32 * 32 + 16 * 16},
+                       {{0, -1000, 0}, 2 * 128 * 128}, {{1000, 0, 0}, floorEnds + pillarSides},
+                       {{-1000, 0, 0}, floorEnds + pillarSides}, {{0, 0, 1000}, floorEnds / 2 + pillarSides},
+                       {{0, 0, -1000}, floorEnds / 2 + pillarSides}});
 }
 
 TEST_F(CompilerTest, TangentFramesFollowSAndT)
