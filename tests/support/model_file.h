@@ -2,8 +2,10 @@
 // header, tags, boxes, bones (position keys, then rotation keys) and meshes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -68,16 +70,18 @@ public:
     std::string data;
 
     // Numbers and Vec3s (three packed floats) as they lie in memory: the format is little-endian.
-    template <typename T>
-    void Put(const T& value)
+    template <typename... T>
+    void Put(const T&... values)
     {
-        data.append(reinterpret_cast<const char*>(&value), sizeof(value));
+        (data.append(reinterpret_cast<const char*>(&values), sizeof(values)), ...);
     }
-    void Name(const std::string& name)
+    // Names in fields of 32 bytes.
+    void Names(std::initializer_list<std::string> names)
     {
-        std::string field = name.substr(0, 32);
-        field.resize(32, '\0');
-        data += field;
+        for (const std::string& name : names) {
+            data += name.substr(0, 32);
+            data.append(32 - std::min<size_t>(name.size(), 32), '\0');
+        }
     }
     void Zeros(size_t count) { data.append(count, '\0'); }
     void PutAt(size_t at, uint32_t value) { std::memcpy(&data[at], &value, 4); }
@@ -94,27 +98,19 @@ inline std::string Write(const Spec& spec, Layout* layout = nullptr)
 
     places.tags = b.data.size();
     for (const Tag& tag : spec.tags) {
-        b.Name(tag.name);
-        b.Name(tag.bone);
-        b.Put(tag.position);
-        b.Put(tag.rotation);
+        b.Names({tag.name, tag.bone});
+        b.Put(tag.position, tag.rotation);
     }
     b.PutAt(Layout::kBoxOffset, uint32_t(b.data.size()));
     for (const Box& box : spec.boxes) {
-        b.Name(box.name);
-        b.Name(box.bone);
-        for (const Vec3& v : {box.centre, box.rotation, box.halfExtents})
-            b.Put(v);
+        b.Names({box.name, box.bone});
+        b.Put(box.centre, box.rotation, box.halfExtents);
     }
     b.PutAt(Layout::kBoneOffset, uint32_t(b.data.size()));
     for (const Bone& bone : spec.bones) {
         places.boneRecords.push_back(b.data.size());
-        b.Name(bone.name);
-        b.Name(bone.parent);
-        b.Put(bone.bindPosition);
-        b.Put(bone.bindRotation);
-        b.Put(uint16_t(bone.positions.size()));
-        b.Put(uint16_t(bone.rotations.size()));
+        b.Names({bone.name, bone.parent});
+        b.Put(bone.bindPosition, bone.bindRotation, uint16_t(bone.positions.size()), uint16_t(bone.rotations.size()));
         b.Zeros(4);
         const uint32_t rotationsAt = uint32_t(108 + 16 * bone.positions.size());
         for (uint32_t offset : {108u, rotationsAt, uint32_t(rotationsAt + 16 * bone.rotations.size())})
@@ -126,22 +122,16 @@ inline std::string Write(const Spec& spec, Layout* layout = nullptr)
     b.PutAt(Layout::kMeshOffset, uint32_t(b.data.size()));
     for (const Mesh& mesh : spec.meshes) {
         places.meshRecords.push_back(b.data.size());
-        b.Name(mesh.name);
-        b.Name(mesh.shader);
+        b.Names({mesh.name, mesh.shader});
         b.Zeros(288 - 64);
         const size_t triangles = mesh.corners.size() / 3;
-        b.Put(uint16_t(triangles));
-        b.Put(uint16_t(mesh.vertices.size()));
+        b.Put(uint16_t(triangles), uint16_t(mesh.vertices.size()));
         const uint32_t trianglesAt = uint32_t(304 + 60 * mesh.vertices.size());
         for (uint32_t offset : {304u, trianglesAt, uint32_t(trianglesAt + 24 * triangles)})
             b.Put(offset);
         for (const Vertex& v : mesh.vertices) {
             // Position, normal, binormal, tangent, s and t, bone and two bytes of padding.
-            for (const Vec3& vector : {v.position, v.normal, Vec3{0, 1, 0}, Vec3{1, 0, 0}})
-                b.Put(vector);
-            b.Put(v.s);
-            b.Put(v.t);
-            b.Put(uint32_t(v.bone));
+            b.Put(v.position, v.normal, Vec3{0, 1, 0}, Vec3{1, 0, 0}, v.s, v.t, uint32_t(v.bone));
         }
         for (uint32_t corner : mesh.corners)
             b.Put(corner);

@@ -1,5 +1,6 @@
 // Animation definition files, the bone states that play them on the clock, and the poses and skinned vertices they
 // make, against values worked out by hand.
+#include "math/math_testing.h"
 #include "support/engine_sandbox.h"
 #include "support/model_file.h"
 #include "support/shader_console_test.h"
@@ -196,12 +197,10 @@ TEST_F(ModelAnimationTest, AnglesInterpolateTheShortWayRound)
 TEST_F(ModelAnimationTest, ATwoBoneChainPosesItsVerticesAsWorkedOutByHand)
 {
     mf::Spec spec;
-    mf::Bone hip{"hip", "", {}, {}, {}, {{{0, 0, 0}, 0.0f}, {{0, 0, 1.5707964f}, 1.0f}}};
-    mf::Bone knee{"knee", "hip", {0, 1, 0}, {}, {{{-1, 0, 0}, 0.0f}, {{-1, 0, 0}, 1.0f}}, {}};
-    spec.bones = {hip, knee};
-    mf::Mesh mesh{"legs", "", {{{5, 5, 0}}, {{1, 0, 0}, 0}, {{2, 0, 0}, 1}}, {0, 1, 2}, {}};
-    spec.meshes.push_back(mesh);
-    spec.tags.push_back({"toe", "knee", {-2, 0, 0}, {}});
+    spec.bones = {{"hip", "", {}, {}, {}, {{{0, 0, 0}, 0.0f}, {{0, 0, 1.5707964f}, 1.0f}}},
+                  {"knee", "hip", {0, 1, 0}, {}, {{{-1, 0, 0}, 0.0f}, {{-1, 0, 0}, 1.0f}}, {}}};
+    spec.meshes = {{"legs", "", {{{5, 5, 0}}, {{1, 0, 0}, 0}, {{2, 0, 0}, 1}}, {0, 1, 2}, {}}};
+    spec.tags = {{"toe", "knee", {-2, 0, 0}, {}}};
     WriteData("models/legs.krm", mf::Write(spec));
     WriteData("models/legs.kra", "num_animations 2\nanimation hip hip 0 1 -1 0 1\nanimation knee knee 0 1 -1 0 1\n"
                                  "num_combos 1\ncombo bend 2 hip knee\n");
@@ -227,7 +226,6 @@ TEST_F(ModelAnimationTest, ATwoBoneChainPosesItsVerticesAsWorkedOutByHand)
     // The toe at (2, 0) from the knee moves as a vertex would, then with the instance to x + 10.
     Vector toe;
     ASSERT_TRUE(instance.TagPosition("toe", toe));
-    EXPECT_NEAR(toe.x, 10 + 1, 1e-4f);
-    EXPECT_NEAR(toe.y, 3, 1e-4f);
+    EXPECT_TRUE(VectorNear(toe, {10 + 1, 3, 0}, 1e-4f));
     EXPECT_FALSE(instance.TagPosition("heel", toe));
 }

@@ -151,17 +151,6 @@ std::vector<Picture> TakeShots(EngineSandbox& sandbox, const std::string& hidden
     return shots;
 }
 
-// One sandbox for the suite: the map is compiled once.
-class SceneRender : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { sandbox = MakeSandbox(SceneSource(), kScript); }
-    static void TearDownTestSuite() { sandbox.reset(); }
-
-    static std::unique_ptr<EngineSandbox> sandbox;
-};
-
-std::unique_ptr<EngineSandbox> SceneRender::sandbox;
-
 // Bright at the foot of light "a" in the middle row and darker step by step outwards, both ways, to at most `edge` at
 // the screen's sides.
 void ExpectFalloff(const Picture& shot, int edge)
@@ -193,8 +182,9 @@ void ExpectOnEveryPath(const std::vector<Picture>& shots)
 bool White(Rgb p) { return p.r > 200 && p.g > 200 && p.b > 200; }
 bool Yellow(Rgb p) { return p.r > 200 && p.g > 200 && p.b < 60; }
 
-TEST_F(SceneRender, LightsFallOffAddAndLookTheSameOnEveryPerPixelPath)
+TEST(SceneRender, LightsFallOffAddAndLookTheSameOnEveryPerPixelPath)
 {
+    const std::unique_ptr<EngineSandbox> sandbox = MakeSandbox(SceneSource(), kScript);
     std::string out;
     const std::vector<Picture> arb = TakeShots(*sandbox, "", kShots, out);
     ASSERT_EQ(arb.size(), size_t(kShots));
@@ -241,8 +231,9 @@ TEST_F(SceneRender, LightsFallOffAddAndLookTheSameOnEveryPerPixelPath)
     ExpectOnEveryPath(ati);
 }
 
-TEST_F(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
+TEST(SceneRender, VertexLightingFallsOffAndTakesTheFirstEightLights)
 {
+    const std::unique_ptr<EngineSandbox> sandbox = MakeSandbox(SceneSource(), kScript);
     std::string out;
     const std::vector<Picture> shots =
         TakeShots(*sandbox, "-GL_ARB_fragment_program -GL_ATI_fragment_shader", kShots, out);
