@@ -30,10 +30,13 @@ protected:
     // The source's vertices at `seconds` into animation 0 (walk) or 1 (kick).
     using Evaluation = std::function<std::vector<aiVector3D>(unsigned animation, double seconds)>;
 
-    // `rest`: the source's vertices at rest, as the engine finds them unposed.
-    void ExpectPosedLikeSource(const ConvertedModel& converted, const std::vector<aiVector3D>& rest,
+    // The source file converted with "Walk" looping; `rest`: its vertices at rest, as the engine finds them unposed.
+    void ExpectPosedLikeSource(const std::string& source, const std::vector<aiVector3D>& rest,
                                const Evaluation& evaluate)
     {
+        ConvertedModel converted;
+        std::string error;
+        ASSERT_TRUE(ConvertModel(source, {"", {"Walk"}}, converted, error)) << error;
         ASSERT_EQ(converted.warnings.size(), 1u);
         EXPECT_EQ(converted.warnings[0],
                   "mesh body: 6 vertices weighted to more than one bone, each bound to its heaviest");

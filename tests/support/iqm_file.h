@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -54,7 +55,7 @@ public:
     {
         bytes.assign(16 + 27 * 4, '\0');
         std::memcpy(&bytes[0], "INTERQUAKEMODEL", 16);
-        Set(0, 2);
+        Set(0, {2});
 
         std::vector<uint32_t> jointNames, animationNames;
         const uint32_t meshName = Text(model.mesh), material = Text(model.material);
@@ -62,20 +63,16 @@ public:
             jointNames.push_back(Text(joint.name));
         for (const Animation& animation : model.animations)
             animationNames.push_back(Text(animation.name));
-        Set(3, uint32_t(text.size()));
-        Set(4, Here());
+        Set(3, {uint32_t(text.size()), Here()});
         bytes += text;
 
         const uint32_t vertexCount = uint32_t(model.vertices.size());
-        Set(5, 1);
-        Set(6, Here());
+        Set(5, {1, Here()});
         Put<uint32_t>({meshName, material, 0, vertexCount, 0, uint32_t(model.corners.size() / 3)});
 
         // Arrays: position, texcoord, normal (floats), blend indexes and weights (bytes).
         const uint32_t types[5] = {0, 1, 2, 4, 5}, sizes[5] = {3, 2, 3, 4, 4};
-        Set(7, 5);
-        Set(8, vertexCount);
-        Set(9, Here());
+        Set(7, {5, vertexCount, Here()});
         const size_t records = bytes.size();
         bytes.append(5 * 20, '\0');
         for (int a = 0; a < 5; ++a) {
@@ -91,19 +88,17 @@ public:
             }
         }
 
-        Set(10, uint32_t(model.corners.size() / 3));
-        Set(11, Here());
+        Set(10, {uint32_t(model.corners.size() / 3), Here()});
         Put<uint32_t>(model.corners);
 
-        Set(13, uint32_t(model.joints.size()));
-        Set(14, Here());
+        Set(13, {uint32_t(model.joints.size()), Here()});
         for (size_t j = 0; j < model.joints.size(); ++j) {
             Put<uint32_t>({jointNames[j], uint32_t(model.joints[j].parent)});
             Put<float>(std::vector<float>(model.joints[j].rest.values, model.joints[j].rest.values + 10));
         }
 
         WriteAnimations(model, animationNames);
-        Set(1, uint32_t(bytes.size()));
+        Set(1, {uint32_t(bytes.size())});
         return bytes;
     }
 
@@ -125,8 +120,7 @@ private:
                 high[i] = std::max(high[i], (*frame)[i / 10].values[i % 10]);
             }
         uint32_t channels = 0;
-        Set(15, uint32_t(joints));
-        Set(16, Here());
+        Set(15, {uint32_t(joints), Here()});
         for (size_t j = 0; j < joints; ++j) {
             uint32_t mask = 0;
             std::vector<float> scale(10, 0.0f);
@@ -140,8 +134,7 @@ private:
             Put<float>(std::vector<float>(low.begin() + long(j * 10), low.begin() + long(j * 10 + 10)));
             Put<float>(scale);
         }
-        Set(17, uint32_t(model.animations.size()));
-        Set(18, Here());
+        Set(17, {uint32_t(model.animations.size()), Here()});
         uint32_t first = 0;
         for (size_t a = 0; a < model.animations.size(); ++a) {
             const uint32_t count = uint32_t(model.animations[a].frames.size());
@@ -150,9 +143,7 @@ private:
             Put<uint32_t>({0});
             first += count;
         }
-        Set(19, uint32_t(frames.size()));
-        Set(20, channels);
-        Set(21, Here());
+        Set(19, {uint32_t(frames.size()), channels, Here()});
         for (const auto* frame : frames)
             for (size_t i = 0; i < joints * 10; ++i)
                 if (high[i] > low[i]) {
@@ -175,7 +166,12 @@ private:
 
     uint32_t Here() const { return uint32_t(bytes.size()); }
 
-    void Set(int field, uint32_t value) { std::memcpy(&bytes[HeaderField(field)], &value, 4); }
+    // Header fields from `first` on.
+    void Set(int first, std::initializer_list<uint32_t> values)
+    {
+        for (uint32_t value : values)
+            std::memcpy(&bytes[HeaderField(first++)], &value, 4);
+    }
 
     template <typename T>
     void Put(const std::vector<T>& values)

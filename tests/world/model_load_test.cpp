@@ -240,11 +240,9 @@ TEST_F(ModelLoadTest, RequireLoadsOnceByLowerCaseNameAndFailuresStayEmpty)
 {
     WriteData("models/arm.krm", mf::Write(TwoBoneSpec()));
     WriteData("models/broken.krm", "KRM1 and no more");
-    gModelManager->Require("models/arm.krm");
-    gModelManager->Require("MODELS/ARM.KRM");
-    gModelManager->Require("Models/Broken.krm");
-    gModelManager->Require("models/broken.krm");
-    gModelManager->Require("models/missing.krm");
+    for (const char* name : {"models/arm.krm", "MODELS/ARM.KRM", "Models/Broken.krm", "models/broken.krm",
+                             "models/missing.krm"})
+        gModelManager->Require(name);
     EXPECT_EQ(Text(), " ^5- ^15Model: ^13models/arm.krm\n"
                       "^1Error: Unable to load model ^13Models/Broken.krm\n"
                       "^1Error: Unable to load model ^13models/missing.krm\n");
