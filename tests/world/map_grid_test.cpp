@@ -140,16 +140,14 @@ TEST_F(MapGridTest, PointsOffTheGridGoToTheNearestBorderCellOrAreOutside)
     // Paths are read only on the grid: x from -1100 to 1310, z from -1100.
     grid.Cell(240, 0).SetPathValue(4);
     EXPECT_EQ(grid.PathGetClosest({1305, 0, -1095}), 4);
-    EXPECT_EQ(grid.PathGetClosest({1310, 0, -1095}), -1);
-    EXPECT_EQ(grid.PathGetClosest({1305, 0, -1100.5f}), -1);
-    EXPECT_EQ(grid.PathGetClosest({kNaN, 0, 0}), -1);
+    for (const Vector& off : {Vector{1310, 0, -1095}, Vector{1305, 0, -1100.5f}, Vector{kNaN, 0, 0}})
+        EXPECT_EQ(grid.PathGetClosest(off), -1);
 
     // The level bounds, edges included.
-    EXPECT_TRUE(map.PointInside({-1000, -1000, -1000}));
-    EXPECT_TRUE(map.PointInside({1210, 1050, 1100}));
-    EXPECT_FALSE(map.PointInside({1210.5f, 0, 0}));
-    EXPECT_FALSE(map.PointInside({0, -1000.5f, 0}));
-    EXPECT_FALSE(map.PointInside({0, 0, kNaN}));
+    for (const Vector& corner : {Vector{-1000, -1000, -1000}, Vector{1210, 1050, 1100}})
+        EXPECT_TRUE(map.PointInside(corner));
+    for (const Vector& outside : {Vector{1210.5f, 0, 0}, Vector{0, -1000.5f, 0}, Vector{0, 0, kNaN}})
+        EXPECT_FALSE(map.PointInside(outside));
 }
 
 TEST_F(MapGridTest, HandlesThatAreNotLiveAreIgnoredAndWithoutAMapEveryOperationDoesNothing)
