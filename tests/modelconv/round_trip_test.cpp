@@ -33,22 +33,22 @@ gltf::Model Source()
     for (uint32_t i = 0; i + 3 < model.vertices.size(); i += 2)
         for (uint32_t c : {0u, 1u, 3u, 0u, 3u, 2u})
             model.indices.push_back(i + c);
-    gltf::Channel hipTurning{0, true, {}, {}}, hipMoving{0, false, {0, 1}, {5, 2, -3, 6, 2.5f, -3}},
-        knee{1, true, {}, {}};
-    for (int k = 0; k <= 8; ++k) {
-        hipTurning.times.push_back(0.125f * float(k));
-        const aiQuaternion q = Turn(11.25f * float(k), {0, 1, 0}) * hipTurn;  // the rest turn, then the walk's
-        hipTurning.values.insert(hipTurning.values.end(), {q.x, q.y, q.z, q.w});
-    }
-    for (int k = 0; k <= 5; ++k) {
-        knee.times.push_back(0.2f * float(k));
-        const aiQuaternion q = Turn(20 + 10 * float(k), {1, 0, 0});
-        knee.values.insert(knee.values.end(), {q.x, q.y, q.z, q.w});
-    }
-    gltf::Channel kick = knee;
-    for (float& time : kick.times)
-        time *= 0.5f;
-    model.animations = {{"Walk", {hipTurning, hipMoving, knee}}, {"Kick", {kick}}};
+    // A rotation channel of `joint` with `keys` keys `step` seconds apart, key k turned by turn(k).
+    const auto turning = [](int joint, int keys, float step, auto turn) {
+        gltf::Channel channel{joint, true, {}, {}};
+        for (int k = 0; k < keys; ++k) {
+            const aiQuaternion q = turn(float(k));
+            channel.times.push_back(step * float(k));
+            channel.values.insert(channel.values.end(), {q.x, q.y, q.z, q.w});
+        }
+        return channel;
+    };
+    const auto bend = [](float k) { return Turn(20 + 10 * k, {1, 0, 0}); };
+    // The rest turn, then the walk's.
+    const auto walk = [&hipTurn](float k) { return Turn(11.25f * k, {0, 1, 0}) * hipTurn; };
+    const gltf::Channel hipMoving{0, false, {0, 1}, {5, 2, -3, 6, 2.5f, -3}};
+    model.animations = {{"Walk", {turning(0, 9, 0.125f, walk), hipMoving, turning(1, 6, 0.2f, bend)}},
+                        {"Kick", {turning(1, 6, 0.1f, bend)}}};
     return model;
 }
 

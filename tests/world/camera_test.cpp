@@ -20,8 +20,7 @@ Vector Viewed(const Camera& camera, const Vector& point)
 {
     for (int i = 0; i < 16; ++i)
         if (!(std::fabs(actual.m[i] - expected.m[i]) <= tolerance))
-            return ::testing::AssertionFailure() << "element " << i << ": " << actual.m[i] << " vs "
-                                                 << expected.m[i];
+            return ::testing::AssertionFailure() << "element " << i << ": " << actual.m[i] << " vs " << expected.m[i];
     return ::testing::AssertionSuccess();
 }
 
