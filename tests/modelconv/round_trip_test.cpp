@@ -54,13 +54,6 @@ gltf::Model Source()
 
 class GltfRoundTrip : public ModelConvRoundTrip {
 protected:
-    void SetUp() override
-    {
-        ModelConvRoundTrip::SetUp();
-        source = dataDirectory + "/legs.gltf";
-        WriteFile(source, gltf::Writer().Write(Source()));
-    }
-
     // assimp's scene at `seconds` of animation `a`: each node's channel sampled (positions linearly, rotations
     // spherically), globals down the tree, and each vertex through its heaviest bone.
     static std::vector<aiVector3D> Evaluate(const aiScene& scene, unsigned a, double seconds)
@@ -121,14 +114,14 @@ protected:
            });
         return aiMatrix4x4(aiVector3D(1, 1, 1), rotation, position);
     }
-
-    std::string source;
 };
 
 }  // namespace
 
 TEST_F(GltfRoundTrip, PosedVerticesMatchAssimpAtSampledTimes)
 {
+    const std::string source = dataDirectory + "/legs.gltf";
+    WriteFile(source, gltf::Writer().Write(Source()));
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(source, 0);
     ASSERT_NE(scene, nullptr);
