@@ -23,6 +23,11 @@ inline aiQuaternion Turn(float degrees, const aiVector3D& axis)
     return aiQuaternion(axis, degrees * 3.14159265f / 180.0f);
 }
 
+inline aiVector3D Position(const Vertex& vertex)
+{
+    return aiVector3D(vertex.position[0], vertex.position[1], vertex.position[2]);
+}
+
 class ModelConvRoundTrip : public ShaderConsoleTest {
 protected:
     ModelConvRoundTrip() : ShaderConsoleTest("shaders/legs.shader", "models/legs\n{\n}\n") {}
@@ -97,11 +102,5 @@ protected:
         else
             ADD_FAILURE() << "a field past the end of the file";
         return value;
-    }
-
-private:
-    static aiVector3D Position(const Vertex& vertex)
-    {
-        return aiVector3D(vertex.position[0], vertex.position[1], vertex.position[2]);
     }
 };

@@ -68,14 +68,6 @@ mf::Spec TwoBoneSpec()
     return spec;
 }
 
-std::vector<float> Xs(const ModelMesh& mesh)
-{
-    std::vector<float> xs;
-    for (const Vertex& v : mesh.vertices)
-        xs.push_back(v.position[0]);
-    return xs;
-}
-
 }  // namespace
 
 TEST_F(ModelLoadTest, BuildsBonesKeyframesTagsBoxesAndMeshesGroupedByBone)
@@ -110,7 +102,10 @@ TEST_F(ModelLoadTest, BuildsBonesKeyframesTagsBoxesAndMeshesGroupedByBone)
     const ModelMesh& mesh = model.meshes[0];
     EXPECT_EQ(mesh.shader, gShaderManager->Find("default"));
     // Unbound first (x 1, 4), then bone 0 (x 2), then bone 1 (x 0, 3).
-    EXPECT_EQ(Xs(mesh), (std::vector<float>{1, 4, 2, 0, 3}));
+    std::vector<float> xs;
+    for (const Vertex& v : mesh.vertices)
+        xs.push_back(v.position[0]);
+    EXPECT_EQ(xs, (std::vector<float>{1, 4, 2, 0, 3}));
     EXPECT_EQ(mesh.indices, (UnclearedVector<uint32_t>{3, 0, 2, 2, 4, 1}));
     EXPECT_EQ(mesh.neighbours, (UnclearedVector<int32_t>{-1, 1, -1, -1, 0, -1}));
     EXPECT_EQ(mesh.palette, (std::vector<int>{1, 0}));
