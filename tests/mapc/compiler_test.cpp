@@ -246,8 +246,7 @@ TEST_F(CompilerTest, EveryPointInsideAWorldBrushReachesALeafListingIt)
                     continue;
                 ++inside;
                 const std::vector<uint32_t> found = LeafBrushesAt(file, p);
-                EXPECT_TRUE(std::find(found.begin(), found.end(), b) != found.end())
-                    << "set " << set << " brush " << b;
+                EXPECT_TRUE(std::find(found.begin(), found.end(), b) != found.end()) << "set " << set << " brush " << b;
             }
         }
     }

@@ -6,9 +6,8 @@
 #include <cstring>
 #include <string>
 
-inline const char kMinimalMapShaders[] =
-    "default\n{\n}\ntextures/wall\n{\n}\ndoor\n{\n}\n"
-    "clip\n{\n\tsurfaceparm nodraw\n\tsurfaceparm nonsolid\n}\n";
+inline const char kMinimalMapShaders[] = "default\n{\n}\ntextures/wall\n{\n}\ndoor\n{\n}\n"
+                                         "clip\n{\n\tsurfaceparm nodraw\n\tsurfaceparm nonsolid\n}\n";
 
 // A floor and a wall in the world (mesh 0, room 0), and a door mesh with a nodraw clip triangle far to the side; three
 // brushes; two BSP nodes.

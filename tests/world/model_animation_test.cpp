@@ -77,8 +77,7 @@ TEST_F(ModelAnimationTest, DefinitionFilesFillTheirAllocatedEntriesAndCombosFind
     definitions.Parse("animation early arm 0 1 -1 0 1\nnum_animations 2\nanimation walk arm 0 3 -1 0 1.5\n"
                       "  animation \"run fast\"\tarm 1 2 1 2 0.5  \r\nanimation extra arm 0 1 -1 0 1\n"
                       "animation short arm 0\nnum_combos 2\ncombo both 3 walk later \"run fast\"\n"
-                      "combo few 3 walk\ncombo\nother line here\n",
-                      "models/a.kra");
+                      "combo few 3 walk\ncombo\nother line here\n", "models/a.kra");
     EXPECT_EQ(Text(), "^14Warning: Number of animations exceeds number defined in models/a.kra^15\n"
                       "^14Warning: Number of animations exceeds number defined in models/a.kra^15\n");
     ASSERT_EQ(definitions.animations().size(), 2u);
