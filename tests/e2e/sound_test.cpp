@@ -37,46 +37,36 @@ std::vector<int16_t> Heard(const std::string& wave, size_t channel)
 }
 
 // The 10 ms windows between `from` and `to` seconds, from the first loud one to the last loud one: start and length
-// in seconds (start -1 when nothing was loud), and the quiet windows between them.
+// in seconds (start -1 when nothing was loud), the quiet windows between them and the pitch from the rising zero
+// crossings away from their ends; and the loudest sample between `from` and `to`.
 struct Span {
-    double start = -1, length = 0;
-    int quietWindowsInside = 0;
+    double start = -1, length = 0, pitch = 0;
+    int quietWindowsInside = 0, peak = 0;
 };
 Span Loud(const std::vector<int16_t>& channel, double from = 0, double to = 1e9, int threshold = 1000)
 {
     const size_t window = kMixRate / 100, end = std::min(channel.size(), size_t(to * kMixRate));
+    Span span;
     std::vector<bool> loud;
     for (size_t start = size_t(from * kMixRate); start + window <= end; start += window)
         loud.push_back(std::any_of(channel.begin() + long(start), channel.begin() + long(start + window),
                                    [&](int16_t sample) { return std::abs(int(sample)) > threshold; }));
+    for (size_t i = size_t(from * kMixRate); i < end; ++i)
+        span.peak = std::max(span.peak, std::abs(int(channel[i])));
     const auto first = std::find(loud.begin(), loud.end(), true);
-    Span span;
     if (first == loud.end())
         return span;
     const auto last = std::find(loud.rbegin(), loud.rend(), true).base();
     span.quietWindowsInside = int(std::count(first, last, false));
     span.start = from + double(first - loud.begin()) / 100.0;
     span.length = double(last - first) / 100.0;
-    return span;
-}
-
-// The pitch, from the rising zero crossings over a span.
-double Pitch(const std::vector<int16_t>& channel, const Span& span)
-{
-    const size_t from = size_t((span.start + 0.05) * kMixRate);
-    const size_t to = size_t((span.start + span.length - 0.05) * kMixRate);
+    const size_t pitchFrom = size_t((span.start + 0.05) * kMixRate);
+    const size_t pitchTo = size_t((span.start + span.length - 0.05) * kMixRate);
     int crossings = 0;
-    for (size_t i = from + 1; i < to && i < channel.size(); ++i)
+    for (size_t i = pitchFrom + 1; i < pitchTo && i < channel.size(); ++i)
         crossings += channel[i - 1] < 0 && channel[i] >= 0;
-    return crossings / (double(to - from) / kMixRate);
-}
-
-int Peak(const std::vector<int16_t>& channel, double from, double to)
-{
-    int peak = 0;
-    for (size_t i = size_t(from * kMixRate); i < size_t(to * kMixRate) && i < channel.size(); ++i)
-        peak = std::max(peak, std::abs(int(channel[i])));
-    return peak;
+    span.pitch = crossings / (double(pitchTo - pitchFrom) / kMixRate);
+    return span;
 }
 
 // The script's steps at times after its first frame, on GetFrameTime's clock.
@@ -143,22 +133,20 @@ TEST(Sound, OneShotEmitterAndMusicAreHeardWhereWhenAndAtThePitchPlayed)
     // The one-shot: on the right only, for its length, at its pitch.
     EXPECT_NEAR(oneShot.length, 0.5, 0.03);
     EXPECT_EQ(oneShot.quietWindowsInside, 0);
-    EXPECT_NEAR(Pitch(heardRight, oneShot), 1000, 20);
-    EXPECT_LT(Peak(heardLeft, oneShot.start, oneShot.start + oneShot.length), 100);
+    EXPECT_NEAR(oneShot.pitch, 1000, 20);
+    EXPECT_LT(Loud(heardLeft, oneShot.start, oneShot.start + oneShot.length).peak, 100);
     // The emitter: silent while out of reach, then on the left until stopped.
     EXPECT_GT(emitter.start - start, 0.8);
     EXPECT_NEAR(emitter.length, 1.0, 0.4);
     EXPECT_EQ(emitter.quietWindowsInside, 0);
-    EXPECT_NEAR(Pitch(heardLeft, emitter), 500, 10);
-    EXPECT_LT(Peak(heardRight, emitter.start, emitter.start + emitter.length), 100);
+    EXPECT_NEAR(emitter.pitch, 500, 10);
+    EXPECT_LT(Loud(heardRight, emitter.start, emitter.start + emitter.length).peak, 100);
     // The music: gapless in both channels, each with its own pitch and level, until stopped.
     EXPECT_NEAR(musicLeft.length, 3.5, 0.5);
     EXPECT_EQ(musicLeft.quietWindowsInside + musicRight.quietWindowsInside, 0);
-    EXPECT_NEAR(Pitch(heardLeft, musicLeft), 440, 9);
-    EXPECT_NEAR(Pitch(heardRight, musicRight), 660, 13);
-    const double balance = double(Peak(heardLeft, musicLeft.start, musicLeft.start + 3)) /
-                           Peak(heardRight, musicLeft.start, musicLeft.start + 3);
-    EXPECT_NEAR(balance, 2.0, 0.2);
+    EXPECT_NEAR(musicLeft.pitch, 440, 9);
+    EXPECT_NEAR(musicRight.pitch, 660, 13);
+    EXPECT_NEAR(double(musicLeft.peak) / musicRight.peak, 2.0, 0.2);
 }
 
 // Sound is off for the run with -nosound, and without a device; neither turns the saved settings off. With sound,
