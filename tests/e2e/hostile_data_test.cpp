@@ -102,12 +102,11 @@ TEST(HostileData, EveryKnownHostileInputIsRefusedByNameAndLinksOutAreReadOnly)
     const fs::path outside = fs::path(sandbox.DataPath()).parent_path().parent_path() / "outside";
     WriteFile((outside / "victim.txt").string(), "keep me");
     WriteFile((outside / "target.txt").string(), "readable");
-    fs::create_directory_symlink(outside, sandbox.DataPath("outlink"));
-    fs::create_symlink(outside / "target.txt", sandbox.DataPath("leak.txt"));
     fs::create_directories(sandbox.DataPath("saves"));
-    fs::create_directory_symlink("saves", sandbox.DataPath("inlink"));
-    fs::create_directory_symlink(".", sandbox.DataPath("loop1"));
-    fs::create_directory_symlink(".", sandbox.DataPath("loop2"));
+    const std::pair<const char*, fs::path> links[] = {{"outlink", outside}, {"leak.txt", outside / "target.txt"},
+                                                      {"inlink", "saves"}, {"loop1", "."}, {"loop2", "."}};
+    for (const auto& [link, target] : links)
+        fs::create_symlink(target, sandbox.DataPath(link));
     sandbox.WriteData("shaders/a.shader", "");
     sandbox.WriteData("scripts/game/main.lua", R"(
         System_SaveFile('outlink/new.txt', 'x')
