@@ -8,6 +8,7 @@
 #include <SDL_keysym.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -101,12 +102,16 @@ TEST_F(GUITest, TextBoxesTypeUpToTheirLimitInBothModes)
     Hook("t", "keydown", "key");
     Hook("t", "change", "change");
     auto& box = static_cast<TextBox&>(Control("t"));
+    const auto keys = [](std::initializer_list<uint32_t> symbols) {
+        for (uint32_t symbol : symbols)
+            Key(symbol);
+    };
     Type("a");
     EXPECT_EQ(box.GetText(), "");  // not focused yet
     Click(5, 5);
     Type("ab");
     EXPECT_EQ(Log(), "key(97) change key(98) change ");
-    Keys({SDLK_HOME, SDLK_BACKSPACE});  // a backspace at 0 does nothing
+    keys({SDLK_HOME, SDLK_BACKSPACE});  // a backspace at 0 does nothing
     Type("x");                          // normal mode writes over
     EXPECT_EQ(box.GetText(), "xb");
     Key(SDLK_INSERT);
@@ -116,9 +121,9 @@ TEST_F(GUITest, TextBoxesTypeUpToTheirLimitInBothModes)
     Type("z\a");  // full, and below 32: refused, still reported
     EXPECT_EQ(box.GetText(), "xyb");
     EXPECT_EQ(Log(), "key(122) key(7) ");
-    Keys({SDLK_END, SDLK_DELETE, SDLK_LEFT, SDLK_DELETE});  // a delete at the end does nothing
+    keys({SDLK_END, SDLK_DELETE, SDLK_LEFT, SDLK_DELETE});  // a delete at the end does nothing
     EXPECT_EQ(box.GetText(), "xy");
-    Keys({SDLK_LEFT, SDLK_RIGHT, SDLK_RIGHT});
+    keys({SDLK_LEFT, SDLK_RIGHT, SDLK_RIGHT});
     EXPECT_EQ(box.cursor, 2u);
     Log();
     Lua("GUI_SetText('t', 'ignored')");

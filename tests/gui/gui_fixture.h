@@ -12,7 +12,6 @@
 
 #include <SDL.h>
 
-#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -117,12 +116,6 @@ protected:
     {
         for (char c : text)
             Key(uint32_t(c), uint32_t(c));
-    }
-    // Keys that type nothing.
-    static void Keys(std::initializer_list<uint32_t> symbols)
-    {
-        for (uint32_t symbol : symbols)
-            Key(symbol);
     }
     bool Printed(const std::string& message, int line) const
     {
