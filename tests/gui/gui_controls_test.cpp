@@ -244,8 +244,7 @@ TEST_F(GUITest, WindowsFocusDragAndPlaceChildrenRelative)
     Click(135, 85);
     EXPECT_EQ(Log(), "got ok ");
     Lua("GUI_Hide('w')");
-    EXPECT_FALSE(Control("w:ok").mouseOver);
-    EXPECT_FALSE(window.dragging);
+    EXPECT_EQ(std::pair(Control("w:ok").mouseOver, window.dragging), std::pair(false, false));
 }
 
 // A "Start" button that flushes its menu and loads the next: the old controls are gone for the script at once, the
