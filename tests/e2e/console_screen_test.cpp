@@ -22,15 +22,11 @@ bool Lit(Rgb c) { return c.r + c.g + c.b > 30; }
 // The widest run of columns without ink between the first and last inked column of [x0, x1) in rows [y0, y1).
 int WidestGap(const Image& image, int x0, int x1, int y0, int y1)
 {
-    int widest = 0, gap = 0;
-    bool inked = false;
+    int widest = 0, lastInked = -1;
     for (int x = x0; x < x1; ++x) {
         if (Count(image, x, x + 1, y0, y1, Ink) > 0) {
-            widest = inked ? std::max(widest, gap) : 0;
-            inked = true;
-            gap = 0;
-        } else {
-            ++gap;
+            widest = lastInked < 0 ? 0 : std::max(widest, x - lastInked - 1);
+            lastInked = x;
         }
     }
     return widest;
