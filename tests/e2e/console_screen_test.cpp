@@ -22,15 +22,11 @@ bool Lit(Rgb c) { return c.r + c.g + c.b > 30; }
 // The widest run of columns without ink between the first and last inked column of [x0, x1) in rows [y0, y1).
 int WidestGap(const Image& image, int x0, int x1, int y0, int y1)
 {
-    int widest = 0, gap = 0;
-    bool inked = false;
+    int widest = 0, lastInked = -1;
     for (int x = x0; x < x1; ++x) {
         if (Count(image, x, x + 1, y0, y1, Ink) > 0) {
-            widest = inked ? std::max(widest, gap) : 0;
-            inked = true;
-            gap = 0;
-        } else {
-            ++gap;
+            widest = lastInked < 0 ? 0 : std::max(widest, x - lastInked - 1);
+            lastInked = x;
         }
     }
     return widest;
@@ -41,23 +37,15 @@ TEST(ConsoleScreen, LoadingScreenAndConsoleOverTheGameInScreenshots)
 {
     EngineSandbox sandbox;
     sandbox.WriteData("default.cfg", "r_debugInfo 1\n");
-    sandbox.WriteData("scripts/game/main.lua",
-                      // Taken at the loading screen's next redraw: running a script shows what was printed.
-                      "Console_Command('Screenshot')\n"
-                      "Console_Print('^6Loading\\n')\n"
-                      "System_ExecuteScript('scripts/none.lua')\n"
-                      "local frames = 0\n"
-                      "function update()\n"
-                      "  frames = frames + 1\n"
-                      "  if frames == 2 then Console_Print('first frames drawn\\n') end\n"
-                      // The console opened and the keys typed (frame 2) are in by then. ^* brings back the colour
-                      // before the last change: red after cyan.
-                      "  if frames == 5 then\n"
-                      "    Console_Print('^1MMMMMMMM^4MMMMMMMM^*MMMMMMMM^15MMMMMMMM\\n')\n"
-                      "    Console_Command('Screenshot')\n"
-                      "  end\n"
-                      "  if frames == 6 then Console_Command('Quit') end\n"
-                      "end\n");
+    // The first screenshot is taken at the loading screen's next redraw: running a script shows what was printed.
+    sandbox.WriteMainScript("Console_Command('Screenshot') Console_Print('^6Loading\\n') "
+                            "System_ExecuteScript('scripts/none.lua')", {
+        {2, "Console_Print('first frames drawn\\n')"},
+        // The console opened and the keys typed (frame 2) are in by then. ^* brings back the colour before the last
+        // change: red after cyan.
+        {5, "Console_Print('^1MMMMMMMM^4MMMMMMMM^*MMMMMMMM^15MMMMMMMM\\n') " + kScreenshot},
+        {6, kQuit},
+    });
     sandbox.WriteTexture("textures/green.tga", 0, 200, 0);
     sandbox.WriteTexture("textures/red.tga", 120, 0, 0);
     sandbox.WriteData("shaders/console.shader",
@@ -76,12 +64,12 @@ TEST(ConsoleScreen, LoadingScreenAndConsoleOverTheGameInScreenshots)
 
     ASSERT_TRUE(run.Ended(0));
     // Shaders load after the input system and before the game starts.
-    EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing Input System ====", "==== Loading Shaders ====",
-                                       "Error: Unknown Command (shaders/broken.shader, line: 3).",
-                                       " - Shader: shaders/console.shader, 1 shader(s) parsed.", "==== Starting Game ====",
-                                       "Saved screenshot screenshots/ss00000.tga", "first frames drawn",
-                                       "Saved screenshot screenshots/ss00001.tga", " - ShaderManager...Done",
-                                       " - TextureManager...Done"}));
+    EXPECT_TRUE(LinesInOrder(run.out, {
+        "==== Initializing Input System ====", "==== Loading Shaders ====",
+        "Error: Unknown Command (shaders/broken.shader, line: 3).",
+        " - Shader: shaders/console.shader, 1 shader(s) parsed.", "==== Starting Game ====",
+        "Saved screenshot screenshots/ss00000.tga", "first frames drawn",
+        "Saved screenshot screenshots/ss00001.tga", " - ShaderManager...Done", " - TextureManager...Done"}));
     // The console shader's textures load at its first redraw, once.
     EXPECT_EQ(Occurrences(run.out, "Error: Could not load texture textures/missing.tga\n"), 1u);
 

@@ -61,8 +61,7 @@ TEST(Effects, ParticlesShowWhereTheEmitterStandsFreezeWhilePausedAndGoOnceDead)
     ASSERT_TRUE(run.Ended(0)) << run.out;
     EXPECT_TRUE(LinesInOrder(run.out, {"- Effect: effects/red.eff, 1 emitter(s)", "Error: Invalid effect handle.",
                                        "Error: Invalid effect handle.", "Error: Invalid effect handle.",
-                                       "position nil", " - ParticleManager...Done", " - LightManager...Done"}))
-        << run.out;
+                                       "position nil", " - ParticleManager...Done", " - LightManager...Done"}));
 
     const Image before = Screenshot(sandbox, 0), drawn = Screenshot(sandbox, 1), paused = Screenshot(sandbox, 2),
                 stillPaused = Screenshot(sandbox, 3), resumed = Screenshot(sandbox, 4), boxes = Screenshot(sandbox, 5),
@@ -92,7 +91,7 @@ TEST(Effects, ABeamDrawsARibbonAFlareItsQuadAndFaultyFilesAreReportedWhileTheGam
     sandbox.WriteData("effects/broken.eff", "{\nnumparticles 0\nclass sphere\nbogus 1\n}\nlight_delay 0\n{\n");
     sandbox.WriteData("effects/truncated.eff", "{\nclass beam\nsize_base");
     sandbox.WriteData("effects/binary.eff", std::string("\x00\xff{\n\x01}\x7f\n{{\n", 11));
-    sandbox.WriteData("scripts/game/main.lua", R"(
+    sandbox.WriteMainScript(R"(
         local beam = Effect_Create('effects/beam.eff', {0, 0, -100}, 0)
         Effect_SetBeamStart(beam, {-40, 0, -100})
         Effect_SetBeamEnd(beam, {40, 0, -100})
@@ -101,15 +100,12 @@ TEST(Effects, ABeamDrawsARibbonAFlareItsQuadAndFaultyFilesAreReportedWhileTheGam
         Effect_Cache('effects/truncated.eff')
         Effect_Cache('effects/binary.eff')
         Effect_SetPosition(Light_GetTemporary(), {0, 0, 0})
-        Effect_Create('effects/flare.eff', {0, 30, -100}, 0)
-        local frame = 0
-        function update()
-            frame = frame + 1
-            if frame == 3 then Console_Command('Screenshot') Console_Print('game going on\n') end
-            if frame == 4 then Console_Command('r_lensFlares 0') end
-            if frame == 5 then Console_Command('Screenshot') end
-            if frame == 7 then Console_Command('Quit') end
-        end)");
+        Effect_Create('effects/flare.eff', {0, 30, -100}, 0))", {
+        {3, kScreenshot + " Console_Print('game going on\\n')"},
+        {4, "Console_Command('r_lensFlares 0')"},
+        {5, kScreenshot},
+        {7, kQuit},
+    });
     const EngineRun run = sandbox.Run({});
     ASSERT_TRUE(run.Ended(0)) << run.out;
     EXPECT_TRUE(LinesInOrder(run.out, {"- Effect: effects/beam.eff, 1 emitter(s)",

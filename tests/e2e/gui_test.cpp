@@ -25,12 +25,12 @@ TEST(GUI, AMenuDrawsTakesClicksAndKeysAndIsSwappedFromAHook)
                       "shadermousemove textures/green.tga\nshadermousedown textures/green.tga\n}\n"
                       "{\nclass checkbox\nname check\nposition 200 50\nsize 20 20\nshadernormal textures/blue.tga\n}\n"
                       "{\nclass textbox\nname entry\nposition 300 50\nsize 100 20\nmaxlength 3\n}\n"
-                      "{\nclass button\nname swap\nposition 440 40\nsize 80 40\nshadernormal textures/blue.tga\ncaption Go\n}\n"
+                      "{\nclass button\nname swap\nposition 440 40\nsize 80 40\nshadernormal textures/blue.tga\n"
+                      "caption Go\n}\n"
                       "{\nclass progressbar\nname bar\nposition 40 200\nsize 200 20\nborder 0 0\nvalue 0.5\n"
                       "shadernormal textures/blue.tga\nshaderbar textures/white.tga\n}\n");
     sandbox.WriteData("gui/second.gui", "{\nclass label\nname second\ncaption Second\n}\n");
-    sandbox.WriteData(
-        "scripts/game/main.lua",
+    sandbox.WriteMainScript(
         "GUI_Load('gui/menu.gui') GUI_AcceptInput(1)\n"
         "function say(...) Console_Print(table.concat(arg), '\\n') end\n"
         "function OkClicked() say('ok clicked') end\n"
@@ -38,15 +38,10 @@ TEST(GUI, AMenuDrawsTakesClicksAndKeysAndIsSwappedFromAHook)
         "function EntryKey(c) say('key ', c) end\n"
         "function Swap() GUI_Flush() GUI_Load('gui/second.gui') say('swapped to ', GUI_GetText('second')) end\n"
         "GUI_AddHook('ok', 'clicked', 'OkClicked') GUI_AddHook('check', 'clicked', 'CheckClicked')\n"
-        "GUI_AddHook('entry', 'keydown', 'EntryKey') GUI_AddHook('swap', 'clicked', 'Swap')\n"
-        "local frames = 0\n"
-        "function update()\n"
-        "  frames = frames + 1\n"
-        "  if frames == 3 or frames == 8 or frames == 31 then Console_Command('Screenshot') end\n"
-        "  if frames == 22 then say('entry holds ', GUI_GetText('entry')) end\n"
-        "  if frames == 30 then Console_Command('r_drawUI 0') end\n"
-        "  if frames == 33 then Console_Command('Quit') end\n"
-        "end\n");
+        "GUI_AddHook('entry', 'keydown', 'EntryKey') GUI_AddHook('swap', 'clicked', 'Swap')\n", {
+        {3, kScreenshot}, {8, kScreenshot}, {22, "say('entry holds ', GUI_GetText('entry'))"},
+        {30, "Console_Command('r_drawUI 0')"}, {31, kScreenshot}, {33, kQuit},
+    });
     EngineRunOptions input;
     // A click while the console is open reaches no control.
     input.input = "4 warp 60 60\n5 press `\n6 click 1\n7 press `\n9 click 1\n"
@@ -58,8 +53,7 @@ TEST(GUI, AMenuDrawsTakesClicksAndKeysAndIsSwappedFromAHook)
     ASSERT_TRUE(run.Ended(0)) << run.out;
     EXPECT_TRUE(LinesInOrder(run.out, {" - GUI: gui/menu.gui parsed.", "ok clicked", "check 1", "key 104", "key 101",
                                        "key 108", "key 108", "key 111", "entry holds hel",
-                                       " - GUI: gui/second.gui parsed.", "swapped to Second", " - GUIManager...Done"}))
-        << run.out;
+                                       " - GUI: gui/second.gui parsed.", "swapped to Second", " - GUIManager...Done"}));
     EXPECT_EQ(Occurrences(run.out, "ok clicked"), 1u);
 
     const Image normal = Screenshot(sandbox, 0), hovered = Screenshot(sandbox, 1), hidden = Screenshot(sandbox, 2);

@@ -21,8 +21,7 @@ waiting, held, moved = 1, 0, false
 function update()
     if Input_WaitingForInput() ~= waiting then
         waiting = Input_WaitingForInput()
-        local first, second = Input_GetBoundKeys('echo "captured binding"')
-        Console_Print('bound keys ', first, ' ', second, '\n')
+        Console_Print('bound keys ', table.concat({Input_GetBoundKeys('echo "captured binding"')}, ' '), '\n')
     end
     if KeyPressed('jump') ~= held then
         held = KeyPressed('jump')

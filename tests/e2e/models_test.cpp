@@ -50,24 +50,17 @@ TEST(Models, AnAnimatedModelMovesItsBoundPartAndIsGoneOnceRemoved)
     EngineSandbox sandbox;
     InstallSquares(sandbox, "\tsurfaceparm nolight\n");
     sandbox.WriteData("models/broken.krm", TwoSquareModel().substr(0, 200));
-    sandbox.WriteData("scripts/game/main.lua", R"(
-        local frame = 0
-        local squares
-        function update()
-            frame = frame + 1
-            if frame == 2 then
-                Model_Require('models/squares.krm')
-                Model_Require('models/broken.krm')
-                squares = Model_Create('models/squares.krm', {0, 0, -100}, {0, 0, 0}, {1, 1, 1})
-                Model_Create('models/broken.krm', {0, 0, -50}, {0, 0, 0}, {1, 1, 1})
-            end
-            if frame == 3 then Console_Command('Screenshot') end
-            if frame == 4 then Model_Animate(squares, 'up') end
-            if frame == 6 then Console_Command('Screenshot') end
-            if frame == 7 then Model_Remove(squares) end
-            if frame == 9 then Console_Command('Screenshot') Console_Print('game going on\n') end
-            if frame == 10 then Console_Command('Quit') end
-        end)");
+    sandbox.WriteMainScript("local squares", {
+        {2, "Model_Require('models/squares.krm') Model_Require('models/broken.krm') "
+            "squares = Model_Create('models/squares.krm', {0, 0, -100}, {0, 0, 0}, {1, 1, 1}) "
+            "Model_Create('models/broken.krm', {0, 0, -50}, {0, 0, 0}, {1, 1, 1})"},
+        {3, kScreenshot},
+        {4, "Model_Animate(squares, 'up')"},
+        {6, kScreenshot},
+        {7, "Model_Remove(squares)"},
+        {9, kScreenshot + " Console_Print('game going on\\n')"},
+        {10, kQuit},
+    });
     const EngineRun run = sandbox.Run({});
     ASSERT_TRUE(run.Ended(0)) << run.out;
     EXPECT_TRUE(LinesInOrder(run.out, {" - Model: models/squares.krm", "Error: Unable to load model models/broken.krm",
@@ -92,22 +85,14 @@ TEST(Models, EachLightingPathLoadsItsVertexProgramsAndLightsAPosedModelAlike)
     sandbox.InstallVertexPrograms();
     InstallSquares(sandbox, "");
     sandbox.WriteData("default.cfg", "r_numTempLights -5\n");
-    sandbox.WriteData("scripts/game/main.lua", R"(
-        Console_Print('temporary ' .. tostring((Light_GetTemporary())) .. '\n')
-        local frame = 0
-        function update()
-            frame = frame + 1
-            if frame == 2 then
-                Console_Command('r_shadows 1')
-                Light_SetAmbient({0, 0, 0})
-                Light_Create('lamp') Light_SetPosition('lamp', {0, 0, -40}) Light_SetBrightness('lamp', 200)
-                Light_SetColor('lamp', {1, 1, 1})
-                Model_Require('models/squares.krm')
-                Model_Animate(Model_Create('models/squares.krm', {0, 0, -100}, {0, 0, 0}, {1, 1, 1}), 'up')
-            end
-            if frame == 4 then Console_Command('Screenshot') end
-            if frame == 5 then Console_Command('Quit') end
-        end)");
+    sandbox.WriteMainScript("Console_Print('temporary ' .. tostring((Light_GetTemporary())) .. '\\n')", {
+        {2, "Console_Command('r_shadows 1') Light_SetAmbient({0, 0, 0}) Light_Create('lamp') "
+            "Light_SetPosition('lamp', {0, 0, -40}) Light_SetBrightness('lamp', 200) Light_SetColor('lamp', {1, 1, 1}) "
+            "Model_Require('models/squares.krm') "
+            "Model_Animate(Model_Create('models/squares.krm', {0, 0, -100}, {0, 0, 0}, {1, 1, 1}), 'up')"},
+        {4, kScreenshot},
+        {5, kQuit},
+    });
     const struct {
         const char* hidden;
         const char* line;
@@ -121,16 +106,13 @@ TEST(Models, EachLightingPathLoadsItsVertexProgramsAndLightsAPosedModelAlike)
          "scripts/atten3d.vp"},
     };
     for (const auto& path : paths) {
-        EngineRunOptions options;
-        options.environment = {std::string("MESA_EXTENSION_OVERRIDE=") + path.hidden};
-        const EngineRun run = sandbox.Run({}, options);
+        const EngineRun run = sandbox.Run({}, {{}, {std::string("MESA_EXTENSION_OVERRIDE=") + path.hidden}});
         ASSERT_TRUE(run.Ended(0)) << path.hidden << run.out;
-        EXPECT_TRUE(LinesInOrder(run.out, {"==== Initializing Lighting System ====", path.line,
-                                           " - 0 temporary lights available.",
-                                           "==== Loading Vertex Programs ====", " - Vertex Program: scripts/vertexlighting.vp",
-                                           std::string(" - Vertex Program: ") + path.last, "==== Starting Game ====",
-                                           "temporary nil", " - Vertex Programs...Done", " - LightManager...Done"}))
-            << run.out;
+        EXPECT_TRUE(LinesInOrder(run.out, {
+            "==== Initializing Lighting System ====", path.line, " - 0 temporary lights available.",
+            "==== Loading Vertex Programs ====", " - Vertex Program: scripts/vertexlighting.vp",
+            std::string(" - Vertex Program: ") + path.last, "==== Starting Game ====", "temporary nil",
+            " - Vertex Programs...Done", " - LightManager...Done"}));
         EXPECT_EQ(Occurrences(run.out, " - Vertex Program: "), size_t(path.programs)) << path.hidden;
         EXPECT_EQ(Occurrences(run.out, "Error"), 0u) << run.out;
         const Image shot = Screenshot(sandbox, 0);

@@ -101,13 +101,6 @@ expect('Input_WaitingForInput', Input_WaitingForInput(), '0')
 expect('KeyPressed', KeyPressed('+nothing') .. Input_KeyPressed('quit'), '00')
 Console_Print('main script done\n')
 
-frames = 0
-function update()
-    frames = frames + 1
-    if frames == 2 then
-        BadCall()
-    end
-end
 function BadCall()
     local sum = Vector_Add({1, 2, 3}, {1, 2})
     return sum
@@ -120,7 +113,7 @@ TEST(ScriptApi, CoreFamiliesFromAGameScriptAndAnArgumentErrorEndingIt)
     // The two lowest codes bound to a command, whatever the case of its name.
     sandbox.WriteData("default.cfg", "bind f5 quit\nbind mouse1 QUIT\nbind q Quit\n");
     sandbox.WriteData("pack.pk3", ZipWriter().Add("saves/z.txt", "").Add("saves/a.txt", "").Finish().bytes);
-    sandbox.WriteData("scripts/game/main.lua", kFamiliesGame);
+    sandbox.WriteMainScript(kFamiliesGame, {{2, "BadCall()"}});
     EngineRun run = sandbox.Run({});
 
     ASSERT_TRUE(run.Ended(1));
@@ -132,7 +125,7 @@ TEST(ScriptApi, CoreFamiliesFromAGameScriptAndAnArgumentErrorEndingIt)
                                        "Error: Parameter index provided is greater than number of parameters!",
                                        "main script done", "Script Error: Invalid function argument.",
                                        " - Error occured in C function. Stack tracing...", " - C Function: Vector_Add",
-                                       " - Source: scripts/game/main.lua", " - Function: BadCall (Line: 100)"}));
+                                       " - Source: scripts/game/main.lua", " - Function: BadCall (Line: 93)"}));
     EXPECT_EQ(sandbox.ReadData("saves/slot1.txt"), "level 4");
     EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside.txt")));
     EXPECT_FALSE(std::filesystem::exists(sandbox.DataPath("../outside")));

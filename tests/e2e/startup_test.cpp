@@ -64,14 +64,13 @@ TEST(FatalError, WritesErrorLogAndKeepsTheSavedSettings)
     EngineRun run = sandbox.Run({}, {{}, {"MESA_EXTENSION_OVERRIDE=-GL_ARB_multitexture"}});
 
     ASSERT_TRUE(run.Ended(1));
-    EXPECT_NE(run.err.find("==== Fatal Error ====\n" + error), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("Error: Unexpected shutdown logging to error.log"), std::string::npos);
+    EXPECT_TRUE(Contains(run.err,
+                         {"==== Fatal Error ====\n" + error, "Error: Unexpected shutdown logging to error.log"}));
     EXPECT_TRUE(LinesInOrder(run.out, {"==== Shutdown Engine ====", " - Freeing SDL...Done",
                                        "==== Shutdown Complete ===="}));
     // The log holds the whole console text, colour codes included.
-    const std::string log = sandbox.ReadData("error.log");
-    EXPECT_NE(log.find("^6==== Engine Initialization ====\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("==== Fatal Error ====\n^1" + error), std::string::npos) << log;
+    EXPECT_TRUE(Contains(sandbox.ReadData("error.log"),
+                         {"^6==== Engine Initialization ====\n", "==== Fatal Error ====\n^1" + error}));
     EXPECT_EQ(sandbox.ReadData("default.cfg"), settings) << "a fatal exit must not rewrite the settings";
 }
 
@@ -80,15 +79,9 @@ TEST(FatalError, WritesErrorLogAndKeepsTheSavedSettings)
 TEST(EngineCommands, MapLoadRunsAutoexecAndVideoRestartStartsTheGameAgain)
 {
     EngineSandbox sandbox;
-    sandbox.WriteData("scripts/game/main.lua", "Console_Print('main.lua started\\n')\n"
-                                               "local frames = 0\n"
-                                               "function update()\n"
-                                               "  frames = frames + 1\n"
-                                               "  if frames == 3 and screen.width == 800 then\n"
-                                               "    Console_Command('Screenshot')\n"
-                                               "  end\n"
-                                               "end\n"
-                                               "function MapFree() Console_Print('MapFree called\\n') end\n");
+    sandbox.WriteMainScript("Console_Print('main.lua started\\n')\n"
+                            "function MapFree() Console_Print('MapFree called\\n') end",
+                            {{3, "if screen.width == 800 then " + kScreenshot + " end"}});
     sandbox.WriteData("autoexec.cfg", "Echo autoexec-ran\n");
     sandbox.WriteData("maps/test.map", "KRSM\3" + std::string(115, '\0'));
     EngineRunOptions keys;

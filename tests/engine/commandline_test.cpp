@@ -9,22 +9,21 @@
 
 namespace {
 
-// Width, height, full screen, -nosound given, map given, map name.
-using Globals = std::tuple<int, int, bool, bool, bool, std::string>;
-
-Globals Current()
+// Width, height, full screen, -nosound given, map given, map name: read and assigned as one.
+using Values = std::tuple<int, int, bool, bool, bool, std::string>;
+auto Globals()
 {
-    return {gScreenWidth, gScreenHeight, gScreenFull, gNoSoundOption, gMapGiven, gMapName};
+    return std::tie(gScreenWidth, gScreenHeight, gScreenFull, gNoSoundOption, gMapGiven, gMapName);
 }
 
 class CommandLineTest : public ConsoleTest {
 protected:
     void TearDown() override
     {
-        std::tie(gScreenWidth, gScreenHeight, gScreenFull, gNoSoundOption, gMapGiven, gMapName) = saved;
+        Globals() = saved;
         ConsoleTest::TearDown();
     }
-    const Globals saved = Current();
+    const Values saved = Globals();
 };
 
 // From a 1024 x 768 window with sound and no map; the program name is never an error.
@@ -32,7 +31,7 @@ TEST_F(CommandLineTest, OptionsAreCaseInsensitiveSizesFallBackAndUnknownOnesAreN
 {
     const struct {
         std::vector<std::string> options;
-        Globals after;
+        Values after;
         std::vector<std::string> unknown;
     } cases[] = {
         {{"-FullScreen", "-NoSound", "-MAP", "Maps/Test.MAP"}, {1024, 768, true, true, true, "Maps/Test.MAP"}, {}},
@@ -45,8 +44,7 @@ TEST_F(CommandLineTest, OptionsAreCaseInsensitiveSizesFallBackAndUnknownOnesAreN
         {{"-BoGus", "-width", "900", "Stray"}, {900, 768, false, false, false, ""}, {"-bogus", "stray"}},
     };
     for (const auto& c : cases) {
-        std::tie(gScreenWidth, gScreenHeight, gScreenFull, gNoSoundOption, gMapGiven, gMapName) =
-            Globals{1024, 768, false, false, false, ""};
+        Globals() = Values{1024, 768, false, false, false, ""};
         std::vector<std::string> argv = {"/opt/MORVATHEN"};
         argv.insert(argv.end(), c.options.begin(), c.options.end());
         std::vector<char*> pointers;
@@ -54,7 +52,7 @@ TEST_F(CommandLineTest, OptionsAreCaseInsensitiveSizesFallBackAndUnknownOnesAreN
             pointers.push_back(&argument[0]);
         const size_t mark = Text().size();
         ParseCommandLine(int(pointers.size()), pointers.data());
-        EXPECT_EQ(Current(), c.after) << c.options[0] << " " << c.options.size();
+        EXPECT_EQ(Globals(), c.after) << c.options[0] << " " << c.options.size();
         std::string expected;
         for (const std::string& name : c.unknown)
             expected += "^1Error: Unknown command line argument " + name + ".\n^15";

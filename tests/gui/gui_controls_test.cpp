@@ -8,6 +8,7 @@
 #include <SDL_keysym.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -21,15 +22,10 @@ TEST_F(GUITest, DispatchGoesTopFirstAndHidesUsedPresses)
     Hook("over", "clicked", "over");
     Hook("one", "keydown", "one");
     Hook("two", "keydown", "two");
-    MoveTo(60, 60);
-    EXPECT_EQ(Mouse(true), None);
-    EXPECT_EQ(Mouse(false), MouseUp);
-    MoveTo(10, 10);
-    EXPECT_EQ(Mouse(true, 2), None);
-    EXPECT_EQ(Mouse(false, 2), MouseUp);
-    MoveTo(200, 400);
-    EXPECT_EQ(Mouse(true), MouseDown);
-    EXPECT_EQ(Mouse(true, 5), MouseDown);  // past the three buttons the GUI knows
+    EXPECT_EQ(Click(60, 60), std::pair(None, MouseUp));
+    EXPECT_EQ(Click(10, 10, 2), std::pair(None, MouseUp));
+    EXPECT_EQ(Click(200, 400), std::pair(MouseDown, MouseUp));
+    EXPECT_EQ(Click(200, 400, 5), std::pair(MouseDown, MouseUp));  // past the three buttons the GUI knows
     EXPECT_EQ(Log(), "over under ");
 
     // Keys reach every control in list order and are never used up.
@@ -40,9 +36,7 @@ TEST_F(GUITest, DispatchGoesTopFirstAndHidesUsedPresses)
     EXPECT_EQ(Log(), "one(97) two(97) ");
 
     gGUIManager->acceptInput = false;
-    MoveTo(60, 60);
-    EXPECT_EQ(Mouse(true), MouseDown);
-    EXPECT_EQ(Mouse(false), MouseUp);
+    EXPECT_EQ(Click(60, 60), std::pair(MouseDown, MouseUp));
     EXPECT_EQ(Log(), "");
 }
 
@@ -61,15 +55,11 @@ TEST_F(GUITest, ButtonsClickOnReleaseLabelsOnPress)
     // Entering with a button held is no hover: the press shows at once, and the release over the button clicks it.
     MoveTo(70, 70);
     EXPECT_EQ(Log(), "bmouselost ");
-    Mouse(true);
-    MoveTo(10, 10);
-    Mouse(false);
+    Drag(70, 70, 10, 10);
     EXPECT_EQ(Log(), "bclicked ");
     Control("b").enabled = false;
     MoveTo(70, 70);
-    MoveTo(10, 10);
-    Mouse(true);
-    Mouse(false);
+    Click(10, 10);
     EXPECT_EQ(Log(), "");
 
     MoveTo(101, 1);
@@ -102,10 +92,8 @@ TEST_F(GUITest, CheckBoxesToggleAndProgressBarsKeepTheirValue)
 
     Lua("GUI_SetValue('p', 2.5) value = GUI_GetValue('p')");
     EXPECT_EQ(Control("p").GetValue(), 2.5f);
-    GUIControl& bar = Control("p");
-    EXPECT_TRUE(bar.SetShader("bar", nullptr));
-    EXPECT_FALSE(bar.SetShader("glow", nullptr));
-    EXPECT_TRUE(Control("c").SetShader("glow", nullptr));
+    EXPECT_EQ(std::tuple(Control("p").SetShader("bar", nullptr), Control("p").SetShader("glow", nullptr),
+                         Control("c").SetShader("glow", nullptr)), std::tuple(true, false, true));
 }
 
 TEST_F(GUITest, TextBoxesTypeUpToTheirLimitInBothModes)
@@ -114,31 +102,28 @@ TEST_F(GUITest, TextBoxesTypeUpToTheirLimitInBothModes)
     Hook("t", "keydown", "key");
     Hook("t", "change", "change");
     auto& box = static_cast<TextBox&>(Control("t"));
+    const auto keys = [](std::initializer_list<uint32_t> symbols) {
+        for (uint32_t symbol : symbols)
+            Key(symbol);
+    };
     Type("a");
     EXPECT_EQ(box.GetText(), "");  // not focused yet
     Click(5, 5);
     Type("ab");
     EXPECT_EQ(Log(), "key(97) change key(98) change ");
-    Key(SDLK_HOME);
-    Key(SDLK_BACKSPACE);  // at 0: nothing
-    Key('x', 'x');        // normal mode writes over
+    keys({SDLK_HOME, SDLK_BACKSPACE});  // a backspace at 0 does nothing
+    Type("x");                          // normal mode writes over
     EXPECT_EQ(box.GetText(), "xb");
     Key(SDLK_INSERT);
-    Key('y', 'y');  // insert mode moves the rest right
+    Type("y");  // insert mode moves the rest right
     EXPECT_EQ(box.GetText(), "xyb");
     Log();
-    Key('z', 'z');  // full: refused, still reported
-    Key(7, 7);      // below 32: the same
+    Type("z\a");  // full, and below 32: refused, still reported
     EXPECT_EQ(box.GetText(), "xyb");
     EXPECT_EQ(Log(), "key(122) key(7) ");
-    Key(SDLK_END);
-    Key(SDLK_DELETE);  // at the end: nothing
-    Key(SDLK_LEFT);
-    Key(SDLK_DELETE);
+    keys({SDLK_END, SDLK_DELETE, SDLK_LEFT, SDLK_DELETE});  // a delete at the end does nothing
     EXPECT_EQ(box.GetText(), "xy");
-    Key(SDLK_LEFT);
-    Key(SDLK_RIGHT);
-    Key(SDLK_RIGHT);
+    keys({SDLK_LEFT, SDLK_RIGHT, SDLK_RIGHT});
     EXPECT_EQ(box.cursor, 2u);
     Log();
     Lua("GUI_SetText('t', 'ignored')");
@@ -175,13 +160,9 @@ TEST_F(GUITest, ScrollBarsStepDragAndIgnoreBadValues)
     Mouse(false);
     EXPECT_EQ(Log(), "change(5) ");
     // Buttons and thumb longer than the bar: no track, the value stays.
-    GUIControl& tight = Control("tight");
-    tight.SetValue(3);
-    MoveTo(12, 55);
-    Mouse(true);
-    MoveTo(29, 55);
-    Mouse(false);
-    EXPECT_EQ(tight.GetValue(), 3.0f);
+    Control("tight").SetValue(3);
+    Drag(12, 55, 29, 55);
+    EXPECT_EQ(Control("tight").GetValue(), 3.0f);
 }
 
 TEST_F(GUITest, ListBoxesSelectScrollAndDoubleClick)
@@ -191,9 +172,7 @@ TEST_F(GUITest, ListBoxesSelectScrollAndDoubleClick)
     Hook("l", "doubleclicked", "double");
     auto& list = static_cast<ListBox&>(Control("l"));
     list.SetValue(7);
-    EXPECT_EQ(list.FirstRow(), 3);
-    EXPECT_EQ(list.selectedRow, 4);
-    EXPECT_EQ(list.GetValue(), 7.0f);
+    EXPECT_EQ(std::tuple(list.FirstRow(), list.selectedRow, list.GetValue()), std::tuple(3, 4, 7.0f));
     gGUIManager->Draw();  // rows past the items draw nothing
     list.SetValue(std::nanf(""));
     EXPECT_EQ(list.GetValue(), -1.0f);
@@ -205,28 +184,25 @@ TEST_F(GUITest, ListBoxesSelectScrollAndDoubleClick)
         list.AddItem(item);
     Click(5, 15);  // row 1
     EXPECT_EQ(list.GetText(), "b");
-    now += 500;
-    Click(5, 15);
-    now += 1000;
-    Click(5, 15);
-    now += 1000;
-    Click(5, 15);
+    // Within the double-click time once, then twice too late.
+    for (uint32_t wait : {500, 1000, 1000}) {
+        now += wait;
+        Click(5, 15);
+    }
     EXPECT_EQ(Log(), "change(1) double(1) ");
     Click(5, 45);  // a row past the items
     EXPECT_EQ(list.GetValue(), 1.0f);
 
     list.RemoveItem("b");
     list.RemoveItem("c");
-    EXPECT_EQ(list.GetText(), "a");
-    EXPECT_EQ(list.GetValue(), 1.0f);
+    EXPECT_EQ(std::pair(list.GetText(), list.GetValue()), std::pair(std::string("a"), 1.0f));
     now += 100;
     Click(5, 15);
     Click(5, 15);
     gGUIManager->Draw();
     EXPECT_EQ(Log(), "");
     list.Clear();
-    EXPECT_EQ(list.GetValue(), -1.0f);
-    EXPECT_EQ(list.GetText(), "");
+    EXPECT_EQ(std::pair(list.GetText(), list.GetValue()), std::pair(std::string(), -1.0f));
 }
 
 TEST_F(GUITest, ComboBoxesPickFromTheirOpenList)
@@ -238,9 +214,7 @@ TEST_F(GUITest, ComboBoxesPickFromTheirOpenList)
     combo.AddItem("blue");
     Click(95, 5);  // the drop-down button
     EXPECT_TRUE(combo.open);
-    MoveTo(5, 35);  // the third row: no item
-    EXPECT_EQ(Mouse(true), None);
-    Mouse(false);
+    EXPECT_EQ(Click(5, 35).first, None);  // the third row: no item
     EXPECT_TRUE(combo.open);
     EXPECT_EQ(Log(), "");
     Click(5, 25);
@@ -263,19 +237,14 @@ TEST_F(GUITest, WindowsFocusDragAndPlaceChildrenRelative)
     Click(115, 115);
     EXPECT_EQ(Log(), "got ok ");
     auto& window = static_cast<Window&>(Control("w"));
-    MoveTo(150, 90);
-    Mouse(true);
-    MoveTo(170, 60);
-    Mouse(false);
-    EXPECT_EQ(window.x, 120.0f);
-    EXPECT_EQ(window.y, 70.0f);
+    Drag(150, 90, 170, 60);
+    EXPECT_EQ(std::pair(window.x, window.y), std::pair(120.0f, 70.0f));
     Click(5, 5);
     EXPECT_EQ(Log(), "lost ");
     Click(135, 85);
     EXPECT_EQ(Log(), "got ok ");
     Lua("GUI_Hide('w')");
-    EXPECT_FALSE(Control("w:ok").mouseOver);
-    EXPECT_FALSE(window.dragging);
+    EXPECT_EQ(std::pair(Control("w:ok").mouseOver, window.dragging), std::pair(false, false));
 }
 
 // A "Start" button that flushes its menu and loads the next: the old controls are gone for the script at once, the

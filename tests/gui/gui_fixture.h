@@ -14,6 +14,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 class GUITest : public GLWindowTest {
 protected:
@@ -80,18 +81,26 @@ protected:
 
     static void MoveTo(int x, int y) { gGUIManager->UpdateAt(x, y); }
     // The event's type after the GUI saw it: None when a control used it.
-    static int Mouse(bool down, int button = 0)
+    static InputEventType Mouse(bool down, int button = 0)
     {
         InputEvent event;
         event.type = down ? MouseDown : MouseUp;
         event.mouseButton = uint32_t(button);
         gGUIManager->OnInputEvent(event);
-        return event.type;
+        return InputEventType(event.type);
     }
-    static void Click(int x, int y)
+    // What became of the press and of the release.
+    static std::pair<InputEventType, InputEventType> Click(int x, int y, int button = 0)
     {
         MoveTo(x, y);
+        const InputEventType press = Mouse(true, button);
+        return {press, Mouse(false, button)};
+    }
+    static void Drag(int fromX, int fromY, int toX, int toY)
+    {
+        MoveTo(fromX, fromY);
         Mouse(true);
+        MoveTo(toX, toY);
         Mouse(false);
     }
     static int Key(uint32_t symbol, uint32_t character = 0)

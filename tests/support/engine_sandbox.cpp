@@ -45,6 +45,14 @@ void EngineSandbox::WriteTexture(const std::string& name, uint8_t r, uint8_t g, 
     WriteData(name, tga);
 }
 
+void EngineSandbox::WriteMainScript(const std::string& setup, const std::map<int, std::string>& steps)
+{
+    std::string script = setup + "\nlocal frame = 0\nfunction update()\n    frame = frame + 1\n";
+    for (const auto& [frame, step] : steps)
+        script += "    if frame == " + std::to_string(frame) + " then " + step + " end\n";
+    WriteData("scripts/game/main.lua", script + "end\n");
+}
+
 void EngineSandbox::InstallBundledGame()
 {
     const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing;
@@ -174,5 +182,13 @@ size_t Occurrences(const std::string& text, const std::string& part)
             return ::testing::AssertionFailure() << "missing or out of order: \"" << want << "\"\n" << out;
         at += want.size() + 1;
     }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Contains(const std::string& text, const std::vector<std::string>& parts)
+{
+    for (const std::string& part : parts)
+        if (text.find(part) == std::string::npos)
+            return ::testing::AssertionFailure() << "missing: \"" << part << "\"\n" << text;
     return ::testing::AssertionSuccess();
 }

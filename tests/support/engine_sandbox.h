@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -57,6 +58,8 @@ public:
     std::string DataPath(const std::string& name = "") const { return root + "/data/" + name; }
     void WriteData(const std::string& name, const std::string& content) { WriteFile(DataPath(name), content); }
     std::string ReadData(const std::string& name) const { return ReadFile(DataPath(name)); }
+    // The game's main script: `setup` runs once, then each step's Lua in the "update" of its frame (the first is 1).
+    void WriteMainScript(const std::string& setup, const std::map<int, std::string>& steps);
     // An 8 x 8 uncompressed TGA of one colour.
     void WriteTexture(const std::string& name, uint8_t r, uint8_t g, uint8_t b);
     // The repository's game in place of the idle one, with the textures, sounds and models the build generates.
@@ -71,8 +74,14 @@ private:
     std::string root;
 };
 
+// Steps of main scripts.
+inline const std::string kScreenshot = "Console_Command('Screenshot')";
+inline const std::string kQuit = "Console_Command('Quit')";
+
 // How often `part` stands in `text`, overlaps counted.
 size_t Occurrences(const std::string& text, const std::string& part);
 
 // True when `expected` appear in this order as whole lines of `out`.
 ::testing::AssertionResult LinesInOrder(const std::string& out, const std::vector<std::string>& expected);
+// True when each of `parts` stands somewhere in `text`.
+::testing::AssertionResult Contains(const std::string& text, const std::vector<std::string>& parts);

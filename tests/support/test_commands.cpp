@@ -70,7 +70,8 @@ void RegisterTestCommands()
     Add("test_colliderCheck", 7, [](const CommandArgs&, const float* v) {
         std::string hits;
         for (const ColliderHit& hit : gMap->grid().ColliderCheck(At(v), At(v + 3), v[6]))
-            hits += " " + std::to_string(hit.reference) + " " + std::to_string(hit.t0) + " " + std::to_string(hit.t1) + ";";
+            hits += " " + std::to_string(hit.reference) + " " + std::to_string(hit.t0) + " " +
+                    std::to_string(hit.t1) + ";";
         gConsole->Print("colliders%s\n", hits.c_str());
     });
     Add("test_pathAdd", 4, [](const CommandArgs&, const float* v) { gMap->PathAdd(int(v[0]), At(v + 1)); });
