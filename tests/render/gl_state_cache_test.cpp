@@ -12,22 +12,15 @@
 
 namespace {
 
-class GLStateCacheTest : public GLWindowTest {
-protected:
-    void SetUp() override
-    {
-        GLWindowTest::SetUp();
-        LoadGLEntryPoints();
-    }
+using GLStateCacheTest = GLWindowTest;
 
-    // Calls made by `set`.
-    static uint64_t Calls(const std::function<void()>& set)
-    {
-        const uint64_t before = gGLState.glCalls;
-        set();
-        return gGLState.glCalls - before;
-    }
-};
+// Calls made by `set`.
+uint64_t Calls(const std::function<void()>& set)
+{
+    const uint64_t before = gGLState.glCalls;
+    set();
+    return gGLState.glCalls - before;
+}
 
 TEST_F(GLStateCacheTest, AValueAlreadyInForceCostsNoCall)
 {

@@ -1,7 +1,6 @@
 // Shaders on a software GL context: textures loaded on first use, shaders made from texture names,
 // passes drawn and the state they leave.
 #include "render/glstatecache.h"
-#include "render/image.h"
 #include "render/shadermanager.h"
 #include "render/texture.h"
 #include "support/gl_window.h"
@@ -10,13 +9,6 @@
 #include <vector>
 
 namespace {
-
-std::string SolidTga(uint8_t r, uint8_t g, uint8_t b)
-{
-    const std::vector<uint8_t> rgb = {r, g, b, r, g, b, r, g, b, r, g, b};
-    std::vector<uint8_t> file = EncodeTGA(2, 2, rgb.data());
-    return std::string(file.begin(), file.end());
-}
 
 // One stage a line.
 const char* const kShaders =
@@ -45,8 +37,8 @@ protected:
     void SetUp() override
     {
         GLWindowTest::SetUp();
-        WriteData("textures/red.tga", SolidTga(255, 0, 0));
-        WriteData("textures/blue.tga", SolidTga(0, 0, 255));
+        WriteTga("textures/red.tga", 1, 1, {255, 0, 0});
+        WriteTga("textures/blue.tga", 1, 1, {0, 0, 255});
         WriteData("shaders/test.shader", kShaders);
         gShaderManager->Init();
     }
