@@ -74,35 +74,31 @@ TEST(LightingPath, StartUpAndEachFrameChooseFromHardwareAndSwitches)
     twoPassSet.lightingTwoPass = true;
     // Start-up prepares what a lit frame would choose, the forcing switches
     // included, whatever r_lighting and r_vertexLighting say.
-    EXPECT_EQ(StartupLightingPath(nv, off), P::ArbFragmentProgram);
-    EXPECT_EQ(StartupLightingPath(nv, forceNV), P::RegisterCombiners);
-    EXPECT_EQ(StartupLightingPath(arbAndAti, forceATI), P::AtiFragmentShader);
-    EXPECT_EQ(StartupLightingPath(combiners, vertex), P::RegisterCombiners);
-    EXPECT_EQ(StartupLightingPath(ati, plain), P::AtiFragmentShader);
-    EXPECT_EQ(StartupLightingPath(none, plain), P::Vertex);
-
     const struct {
         const GLCaps& caps;
         const LightingSwitches& switches;
-        LightingPath expected;
+        LightingPath startup, frame;
     } cases[] = {
-        {arb, off, P::Unlit},
-        {arb, vertex, P::Vertex},
+        {arb, off, P::ArbFragmentProgram, P::Unlit},
+        {nv, off, P::ArbFragmentProgram, P::Unlit},
+        {arb, vertex, P::ArbFragmentProgram, P::Vertex},
+        {combiners, vertex, P::RegisterCombiners, P::Vertex},
         // ARB fragment programs alone light per pixel: r_vertexLighting is not forced on.
-        {arb, plain, P::ArbFragmentProgram},
-        {arb, forceNV, P::ArbFragmentProgram},
-        {nv, forceNV, P::RegisterCombiners},
-        {arbAndAti, forceATI, P::AtiFragmentShader},
-        {arb, forceATI, P::ArbFragmentProgram},
-        {ati, plain, P::AtiFragmentShader},
-        {combiners, plain, P::RegisterCombiners},
-        {combiners, twoPassSet, P::RegisterCombinersTwoPass},
-        {twoPass, plain, P::RegisterCombinersTwoPass},
-        {none, plain, P::Vertex},
+        {arb, plain, P::ArbFragmentProgram, P::ArbFragmentProgram},
+        {arb, forceNV, P::ArbFragmentProgram, P::ArbFragmentProgram},
+        {nv, forceNV, P::RegisterCombiners, P::RegisterCombiners},
+        {arbAndAti, forceATI, P::AtiFragmentShader, P::AtiFragmentShader},
+        {arb, forceATI, P::ArbFragmentProgram, P::ArbFragmentProgram},
+        {ati, plain, P::AtiFragmentShader, P::AtiFragmentShader},
+        {combiners, plain, P::RegisterCombiners, P::RegisterCombiners},
+        {combiners, twoPassSet, P::RegisterCombinersTwoPass, P::RegisterCombinersTwoPass},
+        {twoPass, plain, P::RegisterCombinersTwoPass, P::RegisterCombinersTwoPass},
+        {none, plain, P::Vertex, P::Vertex},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const LightingPath prepared = StartupLightingPath(cases[i].caps, cases[i].switches);
-        EXPECT_EQ(FrameLightingPath(cases[i].caps, cases[i].switches, prepared), cases[i].expected) << "case " << i;
+        EXPECT_EQ(prepared, cases[i].startup) << "case " << i;
+        EXPECT_EQ(FrameLightingPath(cases[i].caps, cases[i].switches, prepared), cases[i].frame) << "case " << i;
     }
     // A path forced after start-up without its GL objects gives the one
     // prepared; the combiners' two passes need nothing more.
@@ -189,9 +185,8 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-// The NV form is the ARB text with two option lines and half-precision
-// opcodes; `except` gives the other lines (by index in the ARB text) as
-// they must read.
+// The NV form is the ARB text with two option lines and half-precision opcodes; `except` gives the other lines (by
+// index in the ARB text) as they must read.
 void ExpectNvFormOf(const std::string& arb, const std::string& nv, const std::map<size_t, std::string>& except)
 {
     std::vector<std::string> a = Lines(arb), n = Lines(nv);
@@ -248,16 +243,7 @@ TEST(FragmentPrograms, ErrorPositionNamesItsLine)
 }
 
 // A camera at the origin looking down -Z with a 90 degree frustum, near 1, far 100.
-struct Projection {
-    float m[16] = {};
-    Projection()
-    {
-        m[0] = m[5] = 1.0f;
-        m[10] = -101.0f / 99.0f;
-        m[11] = -1.0f;
-        m[14] = -200.0f / 99.0f;
-    }
-};
+const float kProjection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -101.0f / 99, -1, 0, 0, -200.0f / 99, 0};
 
 BoundingBox Box(const Vector& centre, float half)
 {
@@ -269,10 +255,8 @@ BoundingBox Box(const Vector& centre, float half)
 
 TEST(LightScissor, BoxesAroundBeforeAndAcrossTheCamera)
 {
-    const Projection p;
-    const Vector camera{0, 0, 0};
     const auto rect = [&](const BoundingBox& box) {
-        const ScissorRectangle r = LightScissor(box, camera, p.m, 640, 480);
+        const ScissorRectangle r = LightScissor(box, {0, 0, 0}, kProjection, 640, 480);
         return std::vector<int>{r.x, r.y, r.width, r.height};
     };
     EXPECT_EQ(rect(Box({0, 0, 0}, 5)), (std::vector<int>{0, 0, 640, 480})) << "camera inside";
@@ -281,18 +265,15 @@ TEST(LightScissor, BoxesAroundBeforeAndAcrossTheCamera)
     // Off to the right, partly and wholly off screen: clamped, never negative.
     EXPECT_EQ(rect(Box({12, 0, -11}, 1)), (std::vector<int>{613, 216, 27, 48}));
     EXPECT_EQ(rect(Box({30, 0, -11}, 1)), (std::vector<int>{640, 216, 0, 48}));
-    // Reaching behind the camera without holding it: a corner is skipped,
-    // the box may still cover the view.
+    // Reaching behind the camera without holding it: a corner is skipped, the box may still cover the view.
     EXPECT_EQ(rect(Box({0, 3, -1}, 2.5f)), (std::vector<int>{0, 0, 640, 480}));
     // Entirely behind: the whole screen too (safe; the pass lights nothing there).
     EXPECT_EQ(rect(Box({0, 0, 20}, 1)), (std::vector<int>{0, 0, 640, 480}));
-    const ScissorRectangle empty = LightScissor(Box({0, 0, -11}, 1), {0, 0, 50}, p.m, 0, -4);
-    EXPECT_GE(empty.width, 0);
-    EXPECT_GE(empty.height, 0);
+    const ScissorRectangle empty = LightScissor(Box({0, 0, -11}, 1), {0, 0, 50}, kProjection, 0, -4);
+    EXPECT_TRUE(empty.width >= 0 && empty.height >= 0) << empty.width << " x " << empty.height;
 }
 
-// Register combiners, recorded: every call through the five entry points
-// becomes one line, with the enums named.
+// Register combiners, recorded: every call through the five entry points becomes one line, with the enums named.
 std::vector<std::string> gCalls;
 
 std::string Name(GLenum value)
@@ -311,34 +292,30 @@ std::string Name(GLenum value)
     return found != names.end() ? found->second : std::to_string(value);
 }
 
-std::string Join(std::initializer_list<std::string> words)
-{
-    std::string line;
-    for (const std::string& word : words)
-        line += (line.empty() ? "" : " ") + word;
-    return line;
-}
-
-void RecordParameteri(GLenum name, GLint value) { gCalls.push_back(Join({Name(name), std::to_string(value)})); }
-void RecordParameterfv(GLenum name, const GLfloat* v)
+// One recorded line: the words separated by spaces.
+template <typename... Words>
+void Record(const Words&... words)
 {
     std::ostringstream line;
-    line << Name(name) << " " << v[0] << " " << v[1] << " " << v[2] << " " << v[3];
-    gCalls.push_back(line.str());
+    ((line << words << ' '), ...);
+    gCalls.push_back(line.str().substr(0, line.str().size() - 1));
 }
+
+void RecordParameteri(GLenum name, GLint value) { Record(Name(name), value); }
+void RecordParameterfv(GLenum name, const GLfloat* v) { Record(Name(name), v[0], v[1], v[2], v[3]); }
 void RecordInput(GLenum stage, GLenum portion, GLenum variable, GLenum input, GLenum mapping, GLenum usage)
 {
-    gCalls.push_back(Join({Name(stage), Name(portion), Name(variable), "=", Name(input), Name(mapping), Name(usage)}));
+    Record(Name(stage), Name(portion), Name(variable), "=", Name(input), Name(mapping), Name(usage));
 }
 void RecordOutput(GLenum stage, GLenum portion, GLenum ab, GLenum cd, GLenum sum, GLenum scale, GLenum bias,
                   GLboolean abDot, GLboolean cdDot, GLboolean mux)
 {
-    gCalls.push_back(Join({Name(stage), Name(portion), "out", Name(ab), abDot ? "dot" : "mul", Name(cd),
-                           cdDot ? "dot" : "mul", "sum", Name(sum), Name(scale), Name(bias), mux ? "mux" : "-"}));
+    Record(Name(stage), Name(portion), "out", Name(ab), abDot ? "dot" : "mul", Name(cd), cdDot ? "dot" : "mul", "sum",
+           Name(sum), Name(scale), Name(bias), mux ? "mux" : "-");
 }
 void RecordFinal(GLenum variable, GLenum input, GLenum mapping, GLenum usage)
 {
-    gCalls.push_back(Join({"final", Name(variable), "=", Name(input), Name(mapping), Name(usage)}));
+    Record("final", Name(variable), "=", Name(input), Name(mapping), Name(usage));
 }
 
 class RecordedCombiners : public ::testing::Test {

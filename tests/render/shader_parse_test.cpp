@@ -1,9 +1,8 @@
 // Shader scripts read into shaders and stages, their messages, and the time-dependent rules
 // (waves, texture-coordinate modifiers, colours), all without a GL context.
-#include "render/shadermanager.h"
 #include "render/wave.h"
 #include "support/fatal_error.h"
-#include "support/test_console.h"
+#include "support/shader_console_test.h"
 
 #include <algorithm>
 #include <iterator>
@@ -11,19 +10,8 @@
 
 namespace {
 
-class ShaderParseTest : public ConsoleTest {
+class ShaderParseTest : public ShaderConsoleTest {
 protected:
-    void SetUp() override
-    {
-        ConsoleTest::SetUp();
-        gShaderManager->Init();
-    }
-    void TearDown() override
-    {
-        gShaderManager->Release();
-        ConsoleTest::TearDown();
-    }
-
     Shader& Parse(const std::string& text, const char* name)
     {
         WriteData("shaders/test.shader", text);
@@ -159,13 +147,11 @@ TEST_F(ShaderParseTest, MalformedLinesArePrintedAndSkipped)
     for (const auto& [message, line] : expected)
         EXPECT_TRUE(Printed(message, line)) << message << " at line " << line << "\n" << Text();
 
-    EXPECT_FALSE(broken.nonsolid);
-    EXPECT_EQ(broken.cullMode, 2);
+    EXPECT_TRUE(!broken.nonsolid && broken.cullMode == 2);
     ASSERT_EQ(broken.stages.size(), 1u);
-    EXPECT_EQ(broken.stages[0].tcModCount, 0);
-    EXPECT_EQ(broken.stages[0].specular, 1.0f);
-    EXPECT_EQ(broken.stages[0].rgbGen, kColourVertex) << "identity keeps the vertex colours";
-    EXPECT_EQ(broken.stages[0].blendDestination, GLenum(GL_ZERO));
+    const ShaderStage& stage = broken.stages[0];
+    EXPECT_TRUE(stage.tcModCount == 0 && stage.specular == 1.0f && stage.blendDestination == GL_ZERO);
+    EXPECT_EQ(stage.rgbGen, kColourVertex) << "identity keeps the vertex colours";
     EXPECT_NE(gShaderManager->Find("after"), nullptr);
     EXPECT_NE(Text().find("^13shaders/test.shader^15, 2 shader(s) parsed."), std::string::npos);
 }
@@ -286,25 +272,19 @@ TEST_F(ShaderParseTest, TextureCoordinatesOverTime)
 
 TEST_F(ShaderParseTest, ColourRules)
 {
-    ShaderStage& constant = ParseStage("rgbgen translate 0.1 0.2 0.3 0.4\n");
-    constant.GenerateColour(0);
-    EXPECT_FLOAT_EQ(constant.colour[2], 0.3f);
-    EXPECT_FLOAT_EQ(constant.colour[3], 0.4f);
-
-    ShaderStage& wave = ParseStage("rgbgen wave square 0.25 0.5 0 1\n");
-    wave.GenerateColour(100);
-    EXPECT_FLOAT_EQ(wave.colour[0], 0.75f);
-    EXPECT_FLOAT_EQ(wave.colour[3], 1.0f);
-    wave.GenerateColour(600);
-    EXPECT_FLOAT_EQ(wave.colour[1], -0.25f);
-
-    for (const char* rule : {"rgbgen vertex\n", "rgbgen lightingdiffuse\n", "rgbgen base\n"}) {
-        ShaderStage& stage = ParseStage("rgbgen translate 0 0 0 0\n" + std::string(rule));
-        stage.GenerateColour(0);
-        const float expected = std::string(rule) == "rgbgen base\n" ? 0.0f : 1.0f;
-        EXPECT_EQ(stage.colour[0], expected) << rule;
-        EXPECT_EQ(stage.colour[3], expected) << rule;
-    }
+    const auto colour = [&](const std::string& lines, uint32_t time) {
+        ShaderStage& stage = ParseStage(lines);
+        stage.GenerateColour(time);
+        return std::vector<float>(stage.colour, stage.colour + 4);
+    };
+    EXPECT_EQ(colour("rgbgen translate 0.1 0.2 0.3 0.4\n", 0), (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}));
+    EXPECT_EQ(colour("rgbgen wave square 0.25 0.5 0 1\n", 100), (std::vector<float>{0.75f, 0.75f, 0.75f, 1}));
+    EXPECT_EQ(colour("rgbgen wave square 0.25 0.5 0 1\n", 600), (std::vector<float>{-0.25f, -0.25f, -0.25f, 1}));
+    // Vertex and lighting rules replace the constant with white; base keeps it.
+    for (const char* rule : {"rgbgen vertex\n", "rgbgen lightingdiffuse\n", "rgbgen base\n"})
+        EXPECT_EQ(colour("rgbgen translate 0 0 0 0\n" + std::string(rule), 0),
+                  std::vector<float>(4, std::string(rule) == "rgbgen base\n" ? 0.0f : 1.0f))
+            << rule;
 }
 
 }  // namespace

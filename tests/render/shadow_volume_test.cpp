@@ -14,9 +14,8 @@
 
 namespace {
 
-// Meshes with planes and neighbours worked out from their triangles as the
-// map compiler does, and plane records laid out as the map's (point,
-// normal, distance) so that the stride is exercised.
+// Meshes with planes and neighbours worked out from their triangles as the map compiler does, and plane records
+// laid out as the map's (point, normal, distance) so that the stride is exercised.
 struct PlaneRecord {
     Vector point, normal;
     float distance;
@@ -87,9 +86,8 @@ HomogeneousPoint Transformed(const Matrix& model, const HomogeneousPoint& p)
 
 using Triangle = std::array<V3, 3>;
 
-// The volume as triangles (each side quad as two), its points at infinity
-// taken far out along their direction: from the point light, or all to one
-// far point for a directional light. That keeps every face's orientation.
+// The volume as triangles (each side quad as two), its points at infinity taken far out along their direction: from
+// the point light, or all to one far point for a directional light. That keeps every face's orientation.
 std::vector<Triangle> Triangles(const ShadowVolume& volume, const ShadowLight& light)
 {
     const auto realise = [&](const HomogeneousPoint& p) {
@@ -99,20 +97,18 @@ std::vector<Triangle> Triangles(const ShadowVolume& volume, const ShadowLight& l
         return V3{o.x, o.y, o.z} + V3{p.x, p.y, p.z} * 1e4;
     };
     std::vector<Triangle> triangles;
-    const auto& caps = volume.caps;
-    const auto& sides = volume.sides;
-    for (size_t i = 0; i < caps.size(); i += 3)
-        triangles.push_back({realise(caps[i]), realise(caps[i + 1]), realise(caps[i + 2])});
-    for (size_t i = 0; i < sides.size(); i += 4)
+    for (size_t i = 0; i < volume.caps.size(); i += 3)
+        triangles.push_back({realise(volume.caps[i]), realise(volume.caps[i + 1]), realise(volume.caps[i + 2])});
+    for (size_t i = 0; i < volume.sides.size(); i += 4)
         for (size_t k : {1, 2})
-            triangles.push_back({realise(sides[i]), realise(sides[i + k]), realise(sides[i + k + 1])});
+            triangles.push_back(
+                {realise(volume.sides[i]), realise(volume.sides[i + k]), realise(volume.sides[i + k + 1])});
     return triangles;
 }
 
-// Closed: every edge of a face with an area is run as often one way as the
-// other. Facing out: the signed volume is positive, as it is for
-// counter-clockwise faces seen from outside; with the faces consistent that
-// is one orientation for all of them.
+// Closed: every edge of a face with an area is run as often one way as the other. Facing out: the signed volume is
+// positive, as it is for counter-clockwise faces seen from outside; with the faces consistent that is one
+// orientation for all of them.
 void ExpectClosedFacingOut(const ShadowVolume& volume, const ShadowLight& light)
 {
     std::map<std::pair<V3, V3>, int> edges;
@@ -161,9 +157,8 @@ TEST(ShadowVolumeTest, RoomLitFromInsideCastsNothing)
     EXPECT_TRUE(volume.Empty());
 }
 
-// The planes hold d = n · point: the light is in front when n · P - d > 0,
-// which n · P + d gets wrong for planes off the origin. A light at infinity
-// is in front when n leans towards it, however little, as it is for the
+// The planes hold d = n · point: the light is in front when n · P - d > 0, which n · P + d gets wrong for planes
+// off the origin. A light at infinity is in front when n leans towards it, however little, as it is for the
 // extrusion; a far point standing in for it would say otherwise.
 TEST(ShadowVolumeTest, FacingWithPlanesOffTheOrigin)
 {
@@ -183,9 +178,8 @@ TEST(ShadowVolumeTest, FacingWithPlanesOffTheOrigin)
     }
 }
 
-// Neighbour records and indices come from files: any neighbour that is not
-// one of the mesh's triangles is an open edge, and a triangle with a corner
-// off the vertices is left out; the volume stays closed either way.
+// Neighbour records and indices come from files: any neighbour that is not one of the mesh's triangles is an open
+// edge, and a triangle with a corner off the vertices is left out; the volume stays closed either way.
 TEST(ShadowVolumeTest, HostileRecordsGiveOpenEdgesAndClosedVolumes)
 {
     ShadowTestMesh quad;
