@@ -154,14 +154,12 @@ TEST_F(EffectParseTest, FaultsAreReportedAtTheirLineAndSkipped)
     EXPECT_EQ(Errors(), std::size(expected)) << Text();
     EXPECT_NE(Text().find(", 3 emitter(s)\n"), std::string::npos);
 
-    EXPECT_FALSE(effect.light.enable);
-    EXPECT_EQ(effect.light.delay, 10);
+    EXPECT_TRUE(!effect.light.enable && effect.light.delay == 10);
     ASSERT_EQ(effect.elements.size(), 3u);
+    const EmitterSettings& first = effect.elements[0].emitter;
     EXPECT_EQ(effect.elements[0].kind, ElementClass::Emitter);
-    EXPECT_EQ(effect.elements[0].emitter.numParticles, 100);
-    EXPECT_EQ(effect.elements[0].emitter.delay, 10);
-    EXPECT_FLOAT_EQ(effect.elements[0].emitter.sizeBase[0], 1.0f);
-    EXPECT_EQ(effect.elements[0].emitter.velocityBase.x, 0.0f) << "a value with a bad number is kept whole";
+    EXPECT_TRUE(first.numParticles == 100 && first.delay == 10 && first.sizeBase[0] == 1.0f);
+    EXPECT_EQ(first.velocityBase.x, 0.0f) << "a value with a bad number is kept whole";
     EXPECT_EQ(effect.elements[1].kind, ElementClass::Flare);
     // The open block keeps what it had.
     EXPECT_EQ(effect.elements[2].kind, ElementClass::Beam);

@@ -63,9 +63,8 @@ TEST_F(ParticleManagerTest, TheLightStepsPerDelayAndIsReleasedWithTheInstance)
     WriteData("flash.eff", "light_enable 1\n{\nnumparticles 2\nemitter_once 1\nlife_step 1\n}\n");
     const ParticleManager::Handle flash = manager.Create("flash.eff", {0.0f, 0.0f, -30.0f}, light, 2000);
     EXPECT_TRUE(light->enabled);
-    Update(2000);
-    Update(2010);
-    Update(2020);
+    for (int64_t now : {2000, 2010, 2020})
+        Update(now);
     EXPECT_EQ(manager.Find(flash), nullptr);
     EXPECT_FALSE(light->enabled);
     EXPECT_EQ(manager.instanceCount(), 0u);
@@ -93,9 +92,8 @@ TEST_F(ParticleManagerTest, RemovalNeverLeavesAnElementAliveForEver)
     EXPECT_EQ(manager.elementCount(), 0u);
 
     // Handles of any other kind or of nothing are no effect.
-    EXPECT_EQ(manager.Find(0), nullptr);
-    EXPECT_EQ(manager.Find(1), nullptr);
-    EXPECT_EQ(manager.Find(ParticleManager::Handle(light)), nullptr);
+    for (uintptr_t stranger : {uintptr_t(0), uintptr_t(1), uintptr_t(light)})
+        EXPECT_EQ(manager.Find(stranger), nullptr) << stranger;
     const ParticleManager::Handle cleared = manager.Create("all.eff", {}, nullptr, 0);
     manager.RemoveAll();
     EXPECT_EQ(manager.Find(cleared), nullptr);

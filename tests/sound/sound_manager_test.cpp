@@ -28,9 +28,8 @@ protected:
     }
 };
 
-// The named device, then the default; sources from 64 down by eight to 16.
-// Without a device or a usable source one error line, then silence that
-// touches no source, and what was opened is closed.
+// The named device, then the default; sources from 64 down by eight to 16. Without a device or a usable source one
+// error line, then silence that touches no source, and what was opened is closed.
 TEST_F(SoundManagerTest, StartsWithTheDeviceAndSourcesThereAre)
 {
     const std::vector<int> stepped{64, 56, 48, 40, 32, 24, 16};

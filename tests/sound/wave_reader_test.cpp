@@ -27,12 +27,6 @@ std::string Wave(int channels, int bits, const std::string& data, const std::str
     return RiffWave(RiffChunk("fmt ", WaveFormat(channels, bits, 11025)) + more + RiffChunk("data", data));
 }
 
-void SetSize(std::string& file, size_t at, uint32_t size)
-{
-    for (int i = 0; i < 4; ++i)
-        file[at + size_t(i)] = char(size >> (8 * i));
-}
-
 TEST(WaveReader, PlaysEightAndSixteenBitMonoAndStereo)
 {
     struct Case {
@@ -90,10 +84,9 @@ TEST(WaveReader, SkipsOtherChunksAndReadsTheLoopFromTheSampler)
     EXPECT_EQ(sound.samples.size(), 11u);
 }
 
-// Each size field in turn set past the end, to odd values, to zero and to
-// the largest value, and the file cut at every length: the reader keeps the
-// whole frames present or refuses, and never reads past the bytes. A RIFF
-// size under 5 holds not even the form tag and a chunk header.
+// Each size field in turn set past the end, to odd values, to zero and to the largest value, and the file cut at
+// every length: the reader keeps the whole frames present or refuses, and never reads past the bytes. A RIFF size
+// under 5 holds not even the form tag and a chunk header.
 TEST(WaveReader, DamagedAndCutFilesStayInsideTheirBytes)
 {
     const std::string file = Wave(2, 16, Samples(64), RiffChunk("LIST", "info"));
@@ -102,7 +95,8 @@ TEST(WaveReader, DamagedAndCutFilesStayInsideTheirBytes)
     for (size_t field : {riffSize, fmtSize, listSize, dataSize}) {
         for (uint32_t value : {0u, 1u, 3u, 4u, 15u, 17u, 63u, 1000u, 0x7fffffffu, 0xfffffffeu, 0xffffffffu}) {
             std::string damaged = file;
-            SetSize(damaged, field, value);
+            for (int i = 0; i < 4; ++i)
+                damaged[field + size_t(i)] = char(value >> (8 * i));
             WaveSound sound;
             const bool read = Read(damaged, sound);
             EXPECT_FALSE(read && field == riffSize && value <= 4) << value;
