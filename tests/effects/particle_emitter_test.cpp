@@ -74,10 +74,8 @@ TEST_F(ParticleEmitterTest, AFountainKeepsItsCountAndAOnceEmitterDies)
     fountain.velocityRange = {1.0f, 1.0f, 1.0f};
     fountain.velocityRandom = true;
     ParticleEmitter endless(fountain, kAhead);
-    EffectView view = At(0);
     for (int frame = 0; frame < 50; ++frame) {
-        view.now = frame * 25;
-        EXPECT_TRUE(endless.Update(view));
+        EXPECT_TRUE(endless.Update(At(frame * 25)));
         EXPECT_EQ(endless.liveCount(), 10);
     }
     for (int i = 0; i < 10; ++i)
@@ -86,10 +84,8 @@ TEST_F(ParticleEmitterTest, AFountainKeepsItsCountAndAOnceEmitterDies)
     fountain.once = true;
     ParticleEmitter once(fountain, kAhead);
     bool alive = true;
-    for (int frame = 0; frame < 50 && alive; ++frame) {
-        view.now = frame * 25;
-        alive = once.Update(view);
-    }
+    for (int frame = 0; frame < 50 && alive; ++frame)
+        alive = once.Update(At(frame * 25));
     EXPECT_FALSE(alive);
     EXPECT_EQ(once.liveCount(), 0);
 }
@@ -173,8 +169,7 @@ TEST_F(ParticleEmitterTest, BehindTheCameraAnEmitterIsCulledAndHoldsStill)
     ParticleEmitter ahead(empty, kAhead), back(empty, {0.0f, 0.0f, 100.0f});
     ahead.Update(At(0));
     back.Update(At(0));
-    EXPECT_TRUE(ahead.visible());
-    EXPECT_FALSE(back.visible());
+    EXPECT_TRUE(ahead.visible() && !back.visible());
 }
 
 TEST_F(ParticleEmitterTest, QuadsFaceTheCameraWithAlphaFromLife)

@@ -110,11 +110,13 @@ TEST_F(ShaderGLTest, TexturesLoadOnFirstGetAndUndefinedNamesAreTextures)
     ExpectDrawn(shader, {0, 0, 255});
 }
 
-GLboolean DepthMask()
+// Depth writes, culling, alpha test and texture generation of s and t, as GL holds them.
+std::vector<bool> Switches()
 {
-    GLboolean mask = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    return mask;
+    GLboolean depthWrite = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrite);
+    return {bool(depthWrite), bool(glIsEnabled(GL_CULL_FACE)), bool(glIsEnabled(GL_ALPHA_TEST)),
+            bool(glIsEnabled(GL_TEXTURE_GEN_S)), bool(glIsEnabled(GL_TEXTURE_GEN_T))};
 }
 
 TEST_F(ShaderGLTest, PassesSkipLightingStagesAndRestoreTheDefaults)
@@ -122,22 +124,16 @@ TEST_F(ShaderGLTest, PassesSkipLightingStagesAndRestoreTheDefaults)
     Shader* shader = gShaderManager->Get("layered");
     std::vector<uint32_t> drawn;
     shader->BeginPasses();
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     while (shader->NextPass()) {
         shader->ApplyPass(1000);
         drawn.push_back(shader->pass);
         if (shader->pass == 0) {
-            EXPECT_FALSE(DepthMask());
-            EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
-            EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
+            EXPECT_EQ(Switches(), (std::vector<bool>{false, false, true, true, true}));
         }
         shader->AdvancePass();
     }
     EXPECT_EQ(drawn, (std::vector<uint32_t>{0, 3}));
-    EXPECT_TRUE(DepthMask());
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
+    EXPECT_EQ(Switches(), (std::vector<bool>{true, true, false, false, false}));
     GLfloat matrix[16];
     glGetFloatv(GL_TEXTURE_MATRIX, matrix);
     EXPECT_EQ(matrix[12], 0.0f);
