@@ -111,8 +111,7 @@ TEST_F(EffectParseTest, EveryKeySetsItsValue)
         EXPECT_FLOAT_EQ(floats[i][0], floats[i][1]) << "value " << i;
 }
 
-// Each block's keys are those of its class, picked by its last class line;
-// a fault skips its line and keeps the value.
+// Each block's keys are those of its class, picked by its last class line; a fault skips its line and keeps the value.
 TEST_F(EffectParseTest, FaultsAreReportedAtTheirLineAndSkipped)
 {
     const EffectDefinition effect = Parse(

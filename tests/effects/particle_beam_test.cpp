@@ -61,8 +61,7 @@ TEST(ParticleBeam, SegmentsJoinNeighboursAcrossTheLineOfSight)
     beam.Emit(1);
     beam.BuildVertices({});
     EXPECT_EQ(beam.segmentCount(), 2);
-    // From the start (newest, x = -10) toward the end, seen from the
-    // origin: the ribbon spreads along y by the size.
+    // From the start (newest, x = -10) toward the end, seen from the origin: the ribbon spreads along y by the size.
     ParticleBeam two(Still(2), {});
     two.SetBeamStart({-10.0f, 0.0f, -50.0f});
     two.SetBeamEnd({10.0f, 0.0f, -50.0f});

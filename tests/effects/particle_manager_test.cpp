@@ -112,8 +112,7 @@ TEST_F(ParticleManagerTest, PausingFreezesAndResumingReplaysNothing)
     Update(50);
     EXPECT_FLOAT_EQ(FirstEmitter(handle).particles()[0].position.x, 5.0f);
     EXPECT_FLOAT_EQ(light->radius, 55.0f);
-    // Paused later than the last update: the time up to the pause still
-    // counts, for the particles and the light alike.
+    // Paused later than the last update: the time up to the pause still counts, for the particles and the light alike.
     manager.Pause(true, 500);
     Update(1000);
     EXPECT_FLOAT_EQ(FirstEmitter(handle).particles()[0].position.x, 5.0f);

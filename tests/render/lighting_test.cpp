@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <regex>
 #include <set>
@@ -309,7 +310,6 @@ class RecordedCombiners : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        gCalls.clear();
         pglCombinerParameteriNV = RecordParameteri;
         pglCombinerParameterfvNV = RecordParameterfv;
         pglCombinerInputNV = RecordInput;
@@ -324,15 +324,21 @@ protected:
         pglCombinerOutputNV = nullptr;
         pglFinalCombinerInputNV = nullptr;
     }
+    // The calls `set` makes.
+    static std::vector<std::string> Recorded(const std::function<void()>& set)
+    {
+        gCalls.clear();
+        set();
+        return gCalls;
+    }
     const float colour[3] = {1.0f, 0.5f, 0.25f};
 };
 
 const char* const kFinalZeroABCD[] = {"final A = zero plain rgb", "final B = zero plain rgb", "final C = zero plain rgb",
                                       "final D = zero plain rgb"};
 
-TEST_F(RecordedCombiners, OnePassStagesAsListed)
+TEST_F(RecordedCombiners, OneAndTwoPassStagesAsListed)
 {
-    SetAttenuationCombiners();
     std::vector<std::string> expected = {
         "stages 2",
         // spare0 = dot(expand(tex0), expand(tex0)); then spare0 × spare0
@@ -340,10 +346,8 @@ TEST_F(RecordedCombiners, OnePassStagesAsListed)
         "1 rgb A = spare0 plain rgb", "1 rgb B = spare0 plain rgb", "1 rgb out spare0 mul discard mul sum discard zero zero -"};
     expected.insert(expected.end(), std::begin(kFinalZeroABCD), std::end(kFinalZeroABCD));
     expected.push_back("final G = spare0 invert blue");  // alpha = 1 - spare0
-    EXPECT_EQ(gCalls, expected);
+    EXPECT_EQ(Recorded(SetAttenuationCombiners), expected);
 
-    gCalls.clear();
-    SetLightingCombiners(colour);
     expected = {
         "stages 8", "const0 1 0.5 0.25 1", "const1 0 1 1 1",
         // 0: spare0 = tex1 × const1 + tex1.alpha × (1 - const1)
@@ -371,21 +375,15 @@ TEST_F(RecordedCombiners, OnePassStagesAsListed)
                                      "final A = spare0 plain rgb", "final B = tex0 plain rgb",
                                      "final C = zero plain rgb", "final D = spare1 plain rgb",
                                      "final G = tex0 plain alpha"});
-    EXPECT_EQ(gCalls, expected);
-}
+    EXPECT_EQ(Recorded([&] { SetLightingCombiners(colour); }), expected);
 
-TEST_F(RecordedCombiners, TwoPassStagesAsListed)
-{
-    SetTwoPassDiffuseCombiners();
-    std::vector<std::string> expected = {"stages 1", "0 rgb A = tex0 expand rgb", "0 rgb B = tex1 expand rgb",
-                                         "0 rgb out spare0 dot discard mul sum discard zero zero -"};
+    // The two-pass path: diffuse, then intensity.
+    expected = {"stages 1", "0 rgb A = tex0 expand rgb", "0 rgb B = tex1 expand rgb",
+                "0 rgb out spare0 dot discard mul sum discard zero zero -"};
     expected.insert(expected.end(), std::begin(kFinalZeroABCD), std::end(kFinalZeroABCD));
     expected.push_back("final G = spare0 plain blue");
-    EXPECT_EQ(gCalls, expected);
-
-    gCalls.clear();
-    SetTwoPassIntensityCombiners(colour);
-    EXPECT_EQ(gCalls, (std::vector<std::string>{
+    EXPECT_EQ(Recorded(SetTwoPassDiffuseCombiners), expected);
+    EXPECT_EQ(Recorded([&] { SetTwoPassIntensityCombiners(colour); }), (std::vector<std::string>{
                           "stages 2", "const0 1 0.5 0.25 1", "const1 0 1 1 1",
                           // 4 × ((1 - tex1) × 1 + primary alpha × -1)
                           "0 alpha A = tex1 invert alpha", "0 alpha B = zero invert alpha",

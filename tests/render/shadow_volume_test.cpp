@@ -63,12 +63,12 @@ struct ShadowTestMesh {
     }
 };
 
-// A closed box around the origin; seen from inside (a room) when `inward`.
-ShadowTestMesh Box(const Vector& half, bool inward = false)
+// A closed box around `centre`; seen from inside (a room) when `inward`.
+ShadowTestMesh Box(const Vector& half, bool inward = false, const Vector& centre = {0, 0, 0})
 {
     ShadowTestMesh box;
     for (int i = 0; i < 8; ++i)
-        box.AddVertex({i & 1 ? half.x : -half.x, i & 2 ? half.y : -half.y, i & 4 ? half.z : -half.z});
+        box.AddVertex(Add(centre, {i & 1 ? half.x : -half.x, i & 2 ? half.y : -half.y, i & 4 ? half.z : -half.z}));
     const uint32_t faces[6][4] = {{0, 4, 6, 2}, {1, 3, 7, 5}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 2, 3, 1}, {4, 5, 7, 6}};
     for (const auto& f : faces)
         inward ? box.AddQuad(f[3], f[2], f[1], f[0]) : box.AddQuad(f[0], f[1], f[2], f[3]);
@@ -133,10 +133,7 @@ TEST(ShadowVolumeTest, BoxUnderPointAndDirectionalLightsIsClosedAndFacesOut)
 {
     // A 2 x 1 x 2 box from y = 1 to 2 under a light at y = 6: only the top
     // faces the light. A light from above, right and front lights +x, +y, +z.
-    ShadowTestMesh box = Box({1, 0.5f, 1});
-    for (Vertex& v : box.vertices)
-        v.position[1] += 1.5f;
-    box.Finish();
+    ShadowTestMesh box = Box({1, 0.5f, 1}, false, {0, 1.5f, 0});
     for (const auto& [light, facing] :
          {std::pair{PointLight({0, 6, 0}), std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0}},
           {DirectionalLight({0.3f, 1, 0.2f}), {0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1}}}) {
