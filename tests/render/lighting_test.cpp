@@ -17,6 +17,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <tuple>
 #include <sstream>
 #include <vector>
 
@@ -76,11 +77,7 @@ TEST(LightingPath, StartUpAndEachFrameChooseFromHardwareAndSwitches)
     twoPassSet.lightingTwoPass = true;
     // Start-up prepares what a lit frame would choose, the forcing switches
     // included, whatever r_lighting and r_vertexLighting say.
-    const struct {
-        const GLCaps& caps;
-        const LightingSwitches& switches;
-        LightingPath startup, frame;
-    } cases[] = {
+    const std::tuple<GLCaps, LightingSwitches, LightingPath, LightingPath> cases[] = {
         {arb, off, P::ArbFragmentProgram, P::Unlit},
         {nv, off, P::ArbFragmentProgram, P::Unlit},
         {arb, vertex, P::ArbFragmentProgram, P::Vertex},
@@ -98,9 +95,10 @@ TEST(LightingPath, StartUpAndEachFrameChooseFromHardwareAndSwitches)
         {none, plain, P::Vertex, P::Vertex},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
-        const LightingPath prepared = StartupLightingPath(cases[i].caps, cases[i].switches);
-        EXPECT_EQ(prepared, cases[i].startup) << "case " << i;
-        EXPECT_EQ(FrameLightingPath(cases[i].caps, cases[i].switches, prepared), cases[i].frame) << "case " << i;
+        const auto& [caps, switches, startup, frame] = cases[i];
+        const LightingPath prepared = StartupLightingPath(caps, switches);
+        EXPECT_EQ(prepared, startup) << "case " << i;
+        EXPECT_EQ(FrameLightingPath(caps, switches, prepared), frame) << "case " << i;
     }
     // A path forced after start-up without its GL objects gives the one
     // prepared; the combiners' two passes need nothing more.

@@ -12,25 +12,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
 // Every program a light pass can bind is one that start-up loads on the hardware that offers the path.
 TEST(SceneRendererPrograms, LightPassesBindOnlyProgramsThatAreLoaded)
 {
-    const struct {
-        LightingPath path;
-        bool arb, ati;
-    } paths[] = {{LightingPath::ArbFragmentProgram, true, false},
-                 {LightingPath::AtiFragmentShader, false, true},
-                 {LightingPath::RegisterCombiners, false, false},
-                 {LightingPath::RegisterCombinersTwoPass, false, false}};
-    for (const auto& p : paths) {
-        const std::vector<std::string> loaded = VertexProgramFiles(p.arb, p.ati);
-        for (int pass = 0; pass < LightPaths::PassCount(p.path); ++pass)
+    for (const auto& [path, arb, ati] : {std::tuple{LightingPath::ArbFragmentProgram, true, false},
+                                         {LightingPath::AtiFragmentShader, false, true},
+                                         {LightingPath::RegisterCombiners, false, false},
+                                         {LightingPath::RegisterCombinersTwoPass, false, false}}) {
+        const std::vector<std::string> loaded = VertexProgramFiles(arb, ati);
+        for (int pass = 0; pass < LightPaths::PassCount(path); ++pass)
             for (bool directional : {false, true})
                 for (bool skinned : {false, true}) {
-                    const std::string file = LightVertexProgramFile(p.path, pass, directional, skinned);
+                    const std::string file = LightVertexProgramFile(path, pass, directional, skinned);
                     EXPECT_NE(std::find(loaded.begin(), loaded.end(), file), loaded.end()) << file;
                 }
     }

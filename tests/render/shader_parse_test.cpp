@@ -57,46 +57,32 @@ TEST_F(ShaderParseTest, EveryKeyword)
 
     // What the modifiers do is tested over time below.
     const ShaderStage& s = shader.stages[0];
-    EXPECT_EQ(s.tcModCount, 7);
-    const std::pair<float, float> stored[] = {
-        {s.alphaReference, 0.5f}, {s.specular, 1.0f},     {s.flare[2], 2.0f},
-        {s.imageSize[0], 64.0f},  {s.borderSize[1], 2.0f}, {s.imageBorderSize[0], 8.0f},
-    };
-    for (size_t i = 0; i < std::size(stored); ++i)
-        EXPECT_FLOAT_EQ(stored[i].first, stored[i].second) << "value " << i;
     const ShaderStage& glow = shader.stages[2];
-    const std::pair<long, long> chosen[] = {
-        {shader.cullMode, 0},           {s.texGen, 1},           {s.rgbGen, kColourWave},
-        {s.rgbWave, kWaveTriangle},     {s.blendSource, GL_DST_COLOR}, {s.blendDestination, GL_ZERO},
-        {s.depthFunc, GL_EQUAL},        {s.alphaFunc, GL_GEQUAL}, {s.minFilter, GL_LINEAR},
-        {s.wrap, GL_CLAMP},             {glow.rgbGen, kColourConstant}, {glow.texGen, 1},
+    const std::pair<double, double> values[] = {
+        {s.tcModCount, 7},          {s.alphaTest, true},          {s.alphaReference, 0.5f},
+        {s.specular, 1.0f},         {s.flare[2], 2.0f},           {s.imageSize[0], 64.0f},
+        {s.borderSize[1], 2.0f},    {s.imageBorderSize[0], 8.0f}, {shader.cullMode, 0},
+        {s.texGen, 1},              {s.rgbGen, kColourWave},      {s.rgbWave, kWaveTriangle},
+        {s.blendSource, GL_DST_COLOR}, {s.blendDestination, GL_ZERO}, {s.depthFunc, GL_EQUAL},
+        {s.alphaFunc, GL_GEQUAL},   {s.minFilter, GL_LINEAR},     {s.wrap, GL_CLAMP},
+        {glow.rgbGen, kColourConstant}, {glow.texGen, 1},         {glow.rgbParams[3], 0.4f},
     };
-    for (size_t i = 0; i < std::size(chosen); ++i)
-        EXPECT_EQ(chosen[i].first, chosen[i].second) << "choice " << i;
-    EXPECT_TRUE(s.alphaTest);
-    EXPECT_FLOAT_EQ(glow.rgbParams[3], 0.4f);
+    for (size_t i = 0; i < std::size(values); ++i)
+        EXPECT_EQ(values[i].first, values[i].second) << "value " << i;
     EXPECT_EQ(shader.NormalMapStage(), &shader.stages[1]);
     EXPECT_EQ(shader.LuminanceStage(), &glow);
 }
 
 TEST_F(ShaderParseTest, BlendFunctionsSetTheFogMode)
 {
-    const struct {
-        const char* blend;
-        GLenum source, destination;
-        int fogMode;
-    } cases[] = {
-        {"add", GL_ONE, GL_ONE, 1},
-        {"GL_ONE GL_ONE", GL_ONE, GL_ONE, 1},
-        {"filter", GL_ZERO, GL_SRC_COLOR, 3},
-        {"gl_dst_color gl_src_color", GL_DST_COLOR, GL_SRC_COLOR, 2},
-        {"blend", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 0},
-    };
-    for (const auto& c : cases) {
-        const ShaderStage& stage = ParseStage("blendfunc " + std::string(c.blend) + "\n");
-        EXPECT_EQ(stage.blendSource, c.source) << c.blend;
-        EXPECT_EQ(stage.blendDestination, c.destination) << c.blend;
-        EXPECT_EQ(stage.fogMode, c.fogMode) << c.blend;
+    for (const auto& [blend, source, destination, fogMode] :
+         {std::tuple{"add", GLenum(GL_ONE), GLenum(GL_ONE), 1}, {"GL_ONE GL_ONE", GL_ONE, GL_ONE, 1},
+          {"filter", GL_ZERO, GL_SRC_COLOR, 3}, {"gl_dst_color gl_src_color", GL_DST_COLOR, GL_SRC_COLOR, 2},
+          {"blend", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 0}}) {
+        const ShaderStage& stage = ParseStage("blendfunc " + std::string(blend) + "\n");
+        EXPECT_EQ(std::tuple(stage.blendSource, stage.blendDestination, stage.fogMode),
+                  std::tuple(source, destination, fogMode))
+            << blend;
     }
 }
 
@@ -242,11 +228,7 @@ TEST(Wave, FormsAtQuarterPeriods)
 
 TEST_F(ShaderParseTest, TextureCoordinatesOverTime)
 {
-    const struct {
-        const char* lines;
-        uint32_t time;
-        float s, t, expectedS, expectedT;
-    } cases[] = {
+    const std::tuple<const char*, uint32_t, float, float, float, float> cases[] = {
         {"tcmod scroll 1 2\n", 500, 0, 0, -0.5f, -1},
         {"tcmod scroll 1 2\n", 1000, 0, 0, -1, -2},
         {"tcmod rotate 90\n", 1000, 0.5f, 0.5f, 0.5f, 0.5f},  // 90 degrees a second about the centre
@@ -263,10 +245,10 @@ TEST_F(ShaderParseTest, TextureCoordinatesOverTime)
         {"tcmod transform 2 4 1 1 3 2\n", 0, 1, 1, 2, 1.25f},
         {"tcmod translate -1 0\ntcmod scale 2 2\n", 0, 1, 1, 3, 2},  // the last written acts first
     };
-    for (const auto& c : cases) {
-        const Matrix m = ParseStage(c.lines).TextureMatrix(c.time);
-        EXPECT_NEAR(m.m[0] * c.s + m.m[4] * c.t + m.m[12], c.expectedS, 1e-4f) << c.lines << " at " << c.time;
-        EXPECT_NEAR(m.m[1] * c.s + m.m[5] * c.t + m.m[13], c.expectedT, 1e-4f) << c.lines << " at " << c.time;
+    for (const auto& [lines, time, s, t, expectedS, expectedT] : cases) {
+        const Matrix m = ParseStage(lines).TextureMatrix(time);
+        EXPECT_NEAR(m.m[0] * s + m.m[4] * t + m.m[12], expectedS, 1e-4f) << lines << " at " << time;
+        EXPECT_NEAR(m.m[1] * s + m.m[5] * t + m.m[13], expectedT, 1e-4f) << lines << " at " << time;
     }
 }
 

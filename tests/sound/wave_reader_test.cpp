@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -29,15 +30,11 @@ std::string Wave(int channels, int bits, const std::string& data, const std::str
 
 TEST(WaveReader, PlaysEightAndSixteenBitMonoAndStereo)
 {
-    struct Case {
-        int channels, bits;
-        ALenum format;
-    } cases[] = {{1, 8, AL_FORMAT_MONO8}, {1, 16, AL_FORMAT_MONO16}, {2, 8, AL_FORMAT_STEREO8},
-                 {2, 16, AL_FORMAT_STEREO16}};
-    for (const Case& c : cases) {
+    for (const auto& [channels, bits, format] : {std::tuple{1, 8, AL_FORMAT_MONO8}, {1, 16, AL_FORMAT_MONO16},
+                                                 {2, 8, AL_FORMAT_STEREO8}, {2, 16, AL_FORMAT_STEREO16}}) {
         WaveSound sound;
-        ASSERT_TRUE(Read(Wave(c.channels, c.bits, Samples(40)), sound)) << c.channels << "x" << c.bits;
-        EXPECT_EQ(sound.format, c.format);
+        ASSERT_TRUE(Read(Wave(channels, bits, Samples(40)), sound)) << channels << "x" << bits;
+        EXPECT_EQ(sound.format, format);
         EXPECT_EQ(sound.frequency, 11025);
         EXPECT_EQ(std::string(sound.samples.begin(), sound.samples.end()), Samples(40));
     }
