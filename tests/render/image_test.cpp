@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -41,19 +42,14 @@ bool Refuses(Reader reader, const Bytes& file)
     return !reader(file.data(), file.size(), image, error) && !error.empty();
 }
 
-struct DecodeCase {
-    const char* what;
-    Reader reader;
-    Bytes file;
-    int bytesPerPixel;
-    Bytes pixels;  // bottom row first
-};
+// What is decoded, the reader, the file, and the bytes per pixel and pixels (bottom row first) it must give.
+using DecodeCase = std::tuple<const char*, Reader, Bytes, int, Bytes>;
 
 void ExpectDecoded(const DecodeCase& c)
 {
-    const Image image = Decode(c.reader, c.file);
-    EXPECT_EQ(image.bytesPerPixel, c.bytesPerPixel) << c.what;
-    EXPECT_EQ(image.pixels, c.pixels) << c.what;
+    const auto& [what, reader, file, bytesPerPixel, pixels] = c;
+    const Image image = Decode(reader, file);
+    EXPECT_EQ(std::make_pair(image.bytesPerPixel, image.pixels), std::make_pair(bytesPerPixel, pixels)) << what;
 }
 
 TEST(TgaReader, DecodesEveryTypeAndOrigin)

@@ -264,9 +264,8 @@ TEST_F(LightQuadTest, ProgramsLoadAndBadOnesSayWhy)
     // A fragment program the driver refuses names its line and stays loaded.
     GLuint refused = LoadFragmentProgram("!!ARBfp1.0\nMOV result.color, 1;\nMOV result.color, nothing;\nEND\n");
     EXPECT_NE(refused, 0u);
-    EXPECT_NE(Text().find("Error loading fragment program\nError at line 3: \"MOV result.color, nothing;\"\nError message: "),
-              std::string::npos)
-        << Text();
+    const char* refusal = "Error loading fragment program\nError at line 3: \"MOV result.color, nothing;\"\n";
+    EXPECT_NE(Text().find(std::string(refusal) + "Error message: "), std::string::npos) << Text();
     pglDeleteProgramsARB(1, &refused);
 }
 

@@ -25,11 +25,11 @@ namespace {
 
 TEST(LightLookup, TexelsFollowTheirFormulas)
 {
+    const auto at = [](const auto& map, int x, int y) { return int(map[size_t(y * kLookupSize + x)]); };
     const auto attenuation = AttenuationMap();
-    const auto at = [&](int x, int y) { return int(attenuation[size_t(y * kLookupSize + x)]); };
-    EXPECT_EQ(at(127, 127), 2);
-    EXPECT_EQ(at(0, 127), 254);
-    EXPECT_EQ(at(0, 0), 211);
+    EXPECT_EQ(at(attenuation, 127, 127), 2);
+    EXPECT_EQ(at(attenuation, 0, 127), 254);
+    EXPECT_EQ(at(attenuation, 0, 0), 211);
 
     const auto faces = NormalizationCubeFaces();
     for (int face = 0; face < 6; ++face) {
@@ -50,10 +50,10 @@ TEST(LightLookup, TexelsFollowTheirFormulas)
     const auto specular = SpecularLookupMap();
     for (int y = 0; y < kLookupSize; ++y)
         for (int x = 1; x < kLookupSize; ++x)
-            ASSERT_GE(specular[size_t(y * kLookupSize + x)], specular[size_t(y * kLookupSize + x - 1)]) << x << "," << y;
-    EXPECT_EQ(specular[0 * kLookupSize + 255], 0) << "a zero half vector has no highlight";
-    EXPECT_EQ(specular[255 * kLookupSize + 255], 255) << "N·H = |H| = 1";
-    EXPECT_EQ(specular[255 * kLookupSize + 242], 110) << "(242/255)^16";
+            ASSERT_GE(at(specular, x, y), at(specular, x - 1, y)) << x << "," << y;
+    EXPECT_EQ(at(specular, 255, 0), 0) << "a zero half vector has no highlight";
+    EXPECT_EQ(at(specular, 255, 255), 255) << "N·H = |H| = 1";
+    EXPECT_EQ(at(specular, 242, 255), 110) << "(242/255)^16";
 }
 
 TEST(LightingPath, StartUpAndEachFrameChooseFromHardwareAndSwitches)
@@ -202,20 +202,20 @@ void ExpectNvFormOf(const std::string& arb, const std::string& nv, const std::ma
 TEST(FragmentPrograms, NvFormsDifferFromArbOnlyAsListed)
 {
     // The normalisation of H stays full precision.
+    const auto indexIn = [](const std::vector<std::string>& lines, const char* line) {
+        return size_t(std::find(lines.begin(), lines.end(), line) - lines.begin());
+    };
     const auto exact = Lines(kExactLightingProgram);
-    const size_t normaliseH = size_t(std::find(exact.begin(), exact.end(),
-                                               "DP3       temp, fragment.texcoord[4], fragment.texcoord[4];") -
-                                     exact.begin());
+    const size_t normaliseH = indexIn(exact, "DP3       temp, fragment.texcoord[4], fragment.texcoord[4];");
     ASSERT_LT(normaliseH + 1, exact.size());
     ExpectNvFormOf(kExactLightingProgram, NvExactLightingProgram(),
                    {{normaliseH, exact[normaliseH]}, {normaliseH + 1, "RSQ       temp.w, temp.x;"}});
 
     // The expansions of L and H write all four components.
     const auto lookup = Lines(kLookupLightingProgram);
-    const auto at = [&](const char* line) { return size_t(std::find(lookup.begin(), lookup.end(), line) - lookup.begin()); };
     ExpectNvFormOf(kLookupLightingProgram, NvLookupLightingProgram(),
-                   {{at("MAD       L.xyz, L, 2, -1;"), "MADH      L, L, 2, -1;"},
-                    {at("MAD       H.xyz, H, 2, -1;"), "MADH      H, H, 2, -1;"}});
+                   {{indexIn(lookup, "MAD       L.xyz, L, 2, -1;"), "MADH      L, L, 2, -1;"},
+                    {indexIn(lookup, "MAD       H.xyz, H, 2, -1;"), "MADH      H, H, 2, -1;"}});
 }
 
 TEST(FragmentPrograms, ErrorPositionNamesItsLine)
@@ -332,16 +332,17 @@ protected:
     const float colour[3] = {1.0f, 0.5f, 0.25f};
 };
 
-const char* const kFinalZeroABCD[] = {"final A = zero plain rgb", "final B = zero plain rgb", "final C = zero plain rgb",
-                                      "final D = zero plain rgb"};
+const char* const kFinalZeroABCD[] = {"final A = zero plain rgb", "final B = zero plain rgb",
+                                      "final C = zero plain rgb", "final D = zero plain rgb"};
 
 TEST_F(RecordedCombiners, OneAndTwoPassStagesAsListed)
 {
     std::vector<std::string> expected = {
         "stages 2",
         // spare0 = dot(expand(tex0), expand(tex0)); then spare0 × spare0
-        "0 rgb A = tex0 expand rgb", "0 rgb B = tex0 expand rgb", "0 rgb out spare0 dot discard mul sum discard zero zero -",
-        "1 rgb A = spare0 plain rgb", "1 rgb B = spare0 plain rgb", "1 rgb out spare0 mul discard mul sum discard zero zero -"};
+        "0 rgb A = tex0 expand rgb", "0 rgb B = tex0 expand rgb",
+        "0 rgb out spare0 dot discard mul sum discard zero zero -", "1 rgb A = spare0 plain rgb",
+        "1 rgb B = spare0 plain rgb", "1 rgb out spare0 mul discard mul sum discard zero zero -"};
     expected.insert(expected.end(), std::begin(kFinalZeroABCD), std::end(kFinalZeroABCD));
     expected.push_back("final G = spare0 invert blue");  // alpha = 1 - spare0
     EXPECT_EQ(Recorded(SetAttenuationCombiners), expected);
@@ -352,7 +353,8 @@ TEST_F(RecordedCombiners, OneAndTwoPassStagesAsListed)
         "0 rgb A = tex1 plain rgb", "0 rgb B = const1 plain rgb", "0 rgb C = tex1 plain alpha",
         "0 rgb D = const1 invert rgb", "0 rgb out discard mul discard mul sum spare0 zero zero -",
         // 1: spare1 = dot(tex1, 1 - const1), the gloss
-        "1 rgb A = tex1 plain rgb", "1 rgb B = const1 invert rgb", "1 rgb out spare1 dot discard mul sum discard zero zero -",
+        "1 rgb A = tex1 plain rgb", "1 rgb B = const1 invert rgb",
+        "1 rgb out spare1 dot discard mul sum discard zero zero -",
         // 2: N·L and N·H; alpha: base alpha × gloss
         "2 rgb A = spare0 expand rgb", "2 rgb B = tex2 expand rgb", "2 rgb C = spare0 expand rgb",
         "2 rgb D = tex3 expand rgb", "2 rgb out spare0 dot spare1 dot sum discard zero zero -",
