@@ -190,8 +190,8 @@ TEST_F(EffectParseTest, BoolWordsAndAnEmptyFile)
     EXPECT_TRUE(words.light.enable && words.light.colourChange);
     ASSERT_EQ(words.elements.size(), 1u);
     // Lines are read in lower case, so TRUE is true.
-    EXPECT_TRUE(words.elements[0].emitter.once);
-    EXPECT_FALSE(words.elements[0].emitter.lifeAlpha || words.elements[0].emitter.perm);
+    const EmitterSettings& emitter = words.elements[0].emitter;
+    EXPECT_TRUE(emitter.once && !emitter.lifeAlpha && !emitter.perm);
     EXPECT_TRUE(Printed(kDefinitionDatatype, 7)) << Text();
     EXPECT_EQ(Errors(), 1u);
 

@@ -47,9 +47,7 @@ TEST_F(ParticleManagerTest, TheLightStepsPerDelayAndIsReleasedWithTheInstance)
                           "light_color_step -0.1 0 0\n{\nemitter_manual 1\n}\n");
     const ParticleManager::Handle handle = manager.Create("glow.eff", {1.0f, 2.0f, -30.0f}, light, 1000);
     ASSERT_TRUE(manager.Find(handle));
-    EXPECT_TRUE(light->enabled);
-    EXPECT_FLOAT_EQ(light->radius, 50.0f);
-    EXPECT_FLOAT_EQ(light->position.y, 7.0f);
+    EXPECT_TRUE(light->enabled && light->radius == 50.0f && light->position.y == 7.0f);
     Update(1035);
     EXPECT_FLOAT_EQ(light->radius, 56.0f);
     EXPECT_NEAR(light->colour.x, 0.7f, 1e-6f);

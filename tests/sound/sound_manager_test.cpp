@@ -58,8 +58,7 @@ TEST_F(SoundManagerTest, StartsWithTheDeviceAndSourcesThereAre)
             EXPECT_TRUE(gFakeAudio.plays.empty());
         }
         sound.reset();
-        EXPECT_EQ(gFakeAudio.openDevices, 0);
-        EXPECT_EQ(gFakeAudio.liveContexts, 0);
+        EXPECT_TRUE(gFakeAudio.openDevices == 0 && gFakeAudio.liveContexts == 0);
     }
 }
 
@@ -187,10 +186,8 @@ TEST_F(SoundManagerTest, RestartClosesTheOldDeviceFirst)
     EXPECT_GT(sound->Play("beep", {0, 0, 0}), 0);
     sound->Play("hum", {0, 0, 0});
     sound->Init(true);  // as SoundRestart does
-    EXPECT_EQ(gFakeAudio.openDevices, 1);
-    EXPECT_EQ(gFakeAudio.liveContexts, 1);
-    EXPECT_EQ(gFakeAudio.sources.size(), 64u);
-    EXPECT_TRUE(gFakeAudio.buffers.empty());
+    EXPECT_TRUE(gFakeAudio.openDevices == 1 && gFakeAudio.liveContexts == 1);
+    EXPECT_TRUE(gFakeAudio.sources.size() == 64 && gFakeAudio.buffers.empty());
     EXPECT_EQ(sound->FindShader("beep"), nullptr);
     sound->Update();
     EXPECT_EQ(gFakeAudio.plays.size(), 1u);  // the emitter is gone
@@ -198,8 +195,7 @@ TEST_F(SoundManagerTest, RestartClosesTheOldDeviceFirst)
     sound->Cache("nothing");
     EXPECT_TRUE(Printed("^14Warning: Unable to cache sound shader nothing.\n"));
     sound->Shutdown();
-    EXPECT_EQ(gFakeAudio.openDevices, 0);
-    EXPECT_TRUE(gFakeAudio.sources.empty());
+    EXPECT_TRUE(gFakeAudio.openDevices == 0 && gFakeAudio.sources.empty());
 }
 
 }  // namespace
