@@ -73,10 +73,8 @@ TEST(ParticleBeam, SegmentsJoinNeighboursAcrossTheLineOfSight)
         EXPECT_NEAR(two.vertices()[c].position[1], expected[c][1], 1e-3f) << c;
         EXPECT_FLOAT_EQ(two.vertices()[c].normal[2], -1.0f);
     }
-    EXPECT_FLOAT_EQ(two.box().minimum.x, -11.0f);
-    EXPECT_FLOAT_EQ(two.box().maximum.y, 1.0f);
-    EXPECT_FLOAT_EQ(two.vertices()[1].texCoord[1], 0.0f);
-    EXPECT_FLOAT_EQ(two.vertices()[2].texCoord[0], 1.0f);
+    EXPECT_TRUE(two.box().minimum.x == -11.0f && two.box().maximum.y == 1.0f);
+    EXPECT_TRUE(two.vertices()[1].texCoord[1] == 0.0f && two.vertices()[2].texCoord[0] == 1.0f);
 }
 
 TEST(ParticleBeam, AnEmptyPoolSpawnsNothing)

@@ -31,8 +31,7 @@ TEST_F(SoundShaderTest, ReadsEveryKey)
     EXPECT_TRUE(door->volume == 0.5f && door->maxDistance == 40.0f && door->looping && door->global);
     const SoundShader* quiet = sound->FindShader("quiet");
     ASSERT_NE(quiet, nullptr);
-    EXPECT_EQ(quiet->volume, 0.0f);
-    EXPECT_FALSE(quiet->looping || quiet->global);
+    EXPECT_TRUE(quiet->volume == 0.0f && !quiet->looping && !quiet->global);
     EXPECT_FALSE(Printed("^1Error"));
     EXPECT_FALSE(Printed("empty.sound"));
 }
