@@ -100,8 +100,7 @@ TEST_F(BufferManagerTest, RefusedRequestsLeaveNothingBehind)
 // else: a freed range, a stranger's or too many vertices write nothing.
 TEST_F(BufferManagerTest, RewritesOnlyInsideALiveAllocation)
 {
-    const VertexBufferRange first = Allocate(10, GL_DYNAMIC_DRAW_ARB);
-    const VertexBufferRange second = Allocate(10, GL_DYNAMIC_DRAW_ARB);
+    const VertexBufferRange first = Allocate(10, GL_DYNAMIC_DRAW_ARB), second = Allocate(10, GL_DYNAMIC_DRAW_ARB);
     gl.calls.clear();
     manager.Rewrite(second, vertices.data(), 10);
     ASSERT_EQ(gl.Count(Kind::SubData), 1u);

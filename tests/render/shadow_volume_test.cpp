@@ -219,8 +219,7 @@ TEST(ShadowVolumeTest, DegenerateLightsAndMatricesGiveNoNaN)
 TEST(ShadowVolumeTest, TurnedScaledMeshCastsThePreTransformedVolume)
 {
     const Matrix model = ModelMatrix({5, -2, 3}, {30, 45, -20}, {2, 0.5f, 1.5f});
-    ShadowTestMesh mesh = Box({1, 0.5f, 1});
-    ShadowTestMesh placed = mesh;
+    ShadowTestMesh mesh = Box({1, 0.5f, 1}), placed = mesh;
     for (Vertex& v : placed.vertices) {
         const HomogeneousPoint p = Transformed(model, {v.position[0], v.position[1], v.position[2], 1});
         v.position[0] = p.x, v.position[1] = p.y, v.position[2] = p.z;
