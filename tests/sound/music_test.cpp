@@ -70,9 +70,7 @@ TEST_F(MusicTest, ASecondTuneFreesTheFirstAndStopLeavesNothing)
     EXPECT_TRUE(Printed(" ^5- ^15Channels: ^131\n ^5- ^15Bitrate: ^1311025\n"));
     EXPECT_EQ(gFakeAudio.buffers.size(), size_t(MusicStream::kBufferCount));
     sound->StopMusic();
-    EXPECT_FALSE(sound->musicPlaying());
-    EXPECT_TRUE(gFakeAudio.buffers.empty());
-    EXPECT_TRUE(MusicSource().queue.empty());
+    EXPECT_TRUE(!sound->musicPlaying() && gFakeAudio.buffers.empty() && MusicSource().queue.empty());
 }
 
 TEST_F(MusicTest, FollowsTheMusicSettings)

@@ -13,8 +13,7 @@ protected:
     }
     bool PrintedAt(const char* message, int line) const
     {
-        return Printed(std::string("^1Error: ") + message + " ^13(test.sound, line: " + std::to_string(line) +
-                       ").\n");
+        return Printed(std::string("^1Error: ") + message + " ^13(test.sound, line: " + std::to_string(line) + ").\n");
     }
 };
 
