@@ -155,8 +155,7 @@ TEST_F(ShaderGLTest, RepeatedStateCostsNoGLCalls)
     GLfloat fromGL[16];
     glGetFloatv(GL_TEXTURE_MATRIX, fromGL);
     const Matrix computed = stage.TextureMatrix(700);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(fromGL[i], computed.m[i]) << "texture matrix element " << i;
+    EXPECT_EQ(std::vector<float>(fromGL, fromGL + 16), std::vector<float>(computed.m, computed.m + 16));
 
     // A different stage changes what differs, and GL holds it.
     before = gGLState.glCalls;
