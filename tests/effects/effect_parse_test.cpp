@@ -111,8 +111,7 @@ TEST_F(EffectParseTest, EveryKeySetsItsValue)
         EXPECT_FLOAT_EQ(floats[i][0], floats[i][1]) << "value " << i;
 }
 
-// Each block's keys are those of its class, picked by its last class line;
-// a fault skips its line and keeps the value.
+// Each block's keys are those of its class, picked by its last class line; a fault skips its line and keeps the value.
 TEST_F(EffectParseTest, FaultsAreReportedAtTheirLineAndSkipped)
 {
     const EffectDefinition effect = Parse(
@@ -154,14 +153,12 @@ TEST_F(EffectParseTest, FaultsAreReportedAtTheirLineAndSkipped)
     EXPECT_EQ(Errors(), std::size(expected)) << Text();
     EXPECT_NE(Text().find(", 3 emitter(s)\n"), std::string::npos);
 
-    EXPECT_FALSE(effect.light.enable);
-    EXPECT_EQ(effect.light.delay, 10);
+    EXPECT_TRUE(!effect.light.enable && effect.light.delay == 10);
     ASSERT_EQ(effect.elements.size(), 3u);
+    const EmitterSettings& first = effect.elements[0].emitter;
     EXPECT_EQ(effect.elements[0].kind, ElementClass::Emitter);
-    EXPECT_EQ(effect.elements[0].emitter.numParticles, 100);
-    EXPECT_EQ(effect.elements[0].emitter.delay, 10);
-    EXPECT_FLOAT_EQ(effect.elements[0].emitter.sizeBase[0], 1.0f);
-    EXPECT_EQ(effect.elements[0].emitter.velocityBase.x, 0.0f) << "a value with a bad number is kept whole";
+    EXPECT_TRUE(first.numParticles == 100 && first.delay == 10 && first.sizeBase[0] == 1.0f);
+    EXPECT_EQ(first.velocityBase.x, 0.0f) << "a value with a bad number is kept whole";
     EXPECT_EQ(effect.elements[1].kind, ElementClass::Flare);
     // The open block keeps what it had.
     EXPECT_EQ(effect.elements[2].kind, ElementClass::Beam);
@@ -193,8 +190,8 @@ TEST_F(EffectParseTest, BoolWordsAndAnEmptyFile)
     EXPECT_TRUE(words.light.enable && words.light.colourChange);
     ASSERT_EQ(words.elements.size(), 1u);
     // Lines are read in lower case, so TRUE is true.
-    EXPECT_TRUE(words.elements[0].emitter.once);
-    EXPECT_FALSE(words.elements[0].emitter.lifeAlpha || words.elements[0].emitter.perm);
+    const EmitterSettings& emitter = words.elements[0].emitter;
+    EXPECT_TRUE(emitter.once && !emitter.lifeAlpha && !emitter.perm);
     EXPECT_TRUE(Printed(kDefinitionDatatype, 7)) << Text();
     EXPECT_EQ(Errors(), 1u);
 

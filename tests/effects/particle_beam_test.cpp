@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 EmitterSettings Still(int particles)
@@ -16,9 +18,20 @@ EmitterSettings Still(int particles)
     return settings;
 }
 
-Vector PositionAt(const ParticleBeam& beam, size_t index)
+EffectView At(int64_t now)
 {
-    return beam.particle(beam.chain()[index]).position;
+    EffectView view = EffectView::Default();
+    view.now = now;
+    return view;
+}
+
+// The x of each particle along the chain, newest first.
+std::vector<float> ChainX(const ParticleBeam& beam)
+{
+    std::vector<float> xs;
+    for (uint32_t slot : beam.chain())
+        xs.push_back(beam.particle(slot).position.x);
+    return xs;
 }
 
 TEST(ParticleBeam, StartAndEndPlaceTheNewestAndTheOldest)
@@ -26,27 +39,21 @@ TEST(ParticleBeam, StartAndEndPlaceTheNewestAndTheOldest)
     ParticleBeam beam(Still(4), {});
     beam.SetBeamStart({1.0f, 0.0f, 0.0f});
     beam.SetBeamEnd({2.0f, 0.0f, 0.0f});
-    ASSERT_EQ(beam.chain().size(), 2u);
-    EXPECT_FLOAT_EQ(PositionAt(beam, 0).x, 1.0f);
-    EXPECT_FLOAT_EQ(PositionAt(beam, 1).x, 2.0f);
+    EXPECT_EQ(ChainX(beam), (std::vector<float>{1, 2}));
     beam.SetBeamEnd({3.0f, 0.0f, 0.0f});
     beam.SetBeamStart({4.0f, 0.0f, 0.0f});
-    ASSERT_EQ(beam.chain().size(), 2u);
-    EXPECT_FLOAT_EQ(PositionAt(beam, 0).x, 4.0f);
-    EXPECT_FLOAT_EQ(PositionAt(beam, 1).x, 3.0f);
+    EXPECT_EQ(ChainX(beam), (std::vector<float>{4, 3}));
 
     ParticleBeam endFirst(Still(4), {});
     endFirst.SetBeamEnd({5.0f, 0.0f, 0.0f});
-    ASSERT_EQ(endFirst.chain().size(), 1u);
-    EXPECT_FLOAT_EQ(PositionAt(endFirst, 0).x, 5.0f);
+    EXPECT_EQ(ChainX(endFirst), (std::vector<float>{5}));
 }
 
 TEST(ParticleBeam, SegmentsJoinNeighboursAcrossTheLineOfSight)
 {
     ParticleBeam beam(Still(3), {});
-    const uint32_t pattern[12] = {0, 1, 2, 1, 3, 2, 4, 5, 6, 5, 7, 6};
-    for (size_t i = 0; i < 12; ++i)
-        EXPECT_EQ(beam.indices()[i], pattern[i]);
+    EXPECT_EQ(std::vector<uint32_t>(beam.indices(), beam.indices() + 12),
+              (std::vector<uint32_t>{0, 1, 2, 1, 3, 2, 4, 5, 6, 5, 7, 6}));
     beam.SetBeamStart({-10.0f, 0.0f, -50.0f});
     beam.BuildVertices({});
     EXPECT_EQ(beam.segmentCount(), 0);
@@ -54,8 +61,7 @@ TEST(ParticleBeam, SegmentsJoinNeighboursAcrossTheLineOfSight)
     beam.Emit(1);
     beam.BuildVertices({});
     EXPECT_EQ(beam.segmentCount(), 2);
-    // From the start (newest, x = -10) toward the end, seen from the
-    // origin: the ribbon spreads along y by the size.
+    // From the start (newest, x = -10) toward the end, seen from the origin: the ribbon spreads along y by the size.
     ParticleBeam two(Still(2), {});
     two.SetBeamStart({-10.0f, 0.0f, -50.0f});
     two.SetBeamEnd({10.0f, 0.0f, -50.0f});
@@ -67,10 +73,8 @@ TEST(ParticleBeam, SegmentsJoinNeighboursAcrossTheLineOfSight)
         EXPECT_NEAR(two.vertices()[c].position[1], expected[c][1], 1e-3f) << c;
         EXPECT_FLOAT_EQ(two.vertices()[c].normal[2], -1.0f);
     }
-    EXPECT_FLOAT_EQ(two.box().minimum.x, -11.0f);
-    EXPECT_FLOAT_EQ(two.box().maximum.y, 1.0f);
-    EXPECT_FLOAT_EQ(two.vertices()[1].texCoord[1], 0.0f);
-    EXPECT_FLOAT_EQ(two.vertices()[2].texCoord[0], 1.0f);
+    EXPECT_TRUE(two.box().minimum.x == -11.0f && two.box().maximum.y == 1.0f);
+    EXPECT_TRUE(two.vertices()[1].texCoord[1] == 0.0f && two.vertices()[2].texCoord[0] == 1.0f);
 }
 
 TEST(ParticleBeam, AnEmptyPoolSpawnsNothing)
@@ -78,8 +82,7 @@ TEST(ParticleBeam, AnEmptyPoolSpawnsNothing)
     ParticleBeam single(Still(1), {});
     single.SetBeamStart({1.0f, 0.0f, 0.0f});
     single.SetBeamEnd({2.0f, 0.0f, 0.0f});
-    ASSERT_EQ(single.chain().size(), 1u);
-    EXPECT_FLOAT_EQ(PositionAt(single, 0).x, 1.0f);
+    EXPECT_EQ(ChainX(single), (std::vector<float>{1}));
     single.BuildVertices({});
     EXPECT_EQ(single.segmentCount(), 0);
 
@@ -90,9 +93,7 @@ TEST(ParticleBeam, AnEmptyPoolSpawnsNothing)
     EmitterSettings automatic = Still(3);
     automatic.automatic = true;
     ParticleBeam full(automatic, {});
-    EffectView view = EffectView::Default();
-    view.now = 100;
-    full.Update(view);
+    full.Update(At(100));
     EXPECT_EQ(full.chain().size(), 3u);
     full.Emit(1);
     EXPECT_EQ(full.chain().size(), 3u);
@@ -107,15 +108,10 @@ TEST(ParticleBeam, PositionFixedKeepsTheNewestAtTheBeamAndDeadParticlesLeave)
     beam.SetBeamStart({1.0f, 0.0f, 0.0f});
     beam.SetBeamEnd({2.0f, 0.0f, 0.0f});
     beam.SetPosition({7.0f, 0.0f, 0.0f});
-    EffectView view = EffectView::Default();
-    view.now = 100;
-    EXPECT_TRUE(beam.Update(view));
-    ASSERT_EQ(beam.chain().size(), 2u);
-    EXPECT_FLOAT_EQ(PositionAt(beam, 0).x, 7.0f);
-    EXPECT_FLOAT_EQ(PositionAt(beam, 1).x, 2.0f);
+    EXPECT_TRUE(beam.Update(At(100)));
+    EXPECT_EQ(ChainX(beam), (std::vector<float>{7, 2}));
     beam.Stop();
-    view.now = 200;
-    EXPECT_FALSE(beam.Update(view));  // both lives ran out
+    EXPECT_FALSE(beam.Update(At(200)));  // both lives ran out
     EXPECT_TRUE(beam.chain().empty());
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -35,14 +36,11 @@ TEST_F(ParticleEmitterTest, TheFirstUpdateStartsTheClockAndLaterOnesRunWholeStep
 {
     ParticleEmitter emitter(Moving(1), kAhead);
     ASSERT_EQ(emitter.liveCount(), 1);
-    EXPECT_TRUE(emitter.Update(At(1000)));
-    EXPECT_FLOAT_EQ(emitter.particles()[0].position.x, 0.0f);
-    emitter.Update(At(1035));  // three steps of 10 ms; 5 ms carried over
-    EXPECT_FLOAT_EQ(emitter.particles()[0].position.x, 3.0f);
-    emitter.Update(At(1039));
-    EXPECT_FLOAT_EQ(emitter.particles()[0].position.x, 3.0f);
-    emitter.Update(At(1040));
-    EXPECT_FLOAT_EQ(emitter.particles()[0].position.x, 4.0f);
+    // At 1035 three steps of 10 ms run and 5 ms carry over.
+    for (const auto& [now, x] : {std::pair{1000, 0.0f}, {1035, 3.0f}, {1039, 3.0f}, {1040, 4.0f}}) {
+        emitter.Update(At(now));
+        EXPECT_FLOAT_EQ(emitter.particles()[0].position.x, x) << now;
+    }
 }
 
 // The last particle moved into a dead one's slot is still stepped once.
@@ -76,10 +74,8 @@ TEST_F(ParticleEmitterTest, AFountainKeepsItsCountAndAOnceEmitterDies)
     fountain.velocityRange = {1.0f, 1.0f, 1.0f};
     fountain.velocityRandom = true;
     ParticleEmitter endless(fountain, kAhead);
-    EffectView view = At(0);
     for (int frame = 0; frame < 50; ++frame) {
-        view.now = frame * 25;
-        EXPECT_TRUE(endless.Update(view));
+        EXPECT_TRUE(endless.Update(At(frame * 25)));
         EXPECT_EQ(endless.liveCount(), 10);
     }
     for (int i = 0; i < 10; ++i)
@@ -88,10 +84,8 @@ TEST_F(ParticleEmitterTest, AFountainKeepsItsCountAndAOnceEmitterDies)
     fountain.once = true;
     ParticleEmitter once(fountain, kAhead);
     bool alive = true;
-    for (int frame = 0; frame < 50 && alive; ++frame) {
-        view.now = frame * 25;
-        alive = once.Update(view);
-    }
+    for (int frame = 0; frame < 50 && alive; ++frame)
+        alive = once.Update(At(frame * 25));
     EXPECT_FALSE(alive);
     EXPECT_EQ(once.liveCount(), 0);
 }
@@ -119,12 +113,11 @@ TEST_F(ParticleEmitterTest, ManualFixedAndAutomaticEmission)
     ParticleEmitter automatic(settings, kAhead);
     automatic.Emit(3);
     EXPECT_EQ(automatic.liveCount(), 0);
-    automatic.Update(At(100));
-    EXPECT_EQ(automatic.liveCount(), 2);
-    automatic.Update(At(120));  // not more than 20 ms later
-    EXPECT_EQ(automatic.liveCount(), 2);
-    automatic.Update(At(121));
-    EXPECT_EQ(automatic.liveCount(), 4);
+    // Two at the first update, two more once over 20 ms have passed.
+    for (const auto& [now, count] : {std::pair{100, 2}, {120, 2}, {121, 4}}) {
+        automatic.Update(At(now));
+        EXPECT_EQ(automatic.liveCount(), count) << now;
+    }
     // Stopped, it emits no more and dies with its particles.
     automatic.Stop();
     automatic.Emit(1);
@@ -176,8 +169,7 @@ TEST_F(ParticleEmitterTest, BehindTheCameraAnEmitterIsCulledAndHoldsStill)
     ParticleEmitter ahead(empty, kAhead), back(empty, {0.0f, 0.0f, 100.0f});
     ahead.Update(At(0));
     back.Update(At(0));
-    EXPECT_TRUE(ahead.visible());
-    EXPECT_FALSE(back.visible());
+    EXPECT_TRUE(ahead.visible() && !back.visible());
 }
 
 TEST_F(ParticleEmitterTest, QuadsFaceTheCameraWithAlphaFromLife)
@@ -195,11 +187,9 @@ TEST_F(ParticleEmitterTest, QuadsFaceTheCameraWithAlphaFromLife)
     const float expected[4][2] = {{-1, -2}, {1, -2}, {1, 2}, {-1, 2}};
     for (int c = 0; c < 4; ++c) {
         const Vertex& v = emitter.vertices()[c];
-        EXPECT_FLOAT_EQ(v.position[0], expected[c][0]);
-        EXPECT_FLOAT_EQ(v.position[1], expected[c][1]);
-        EXPECT_FLOAT_EQ(v.position[2], -100.0f);
-        EXPECT_FLOAT_EQ(v.colour[2], 0.75f);
-        EXPECT_FLOAT_EQ(v.colour[3], 0.5f);
+        EXPECT_EQ((std::vector<float>{v.position[0], v.position[1], v.position[2], v.colour[2], v.colour[3]}),
+                  (std::vector<float>{expected[c][0], expected[c][1], -100, 0.75f, 0.5f}))
+            << "corner " << c;
     }
     // A camera turned about y: its right axis is the world's z.
     view.Rotate({0.0f, 90.0f, 0.0f});

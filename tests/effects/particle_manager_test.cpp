@@ -47,9 +47,7 @@ TEST_F(ParticleManagerTest, TheLightStepsPerDelayAndIsReleasedWithTheInstance)
                           "light_color_step -0.1 0 0\n{\nemitter_manual 1\n}\n");
     const ParticleManager::Handle handle = manager.Create("glow.eff", {1.0f, 2.0f, -30.0f}, light, 1000);
     ASSERT_TRUE(manager.Find(handle));
-    EXPECT_TRUE(light->enabled);
-    EXPECT_FLOAT_EQ(light->radius, 50.0f);
-    EXPECT_FLOAT_EQ(light->position.y, 7.0f);
+    EXPECT_TRUE(light->enabled && light->radius == 50.0f && light->position.y == 7.0f);
     Update(1035);
     EXPECT_FLOAT_EQ(light->radius, 56.0f);
     EXPECT_NEAR(light->colour.x, 0.7f, 1e-6f);
@@ -63,9 +61,8 @@ TEST_F(ParticleManagerTest, TheLightStepsPerDelayAndIsReleasedWithTheInstance)
     WriteData("flash.eff", "light_enable 1\n{\nnumparticles 2\nemitter_once 1\nlife_step 1\n}\n");
     const ParticleManager::Handle flash = manager.Create("flash.eff", {0.0f, 0.0f, -30.0f}, light, 2000);
     EXPECT_TRUE(light->enabled);
-    Update(2000);
-    Update(2010);
-    Update(2020);
+    for (int64_t now : {2000, 2010, 2020})
+        Update(now);
     EXPECT_EQ(manager.Find(flash), nullptr);
     EXPECT_FALSE(light->enabled);
     EXPECT_EQ(manager.instanceCount(), 0u);
@@ -93,9 +90,8 @@ TEST_F(ParticleManagerTest, RemovalNeverLeavesAnElementAliveForEver)
     EXPECT_EQ(manager.elementCount(), 0u);
 
     // Handles of any other kind or of nothing are no effect.
-    EXPECT_EQ(manager.Find(0), nullptr);
-    EXPECT_EQ(manager.Find(1), nullptr);
-    EXPECT_EQ(manager.Find(ParticleManager::Handle(light)), nullptr);
+    for (uintptr_t stranger : {uintptr_t(0), uintptr_t(1), uintptr_t(light)})
+        EXPECT_EQ(manager.Find(stranger), nullptr) << stranger;
     const ParticleManager::Handle cleared = manager.Create("all.eff", {}, nullptr, 0);
     manager.RemoveAll();
     EXPECT_EQ(manager.Find(cleared), nullptr);
@@ -114,8 +110,7 @@ TEST_F(ParticleManagerTest, PausingFreezesAndResumingReplaysNothing)
     Update(50);
     EXPECT_FLOAT_EQ(FirstEmitter(handle).particles()[0].position.x, 5.0f);
     EXPECT_FLOAT_EQ(light->radius, 55.0f);
-    // Paused later than the last update: the time up to the pause still
-    // counts, for the particles and the light alike.
+    // Paused later than the last update: the time up to the pause still counts, for the particles and the light alike.
     manager.Pause(true, 500);
     Update(1000);
     EXPECT_FLOAT_EQ(FirstEmitter(handle).particles()[0].position.x, 5.0f);

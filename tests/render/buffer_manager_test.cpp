@@ -30,8 +30,7 @@ protected:
     }
 };
 
-// First fit in list order is checked against the free list at every step
-// of the random test below.
+// First fit in list order is checked against the free list at every step of the random test below.
 TEST_F(BufferManagerTest, SharedBuffersByUsageAndOwnBuffersFromFourMebibytes)
 {
     // 43,690 vertices (4,194,256 bytes with the alignment) still share a
@@ -70,13 +69,11 @@ TEST_F(BufferManagerTest, AFreedRangeJoinsBothNeighboursAndTheLastFreeDeletesThe
 
     // The last allocation takes the buffer and its free ranges with it.
     manager.Free(f);
-    EXPECT_TRUE(gl.live.empty());
-    EXPECT_TRUE(manager.freeRanges().empty());
+    EXPECT_TRUE(gl.live.empty() && manager.freeRanges().empty());
     Allocate(1);
     Allocate(1, GL_STREAM_DRAW_ARB);
     manager.Shutdown();
-    EXPECT_TRUE(gl.live.empty());
-    EXPECT_TRUE(manager.freeRanges().empty());
+    EXPECT_TRUE(gl.live.empty() && manager.freeRanges().empty());
 }
 
 TEST_F(BufferManagerTest, RefusedRequestsLeaveNothingBehind)
@@ -86,11 +83,9 @@ TEST_F(BufferManagerTest, RefusedRequestsLeaveNothingBehind)
     EXPECT_FALSE(Allocate(100));
     EXPECT_FALSE(Allocate(43691));
     EXPECT_EQ(gl.Count(Kind::Generate), gl.Count(Kind::Delete));
-    EXPECT_EQ(manager.bufferCount(), 0u);
-    EXPECT_TRUE(manager.freeRanges().empty());
+    EXPECT_TRUE(manager.bufferCount() == 0 && manager.freeRanges().empty());
 
-    // Sizes that would wrap, a missing array, and buffer objects switched
-    // off give none without a GL call.
+    // Sizes that would wrap, a missing array, and buffer objects switched off give none without a GL call.
     gl.outOfMemory = false;
     gl.calls.clear();
     for (size_t count : {SIZE_MAX / 96 + 1, SIZE_MAX / 96, size_t(PTRDIFF_MAX) / 96 + 1})
@@ -105,8 +100,7 @@ TEST_F(BufferManagerTest, RefusedRequestsLeaveNothingBehind)
 // else: a freed range, a stranger's or too many vertices write nothing.
 TEST_F(BufferManagerTest, RewritesOnlyInsideALiveAllocation)
 {
-    const VertexBufferRange first = Allocate(10, GL_DYNAMIC_DRAW_ARB);
-    const VertexBufferRange second = Allocate(10, GL_DYNAMIC_DRAW_ARB);
+    const VertexBufferRange first = Allocate(10, GL_DYNAMIC_DRAW_ARB), second = Allocate(10, GL_DYNAMIC_DRAW_ARB);
     gl.calls.clear();
     manager.Rewrite(second, vertices.data(), 10);
     ASSERT_EQ(gl.Count(Kind::SubData), 1u);
@@ -142,11 +136,9 @@ TEST(IndexBuffer, HoldsThreeIndicesPerTriangleAndRefusesWhatCannotBeMade)
     EXPECT_EQ(gl.Count(Kind::Generate), gl.Count(Kind::Delete));
 }
 
-// Random allocations and frees of random sizes and two usages against a
-// model of the live allocations: every request lands where first fit in
-// list order puts it, nothing overlaps, each buffer's free and used bytes
-// add up to its size, no two free ranges touch, and a buffer lives exactly
-// while it holds an allocation.
+// Random allocations and frees of random sizes and two usages against a model of the live allocations: every
+// request lands where first fit in list order puts it, nothing overlaps, each buffer's free and used bytes add up
+// to its size, no two free ranges touch, and a buffer lives exactly while it holds an allocation.
 TEST_F(BufferManagerTest, RandomAllocationsAndFreesKeepTheBooks)
 {
     std::mt19937 random(7);
@@ -164,8 +156,7 @@ TEST_F(BufferManagerTest, RandomAllocationsAndFreesKeepTheBooks)
                     fit = &range;
             const VertexBufferRange expected{fit ? fit->buffer : 0, fit ? fit->offset : 0, needed};
             const VertexBufferRange range = Allocate(count, usage);
-            ASSERT_EQ(range.bytes, needed);
-            ASSERT_EQ(range.offset, expected.offset);
+            ASSERT_EQ(std::make_pair(range.offset, range.bytes), std::make_pair(expected.offset, needed));
             if (fit)
                 ASSERT_EQ(range.buffer, expected.buffer);
             else

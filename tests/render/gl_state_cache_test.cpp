@@ -12,38 +12,25 @@
 
 namespace {
 
-class GLStateCacheTest : public GLWindowTest {
-protected:
-    void SetUp() override
-    {
-        GLWindowTest::SetUp();
-        LoadGLEntryPoints();
-    }
+using GLStateCacheTest = GLWindowTest;
 
-    // Calls made by `set`.
-    static uint64_t Calls(const std::function<void()>& set)
-    {
-        const uint64_t before = gGLState.glCalls;
-        set();
-        return gGLState.glCalls - before;
-    }
-};
+// Calls made by `set`.
+uint64_t Calls(const std::function<void()>& set)
+{
+    const uint64_t before = gGLState.glCalls;
+    set();
+    return gGLState.glCalls - before;
+}
 
 TEST_F(GLStateCacheTest, AValueAlreadyInForceCostsNoCall)
 {
     GLuint program = 0;
     pglGenProgramsARB(1, &program);
     const std::vector<std::function<void()>> setters = {
-        [] { gGLState.Blend(true); },
-        [] { gGLState.StencilWrite(true); },
-        [] { gGLState.StencilTest(true); },
-        [] { gGLState.StencilFunc(GL_EQUAL, 128, ~0u); },
-        [] { gGLState.StencilOp(GL_KEEP, GL_INCR, GL_KEEP); },
-        [] { gGLState.ScissorTest(true); },
-        [] { gGLState.VertexProgram(true); },
-        [program] { gGLState.BindVertexProgram(program); },
-        [] { gGLState.ActiveTexture(3); },
-    };
+        [] { gGLState.Blend(true); }, [] { gGLState.StencilWrite(true); }, [] { gGLState.StencilTest(true); },
+        [] { gGLState.StencilFunc(GL_EQUAL, 128, ~0u); }, [] { gGLState.StencilOp(GL_KEEP, GL_INCR, GL_KEEP); },
+        [] { gGLState.ScissorTest(true); }, [] { gGLState.VertexProgram(true); },
+        [program] { gGLState.BindVertexProgram(program); }, [] { gGLState.ActiveTexture(3); }};
     for (size_t i = 0; i < setters.size(); ++i) {
         EXPECT_GT(Calls(setters[i]), 0u) << "setter " << i;
         EXPECT_EQ(Calls(setters[i]), 0u) << "setter " << i;

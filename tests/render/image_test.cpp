@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 namespace {
 
 typedef std::vector<uint8_t> Bytes;
@@ -39,19 +42,14 @@ bool Refuses(Reader reader, const Bytes& file)
     return !reader(file.data(), file.size(), image, error) && !error.empty();
 }
 
-struct DecodeCase {
-    const char* what;
-    Reader reader;
-    Bytes file;
-    int bytesPerPixel;
-    Bytes pixels;  // bottom row first
-};
+// What is decoded, the reader, the file, and the bytes per pixel and pixels (bottom row first) it must give.
+using DecodeCase = std::tuple<const char*, Reader, Bytes, int, Bytes>;
 
 void ExpectDecoded(const DecodeCase& c)
 {
-    const Image image = Decode(c.reader, c.file);
-    EXPECT_EQ(image.bytesPerPixel, c.bytesPerPixel) << c.what;
-    EXPECT_EQ(image.pixels, c.pixels) << c.what;
+    const auto& [what, reader, file, bytesPerPixel, pixels] = c;
+    const Image image = Decode(reader, file);
+    EXPECT_EQ(std::make_pair(image.bytesPerPixel, image.pixels), std::make_pair(bytesPerPixel, pixels)) << what;
 }
 
 TEST(TgaReader, DecodesEveryTypeAndOrigin)
@@ -100,15 +98,12 @@ TEST(TgaReader, RefusesDamagedFiles)
              MakeTGA(1, 1, 1, 8, 0, {0}),                        // map missing
          })
         EXPECT_TRUE(Refuses(ReadTGA, damaged));
-}
 
-TEST(TgaReader, RefusesShortRunLengthDataBeforeAllocatingTheImage)
-{
-    // 8192 x 4096 pixels take at least 262144 packets, not one.
-    const Bytes file = MakeTGA(10, 8192, 4096, 32, 0, {0xFF, 1, 2, 3, 4});
+    // 8192 x 4096 pixels take at least 262144 packets, not one: refused before allocating.
+    const Bytes shortRuns = MakeTGA(10, 8192, 4096, 32, 0, {0xFF, 1, 2, 3, 4});
     Image image;
     std::string error;
-    EXPECT_FALSE(ReadTGA(file.data(), file.size(), image, error));
+    EXPECT_FALSE(ReadTGA(shortRuns.data(), shortRuns.size(), image, error));
     EXPECT_TRUE(image.pixels.empty());
 }
 
@@ -142,9 +137,8 @@ TEST(PngReader, RefusesDamagedFiles)
     EXPECT_TRUE(Refuses(ReadPNG, huge));
 }
 
-// Top half white, bottom half black, in 8-pixel blocks so the codec keeps
-// them exact; CMYK is stored inverted, as the Adobe marker the writer adds
-// says: no cyan, full magenta and yellow, no black, which is red.
+// Top half white, bottom half black, in 8-pixel blocks so the codec keeps them exact; CMYK is stored inverted, as
+// the Adobe marker the writer adds says: no cyan, full magenta and yellow, no black, which is red.
 TEST(JpegReader, ColourGreyAndCmykRowsComeOutBottomUpAsRgb)
 {
     Bytes rows(16 * 16 * 3, 255), cmyk;
@@ -168,12 +162,10 @@ TEST(JpegReader, RefusesDamagedFilesWithoutEndingTheProgram)
     EXPECT_TRUE(Refuses(ReadJPEG, Bytes(good.begin(), good.begin() + 20)));
     EXPECT_TRUE(Refuses(ReadJPEG, Bytes{'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'}));
     Bytes huge = good;
-    for (size_t i = 0; i + 8 < huge.size(); ++i) {
-        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {  // frame header: height, width
-            huge[i + 5] = huge[i + 6] = huge[i + 7] = huge[i + 8] = 0xFF;
-            break;
-        }
-    }
+    const uint8_t frameMarker[] = {0xFF, 0xC0};
+    const auto frame = std::search(huge.begin(), huge.end(), std::begin(frameMarker), std::end(frameMarker));
+    ASSERT_LT(frame + 8, huge.end());
+    std::fill(frame + 5, frame + 9, 0xFF);  // the frame header's height and width
     EXPECT_TRUE(Refuses(ReadJPEG, huge));
 }
 

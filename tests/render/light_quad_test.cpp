@@ -25,7 +25,7 @@ double Sat(double v) { return std::clamp(v, 0.0, 1.0); }
 // along the axes, a coloured light in front of it and the camera further out.
 const V3 kLight{0.3, -0.2, 0.7};
 const double kRadius = 1.6;
-const V3 kLightColour{1.0, 0.8, 0.6};
+const double kLightColour[3] = {1.0, 0.8, 0.6};
 const V3 kCamera{-0.2, 0.1, 2.0};
 const double kSpecularValue = 0.8;
 const unsigned char kBase[3] = {200, 160, 120};
@@ -54,12 +54,11 @@ V3 Expected(Formula formula, const unsigned char normal[4], double x, double y)
         specular = std::pow(Sat(n.Dot(h)), 16);
     }
     const double diffuse = Sat(n.Dot(l));
-    const double base[3] = {kBase[0] / 255.0, kBase[1] / 255.0, kBase[2] / 255.0};
-    const double colour[3] = {kLightColour.x, kLightColour.y, kLightColour.z};
-    double out[3];
-    for (int c = 0; c < 3; ++c)
-        out[c] = Sat((base[c] * diffuse * colour[c] + specular * kSpecularValue * gloss) * shadow * attenuation);
-    return {out[0], out[1], out[2]};
+    const auto channel = [&](int c) {
+        return Sat((kBase[c] / 255.0 * diffuse * kLightColour[c] + specular * kSpecularValue * gloss) * shadow *
+                   attenuation);
+    };
+    return {channel(0), channel(1), channel(2)};
 }
 
 class LightQuadTest : public GLWindowTest {
@@ -67,7 +66,6 @@ protected:
     void SetUp() override
     {
         GLWindowTest::SetUp();
-        LoadGLEntryPoints();
         std::filesystem::copy(MORVATHEN_SOURCE_DATA "/scripts", dataDirectory + "/scripts",
                               std::filesystem::copy_options::recursive);
         gGLCaps.vertexProgramAvailable = gGLCaps.arbFragmentProgramAvailable = true;
@@ -124,8 +122,7 @@ protected:
         glEnable(GL_VERTEX_PROGRAM_ARB);
         pglBindProgramARB(GL_VERTEX_PROGRAM_ARB, vertexProgram);
         if (skinned) {
-            // Bones 3 and 5 both turn by 90 degrees about Z; the frame sent
-            // is turned back by as much.
+            // Bones 3 and 5 both turn by 90 degrees about Z; the frame sent is turned back by as much.
             for (GLuint bone : {3u, 5u}) {
                 pglProgramLocalParameter4fARB(GL_VERTEX_PROGRAM_ARB, bone * 3, 0, -1, 0, 0);
                 pglProgramLocalParameter4fARB(GL_VERTEX_PROGRAM_ARB, bone * 3 + 1, 1, 0, 0, 0);
@@ -135,7 +132,7 @@ protected:
         const float tangent[3] = {float(!skinned), -float(skinned), 0};
         const float bitangent[3] = {float(skinned), float(!skinned), 0};
         Light light;
-        light.colour = {float(kLightColour.x), float(kLightColour.y), float(kLightColour.z)};
+        light.colour = {float(kLightColour[0]), float(kLightColour[1]), float(kLightColour[2])};
         light.radius = radius;
         light.position = {float(kLight.x), float(kLight.y), float(kLight.z)};
         light.Recompute();
@@ -227,9 +224,8 @@ TEST_F(LightQuadTest, TheLightScissorChangesNothingItShows)
     EXPECT_GT(*std::max_element(whole.begin(), whole.end()), 50);
 }
 
-// The skinned programs turn the tangent frame by the palette: rows 3b to
-// 3b + 2 of the program's local parameters for bone b, bones named in
-// attribute 6 and weighed in attribute 7.
+// The skinned programs turn the tangent frame by the palette: rows 3b to 3b + 2 of the program's local parameters
+// for bone b, bones named in attribute 6 and weighed in attribute 7.
 TEST_F(LightQuadTest, SkinnedProgramsTurnTheFrameByTheBonePalette)
 {
     const auto boneless = Draw(LightingPath::ArbFragmentProgram, true, Arb(), textures[1]);
@@ -268,9 +264,8 @@ TEST_F(LightQuadTest, ProgramsLoadAndBadOnesSayWhy)
     // A fragment program the driver refuses names its line and stays loaded.
     GLuint refused = LoadFragmentProgram("!!ARBfp1.0\nMOV result.color, 1;\nMOV result.color, nothing;\nEND\n");
     EXPECT_NE(refused, 0u);
-    EXPECT_NE(Text().find("Error loading fragment program\nError at line 3: \"MOV result.color, nothing;\"\nError message: "),
-              std::string::npos)
-        << Text();
+    const char* refusal = "Error loading fragment program\nError at line 3: \"MOV result.color, nothing;\"\n";
+    EXPECT_NE(Text().find(std::string(refusal) + "Error message: "), std::string::npos) << Text();
     pglDeleteProgramsARB(1, &refused);
 }
 

@@ -13,8 +13,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
+#include <regex>
 #include <set>
+#include <tuple>
 #include <sstream>
 #include <vector>
 
@@ -22,11 +25,11 @@ namespace {
 
 TEST(LightLookup, TexelsFollowTheirFormulas)
 {
+    const auto at = [](const auto& map, int x, int y) { return int(map[size_t(y * kLookupSize + x)]); };
     const auto attenuation = AttenuationMap();
-    const auto at = [&](int x, int y) { return int(attenuation[size_t(y * kLookupSize + x)]); };
-    EXPECT_EQ(at(127, 127), 2);
-    EXPECT_EQ(at(0, 127), 254);
-    EXPECT_EQ(at(0, 0), 211);
+    EXPECT_EQ(at(attenuation, 127, 127), 2);
+    EXPECT_EQ(at(attenuation, 0, 127), 254);
+    EXPECT_EQ(at(attenuation, 0, 0), 211);
 
     const auto faces = NormalizationCubeFaces();
     for (int face = 0; face < 6; ++face) {
@@ -47,10 +50,10 @@ TEST(LightLookup, TexelsFollowTheirFormulas)
     const auto specular = SpecularLookupMap();
     for (int y = 0; y < kLookupSize; ++y)
         for (int x = 1; x < kLookupSize; ++x)
-            ASSERT_GE(specular[size_t(y * kLookupSize + x)], specular[size_t(y * kLookupSize + x - 1)]) << x << "," << y;
-    EXPECT_EQ(specular[0 * kLookupSize + 255], 0) << "a zero half vector has no highlight";
-    EXPECT_EQ(specular[255 * kLookupSize + 255], 255) << "N·H = |H| = 1";
-    EXPECT_EQ(specular[255 * kLookupSize + 242], 110) << "(242/255)^16";
+            ASSERT_GE(at(specular, x, y), at(specular, x - 1, y)) << x << "," << y;
+    EXPECT_EQ(at(specular, 255, 0), 0) << "a zero half vector has no highlight";
+    EXPECT_EQ(at(specular, 255, 255), 255) << "N·H = |H| = 1";
+    EXPECT_EQ(at(specular, 242, 255), 110) << "(242/255)^16";
 }
 
 TEST(LightingPath, StartUpAndEachFrameChooseFromHardwareAndSwitches)
@@ -74,35 +77,28 @@ TEST(LightingPath, StartUpAndEachFrameChooseFromHardwareAndSwitches)
     twoPassSet.lightingTwoPass = true;
     // Start-up prepares what a lit frame would choose, the forcing switches
     // included, whatever r_lighting and r_vertexLighting say.
-    EXPECT_EQ(StartupLightingPath(nv, off), P::ArbFragmentProgram);
-    EXPECT_EQ(StartupLightingPath(nv, forceNV), P::RegisterCombiners);
-    EXPECT_EQ(StartupLightingPath(arbAndAti, forceATI), P::AtiFragmentShader);
-    EXPECT_EQ(StartupLightingPath(combiners, vertex), P::RegisterCombiners);
-    EXPECT_EQ(StartupLightingPath(ati, plain), P::AtiFragmentShader);
-    EXPECT_EQ(StartupLightingPath(none, plain), P::Vertex);
-
-    const struct {
-        const GLCaps& caps;
-        const LightingSwitches& switches;
-        LightingPath expected;
-    } cases[] = {
-        {arb, off, P::Unlit},
-        {arb, vertex, P::Vertex},
+    const std::tuple<GLCaps, LightingSwitches, LightingPath, LightingPath> cases[] = {
+        {arb, off, P::ArbFragmentProgram, P::Unlit},
+        {nv, off, P::ArbFragmentProgram, P::Unlit},
+        {arb, vertex, P::ArbFragmentProgram, P::Vertex},
+        {combiners, vertex, P::RegisterCombiners, P::Vertex},
         // ARB fragment programs alone light per pixel: r_vertexLighting is not forced on.
-        {arb, plain, P::ArbFragmentProgram},
-        {arb, forceNV, P::ArbFragmentProgram},
-        {nv, forceNV, P::RegisterCombiners},
-        {arbAndAti, forceATI, P::AtiFragmentShader},
-        {arb, forceATI, P::ArbFragmentProgram},
-        {ati, plain, P::AtiFragmentShader},
-        {combiners, plain, P::RegisterCombiners},
-        {combiners, twoPassSet, P::RegisterCombinersTwoPass},
-        {twoPass, plain, P::RegisterCombinersTwoPass},
-        {none, plain, P::Vertex},
+        {arb, plain, P::ArbFragmentProgram, P::ArbFragmentProgram},
+        {arb, forceNV, P::ArbFragmentProgram, P::ArbFragmentProgram},
+        {nv, forceNV, P::RegisterCombiners, P::RegisterCombiners},
+        {arbAndAti, forceATI, P::AtiFragmentShader, P::AtiFragmentShader},
+        {arb, forceATI, P::ArbFragmentProgram, P::ArbFragmentProgram},
+        {ati, plain, P::AtiFragmentShader, P::AtiFragmentShader},
+        {combiners, plain, P::RegisterCombiners, P::RegisterCombiners},
+        {combiners, twoPassSet, P::RegisterCombinersTwoPass, P::RegisterCombinersTwoPass},
+        {twoPass, plain, P::RegisterCombinersTwoPass, P::RegisterCombinersTwoPass},
+        {none, plain, P::Vertex, P::Vertex},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
-        const LightingPath prepared = StartupLightingPath(cases[i].caps, cases[i].switches);
-        EXPECT_EQ(FrameLightingPath(cases[i].caps, cases[i].switches, prepared), cases[i].expected) << "case " << i;
+        const auto& [caps, switches, startup, frame] = cases[i];
+        const LightingPath prepared = StartupLightingPath(caps, switches);
+        EXPECT_EQ(prepared, startup) << "case " << i;
+        EXPECT_EQ(FrameLightingPath(caps, switches, prepared), frame) << "case " << i;
     }
     // A path forced after start-up without its GL objects gives the one
     // prepared; the combiners' two passes need nothing more.
@@ -131,19 +127,13 @@ public:
     bool hasRooms = true;
 };
 
-class LightManagerTest : public ConsoleTest {
-protected:
-    void SetUp() override
-    {
-        ConsoleTest::SetUp();
-        lights.SetRooms(&rooms);
-    }
-    OneVisibleRoom rooms;
-    LightManager lights;
-};
+using LightManagerTest = ConsoleTest;
 
 TEST_F(LightManagerTest, NamedAndTemporaryLightsFollowTheirRules)
 {
+    OneVisibleRoom rooms;
+    LightManager lights;
+    lights.SetRooms(&rooms);
     lights.MakeTemporaryLights(2);
     Light* lamp = lights.Create("Lamp");
     EXPECT_EQ(lights.Create("LAMP"), lamp);
@@ -189,9 +179,8 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-// The NV form is the ARB text with two option lines and half-precision
-// opcodes; `except` gives the other lines (by index in the ARB text) as
-// they must read.
+// The NV form is the ARB text with two option lines and half-precision opcodes (H before any suffix);
+// `except` gives the other lines, by index in the ARB text, as they must read. Spacing is not compared.
 void ExpectNvFormOf(const std::string& arb, const std::string& nv, const std::map<size_t, std::string>& except)
 {
     std::vector<std::string> a = Lines(arb), n = Lines(nv);
@@ -199,42 +188,34 @@ void ExpectNvFormOf(const std::string& arb, const std::string& nv, const std::ma
     EXPECT_EQ(n[1], "OPTION NV_fragment_program;");
     EXPECT_EQ(n[2], "OPTION ARB_precision_hint_fastest;");
     n.erase(n.begin() + 1, n.begin() + 3);
+    static const std::set<std::string> fullPrecision = {"", "TEX", "END", "TEMP", "ATTRIB", "PARAM", "ALIAS"};
+    const auto squeezed = [](const std::string& line) { return std::regex_replace(line, std::regex(" +"), " "); };
     for (size_t i = 0; i < a.size(); ++i) {
+        std::string expected = except.count(i) ? except.at(i) : a[i];
         const std::string opcode = a[i].substr(0, a[i].find(' '));
-        const size_t space = a[i].find(' ');
-        const std::string operands = space == std::string::npos ? "" : a[i].substr(a[i].find_first_not_of(' ', space));
-        const auto listed = except.find(i);
-        if (listed != except.end()) {
-            EXPECT_EQ(n[i], listed->second);
-        } else if (opcode.empty() || opcode == "TEX" || opcode == "END" || opcode == "TEMP" || opcode == "ATTRIB" ||
-                   opcode == "PARAM" || opcode == "ALIAS" || opcode[0] == '!') {
-            EXPECT_EQ(n[i], a[i]);
-        } else {
-            std::string half = opcode;
-            half.insert(std::min(half.find('_'), half.size()), "H");
-            EXPECT_EQ(n[i].substr(0, n[i].find(' ')), half) << a[i];
-            EXPECT_EQ(n[i].substr(n[i].find_first_not_of(' ', half.size())), operands);
-        }
+        if (!except.count(i) && !fullPrecision.count(opcode) && opcode[0] != '!')
+            expected.insert(std::min(opcode.find('_'), opcode.size()), "H");
+        EXPECT_EQ(squeezed(n[i]), squeezed(expected)) << a[i];
     }
 }
 
 TEST(FragmentPrograms, NvFormsDifferFromArbOnlyAsListed)
 {
     // The normalisation of H stays full precision.
+    const auto indexIn = [](const std::vector<std::string>& lines, const char* line) {
+        return size_t(std::find(lines.begin(), lines.end(), line) - lines.begin());
+    };
     const auto exact = Lines(kExactLightingProgram);
-    const size_t normaliseH = size_t(std::find(exact.begin(), exact.end(),
-                                               "DP3       temp, fragment.texcoord[4], fragment.texcoord[4];") -
-                                     exact.begin());
+    const size_t normaliseH = indexIn(exact, "DP3       temp, fragment.texcoord[4], fragment.texcoord[4];");
     ASSERT_LT(normaliseH + 1, exact.size());
     ExpectNvFormOf(kExactLightingProgram, NvExactLightingProgram(),
                    {{normaliseH, exact[normaliseH]}, {normaliseH + 1, "RSQ       temp.w, temp.x;"}});
 
     // The expansions of L and H write all four components.
     const auto lookup = Lines(kLookupLightingProgram);
-    const auto at = [&](const char* line) { return size_t(std::find(lookup.begin(), lookup.end(), line) - lookup.begin()); };
     ExpectNvFormOf(kLookupLightingProgram, NvLookupLightingProgram(),
-                   {{at("MAD       L.xyz, L, 2, -1;"), "MADH      L, L, 2, -1;"},
-                    {at("MAD       H.xyz, H, 2, -1;"), "MADH      H, H, 2, -1;"}});
+                   {{indexIn(lookup, "MAD       L.xyz, L, 2, -1;"), "MADH      L, L, 2, -1;"},
+                    {indexIn(lookup, "MAD       H.xyz, H, 2, -1;"), "MADH      H, H, 2, -1;"}});
 }
 
 TEST(FragmentPrograms, ErrorPositionNamesItsLine)
@@ -248,16 +229,7 @@ TEST(FragmentPrograms, ErrorPositionNamesItsLine)
 }
 
 // A camera at the origin looking down -Z with a 90 degree frustum, near 1, far 100.
-struct Projection {
-    float m[16] = {};
-    Projection()
-    {
-        m[0] = m[5] = 1.0f;
-        m[10] = -101.0f / 99.0f;
-        m[11] = -1.0f;
-        m[14] = -200.0f / 99.0f;
-    }
-};
+const float kProjection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -101.0f / 99, -1, 0, 0, -200.0f / 99, 0};
 
 BoundingBox Box(const Vector& centre, float half)
 {
@@ -269,10 +241,8 @@ BoundingBox Box(const Vector& centre, float half)
 
 TEST(LightScissor, BoxesAroundBeforeAndAcrossTheCamera)
 {
-    const Projection p;
-    const Vector camera{0, 0, 0};
     const auto rect = [&](const BoundingBox& box) {
-        const ScissorRectangle r = LightScissor(box, camera, p.m, 640, 480);
+        const ScissorRectangle r = LightScissor(box, {0, 0, 0}, kProjection, 640, 480);
         return std::vector<int>{r.x, r.y, r.width, r.height};
     };
     EXPECT_EQ(rect(Box({0, 0, 0}, 5)), (std::vector<int>{0, 0, 640, 480})) << "camera inside";
@@ -281,18 +251,15 @@ TEST(LightScissor, BoxesAroundBeforeAndAcrossTheCamera)
     // Off to the right, partly and wholly off screen: clamped, never negative.
     EXPECT_EQ(rect(Box({12, 0, -11}, 1)), (std::vector<int>{613, 216, 27, 48}));
     EXPECT_EQ(rect(Box({30, 0, -11}, 1)), (std::vector<int>{640, 216, 0, 48}));
-    // Reaching behind the camera without holding it: a corner is skipped,
-    // the box may still cover the view.
+    // Reaching behind the camera without holding it: a corner is skipped, the box may still cover the view.
     EXPECT_EQ(rect(Box({0, 3, -1}, 2.5f)), (std::vector<int>{0, 0, 640, 480}));
     // Entirely behind: the whole screen too (safe; the pass lights nothing there).
     EXPECT_EQ(rect(Box({0, 0, 20}, 1)), (std::vector<int>{0, 0, 640, 480}));
-    const ScissorRectangle empty = LightScissor(Box({0, 0, -11}, 1), {0, 0, 50}, p.m, 0, -4);
-    EXPECT_GE(empty.width, 0);
-    EXPECT_GE(empty.height, 0);
+    const ScissorRectangle empty = LightScissor(Box({0, 0, -11}, 1), {0, 0, 50}, kProjection, 0, -4);
+    EXPECT_TRUE(empty.width >= 0 && empty.height >= 0) << empty.width << " x " << empty.height;
 }
 
-// Register combiners, recorded: every call through the five entry points
-// becomes one line, with the enums named.
+// Register combiners, recorded: every call through the five entry points becomes one line, with the enums named.
 std::vector<std::string> gCalls;
 
 std::string Name(GLenum value)
@@ -311,41 +278,36 @@ std::string Name(GLenum value)
     return found != names.end() ? found->second : std::to_string(value);
 }
 
-std::string Join(std::initializer_list<std::string> words)
-{
-    std::string line;
-    for (const std::string& word : words)
-        line += (line.empty() ? "" : " ") + word;
-    return line;
-}
-
-void RecordParameteri(GLenum name, GLint value) { gCalls.push_back(Join({Name(name), std::to_string(value)})); }
-void RecordParameterfv(GLenum name, const GLfloat* v)
+// One recorded line: the words separated by spaces.
+template <typename... Words>
+void Record(const Words&... words)
 {
     std::ostringstream line;
-    line << Name(name) << " " << v[0] << " " << v[1] << " " << v[2] << " " << v[3];
-    gCalls.push_back(line.str());
+    ((line << words << ' '), ...);
+    gCalls.push_back(line.str().substr(0, line.str().size() - 1));
 }
+
+void RecordParameteri(GLenum name, GLint value) { Record(Name(name), value); }
+void RecordParameterfv(GLenum name, const GLfloat* v) { Record(Name(name), v[0], v[1], v[2], v[3]); }
 void RecordInput(GLenum stage, GLenum portion, GLenum variable, GLenum input, GLenum mapping, GLenum usage)
 {
-    gCalls.push_back(Join({Name(stage), Name(portion), Name(variable), "=", Name(input), Name(mapping), Name(usage)}));
+    Record(Name(stage), Name(portion), Name(variable), "=", Name(input), Name(mapping), Name(usage));
 }
 void RecordOutput(GLenum stage, GLenum portion, GLenum ab, GLenum cd, GLenum sum, GLenum scale, GLenum bias,
                   GLboolean abDot, GLboolean cdDot, GLboolean mux)
 {
-    gCalls.push_back(Join({Name(stage), Name(portion), "out", Name(ab), abDot ? "dot" : "mul", Name(cd),
-                           cdDot ? "dot" : "mul", "sum", Name(sum), Name(scale), Name(bias), mux ? "mux" : "-"}));
+    Record(Name(stage), Name(portion), "out", Name(ab), abDot ? "dot" : "mul", Name(cd), cdDot ? "dot" : "mul", "sum",
+           Name(sum), Name(scale), Name(bias), mux ? "mux" : "-");
 }
 void RecordFinal(GLenum variable, GLenum input, GLenum mapping, GLenum usage)
 {
-    gCalls.push_back(Join({"final", Name(variable), "=", Name(input), Name(mapping), Name(usage)}));
+    Record("final", Name(variable), "=", Name(input), Name(mapping), Name(usage));
 }
 
 class RecordedCombiners : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        gCalls.clear();
         pglCombinerParameteriNV = RecordParameteri;
         pglCombinerParameterfvNV = RecordParameterfv;
         pglCombinerInputNV = RecordInput;
@@ -360,33 +322,39 @@ protected:
         pglCombinerOutputNV = nullptr;
         pglFinalCombinerInputNV = nullptr;
     }
+    // The calls `set` makes.
+    static std::vector<std::string> Recorded(const std::function<void()>& set)
+    {
+        gCalls.clear();
+        set();
+        return gCalls;
+    }
     const float colour[3] = {1.0f, 0.5f, 0.25f};
 };
 
-const char* const kFinalZeroABCD[] = {"final A = zero plain rgb", "final B = zero plain rgb", "final C = zero plain rgb",
-                                      "final D = zero plain rgb"};
+const char* const kFinalZeroABCD[] = {"final A = zero plain rgb", "final B = zero plain rgb",
+                                      "final C = zero plain rgb", "final D = zero plain rgb"};
 
-TEST_F(RecordedCombiners, OnePassStagesAsListed)
+TEST_F(RecordedCombiners, OneAndTwoPassStagesAsListed)
 {
-    SetAttenuationCombiners();
     std::vector<std::string> expected = {
         "stages 2",
         // spare0 = dot(expand(tex0), expand(tex0)); then spare0 × spare0
-        "0 rgb A = tex0 expand rgb", "0 rgb B = tex0 expand rgb", "0 rgb out spare0 dot discard mul sum discard zero zero -",
-        "1 rgb A = spare0 plain rgb", "1 rgb B = spare0 plain rgb", "1 rgb out spare0 mul discard mul sum discard zero zero -"};
+        "0 rgb A = tex0 expand rgb", "0 rgb B = tex0 expand rgb",
+        "0 rgb out spare0 dot discard mul sum discard zero zero -", "1 rgb A = spare0 plain rgb",
+        "1 rgb B = spare0 plain rgb", "1 rgb out spare0 mul discard mul sum discard zero zero -"};
     expected.insert(expected.end(), std::begin(kFinalZeroABCD), std::end(kFinalZeroABCD));
     expected.push_back("final G = spare0 invert blue");  // alpha = 1 - spare0
-    EXPECT_EQ(gCalls, expected);
+    EXPECT_EQ(Recorded(SetAttenuationCombiners), expected);
 
-    gCalls.clear();
-    SetLightingCombiners(colour);
     expected = {
         "stages 8", "const0 1 0.5 0.25 1", "const1 0 1 1 1",
         // 0: spare0 = tex1 × const1 + tex1.alpha × (1 - const1)
         "0 rgb A = tex1 plain rgb", "0 rgb B = const1 plain rgb", "0 rgb C = tex1 plain alpha",
         "0 rgb D = const1 invert rgb", "0 rgb out discard mul discard mul sum spare0 zero zero -",
         // 1: spare1 = dot(tex1, 1 - const1), the gloss
-        "1 rgb A = tex1 plain rgb", "1 rgb B = const1 invert rgb", "1 rgb out spare1 dot discard mul sum discard zero zero -",
+        "1 rgb A = tex1 plain rgb", "1 rgb B = const1 invert rgb",
+        "1 rgb out spare1 dot discard mul sum discard zero zero -",
         // 2: N·L and N·H; alpha: base alpha × gloss
         "2 rgb A = spare0 expand rgb", "2 rgb B = tex2 expand rgb", "2 rgb C = spare0 expand rgb",
         "2 rgb D = tex3 expand rgb", "2 rgb out spare0 dot spare1 dot sum discard zero zero -",
@@ -407,21 +375,15 @@ TEST_F(RecordedCombiners, OnePassStagesAsListed)
                                      "final A = spare0 plain rgb", "final B = tex0 plain rgb",
                                      "final C = zero plain rgb", "final D = spare1 plain rgb",
                                      "final G = tex0 plain alpha"});
-    EXPECT_EQ(gCalls, expected);
-}
+    EXPECT_EQ(Recorded([&] { SetLightingCombiners(colour); }), expected);
 
-TEST_F(RecordedCombiners, TwoPassStagesAsListed)
-{
-    SetTwoPassDiffuseCombiners();
-    std::vector<std::string> expected = {"stages 1", "0 rgb A = tex0 expand rgb", "0 rgb B = tex1 expand rgb",
-                                         "0 rgb out spare0 dot discard mul sum discard zero zero -"};
+    // The two-pass path: diffuse, then intensity.
+    expected = {"stages 1", "0 rgb A = tex0 expand rgb", "0 rgb B = tex1 expand rgb",
+                "0 rgb out spare0 dot discard mul sum discard zero zero -"};
     expected.insert(expected.end(), std::begin(kFinalZeroABCD), std::end(kFinalZeroABCD));
     expected.push_back("final G = spare0 plain blue");
-    EXPECT_EQ(gCalls, expected);
-
-    gCalls.clear();
-    SetTwoPassIntensityCombiners(colour);
-    EXPECT_EQ(gCalls, (std::vector<std::string>{
+    EXPECT_EQ(Recorded(SetTwoPassDiffuseCombiners), expected);
+    EXPECT_EQ(Recorded([&] { SetTwoPassIntensityCombiners(colour); }), (std::vector<std::string>{
                           "stages 2", "const0 1 0.5 0.25 1", "const1 0 1 1 1",
                           // 4 × ((1 - tex1) × 1 + primary alpha × -1)
                           "0 alpha A = tex1 invert alpha", "0 alpha B = zero invert alpha",

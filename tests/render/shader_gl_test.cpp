@@ -1,7 +1,6 @@
 // Shaders on a software GL context: textures loaded on first use, shaders made from texture names,
 // passes drawn and the state they leave.
 #include "render/glstatecache.h"
-#include "render/image.h"
 #include "render/shadermanager.h"
 #include "render/texture.h"
 #include "support/gl_window.h"
@@ -10,13 +9,6 @@
 #include <vector>
 
 namespace {
-
-std::string SolidTga(uint8_t r, uint8_t g, uint8_t b)
-{
-    const std::vector<uint8_t> rgb = {r, g, b, r, g, b, r, g, b, r, g, b};
-    std::vector<uint8_t> file = EncodeTGA(2, 2, rgb.data());
-    return std::string(file.begin(), file.end());
-}
 
 // One stage a line.
 const char* const kShaders =
@@ -45,8 +37,8 @@ protected:
     void SetUp() override
     {
         GLWindowTest::SetUp();
-        WriteData("textures/red.tga", SolidTga(255, 0, 0));
-        WriteData("textures/blue.tga", SolidTga(0, 0, 255));
+        WriteTga("textures/red.tga", 1, 1, {255, 0, 0});
+        WriteTga("textures/blue.tga", 1, 1, {0, 0, 255});
         WriteData("shaders/test.shader", kShaders);
         gShaderManager->Init();
     }
@@ -118,11 +110,13 @@ TEST_F(ShaderGLTest, TexturesLoadOnFirstGetAndUndefinedNamesAreTextures)
     ExpectDrawn(shader, {0, 0, 255});
 }
 
-GLboolean DepthMask()
+// Depth writes, culling, alpha test and texture generation of s and t, as GL holds them.
+std::vector<bool> Switches()
 {
-    GLboolean mask = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    return mask;
+    GLboolean depthWrite = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrite);
+    return {bool(depthWrite), bool(glIsEnabled(GL_CULL_FACE)), bool(glIsEnabled(GL_ALPHA_TEST)),
+            bool(glIsEnabled(GL_TEXTURE_GEN_S)), bool(glIsEnabled(GL_TEXTURE_GEN_T))};
 }
 
 TEST_F(ShaderGLTest, PassesSkipLightingStagesAndRestoreTheDefaults)
@@ -130,22 +124,16 @@ TEST_F(ShaderGLTest, PassesSkipLightingStagesAndRestoreTheDefaults)
     Shader* shader = gShaderManager->Get("layered");
     std::vector<uint32_t> drawn;
     shader->BeginPasses();
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     while (shader->NextPass()) {
         shader->ApplyPass(1000);
         drawn.push_back(shader->pass);
         if (shader->pass == 0) {
-            EXPECT_FALSE(DepthMask());
-            EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
-            EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
+            EXPECT_EQ(Switches(), (std::vector<bool>{false, false, true, true, true}));
         }
         shader->AdvancePass();
     }
     EXPECT_EQ(drawn, (std::vector<uint32_t>{0, 3}));
-    EXPECT_TRUE(DepthMask());
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
+    EXPECT_EQ(Switches(), (std::vector<bool>{true, true, false, false, false}));
     GLfloat matrix[16];
     glGetFloatv(GL_TEXTURE_MATRIX, matrix);
     EXPECT_EQ(matrix[12], 0.0f);
@@ -167,8 +155,7 @@ TEST_F(ShaderGLTest, RepeatedStateCostsNoGLCalls)
     GLfloat fromGL[16];
     glGetFloatv(GL_TEXTURE_MATRIX, fromGL);
     const Matrix computed = stage.TextureMatrix(700);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(fromGL[i], computed.m[i]) << "texture matrix element " << i;
+    EXPECT_EQ(std::vector<float>(fromGL, fromGL + 16), std::vector<float>(computed.m, computed.m + 16));
 
     // A different stage changes what differs, and GL holds it.
     before = gGLState.glCalls;

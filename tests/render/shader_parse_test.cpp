@@ -1,9 +1,8 @@
 // Shader scripts read into shaders and stages, their messages, and the time-dependent rules
 // (waves, texture-coordinate modifiers, colours), all without a GL context.
-#include "render/shadermanager.h"
 #include "render/wave.h"
 #include "support/fatal_error.h"
-#include "support/test_console.h"
+#include "support/shader_console_test.h"
 
 #include <algorithm>
 #include <iterator>
@@ -11,19 +10,8 @@
 
 namespace {
 
-class ShaderParseTest : public ConsoleTest {
+class ShaderParseTest : public ShaderConsoleTest {
 protected:
-    void SetUp() override
-    {
-        ConsoleTest::SetUp();
-        gShaderManager->Init();
-    }
-    void TearDown() override
-    {
-        gShaderManager->Release();
-        ConsoleTest::TearDown();
-    }
-
     Shader& Parse(const std::string& text, const char* name)
     {
         WriteData("shaders/test.shader", text);
@@ -69,46 +57,32 @@ TEST_F(ShaderParseTest, EveryKeyword)
 
     // What the modifiers do is tested over time below.
     const ShaderStage& s = shader.stages[0];
-    EXPECT_EQ(s.tcModCount, 7);
-    const std::pair<float, float> stored[] = {
-        {s.alphaReference, 0.5f}, {s.specular, 1.0f},     {s.flare[2], 2.0f},
-        {s.imageSize[0], 64.0f},  {s.borderSize[1], 2.0f}, {s.imageBorderSize[0], 8.0f},
-    };
-    for (size_t i = 0; i < std::size(stored); ++i)
-        EXPECT_FLOAT_EQ(stored[i].first, stored[i].second) << "value " << i;
     const ShaderStage& glow = shader.stages[2];
-    const std::pair<long, long> chosen[] = {
-        {shader.cullMode, 0},           {s.texGen, 1},           {s.rgbGen, kColourWave},
-        {s.rgbWave, kWaveTriangle},     {s.blendSource, GL_DST_COLOR}, {s.blendDestination, GL_ZERO},
-        {s.depthFunc, GL_EQUAL},        {s.alphaFunc, GL_GEQUAL}, {s.minFilter, GL_LINEAR},
-        {s.wrap, GL_CLAMP},             {glow.rgbGen, kColourConstant}, {glow.texGen, 1},
+    const std::pair<double, double> values[] = {
+        {s.tcModCount, 7},          {s.alphaTest, true},          {s.alphaReference, 0.5f},
+        {s.specular, 1.0f},         {s.flare[2], 2.0f},           {s.imageSize[0], 64.0f},
+        {s.borderSize[1], 2.0f},    {s.imageBorderSize[0], 8.0f}, {shader.cullMode, 0},
+        {s.texGen, 1},              {s.rgbGen, kColourWave},      {s.rgbWave, kWaveTriangle},
+        {s.blendSource, GL_DST_COLOR}, {s.blendDestination, GL_ZERO}, {s.depthFunc, GL_EQUAL},
+        {s.alphaFunc, GL_GEQUAL},   {s.minFilter, GL_LINEAR},     {s.wrap, GL_CLAMP},
+        {glow.rgbGen, kColourConstant}, {glow.texGen, 1},         {glow.rgbParams[3], 0.4f},
     };
-    for (size_t i = 0; i < std::size(chosen); ++i)
-        EXPECT_EQ(chosen[i].first, chosen[i].second) << "choice " << i;
-    EXPECT_TRUE(s.alphaTest);
-    EXPECT_FLOAT_EQ(glow.rgbParams[3], 0.4f);
+    for (size_t i = 0; i < std::size(values); ++i)
+        EXPECT_EQ(values[i].first, values[i].second) << "value " << i;
     EXPECT_EQ(shader.NormalMapStage(), &shader.stages[1]);
     EXPECT_EQ(shader.LuminanceStage(), &glow);
 }
 
 TEST_F(ShaderParseTest, BlendFunctionsSetTheFogMode)
 {
-    const struct {
-        const char* blend;
-        GLenum source, destination;
-        int fogMode;
-    } cases[] = {
-        {"add", GL_ONE, GL_ONE, 1},
-        {"GL_ONE GL_ONE", GL_ONE, GL_ONE, 1},
-        {"filter", GL_ZERO, GL_SRC_COLOR, 3},
-        {"gl_dst_color gl_src_color", GL_DST_COLOR, GL_SRC_COLOR, 2},
-        {"blend", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 0},
-    };
-    for (const auto& c : cases) {
-        const ShaderStage& stage = ParseStage("blendfunc " + std::string(c.blend) + "\n");
-        EXPECT_EQ(stage.blendSource, c.source) << c.blend;
-        EXPECT_EQ(stage.blendDestination, c.destination) << c.blend;
-        EXPECT_EQ(stage.fogMode, c.fogMode) << c.blend;
+    for (const auto& [blend, source, destination, fogMode] :
+         {std::tuple{"add", GLenum(GL_ONE), GLenum(GL_ONE), 1}, {"GL_ONE GL_ONE", GL_ONE, GL_ONE, 1},
+          {"filter", GL_ZERO, GL_SRC_COLOR, 3}, {"gl_dst_color gl_src_color", GL_DST_COLOR, GL_SRC_COLOR, 2},
+          {"blend", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 0}}) {
+        const ShaderStage& stage = ParseStage("blendfunc " + std::string(blend) + "\n");
+        EXPECT_EQ(std::tuple(stage.blendSource, stage.blendDestination, stage.fogMode),
+                  std::tuple(source, destination, fogMode))
+            << blend;
     }
 }
 
@@ -159,13 +133,11 @@ TEST_F(ShaderParseTest, MalformedLinesArePrintedAndSkipped)
     for (const auto& [message, line] : expected)
         EXPECT_TRUE(Printed(message, line)) << message << " at line " << line << "\n" << Text();
 
-    EXPECT_FALSE(broken.nonsolid);
-    EXPECT_EQ(broken.cullMode, 2);
+    EXPECT_TRUE(!broken.nonsolid && broken.cullMode == 2);
     ASSERT_EQ(broken.stages.size(), 1u);
-    EXPECT_EQ(broken.stages[0].tcModCount, 0);
-    EXPECT_EQ(broken.stages[0].specular, 1.0f);
-    EXPECT_EQ(broken.stages[0].rgbGen, kColourVertex) << "identity keeps the vertex colours";
-    EXPECT_EQ(broken.stages[0].blendDestination, GLenum(GL_ZERO));
+    const ShaderStage& stage = broken.stages[0];
+    EXPECT_TRUE(stage.tcModCount == 0 && stage.specular == 1.0f && stage.blendDestination == GL_ZERO);
+    EXPECT_EQ(stage.rgbGen, kColourVertex) << "identity keeps the vertex colours";
     EXPECT_NE(gShaderManager->Find("after"), nullptr);
     EXPECT_NE(Text().find("^13shaders/test.shader^15, 2 shader(s) parsed."), std::string::npos);
 }
@@ -256,11 +228,7 @@ TEST(Wave, FormsAtQuarterPeriods)
 
 TEST_F(ShaderParseTest, TextureCoordinatesOverTime)
 {
-    const struct {
-        const char* lines;
-        uint32_t time;
-        float s, t, expectedS, expectedT;
-    } cases[] = {
+    const std::tuple<const char*, uint32_t, float, float, float, float> cases[] = {
         {"tcmod scroll 1 2\n", 500, 0, 0, -0.5f, -1},
         {"tcmod scroll 1 2\n", 1000, 0, 0, -1, -2},
         {"tcmod rotate 90\n", 1000, 0.5f, 0.5f, 0.5f, 0.5f},  // 90 degrees a second about the centre
@@ -277,34 +245,28 @@ TEST_F(ShaderParseTest, TextureCoordinatesOverTime)
         {"tcmod transform 2 4 1 1 3 2\n", 0, 1, 1, 2, 1.25f},
         {"tcmod translate -1 0\ntcmod scale 2 2\n", 0, 1, 1, 3, 2},  // the last written acts first
     };
-    for (const auto& c : cases) {
-        const Matrix m = ParseStage(c.lines).TextureMatrix(c.time);
-        EXPECT_NEAR(m.m[0] * c.s + m.m[4] * c.t + m.m[12], c.expectedS, 1e-4f) << c.lines << " at " << c.time;
-        EXPECT_NEAR(m.m[1] * c.s + m.m[5] * c.t + m.m[13], c.expectedT, 1e-4f) << c.lines << " at " << c.time;
+    for (const auto& [lines, time, s, t, expectedS, expectedT] : cases) {
+        const Matrix m = ParseStage(lines).TextureMatrix(time);
+        EXPECT_NEAR(m.m[0] * s + m.m[4] * t + m.m[12], expectedS, 1e-4f) << lines << " at " << time;
+        EXPECT_NEAR(m.m[1] * s + m.m[5] * t + m.m[13], expectedT, 1e-4f) << lines << " at " << time;
     }
 }
 
 TEST_F(ShaderParseTest, ColourRules)
 {
-    ShaderStage& constant = ParseStage("rgbgen translate 0.1 0.2 0.3 0.4\n");
-    constant.GenerateColour(0);
-    EXPECT_FLOAT_EQ(constant.colour[2], 0.3f);
-    EXPECT_FLOAT_EQ(constant.colour[3], 0.4f);
-
-    ShaderStage& wave = ParseStage("rgbgen wave square 0.25 0.5 0 1\n");
-    wave.GenerateColour(100);
-    EXPECT_FLOAT_EQ(wave.colour[0], 0.75f);
-    EXPECT_FLOAT_EQ(wave.colour[3], 1.0f);
-    wave.GenerateColour(600);
-    EXPECT_FLOAT_EQ(wave.colour[1], -0.25f);
-
-    for (const char* rule : {"rgbgen vertex\n", "rgbgen lightingdiffuse\n", "rgbgen base\n"}) {
-        ShaderStage& stage = ParseStage("rgbgen translate 0 0 0 0\n" + std::string(rule));
-        stage.GenerateColour(0);
-        const float expected = std::string(rule) == "rgbgen base\n" ? 0.0f : 1.0f;
-        EXPECT_EQ(stage.colour[0], expected) << rule;
-        EXPECT_EQ(stage.colour[3], expected) << rule;
-    }
+    const auto colour = [&](const std::string& lines, uint32_t time) {
+        ShaderStage& stage = ParseStage(lines);
+        stage.GenerateColour(time);
+        return std::vector<float>(stage.colour, stage.colour + 4);
+    };
+    EXPECT_EQ(colour("rgbgen translate 0.1 0.2 0.3 0.4\n", 0), (std::vector<float>{0.1f, 0.2f, 0.3f, 0.4f}));
+    EXPECT_EQ(colour("rgbgen wave square 0.25 0.5 0 1\n", 100), (std::vector<float>{0.75f, 0.75f, 0.75f, 1}));
+    EXPECT_EQ(colour("rgbgen wave square 0.25 0.5 0 1\n", 600), (std::vector<float>{-0.25f, -0.25f, -0.25f, 1}));
+    // Vertex and lighting rules replace the constant with white; base keeps it.
+    for (const char* rule : {"rgbgen vertex\n", "rgbgen lightingdiffuse\n", "rgbgen base\n"})
+        EXPECT_EQ(colour("rgbgen translate 0 0 0 0\n" + std::string(rule), 0),
+                  std::vector<float>(4, std::string(rule) == "rgbgen base\n" ? 0.0f : 1.0f))
+            << rule;
 }
 
 }  // namespace

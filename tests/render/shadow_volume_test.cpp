@@ -14,9 +14,8 @@
 
 namespace {
 
-// Meshes with planes and neighbours worked out from their triangles as the
-// map compiler does, and plane records laid out as the map's (point,
-// normal, distance) so that the stride is exercised.
+// Meshes with planes and neighbours worked out from their triangles as the map compiler does, and plane records
+// laid out as the map's (point, normal, distance) so that the stride is exercised.
 struct PlaneRecord {
     Vector point, normal;
     float distance;
@@ -64,12 +63,12 @@ struct ShadowTestMesh {
     }
 };
 
-// A closed box around the origin; seen from inside (a room) when `inward`.
-ShadowTestMesh Box(const Vector& half, bool inward = false)
+// A closed box around `centre`; seen from inside (a room) when `inward`.
+ShadowTestMesh Box(const Vector& half, bool inward = false, const Vector& centre = {0, 0, 0})
 {
     ShadowTestMesh box;
     for (int i = 0; i < 8; ++i)
-        box.AddVertex({i & 1 ? half.x : -half.x, i & 2 ? half.y : -half.y, i & 4 ? half.z : -half.z});
+        box.AddVertex(Add(centre, {i & 1 ? half.x : -half.x, i & 2 ? half.y : -half.y, i & 4 ? half.z : -half.z}));
     const uint32_t faces[6][4] = {{0, 4, 6, 2}, {1, 3, 7, 5}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 2, 3, 1}, {4, 5, 7, 6}};
     for (const auto& f : faces)
         inward ? box.AddQuad(f[3], f[2], f[1], f[0]) : box.AddQuad(f[0], f[1], f[2], f[3]);
@@ -87,9 +86,8 @@ HomogeneousPoint Transformed(const Matrix& model, const HomogeneousPoint& p)
 
 using Triangle = std::array<V3, 3>;
 
-// The volume as triangles (each side quad as two), its points at infinity
-// taken far out along their direction: from the point light, or all to one
-// far point for a directional light. That keeps every face's orientation.
+// The volume as triangles (each side quad as two), its points at infinity taken far out along their direction: from
+// the point light, or all to one far point for a directional light. That keeps every face's orientation.
 std::vector<Triangle> Triangles(const ShadowVolume& volume, const ShadowLight& light)
 {
     const auto realise = [&](const HomogeneousPoint& p) {
@@ -99,20 +97,18 @@ std::vector<Triangle> Triangles(const ShadowVolume& volume, const ShadowLight& l
         return V3{o.x, o.y, o.z} + V3{p.x, p.y, p.z} * 1e4;
     };
     std::vector<Triangle> triangles;
-    const auto& caps = volume.caps;
-    const auto& sides = volume.sides;
-    for (size_t i = 0; i < caps.size(); i += 3)
-        triangles.push_back({realise(caps[i]), realise(caps[i + 1]), realise(caps[i + 2])});
-    for (size_t i = 0; i < sides.size(); i += 4)
+    for (size_t i = 0; i < volume.caps.size(); i += 3)
+        triangles.push_back({realise(volume.caps[i]), realise(volume.caps[i + 1]), realise(volume.caps[i + 2])});
+    for (size_t i = 0; i < volume.sides.size(); i += 4)
         for (size_t k : {1, 2})
-            triangles.push_back({realise(sides[i]), realise(sides[i + k]), realise(sides[i + k + 1])});
+            triangles.push_back(
+                {realise(volume.sides[i]), realise(volume.sides[i + k]), realise(volume.sides[i + k + 1])});
     return triangles;
 }
 
-// Closed: every edge of a face with an area is run as often one way as the
-// other. Facing out: the signed volume is positive, as it is for
-// counter-clockwise faces seen from outside; with the faces consistent that
-// is one orientation for all of them.
+// Closed: every edge of a face with an area is run as often one way as the other. Facing out: the signed volume is
+// positive, as it is for counter-clockwise faces seen from outside; with the faces consistent that is one
+// orientation for all of them.
 void ExpectClosedFacingOut(const ShadowVolume& volume, const ShadowLight& light)
 {
     std::map<std::pair<V3, V3>, int> edges;
@@ -137,10 +133,7 @@ TEST(ShadowVolumeTest, BoxUnderPointAndDirectionalLightsIsClosedAndFacesOut)
 {
     // A 2 x 1 x 2 box from y = 1 to 2 under a light at y = 6: only the top
     // faces the light. A light from above, right and front lights +x, +y, +z.
-    ShadowTestMesh box = Box({1, 0.5f, 1});
-    for (Vertex& v : box.vertices)
-        v.position[1] += 1.5f;
-    box.Finish();
+    ShadowTestMesh box = Box({1, 0.5f, 1}, false, {0, 1.5f, 0});
     for (const auto& [light, facing] :
          {std::pair{PointLight({0, 6, 0}), std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0}},
           {DirectionalLight({0.3f, 1, 0.2f}), {0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1}}}) {
@@ -161,9 +154,8 @@ TEST(ShadowVolumeTest, RoomLitFromInsideCastsNothing)
     EXPECT_TRUE(volume.Empty());
 }
 
-// The planes hold d = n · point: the light is in front when n · P - d > 0,
-// which n · P + d gets wrong for planes off the origin. A light at infinity
-// is in front when n leans towards it, however little, as it is for the
+// The planes hold d = n · point: the light is in front when n · P - d > 0, which n · P + d gets wrong for planes
+// off the origin. A light at infinity is in front when n leans towards it, however little, as it is for the
 // extrusion; a far point standing in for it would say otherwise.
 TEST(ShadowVolumeTest, FacingWithPlanesOffTheOrigin)
 {
@@ -183,9 +175,8 @@ TEST(ShadowVolumeTest, FacingWithPlanesOffTheOrigin)
     }
 }
 
-// Neighbour records and indices come from files: any neighbour that is not
-// one of the mesh's triangles is an open edge, and a triangle with a corner
-// off the vertices is left out; the volume stays closed either way.
+// Neighbour records and indices come from files: any neighbour that is not one of the mesh's triangles is an open
+// edge, and a triangle with a corner off the vertices is left out; the volume stays closed either way.
 TEST(ShadowVolumeTest, HostileRecordsGiveOpenEdgesAndClosedVolumes)
 {
     ShadowTestMesh quad;
@@ -228,8 +219,7 @@ TEST(ShadowVolumeTest, DegenerateLightsAndMatricesGiveNoNaN)
 TEST(ShadowVolumeTest, TurnedScaledMeshCastsThePreTransformedVolume)
 {
     const Matrix model = ModelMatrix({5, -2, 3}, {30, 45, -20}, {2, 0.5f, 1.5f});
-    ShadowTestMesh mesh = Box({1, 0.5f, 1});
-    ShadowTestMesh placed = mesh;
+    ShadowTestMesh mesh = Box({1, 0.5f, 1}), placed = mesh;
     for (Vertex& v : placed.vertices) {
         const HomogeneousPoint p = Transformed(model, {v.position[0], v.position[1], v.position[2], 1});
         v.position[0] = p.x, v.position[1] = p.y, v.position[2] = p.z;

@@ -10,18 +10,11 @@
 namespace {
 
 typedef std::vector<uint8_t> Bytes;
-
-std::string TgaFile(int width, int height, const Bytes& rgb)
-{
-    const Bytes file = EncodeTGA(width, height, rgb.data());
-    return std::string(file.begin(), file.end());
-}
-
-class TextureTest : public GLWindowTest {};
+using TextureTest = GLWindowTest;
 
 TEST_F(TextureTest, NamesAreCaseInsensitiveAndLoadedOnce)
 {
-    WriteData("textures/wall.tga", TgaFile(1, 1, {10, 20, 30}));
+    WriteTga("textures/wall.tga", 1, 1, {10, 20, 30});
     Texture* first = gTextureManager->Load("Textures/Wall.TGA", false, true, false);
     EXPECT_EQ(gTextureManager->Load("textures/wall.tga", false, false, true), first);
     EXPECT_EQ(gTextureManager->Find("TEXTURES/WALL.TGA"), first);
@@ -60,7 +53,7 @@ TEST_F(TextureTest, UploadsAMipmapChainOfAverages)
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
             rgb.insert(rgb.end(), {uint8_t(x * 40), uint8_t(y * 100), 7});
-    WriteData("chain.tga", TgaFile(5, 3, rgb));
+    WriteTga("chain.tga", 5, 3, rgb);
     gGLState.BindTexture(gTextureManager->Load("chain.tga", false, false, false)->glName);
     Bytes level1(2 * 3), level2(3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -82,10 +75,10 @@ TEST_F(TextureTest, CompressionAndNormalMapLayout)
 {
     gGLCaps.textureCompressionAvailable = true;
     gGLCaps.useTextureCompression = true;
-    WriteData("plain.tga", TgaFile(4, 4, Bytes(48, 0)));
-    WriteData("normal.tga", TgaFile(4, 4, Bytes(48, 7)));
+    WriteTga("plain.tga", 4, 4, Bytes(48, 0));
+    WriteTga("kept.tga", 4, 4, Bytes(48, 0));
+    WriteTga("normal.tga", 4, 4, Bytes(48, 7));
     EXPECT_EQ(Compressed(gTextureManager->Load("plain.tga", false, true, false)), GL_TRUE);
-    WriteData("kept.tga", TgaFile(4, 4, Bytes(48, 0)));
     EXPECT_EQ(Compressed(gTextureManager->Load("kept.tga", false, false, false)), GL_FALSE);
 
     Texture* normal = gTextureManager->Load("normal.tga", false, false, true);

@@ -50,8 +50,7 @@ TEST_F(MusicTest, LoopsWithoutAGap)
     for (long n; (n = decoder.Read(chunk, sizeof chunk)) > 0;)
         once.append(chunk, size_t(n));
     ASSERT_EQ(once.size(), 22050u * 4);
-    // Frames hear a few buffers each, now and then all of them (the source
-    // starves and is started again).
+    // Frames hear a few buffers each, now and then all of them (the source starves and is started again).
     for (int frame = 0; gFakeAudio.heard.size() < 3 * once.size() + 16384 * 16; ++frame) {
         gFakeAudio.Consume(1, frame % 7 == 6 ? 16 : 3);
         sound->StreamMusic();
@@ -71,9 +70,7 @@ TEST_F(MusicTest, ASecondTuneFreesTheFirstAndStopLeavesNothing)
     EXPECT_TRUE(Printed(" ^5- ^15Channels: ^131\n ^5- ^15Bitrate: ^1311025\n"));
     EXPECT_EQ(gFakeAudio.buffers.size(), size_t(MusicStream::kBufferCount));
     sound->StopMusic();
-    EXPECT_FALSE(sound->musicPlaying());
-    EXPECT_TRUE(gFakeAudio.buffers.empty());
-    EXPECT_TRUE(MusicSource().queue.empty());
+    EXPECT_TRUE(!sound->musicPlaying() && gFakeAudio.buffers.empty() && MusicSource().queue.empty());
 }
 
 TEST_F(MusicTest, FollowsTheMusicSettings)

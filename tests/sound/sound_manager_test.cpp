@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -28,34 +29,26 @@ protected:
     }
 };
 
-// The named device, then the default; sources from 64 down by eight to 16.
-// Without a device or a usable source one error line, then silence that
-// touches no source, and what was opened is closed.
+// The named device, then the default; sources from 64 down by eight to 16. Without a device or a usable source one
+// error line, then silence that touches no source, and what was opened is closed.
 TEST_F(SoundManagerTest, StartsWithTheDeviceAndSourcesThereAre)
 {
     const std::vector<int> stepped{64, 56, 48, 40, 32, 24, 16};
-    struct Case {
-        bool device;
-        int sourceLimit;
-        std::vector<int> requests;
-        const char* line;
-    } cases[] = {
-        {true, 64, {64}, "\n^6==== Initializing OpenAL ====\n ^5- ^15Renderer: ^13fake\n"},
-        {true, 20, stepped, " ^5- ^15Number of sources: ^1316^15\n"},
-        {true, 15, stepped, "^1Error: Unable to initialize sources for OpenAL.^15\n"},
-        {false, 64, {}, "^1Error: Unable to open a sound device, sound is off.^15\n"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [device, sourceLimit, requests, line] :
+         {std::tuple{true, 64, std::vector<int>{64}, "\n^6==== Initializing OpenAL ====\n ^5- ^15Renderer: ^13fake\n"},
+          {true, 20, stepped, " ^5- ^15Number of sources: ^1316^15\n"},
+          {true, 15, stepped, "^1Error: Unable to initialize sources for OpenAL.^15\n"},
+          {false, 64, {}, "^1Error: Unable to open a sound device, sound is off.^15\n"}}) {
         sound = std::make_unique<SoundManager>(ResetFakeAudio());
-        gFakeAudio.deviceAvailable = c.device;
-        gFakeAudio.sourceLimit = c.sourceLimit;
+        gFakeAudio.deviceAvailable = device;
+        gFakeAudio.sourceLimit = sourceLimit;
         const size_t printed = Text().size();
         Start();
         const std::string text = Text().substr(printed);
         EXPECT_EQ(gFakeAudio.openedDevices, (std::vector<std::string>{"DirectSound3D", ""}));
-        EXPECT_EQ(gFakeAudio.sourceRequests, c.requests) << c.sourceLimit;
-        EXPECT_NE(text.find(c.line), std::string::npos) << text;
-        const bool silent = !c.device || c.sourceLimit < 16;
+        EXPECT_EQ(gFakeAudio.sourceRequests, requests) << sourceLimit;
+        EXPECT_NE(text.find(line), std::string::npos) << text;
+        const bool silent = !device || sourceLimit < 16;
         EXPECT_EQ(Occurrences(text, "^1Error"), silent ? 1u : 0u) << text;
         EXPECT_EQ(sound->Play("beep", {0, 0, 0}) < 0, silent);
         if (silent) {
@@ -65,8 +58,7 @@ TEST_F(SoundManagerTest, StartsWithTheDeviceAndSourcesThereAre)
             EXPECT_TRUE(gFakeAudio.plays.empty());
         }
         sound.reset();
-        EXPECT_EQ(gFakeAudio.openDevices, 0);
-        EXPECT_EQ(gFakeAudio.liveContexts, 0);
+        EXPECT_TRUE(gFakeAudio.openDevices == 0 && gFakeAudio.liveContexts == 0);
     }
 }
 
@@ -194,10 +186,8 @@ TEST_F(SoundManagerTest, RestartClosesTheOldDeviceFirst)
     EXPECT_GT(sound->Play("beep", {0, 0, 0}), 0);
     sound->Play("hum", {0, 0, 0});
     sound->Init(true);  // as SoundRestart does
-    EXPECT_EQ(gFakeAudio.openDevices, 1);
-    EXPECT_EQ(gFakeAudio.liveContexts, 1);
-    EXPECT_EQ(gFakeAudio.sources.size(), 64u);
-    EXPECT_TRUE(gFakeAudio.buffers.empty());
+    EXPECT_TRUE(gFakeAudio.openDevices == 1 && gFakeAudio.liveContexts == 1);
+    EXPECT_TRUE(gFakeAudio.sources.size() == 64 && gFakeAudio.buffers.empty());
     EXPECT_EQ(sound->FindShader("beep"), nullptr);
     sound->Update();
     EXPECT_EQ(gFakeAudio.plays.size(), 1u);  // the emitter is gone
@@ -205,8 +195,7 @@ TEST_F(SoundManagerTest, RestartClosesTheOldDeviceFirst)
     sound->Cache("nothing");
     EXPECT_TRUE(Printed("^14Warning: Unable to cache sound shader nothing.\n"));
     sound->Shutdown();
-    EXPECT_EQ(gFakeAudio.openDevices, 0);
-    EXPECT_TRUE(gFakeAudio.sources.empty());
+    EXPECT_TRUE(gFakeAudio.openDevices == 0 && gFakeAudio.sources.empty());
 }
 
 }  // namespace

@@ -13,8 +13,7 @@ protected:
     }
     bool PrintedAt(const char* message, int line) const
     {
-        return Printed(std::string("^1Error: ") + message + " ^13(test.sound, line: " + std::to_string(line) +
-                       ").\n");
+        return Printed(std::string("^1Error: ") + message + " ^13(test.sound, line: " + std::to_string(line) + ").\n");
     }
 };
 
@@ -28,14 +27,10 @@ TEST_F(SoundShaderTest, ReadsEveryKey)
     const SoundShader* door = sound->FindShader("DOOR/open");
     ASSERT_NE(door, nullptr);
     EXPECT_EQ(door->files, (std::vector<std::string>{"sounds/a.wav", "sounds/b.wav"}));
-    EXPECT_FLOAT_EQ(door->volume, 0.5f);
-    EXPECT_FLOAT_EQ(door->maxDistance, 40.0f);
-    EXPECT_TRUE(door->looping);
-    EXPECT_TRUE(door->global);
+    EXPECT_TRUE(door->volume == 0.5f && door->maxDistance == 40.0f && door->looping && door->global);
     const SoundShader* quiet = sound->FindShader("quiet");
     ASSERT_NE(quiet, nullptr);
-    EXPECT_EQ(quiet->volume, 0.0f);
-    EXPECT_FALSE(quiet->looping || quiet->global);
+    EXPECT_TRUE(quiet->volume == 0.0f && !quiet->looping && !quiet->global);
     EXPECT_FALSE(Printed("^1Error"));
     EXPECT_FALSE(Printed("empty.sound"));
 }
@@ -58,23 +53,17 @@ TEST_F(SoundShaderTest, EachFaultNamesItsLine)
          "volume 999999999999999999999999999999999999999999\n"  // 14: past a float
          "}\n"                       // 15
          "}\n");                     // 16
-    EXPECT_TRUE(PrintedAt("Shader bracket before shader name", 1));
-    EXPECT_TRUE(PrintedAt("Invalid parameter", 2));
-    EXPECT_TRUE(PrintedAt("Incorrect bracket placement", 5));
-    EXPECT_TRUE(PrintedAt("Incorrect datatype for parameter", 6));
-    EXPECT_TRUE(PrintedAt("Invalid parameter", 7));
-    EXPECT_TRUE(PrintedAt("Invalid parameter", 8));
-    EXPECT_TRUE(PrintedAt("Invalid parameter", 9));
-    EXPECT_TRUE(PrintedAt("Unknown Command", 10));
-    EXPECT_TRUE(PrintedAt("Unknown Command", 11));
-    EXPECT_TRUE(PrintedAt("Unknown Command", 12));
-    EXPECT_TRUE(PrintedAt("Incorrect datatype for parameter", 14));
-    EXPECT_TRUE(PrintedAt("Incorrect bracket placement", 16));
+    const std::pair<const char*, int> expected[] = {
+        {"Shader bracket before shader name", 1}, {"Invalid parameter", 2},  {"Incorrect bracket placement", 5},
+        {"Incorrect datatype for parameter", 6},  {"Invalid parameter", 7},  {"Invalid parameter", 8},
+        {"Invalid parameter", 9},                 {"Unknown Command", 10},   {"Unknown Command", 11},
+        {"Unknown Command", 12},                  {"Incorrect datatype for parameter", 14},
+        {"Incorrect bracket placement", 16}};
+    for (const auto& [message, line] : expected)
+        EXPECT_TRUE(PrintedAt(message, line)) << message << " at line " << line << "\n" << Text();
     const SoundShader* good = sound->FindShader("good");
     ASSERT_NE(good, nullptr);
-    EXPECT_FLOAT_EQ(good->volume, 0.25f);
-    EXPECT_FLOAT_EQ(good->maxDistance, 0.0f);
-    EXPECT_FALSE(good->looping);
+    EXPECT_TRUE(good->volume == 0.25f && good->maxDistance == 0.0f && !good->looping);
     EXPECT_TRUE(Printed("1 sound shader(s) parsed"));
 }
 

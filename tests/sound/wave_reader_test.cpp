@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -27,23 +28,13 @@ std::string Wave(int channels, int bits, const std::string& data, const std::str
     return RiffWave(RiffChunk("fmt ", WaveFormat(channels, bits, 11025)) + more + RiffChunk("data", data));
 }
 
-void SetSize(std::string& file, size_t at, uint32_t size)
-{
-    for (int i = 0; i < 4; ++i)
-        file[at + size_t(i)] = char(size >> (8 * i));
-}
-
 TEST(WaveReader, PlaysEightAndSixteenBitMonoAndStereo)
 {
-    struct Case {
-        int channels, bits;
-        ALenum format;
-    } cases[] = {{1, 8, AL_FORMAT_MONO8}, {1, 16, AL_FORMAT_MONO16}, {2, 8, AL_FORMAT_STEREO8},
-                 {2, 16, AL_FORMAT_STEREO16}};
-    for (const Case& c : cases) {
+    for (const auto& [channels, bits, format] : {std::tuple{1, 8, AL_FORMAT_MONO8}, {1, 16, AL_FORMAT_MONO16},
+                                                 {2, 8, AL_FORMAT_STEREO8}, {2, 16, AL_FORMAT_STEREO16}}) {
         WaveSound sound;
-        ASSERT_TRUE(Read(Wave(c.channels, c.bits, Samples(40)), sound)) << c.channels << "x" << c.bits;
-        EXPECT_EQ(sound.format, c.format);
+        ASSERT_TRUE(Read(Wave(channels, bits, Samples(40)), sound)) << channels << "x" << bits;
+        EXPECT_EQ(sound.format, format);
         EXPECT_EQ(sound.frequency, 11025);
         EXPECT_EQ(std::string(sound.samples.begin(), sound.samples.end()), Samples(40));
     }
@@ -78,8 +69,7 @@ TEST(WaveReader, SkipsOtherChunksAndReadsTheLoopFromTheSampler)
     WaveSound sound;
     // An odd-sized chunk before the data is padded to even.
     ASSERT_TRUE(Read(Wave(1, 8, Samples(10), RiffChunk("LIST", "odd") + RiffChunk("smpl", sampler)), sound));
-    EXPECT_TRUE(sound.loop);
-    EXPECT_EQ(sound.samples.size(), 10u);
+    EXPECT_TRUE(sound.loop && sound.samples.size() == 10);
 
     // A sampler chunk too short for its loop count is skipped.
     ASSERT_TRUE(Read(Wave(1, 8, Samples(10), RiffChunk("smpl", sampler.substr(0, 30))), sound));
@@ -90,10 +80,9 @@ TEST(WaveReader, SkipsOtherChunksAndReadsTheLoopFromTheSampler)
     EXPECT_EQ(sound.samples.size(), 11u);
 }
 
-// Each size field in turn set past the end, to odd values, to zero and to
-// the largest value, and the file cut at every length: the reader keeps the
-// whole frames present or refuses, and never reads past the bytes. A RIFF
-// size under 5 holds not even the form tag and a chunk header.
+// Each size field in turn set past the end, to odd values, to zero and to the largest value, and the file cut at
+// every length: the reader keeps the whole frames present or refuses, and never reads past the bytes. A RIFF size
+// under 5 holds not even the form tag and a chunk header.
 TEST(WaveReader, DamagedAndCutFilesStayInsideTheirBytes)
 {
     const std::string file = Wave(2, 16, Samples(64), RiffChunk("LIST", "info"));
@@ -102,7 +91,8 @@ TEST(WaveReader, DamagedAndCutFilesStayInsideTheirBytes)
     for (size_t field : {riffSize, fmtSize, listSize, dataSize}) {
         for (uint32_t value : {0u, 1u, 3u, 4u, 15u, 17u, 63u, 1000u, 0x7fffffffu, 0xfffffffeu, 0xffffffffu}) {
             std::string damaged = file;
-            SetSize(damaged, field, value);
+            for (int i = 0; i < 4; ++i)
+                damaged[field + size_t(i)] = char(value >> (8 * i));
             WaveSound sound;
             const bool read = Read(damaged, sound);
             EXPECT_FALSE(read && field == riffSize && value <= 4) << value;

@@ -91,11 +91,8 @@ AudioCalls ResetFakeAudio()
             s->gain = value;
     };
     calls.alSource3f = [](ALuint name, ALenum parameter, ALfloat x, ALfloat y, ALfloat z) {
-        if (FakeSource* s = Find(name); s && parameter == AL_POSITION) {
-            s->position[0] = x;
-            s->position[1] = y;
-            s->position[2] = z;
-        }
+        if (FakeSource* s = Find(name); s && parameter == AL_POSITION)
+            s->position = {x, y, z};
     };
     calls.alSourcei = [](ALuint name, ALenum parameter, ALint value) {
         FakeSource* s = Find(name);

@@ -4,6 +4,7 @@
 
 #include "sound/audiocalls.h"
 
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,7 +14,7 @@ struct FakeSource {
     ALint buffer = 0;
     ALint relative = AL_FALSE;
     ALint looping = AL_FALSE;
-    float position[3] = {};
+    std::array<float, 3> position = {};
     float gain = 1.0f;
     std::vector<ALuint> queue;
     int processed = 0;  // leading buffers of the queue already heard

@@ -1,7 +1,9 @@
 #include "support/gl_window.h"
 
 #include "engine/glcaps.h"
+#include "engine/glentrypoints.h"
 #include "render/glstatecache.h"
+#include "render/image.h"
 #include "render/texture.h"
 #include "support/virtual_display.h"
 
@@ -19,6 +21,7 @@ void GLWindowTest::SetUp()
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     ASSERT_NE(SDL_SetVideoMode(kGLWindowSize, kGLWindowSize, 32, SDL_OPENGL), nullptr) << SDL_GetError();
+    LoadGLEntryPoints();
     gGLCaps = GLCaps();
     gGLState.Reset();
     gTextureManager->Reset();
@@ -39,4 +42,10 @@ std::vector<unsigned char> GLWindowTest::ReadFrame()
     glReadPixels(0, 0, kGLWindowSize, kGLWindowSize, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     return pixels;
+}
+
+void GLWindowTest::WriteTga(const std::string& name, int width, int height, const std::vector<uint8_t>& rgb)
+{
+    const std::vector<uint8_t> file = EncodeTGA(width, height, rgb.data());
+    WriteData(name, std::string(file.begin(), file.end()));
 }

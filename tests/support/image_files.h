@@ -8,10 +8,8 @@
 #include <vector>
 
 // Rows top-down as stored in the file; rowBytes is taken from the row data.
-std::vector<uint8_t> MakePNG(int width, int height, int colourType, int bitDepth,
-                             const std::vector<uint8_t>& rows,
-                             const std::vector<png_color>& palette = {},
-                             const std::vector<uint8_t>& transparency = {},
+std::vector<uint8_t> MakePNG(int width, int height, int colourType, int bitDepth, const std::vector<uint8_t>& rows,
+                             const std::vector<png_color>& palette = {}, const std::vector<uint8_t>& transparency = {},
                              int interlace = PNG_INTERLACE_NONE);
 
 struct JpegOptions {

@@ -4,6 +4,7 @@
 
 #include "render/buffercalls.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <unordered_map>
 #include <vector>
@@ -67,10 +68,7 @@ public:
 
     size_t Count(Kind kind) const
     {
-        size_t count = 0;
-        for (const Call& call : calls)
-            count += call.kind == kind;
-        return count;
+        return size_t(std::count_if(calls.begin(), calls.end(), [kind](const Call& c) { return c.kind == kind; }));
     }
 
 private:

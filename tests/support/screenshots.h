@@ -1,5 +1,4 @@
-// Screenshots an engine run wrote, read back with the engine's own TGA
-// reader, and pixels counted by colour.
+// Screenshots an engine run wrote, read back with the engine's own TGA reader, and pixels counted by colour.
 #pragma once
 
 #include "render/image.h"
@@ -23,8 +22,7 @@ inline Image Screenshot(const EngineSandbox& sandbox, int number)
     return image;
 }
 
-// Pixels of the span [x0, x1) of rows [y0, y1), counted from the top, that
-// pass `test`.
+// Pixels of the span [x0, x1) of rows [y0, y1), counted from the top, that pass `test`.
 template <typename Test>
 int Count(const Image& image, int x0, int x1, int y0, int y1, Test test)
 {
