@@ -38,12 +38,9 @@ TEST_F(ConsoleEditorTest, CursorEditsUndoAndKeysThatAreNotTyping)
     EXPECT_EQ(gConsole->InputLine(), "[helo");
     Press(SDLK_END);
 
-    gConsoleView->HandleKey(KeyEvent(SDLK_F1, 0));
-    gConsoleView->HandleKey(KeyEvent(SDLK_LSHIFT, 0));
+    Press({SDLK_F1, SDLK_LSHIFT});
     gConsoleView->HandleKey(KeyEvent(SDLK_a, 'a', KMOD_LCTRL));  // Ctrl+A is no command
-    InputEvent release = KeyEvent(SDLK_c, 'c');
-    release.type = KeyUp;
-    gConsoleView->HandleKey(release);
+    gConsoleView->HandleKey({KeyUp, SDLK_c, 'c'});
     ExpectInput("[helo", 5);
     Press(SDLK_RETURN);
     EXPECT_EQ(gConsole->InputLine(), "");
@@ -152,11 +149,8 @@ TEST_F(ConsoleEditorTest, CompletionFillsInOneNameOrListsSeveral)
     };
     for (const auto& c : cases) {
         Type(c.typed);
-        const size_t mark = Text().size();
-        Press(SDLK_TAB);
-        EXPECT_EQ(gConsole->InputLine(), c.completed) << c.typed;
-        EXPECT_EQ(gConsole->Cursor(), strlen(c.completed)) << c.typed;
-        EXPECT_EQ(Since(mark), c.printed) << c.typed;
+        EXPECT_EQ(PrintedBy([] { Press(SDLK_TAB); }), c.printed) << c.typed;
+        ExpectInput(c.completed, uint32_t(strlen(c.completed)));
         Press(SDLK_RETURN);
     }
 }

@@ -12,20 +12,14 @@ using Strings = std::vector<std::string>;
 TEST(ConsoleTokenize, SplitsIntoArguments)
 {
     const std::pair<const char*, Strings> cases[] = {
-        {"", {}},
-        {"    ", {}},
-        {"a b c", {"a", "b", "c"}},
-        {"  lead   inner  trail  ", {"lead", "inner", "trail"}},
-        {"tab\tis text", {"tab\tis", "text"}},
-        {"Echo \"hello  world\" x", {"Echo", "hello  world", "x"}},
+        {"", {}}, {"    ", {}},
+        {"a b c", {"a", "b", "c"}}, {"  lead   inner  trail  ", {"lead", "inner", "trail"}},
+        {"tab\tis text", {"tab\tis", "text"}}, {"Echo \"hello  world\" x", {"Echo", "hello  world", "x"}},
         {"set \"\" \"\" last", {"set", "", "", "last"}},
         {"bind k \"say \\\"hi there\\\"\"", {"bind", "k", "say \"hi there\""}},
-        {"\"c:\\dir\\file\"", {"c:\\dir\\file"}},
-        {"pre\"fix part\" next", {"prefix part", "next"}},
-        {"\"ab\"cd", {"ab", "cd"}},
-        {"open \"never closed", {"open", "never closed"}},
-        {"open \"", {"open"}},
-        {"\"\"x \"a\\\" b\"", {"", "x", "a\" b"}},
+        {"\"c:\\dir\\file\"", {"c:\\dir\\file"}}, {"pre\"fix part\" next", {"prefix part", "next"}},
+        {"\"ab\"cd", {"ab", "cd"}}, {"open \"never closed", {"open", "never closed"}},
+        {"open \"", {"open"}}, {"\"\"x \"a\\\" b\"", {"", "x", "a\" b"}},
     };
     CommandArgs split;
     for (const auto& [line, expected] : cases) {
@@ -71,17 +65,10 @@ protected:
     }
 
     // Runs a line typed or from code and returns what it printed.
-    std::string Typed(const char* line)
-    {
-        const size_t mark = Text().size();
-        gConsole->ExecuteTyped(line);
-        return Since(mark);
-    }
+    std::string Typed(const char* line) { return PrintedBy([&] { gConsole->ExecuteTyped(line); }); }
     std::string FromCode(const char* line, bool showErrors = false)
     {
-        const size_t mark = Text().size();
-        gConsole->Execute(line, showErrors);
-        return Since(mark);
+        return PrintedBy([&] { gConsole->Execute(line, showErrors); });
     }
 
     static std::string Echoed(const std::string& line) { return "^6>^15" + line + "\n"; }
@@ -193,11 +180,8 @@ TEST_F(ConsoleExecTest, TypedValuesAreCheckedByType)
     };
     for (const auto& [line, reply] : steps)
         EXPECT_EQ(Typed(line), Echoed(line) + reply);
-    EXPECT_TRUE(flag);
-    EXPECT_EQ(gamma, 30);
-    EXPECT_FLOAT_EQ(scale, 2.5f);
+    EXPECT_TRUE(flag && gamma == 30 && scale == 2.5f && readOnly);
     EXPECT_STREQ(name, "hi there");
-    EXPECT_TRUE(readOnly);
     EXPECT_EQ(calls.changed, (Strings{"g_flag", "f_scale", "s_name"}));
 }
 
@@ -273,40 +257,26 @@ TEST_F(ConsoleExecTest, ConfigFilesRunQuietlyLineByLine)
         gamma = 0;
         flag = false;
         WriteData("a.cfg", c.content);
-        const size_t mark = Text().size();
-        gConsole->ExecuteFile("a.cfg");
-        EXPECT_EQ(Since(mark), c.printed + Executed("a.cfg")) << c.what;
+        EXPECT_EQ(PrintedBy([] { gConsole->ExecuteFile("a.cfg"); }), c.printed + Executed("a.cfg")) << c.what;
         EXPECT_EQ(gamma, c.gamma) << c.what;
         EXPECT_EQ(flag, c.flag) << c.what;
     }
-    const size_t mark = Text().size();
-    gConsole->ExecuteFile("missing.cfg");
-    EXPECT_EQ(Since(mark), "^14Warning: Could not execute file ^13missing.cfg^15\n");
+    EXPECT_EQ(FromCode("Execute missing.cfg"), "^14Warning: Could not execute file ^13missing.cfg^15\n");
 }
 
 TEST_F(ConsoleExecTest, ExecuteRunsNestedFilesUpToALimit)
 {
-    WriteData("outer.cfg", "Execute inner.cfg\nr_gamma 17\n");
-    WriteData("inner.cfg", "r_gamma 16\ng_flag 1\n");
-    size_t mark = Text().size();
-    FromCode("execute outer.cfg");
-    EXPECT_EQ(gamma, 17);
-    EXPECT_TRUE(flag);
-    EXPECT_EQ(Since(mark), Executed("inner.cfg") + Executed("outer.cfg"));
-    EXPECT_EQ(FromCode("Execute"), "^15Usage: ^6Execute ^5[file_name]^15\n");
-
-    // Files in a chain deeper than 16 are refused.
+    // Files in a chain deeper than 16 are refused, and the depth is given back for the next file.
     for (int i = 0; i < 20; ++i)
         WriteData("chain" + std::to_string(i) + ".cfg", "Execute chain" + std::to_string(i + 1) + ".cfg\n");
-    mark = Text().size();
-    gConsole->ExecuteFile("chain0.cfg");
-    EXPECT_NE(Since(mark).find("^1Error: Configuration files nested too deeply at ^13chain16.cfg^15\n"),
-              std::string::npos);
+    const std::string chain = FromCode("Execute chain0.cfg");
+    EXPECT_NE(chain.find("^1Error: Configuration files nested too deeply at ^13chain16.cfg^15\n"), std::string::npos);
 
-    // The depth is given back: nesting works again afterwards.
-    flag = false;
-    gConsole->ExecuteFile("outer.cfg");
-    EXPECT_TRUE(flag);
+    WriteData("outer.cfg", "Execute inner.cfg\nr_gamma 17\n");
+    WriteData("inner.cfg", "r_gamma 16\ng_flag 1\n");
+    EXPECT_EQ(FromCode("execute outer.cfg"), Executed("inner.cfg") + Executed("outer.cfg"));
+    EXPECT_TRUE(gamma == 17 && flag);
+    EXPECT_EQ(FromCode("Execute"), "^15Usage: ^6Execute ^5[file_name]^15\n");
 }
 
 }  // namespace
