@@ -2,8 +2,8 @@
 #include "input_fixture.h"
 #include "support/fatal_error.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <tuple>
 
@@ -12,10 +12,7 @@ namespace {
 void PushAxis(Uint8 joystick, Uint8 axis, Sint16 value)
 {
     SDL_Event event = {};
-    event.type = SDL_JOYAXISMOTION;
-    event.jaxis.which = joystick;
-    event.jaxis.axis = axis;
-    event.jaxis.value = value;
+    event.jaxis = {SDL_JOYAXISMOTION, joystick, axis, value};
     ASSERT_EQ(SDL_PushEvent(&event), 0);
 }
 
@@ -58,19 +55,15 @@ TEST_F(InputManagerTest, EachKeyAndButtonGetsItsOwnRecordAndTheStateFollowsTheLa
 TEST_F(InputManagerTest, MouseMotionIsHalvedScaledAndSmoothedOverTenFrames)
 {
     // Steady motion of 4 pixels a frame counts as 2. The newest frame weighs 1, each older one half as much, and the
-    // sum is divided by the number of frames kept (start-up's still frame is the first).
-    const float settled = 2.0f * (1023.0f / 512.0f) / 10.0f;
+    // sum is divided by the number of frames kept, at most ten (start-up's still frame is the first).
     for (int frame = 1; frame <= 12; ++frame) {
         SDL_WarpMouse(Uint16(4 * frame), 0);
         Frame();
         ASSERT_EQ(input.rawDX, 2);
         EXPECT_EQ(input.smoothY, 0.0f);
-        const float expected = frame == 1   ? (2.0f + 0.0f) / 2.0f
-                               : frame == 2 ? (2.0f + 1.0f + 0.0f) / 3.0f
-                               : frame == 9 ? 2.0f * (511.0f / 256.0f) / 10.0f
-                               : frame >= 10 ? settled
-                                             : input.smoothX;
-        EXPECT_FLOAT_EQ(input.smoothX, expected) << "frame " << frame;
+        const int moving = std::min(frame, 10);  // 2 + 1 + 0.5 + ...
+        EXPECT_FLOAT_EQ(input.smoothX, 2.0f * (2.0f - std::ldexp(1.0f, 1 - moving)) / float(std::min(frame + 1, 10)))
+            << "frame " << frame;
     }
 
     // Halving truncates toward zero.
@@ -176,10 +169,9 @@ TEST_F(StickTest, DirectionChangesBeyondTheDeadZoneAndButtonsArePressesAndReleas
     EXPECT_EQ(Reported(), Events{});
 
     SDL_Event button = {};
-    button.type = SDL_JOYBUTTONDOWN;
-    button.jbutton.button = 2;
+    button.jbutton = {SDL_JOYBUTTONDOWN, 0, 2, SDL_PRESSED};
     Push(button);
-    button.type = SDL_JOYBUTTONUP;
+    button.jbutton = {SDL_JOYBUTTONUP, 0, 2, SDL_RELEASED};
     Push(button);
     EXPECT_EQ(Reported(), (Events{{JoyPress, 40}, {JoyRelease, 40}}));
 }
@@ -188,13 +180,10 @@ TEST_F(InputManagerTest, FocusAndQuitProduceNoRecords)
 {
     auto pushActive = [](Uint8 gain, Uint8 state) {
         SDL_Event active = {};
-        active.type = SDL_ACTIVEEVENT;
-        active.active.gain = gain;
-        active.active.state = state;
+        active.active = {SDL_ACTIVEEVENT, gain, state};
         Push(active);
     };
-    SDL_Event quit = {};
-    quit.type = SDL_QUIT;
+    SDL_Event quit = {SDL_QUIT};
     pushActive(0, SDL_APPMOUSEFOCUS);  // the pointer leaving is not focus
     Frame();
     EXPECT_EQ(input.hasFocus, 1);
