@@ -30,12 +30,10 @@ TEST_F(InputManagerTest, EachKeyAndButtonGetsItsOwnRecordAndTheStateFollowsTheLa
     EXPECT_EQ(key(received[0]), std::make_tuple(int(KeyDown), uint32_t(SDLK_a), uint32_t('A'), uint32_t(KMOD_LSHIFT)));
     EXPECT_EQ(key(received[1]), std::make_tuple(int(KeyDown), uint32_t(SDLK_b), 0xE9u & 0x7F, 0u));
     EXPECT_EQ(received[2].type, KeyUp);
-    EXPECT_EQ(received[3].mouseButton, 1u);
-    EXPECT_EQ(received[4].mouseButton, 2u);
-    EXPECT_EQ(input.keyDown[SDLK_a], 0);
-    EXPECT_EQ(input.keyDown[SDLK_b], 1);
-    EXPECT_EQ(input.modifiers, uint32_t(KMOD_NONE));
-    EXPECT_EQ(input.mouseButtonDown[1], 1);
+    EXPECT_EQ((std::vector<uint32_t>{received[3].mouseButton, received[4].mouseButton}), (std::vector<uint32_t>{1, 2}));
+    EXPECT_EQ((std::vector<int>{input.keyDown[SDLK_a], input.keyDown[SDLK_b], int(input.modifiers),
+                                input.mouseButtonDown[1]}),
+              (std::vector<int>{0, 1, KMOD_NONE, 1}));
 
     // A wheel notch warps to its position first, so it carries that position and leaves no motion behind.
     received.clear();
@@ -43,11 +41,11 @@ TEST_F(InputManagerTest, EachKeyAndButtonGetsItsOwnRecordAndTheStateFollowsTheLa
     PushButton(false, SDL_BUTTON_WHEELUP, 100, 50);
     PushButton(true, SDL_BUTTON_WHEELDOWN, 100, 50);
     Frame();
-    ASSERT_EQ(received.size(), 3u);
-    auto button = [](const InputEvent& e) { return std::make_tuple(int(e.type), e.mouseButton, e.mouseX, e.mouseY); };
-    EXPECT_EQ(button(received[0]), std::make_tuple(int(MouseDown), 3u, 100u, 50u));
-    EXPECT_EQ(button(received[1]), std::make_tuple(int(MouseUp), 3u, 100u, 50u));
-    EXPECT_EQ(button(received[2]), std::make_tuple(int(MouseDown), 4u, 100u, 50u));
+    using Button = std::tuple<int, uint32_t, uint32_t, uint32_t>;  // type, button, x, y
+    std::vector<Button> buttons;
+    for (const InputEvent& e : received)
+        buttons.emplace_back(e.type, e.mouseButton, e.mouseX, e.mouseY);
+    EXPECT_EQ(buttons, (std::vector<Button>{{MouseDown, 3, 100, 50}, {MouseUp, 3, 100, 50}, {MouseDown, 4, 100, 50}}));
     EXPECT_EQ(input.rawDX, 0);
     EXPECT_EQ(input.mouseX, 100);
 }
@@ -162,10 +160,8 @@ TEST_F(StickTest, DirectionChangesBeyondTheDeadZoneAndButtonsArePressesAndReleas
     EXPECT_EQ(Reported(), (Events{{JoyPress, JoyDownRight}}));
 
     // A third stick, a fourth axis pair and joysticks that are not there are dropped.
-    PushAxis(0, 4, kFar);
-    PushAxis(0, 7, kFar);
-    PushAxis(1, 0, kFar);
-    PushAxis(200, 0, kFar);
+    for (const auto& [joystick, axis] : std::initializer_list<std::pair<Uint8, Uint8>>{{0, 4}, {0, 7}, {1, 0}, {200, 0}})
+        PushAxis(joystick, axis, kFar);
     EXPECT_EQ(Reported(), Events{});
 
     SDL_Event button = {};

@@ -4,7 +4,6 @@
 #include "support/virtual_display.h"
 
 #include <X11/Xlib.h>
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 

@@ -7,9 +7,6 @@
 #include "support/fake_audio.h"
 #include "world/map.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
 #include <vector>
 
 namespace {

@@ -3,8 +3,6 @@
 #include "vfs_fixture.h"
 
 #include <cstdlib>
-
-#include <functional>
 #include <random>
 
 // Allocations of this size or more fail, in place of the engine's malloc.
