@@ -167,10 +167,7 @@ TEST_F(ConsoleExecTest, TypedValuesAreCheckedByType)
 {
     const std::string notBool = "^1*Invalid value for g_flag, Must be 0 or 1.^15\n";
     const std::pair<const char*, std::string> steps[] = {
-        {"/g_flag 1", "^15g_flag = \"1\"\n"},
-        {"/g_flag 2", notBool},
-        {"/g_flag -1", notBool},
-        {"/g_flag yes", notBool},
+        {"/g_flag 1", "^15g_flag = \"1\"\n"}, {"/g_flag 2", notBool}, {"/g_flag -1", notBool}, {"/g_flag yes", notBool},
         {"/g_flag 4294967297", notBool},  // 2^32 + 1 must not wrap around to 1
         {"/r_gamma 500", "^1*Error: r_gamma can only be 0 to 100.\n^15^15r_gamma = \"30\"\n"},
         {"/f_scale 2.5", "^15f_scale = \"2.500000\"\n"},
@@ -189,9 +186,8 @@ TEST_F(ConsoleExecTest, TypedValuesAreCheckedByType)
 // wrapped around; strings are cut to their length.
 TEST_F(ConsoleExecTest, ValuesFromCodeAreClampedAndCut)
 {
-    const std::pair<const char*, int> stored[] = {{"0", 0},     {"-1", 0},    {"100", 100},
-                                                  {"101", 100}, {"abc", 100}, {"0x20", 32},
-                                                  {"4294967346", 32}};  // 2^32 + 50
+    const std::pair<const char*, int> stored[] = {{"0", 0},     {"-1", 0},    {"100", 100}, {"101", 100},
+                                                  {"abc", 100}, {"0x20", 32}, {"4294967346", 32}};  // 2^32 + 50
     for (const auto& [value, expected] : stored) {
         FromCode(("r_gamma " + std::string(value)).c_str());
         EXPECT_EQ(gamma, expected) << value;
