@@ -2,7 +2,6 @@
 // loading screen repainted by messages (its once-a-frame limit is the engine-level flood test's).
 #include "console_fixture.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -32,13 +31,11 @@ TEST(ConsoleStripCodes, RemovesOnlyColourCodes)
 
 using ConsoleBufferTest = ConsoleUnitTest;
 
-// Lines "L00000 ....\n" of `length` characters; the buffer must hold consecutive ones, whole, ending with the newest.
+// Numbered lines of `length` characters; the buffer must hold consecutive ones, whole, ending with the newest.
 TEST_F(ConsoleBufferTest, TrimmingKeepsTheNewestWholeLines)
 {
     auto line = [](int number, size_t length) {
-        char head[16];
-        snprintf(head, sizeof(head), "L%05d ", number);
-        return (std::string(head) + std::string(length, '.')).substr(0, length - 1) + "\n";
+        return ("L" + std::to_string(number) + std::string(length, '.')).substr(0, length - 1) + "\n";
     };
     for (const auto& [count, length] : {std::pair{65, size_t(1000)}, std::pair{1000, size_t(100)}}) {
         for (int i = 0; i < count; ++i)

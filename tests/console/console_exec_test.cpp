@@ -161,9 +161,10 @@ TEST_F(ConsoleExecTest, RegistryLookupAndRemoval)
     EXPECT_EQ(gConsole->FindVariable("r_gamma"), nullptr);
 }
 
-// A refused value changes nothing and tells no handler; an integer out of
-// range is refused naming the range and shown as it stays.
-TEST_F(ConsoleExecTest, TypedValuesAreCheckedByType)
+// A typed value is checked by type: a refused one changes nothing and tells no handler; an integer out of range is
+// refused naming the range and shown as it stays. Values from code are read as C reads them, clamped to the range and
+// never wrapped around; strings are cut to their length.
+TEST_F(ConsoleExecTest, TypedValuesAreCheckedByTypeAndValuesFromCodeClampedAndCut)
 {
     const std::string notBool = "^1*Invalid value for g_flag, Must be 0 or 1.^15\n";
     const std::pair<const char*, std::string> steps[] = {
@@ -180,12 +181,7 @@ TEST_F(ConsoleExecTest, TypedValuesAreCheckedByType)
     EXPECT_TRUE(flag && gamma == 30 && scale == 2.5f && readOnly);
     EXPECT_STREQ(name, "hi there");
     EXPECT_EQ(calls.changed, (Strings{"g_flag", "f_scale", "s_name"}));
-}
 
-// Values from code are read as C reads them, clamped to the range and never
-// wrapped around; strings are cut to their length.
-TEST_F(ConsoleExecTest, ValuesFromCodeAreClampedAndCut)
-{
     const std::pair<const char*, int> stored[] = {{"0", 0},     {"-1", 0},    {"100", 100}, {"101", 100},
                                                   {"abc", 100}, {"0x20", 32}, {"4294967346", 32}};  // 2^32 + 50
     for (const auto& [value, expected] : stored) {

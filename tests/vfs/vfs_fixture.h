@@ -70,4 +70,20 @@ protected:
         vfs_fclose(handle);
         return got < 0 ? "<read error>" : content;
     }
+
+    // Every name vfs_find_first and vfs_find_next give for the pattern.
+    static std::vector<std::string> FindAll(const char* pattern)
+    {
+        std::vector<std::string> names;
+        char name[257];
+        vfs_search* search = vfs_find_first(name, pattern);
+        if (!search)
+            return names;
+        do
+            names.push_back(name);
+        while (vfs_find_next(name, search));
+        EXPECT_EQ(vfs_find_next(name, search), 0) << "stays exhausted";
+        vfs_find_close(search);
+        return names;
+    }
 };
