@@ -118,9 +118,9 @@ TEST_F(ConsoleBufferTest, ScrollingStaysBetweenNewestAndOldestLine)
     } steps[] = {
         {SDLK_PAGEUP, 0, 2}, {SDLK_PAGEDOWN, 0, 1}, {SDLK_PAGEDOWN, 0, 1},  // never below the bottom
         {SDLK_PAGEUP, KMOD_LCTRL, int(kRows)},                               // Ctrl moves by the visible rows
-        {SDLK_PAGEDOWN, KMOD_LCTRL, 1}, {SDLK_UP, KMOD_LCTRL, 2}, {SDLK_DOWN, KMOD_LCTRL, 1}, {SDLK_DOWN, KMOD_LCTRL, 1},
-        {SDLK_HOME, KMOD_LCTRL, kOldestOnTop}, {SDLK_PAGEUP, 0, kOldestOnTop}, {SDLK_PAGEUP, KMOD_LCTRL, kOldestOnTop},
-        {SDLK_END, KMOD_LCTRL, 1},
+        {SDLK_PAGEDOWN, KMOD_LCTRL, 1}, {SDLK_UP, KMOD_LCTRL, 2}, {SDLK_DOWN, KMOD_LCTRL, 1},
+        {SDLK_DOWN, KMOD_LCTRL, 1}, {SDLK_HOME, KMOD_LCTRL, kOldestOnTop}, {SDLK_PAGEUP, 0, kOldestOnTop},
+        {SDLK_PAGEUP, KMOD_LCTRL, kOldestOnTop}, {SDLK_END, KMOD_LCTRL, 1},
     };
     for (const auto& step : steps) {
         Press(step.key, step.modifiers);
