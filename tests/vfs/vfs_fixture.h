@@ -56,7 +56,8 @@ protected:
         return text;
     }
 
-    // The whole member or file through vfs_fread, or "<no file>".
+    // The whole member or file through vfs_fread, "<no file>", or "<read error>". A failed read must count as the
+    // end, so that readers stop.
     static std::string ReadAll(const std::string& name, size_t piece = 4096)
     {
         const int handle = vfs_fopen(name.c_str(), "rb");
@@ -67,8 +68,9 @@ protected:
         int got;
         while ((got = vfs_fread(handle, buffer.data(), piece)) > 0)
             content.append(buffer.data(), size_t(got));
+        const bool ended = vfs_feof(handle) != 0 && vfs_fread(handle, buffer.data(), 1) == got;
         vfs_fclose(handle);
-        return got < 0 ? "<read error>" : content;
+        return !ended ? "<read on past the end>" : got < 0 ? "<read error>" : content;
     }
 
     // Every name vfs_find_first and vfs_find_next give for the pattern.
