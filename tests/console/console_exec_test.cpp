@@ -157,8 +157,7 @@ TEST_F(ConsoleExecTest, RegistryLookupAndRemoval)
 
     gConsole->RemoveCommand("+attack");
     gConsole->RemoveVariable("/r_gamma");
-    EXPECT_EQ(gConsole->FindCommand("attack"), nullptr);
-    EXPECT_EQ(gConsole->FindVariable("r_gamma"), nullptr);
+    EXPECT_TRUE(!gConsole->FindCommand("attack") && !gConsole->FindVariable("r_gamma"));
 }
 
 // A typed value is checked by type: a refused one changes nothing and tells no handler; an integer out of range is
