@@ -12,8 +12,7 @@ using ConsoleEditorTest = ConsoleUnitTest;
 
 void ExpectInput(const std::string& line, uint32_t cursor)
 {
-    EXPECT_EQ(gConsole->InputLine(), line);
-    EXPECT_EQ(gConsole->Cursor(), cursor);
+    EXPECT_EQ(std::make_pair(gConsole->InputLine(), gConsole->Cursor()), std::make_pair(line, cursor));
 }
 
 TEST_F(ConsoleEditorTest, CursorEditsUndoAndKeysThatAreNotTyping)

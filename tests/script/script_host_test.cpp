@@ -45,8 +45,7 @@ TEST_F(ScriptHostTest, DofileAndLoadfileReadOnlyTheDataDirectory)
     )"));
     std::filesystem::remove(dataDirectory + "/../outside.lua");
     EXPECT_EQ(Global("sum") + Global("word") + Global("viaLoadfile"), "2two2");
-    EXPECT_EQ(Global("outside"), "nil cannot open ../outside.lua");
-    EXPECT_EQ(Global("absolute"), "nil");
+    EXPECT_EQ(Global("outside") + " / " + Global("absolute"), "nil cannot open ../outside.lua / nil");
 
     // dofile raises, and every script error stops the engine.
     EXPECT_EQ(RunFatal("dofile('../outside.lua')"), 1);
