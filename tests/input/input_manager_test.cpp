@@ -127,8 +127,7 @@ constexpr int kFar = 20000;
 TEST_F(StickTest, DirectionChangesBeyondTheDeadZoneAndButtonsArePressesAndReleasesForSticksThatExist)
 {
     EXPECT_EQ(Move(-kFar, -kFar), (Events{{JoyPress, JoyUpLeft}}));
-    EXPECT_EQ(received[0].joyIndex, 0u);
-    EXPECT_EQ(received[0].joyStick, 0u);
+    EXPECT_EQ(std::make_pair(received[0].joyIndex, received[0].joyStick), std::make_pair(0u, 0u));
     EXPECT_EQ(Move(0, 0), (Events{{JoyRelease, JoyUp}, {JoyRelease, JoyLeft}}));
     EXPECT_EQ(Move(0, -kFar), (Events{{JoyPress, JoyUp}}));
     EXPECT_EQ(Move(-kFar, -kFar), (Events{{JoyPress, JoyUpLeft}}));  // up is still held

@@ -99,14 +99,13 @@ TEST(MathKernelsTest, MatrixMultiplyIsBTimesA)
             }
 
         // out may be either input.
-        float product[16], inPlace[16];
-        std::memcpy(product, out, sizeof(product));
-        std::memcpy(inPlace, a, sizeof(inPlace));
-        family.kernels->matrixMultiply(inPlace, inPlace, b);
-        EXPECT_EQ(std::memcmp(inPlace, product, sizeof(product)), 0);
-        std::memcpy(inPlace, b, sizeof(inPlace));
-        family.kernels->matrixMultiply(inPlace, a, inPlace);
-        EXPECT_EQ(std::memcmp(inPlace, product, sizeof(product)), 0);
+        const std::vector<float> product(out, out + 16);
+        std::vector<float> inPlace(a, a + 16);
+        family.kernels->matrixMultiply(inPlace.data(), inPlace.data(), b);
+        EXPECT_EQ(inPlace, product);
+        inPlace.assign(b, b + 16);
+        family.kernels->matrixMultiply(inPlace.data(), a, inPlace.data());
+        EXPECT_EQ(inPlace, product);
     }
 }
 
