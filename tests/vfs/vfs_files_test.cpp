@@ -10,8 +10,7 @@ TEST_F(VfsTest, AFifthValidSearchPathIsIgnoredAndInvalidOnesTakeNoPlace)
     Write("p1/shared.txt", "first");
     Write("p2/shared.txt", "second");
     Write("not_a_directory", "");
-    const std::string out = StartWith(Dir("p1") + ";" + Dir("missing") + ";" + Dir("not_a_directory") + ";" +
-                                      Dir("p2") + ";" + Dir("p3") + ";" + Dir("p4") + ";" + Dir("p5"));
+    const std::string out = Start({"p1", "missing", "not_a_directory", "p2", "p3", "p4", "p5"}, false);
     // Four valid paths are taken, in order; the invalid ones are named and skipped.
     EXPECT_NE(out.find("Invalid search path: " + Dir("missing") + "\nInvalid search path: " + Dir("not_a_directory") +
                        "\nSearch path: " + Dir("p2")),

@@ -27,19 +27,15 @@ protected:
     void Write(const std::string& name, const std::string& content) const { WriteFile(Dir(name), content); }
     void WriteArchive(const std::string& name, const ZipArchive& archive) const { Write(name, archive.bytes); }
 
-    // Starts the layer on the named subdirectories (made when missing); returns what it printed.
-    std::string Start(const std::vector<std::string>& directories)
+    // Starts the layer on the named subdirectories (made when missing, unless told not to); returns what it printed.
+    std::string Start(const std::vector<std::string>& directories, bool makeMissing = true)
     {
         std::string paths;
         for (const std::string& directory : directories) {
-            std::filesystem::create_directories(Dir(directory));
+            if (makeMissing)
+                std::filesystem::create_directories(Dir(directory));
             paths += (paths.empty() ? "" : ";") + Dir(directory);
         }
-        return StartWith(paths);
-    }
-
-    std::string StartWith(const std::string& paths)
-    {
         Output();
         EXPECT_EQ(vfs_startup(paths.c_str()), 1);
         return Output();
