@@ -247,8 +247,7 @@ TEST_F(ConsoleExecTest, ConfigFilesRunQuietlyLineByLine)
         flag = false;
         WriteData("a.cfg", c.content);
         EXPECT_EQ(PrintedBy([] { gConsole->ExecuteFile("a.cfg"); }), c.printed + Executed("a.cfg")) << c.what;
-        EXPECT_EQ(gamma, c.gamma) << c.what;
-        EXPECT_EQ(flag, c.flag) << c.what;
+        EXPECT_EQ(std::make_pair(gamma, flag), std::make_pair(c.gamma, c.flag)) << c.what;
     }
     EXPECT_EQ(FromCode("Execute missing.cfg"), "^14Warning: Could not execute file ^13missing.cfg^15\n");
 }
