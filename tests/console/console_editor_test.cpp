@@ -53,8 +53,7 @@ TEST_F(ConsoleEditorTest, TypingAndPasteInsertOrOverwriteAndStopAtMaximumLength)
     Press({SDLK_LEFT, SDLK_LEFT});
     gConsole->Paste("cd");
     ExpectInput("abcdef", 4);
-    Press(SDLK_INSERT);
-    Press({SDLK_HOME, SDLK_RIGHT});
+    Press({SDLK_INSERT, SDLK_HOME, SDLK_RIGHT});
     Type("XY");
     ExpectInput("aXYdef", 3);
     gConsole->Paste("12");
@@ -64,8 +63,7 @@ TEST_F(ConsoleEditorTest, TypingAndPasteInsertOrOverwriteAndStopAtMaximumLength)
     Press(SDLK_LEFT);
     gConsole->Paste("1234");
     ExpectInput("aXY12Z1234", 10);
-    Press(SDLK_INSERT);
-    Press(SDLK_RETURN);
+    Press({SDLK_INSERT, SDLK_RETURN});
 
     Type(std::string(kMaxInput + 20, 'q'));
     ExpectInput(std::string(kMaxInput, 'q'), kMaxInput);
