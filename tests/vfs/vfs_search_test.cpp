@@ -46,24 +46,20 @@ TEST_F(VfsTest, SearchGoesThirtyOneLevelsDeepAndPassesOverNamesTooLongToReport)
 
 TEST(Wildcard, MatchesByTheEngineRulesAndManyStarsStayFast)
 {
-    struct Case {
-        const char* pattern;
-        const char* text;
+    const struct {
+        const char *pattern, *text;
         bool matches;
-    };
-    const Case cases[] = {
-        {"", "", true},           {"", "a", false},          {"*", "", true},
-        {"*", "dir/any/thing", true}, {"?", "", false},      {"?", "a", true},
-        {"?", "ab", false},       {"a*?", "a", false},       {"a*?", "ab", true},
-        {"*?", "", false},        {"*.lua", "a.lua", true},  {"*.lua", "dir/b.lua", true},
-        {"*.lua", "a.luac", false}, {"*.lua", "a.lua.lua", true}, {"*a*b*c", "xaybzc", true},
-        {"*a*b*c", "xaybz", false},
+    } cases[] = {
+        {"", "", true}, {"", "a", false}, {"*", "", true}, {"*", "dir/any/thing", true}, {"?", "", false},
+        {"?", "a", true}, {"?", "ab", false}, {"a*?", "a", false}, {"a*?", "ab", true}, {"*?", "", false},
+        {"*.lua", "a.lua", true}, {"*.lua", "dir/b.lua", true}, {"*.lua", "a.luac", false},
+        {"*.lua", "a.lua.lua", true}, {"*a*b*c", "xaybzc", true}, {"*a*b*c", "xaybz", false},
         {"**", "a*", true},  // the character after a star is always literal
-        {"**", "ab", false},      {"a**", "a*xyz", false},   {"a***", "a*xyz", true},
-        {"*?x", "ax", true},      {"*?x", "x", false},       {"A.txt", "a.txt", false},
-        {"shaders/*.shader", "shaders/base.shader", true}, {"shaders/*.shader", "other/base.shader", false},
+        {"**", "ab", false}, {"a**", "a*xyz", false}, {"a***", "a*xyz", true}, {"*?x", "ax", true}, {"*?x", "x", false},
+        {"A.txt", "a.txt", false}, {"shaders/*.shader", "shaders/base.shader", true},
+        {"shaders/*.shader", "other/base.shader", false},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(WildcardPattern(c.pattern).Matches(c.text), c.matches) << c.pattern << " vs " << c.text;
 
     // Many stars must not make matching exponential.
