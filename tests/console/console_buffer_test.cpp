@@ -201,8 +201,7 @@ TEST_F(ConsoleBufferTest, InLoadingModeTheNewestMessageIsShownBeforeALongStep)
     const size_t drawn = display.lastLines.size();
     gConsole->Print("after\n");
     gConsole->FlushLoadingScreen();
-    EXPECT_EQ(display.begun, 1);
-    EXPECT_EQ(display.lastLines.size(), drawn);
+    EXPECT_EQ(std::make_pair(display.begun, display.lastLines.size()), std::make_pair(1, drawn));
 
     // Without a buffer there is nothing to show.
     gConsole->SetLoadingMode(true);
