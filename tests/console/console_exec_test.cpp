@@ -208,8 +208,7 @@ TEST_F(ConsoleExecTest, ToggleFlipsBoolQuietlyAndTheLocksRefuseEveryChange)
     const std::pair<const char*, std::string> refusals[] = {
         {"Toggle r_gamma", "^15Variable 'r_gamma' is not of type boolean\n"},
         {"Toggle nope", "^15Unknown variable 'nope'\n"},
-        {"Toggle", usage},
-        {"Toggle g_flag extra", usage},
+        {"Toggle", usage}, {"Toggle g_flag extra", usage},
         {"Toggle r_hasThing", "^1*Error: r_hasThing is read only.\n^15"},
         {"Toggle r_screenFull", "^1*Error: r_screenFull can only be changed at load time.\n^15"},
         {"r_screenWidth 1024", "^1*Error: r_screenWidth can only be changed at load time.\n^15"},
