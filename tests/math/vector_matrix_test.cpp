@@ -45,12 +45,11 @@ TEST(VectorTest, LengthNormalizeCrossAndSubtract)
         EXPECT_FALSE(Normalize(tiny));
         EXPECT_TRUE(VectorNear(tiny, before, 0.0f));
     }
-    Vector small{0.001f, 0.0001f, 0.0f};
-    EXPECT_TRUE(Normalize(small));
-    EXPECT_NEAR(small.x, 0.995f, kEstimateTolerance);
-    Vector v{0.0f, -3.0f, 4.0f};
-    EXPECT_TRUE(Normalize(v));
-    EXPECT_TRUE(VectorNear(v, {0.0f, -0.6f, 0.8f}, kEstimateTolerance));
+    for (auto [v, unit] : {std::pair<Vector, Vector>{{0.001f, 0.0001f, 0}, {0.995f, 0.0995f, 0}},
+                           std::pair<Vector, Vector>{{0, -3, 4}, {0, -0.6f, 0.8f}}}) {
+        EXPECT_TRUE(Normalize(v));
+        EXPECT_TRUE(VectorNear(v, unit, kEstimateTolerance));
+    }
 
     EXPECT_TRUE(VectorNear(Cross({1, 0, 0}, {0, 1, 0}), {0, 0, 1}));
     EXPECT_TRUE(VectorNear(Cross({2, 3, 4}, {5, 6, 7}), {-3, 6, -3}));
