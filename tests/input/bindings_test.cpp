@@ -56,8 +56,7 @@ protected:
 
 TEST_F(BindingsTest, BindAndUnbindByKeyName)
 {
-    Run("Bind A \"+forward\"");
-    EXPECT_EQ(Bound("a"), "+forward");
+    Run("Bind A \"+forward\"");  // the first reply shows what was bound
     const std::pair<const char*, const char*> replies[] = {
         {"bind a", "^15Bind: Key ^13a^15 is bound to ^13+forward^15\n"},
         {"bind b", "^15Bind: ^13b^15 is unbound.\n"},
