@@ -12,8 +12,7 @@ using ConsoleEditorTest = ConsoleUnitTest;
 
 void ExpectInput(const std::string& line, uint32_t cursor)
 {
-    EXPECT_EQ(gConsole->InputLine(), line);
-    EXPECT_EQ(gConsole->Cursor(), cursor);
+    EXPECT_EQ(std::make_pair(gConsole->InputLine(), gConsole->Cursor()), std::make_pair(line, cursor));
 }
 
 TEST_F(ConsoleEditorTest, CursorEditsUndoAndKeysThatAreNotTyping)
@@ -38,12 +37,9 @@ TEST_F(ConsoleEditorTest, CursorEditsUndoAndKeysThatAreNotTyping)
     EXPECT_EQ(gConsole->InputLine(), "[helo");
     Press(SDLK_END);
 
-    gConsoleView->HandleKey(KeyEvent(SDLK_F1, 0));
-    gConsoleView->HandleKey(KeyEvent(SDLK_LSHIFT, 0));
+    Press({SDLK_F1, SDLK_LSHIFT});
     gConsoleView->HandleKey(KeyEvent(SDLK_a, 'a', KMOD_LCTRL));  // Ctrl+A is no command
-    InputEvent release = KeyEvent(SDLK_c, 'c');
-    release.type = KeyUp;
-    gConsoleView->HandleKey(release);
+    gConsoleView->HandleKey({KeyUp, SDLK_c, 'c'});
     ExpectInput("[helo", 5);
     Press(SDLK_RETURN);
     EXPECT_EQ(gConsole->InputLine(), "");
@@ -57,8 +53,7 @@ TEST_F(ConsoleEditorTest, TypingAndPasteInsertOrOverwriteAndStopAtMaximumLength)
     Press({SDLK_LEFT, SDLK_LEFT});
     gConsole->Paste("cd");
     ExpectInput("abcdef", 4);
-    Press(SDLK_INSERT);
-    Press({SDLK_HOME, SDLK_RIGHT});
+    Press({SDLK_INSERT, SDLK_HOME, SDLK_RIGHT});
     Type("XY");
     ExpectInput("aXYdef", 3);
     gConsole->Paste("12");
@@ -68,8 +63,7 @@ TEST_F(ConsoleEditorTest, TypingAndPasteInsertOrOverwriteAndStopAtMaximumLength)
     Press(SDLK_LEFT);
     gConsole->Paste("1234");
     ExpectInput("aXY12Z1234", 10);
-    Press(SDLK_INSERT);
-    Press(SDLK_RETURN);
+    Press({SDLK_INSERT, SDLK_RETURN});
 
     Type(std::string(kMaxInput + 20, 'q'));
     ExpectInput(std::string(kMaxInput, 'q'), kMaxInput);
@@ -152,11 +146,8 @@ TEST_F(ConsoleEditorTest, CompletionFillsInOneNameOrListsSeveral)
     };
     for (const auto& c : cases) {
         Type(c.typed);
-        const size_t mark = Text().size();
-        Press(SDLK_TAB);
-        EXPECT_EQ(gConsole->InputLine(), c.completed) << c.typed;
-        EXPECT_EQ(gConsole->Cursor(), strlen(c.completed)) << c.typed;
-        EXPECT_EQ(Since(mark), c.printed) << c.typed;
+        EXPECT_EQ(PrintedBy([] { Press(SDLK_TAB); }), c.printed) << c.typed;
+        ExpectInput(c.completed, uint32_t(strlen(c.completed)));
         Press(SDLK_RETURN);
     }
 }

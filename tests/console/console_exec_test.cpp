@@ -12,20 +12,14 @@ using Strings = std::vector<std::string>;
 TEST(ConsoleTokenize, SplitsIntoArguments)
 {
     const std::pair<const char*, Strings> cases[] = {
-        {"", {}},
-        {"    ", {}},
-        {"a b c", {"a", "b", "c"}},
-        {"  lead   inner  trail  ", {"lead", "inner", "trail"}},
-        {"tab\tis text", {"tab\tis", "text"}},
-        {"Echo \"hello  world\" x", {"Echo", "hello  world", "x"}},
+        {"", {}}, {"    ", {}},
+        {"a b c", {"a", "b", "c"}}, {"  lead   inner  trail  ", {"lead", "inner", "trail"}},
+        {"tab\tis text", {"tab\tis", "text"}}, {"Echo \"hello  world\" x", {"Echo", "hello  world", "x"}},
         {"set \"\" \"\" last", {"set", "", "", "last"}},
         {"bind k \"say \\\"hi there\\\"\"", {"bind", "k", "say \"hi there\""}},
-        {"\"c:\\dir\\file\"", {"c:\\dir\\file"}},
-        {"pre\"fix part\" next", {"prefix part", "next"}},
-        {"\"ab\"cd", {"ab", "cd"}},
-        {"open \"never closed", {"open", "never closed"}},
-        {"open \"", {"open"}},
-        {"\"\"x \"a\\\" b\"", {"", "x", "a\" b"}},
+        {"\"c:\\dir\\file\"", {"c:\\dir\\file"}}, {"pre\"fix part\" next", {"prefix part", "next"}},
+        {"\"ab\"cd", {"ab", "cd"}}, {"open \"never closed", {"open", "never closed"}},
+        {"open \"", {"open"}}, {"\"\"x \"a\\\" b\"", {"", "x", "a\" b"}},
     };
     CommandArgs split;
     for (const auto& [line, expected] : cases) {
@@ -71,17 +65,10 @@ protected:
     }
 
     // Runs a line typed or from code and returns what it printed.
-    std::string Typed(const char* line)
-    {
-        const size_t mark = Text().size();
-        gConsole->ExecuteTyped(line);
-        return Since(mark);
-    }
+    std::string Typed(const char* line) { return PrintedBy([&] { gConsole->ExecuteTyped(line); }); }
     std::string FromCode(const char* line, bool showErrors = false)
     {
-        const size_t mark = Text().size();
-        gConsole->Execute(line, showErrors);
-        return Since(mark);
+        return PrintedBy([&] { gConsole->Execute(line, showErrors); });
     }
 
     static std::string Echoed(const std::string& line) { return "^6>^15" + line + "\n"; }
@@ -101,22 +88,20 @@ TEST_F(ConsoleExecTest, TypedLinesNeedASlashAndCodeLinesAreQuiet)
     const struct {
         bool typed;
         const char* line;
-        std::string printed;
+        std::string reply;  // after the echo of a typed line
         int gamma;
     } steps[] = {
-        {true, "r_gamma 50", Echoed("r_gamma 50"), 30},  // only echoed and remembered
-        {true, "/r_gamma", Echoed("/r_gamma") + "^15r_gamma = \"30\"\n", 30},
-        {true, "/R_GAMMA 50", Echoed("/R_GAMMA 50") + "^15r_gamma = \"50\"\n", 50},
-        {true, "\\r_Gamma 51", Echoed("\\r_Gamma 51") + "^15r_gamma = \"51\"\n", 51},
-        {true, "/echo \"two words\"", Echoed("/echo \"two words\"") + "two words\n", 51},
+        {true, "r_gamma 50", "", 30},  // only echoed and remembered
+        {true, "/r_gamma", "^15r_gamma = \"30\"\n", 30}, {true, "/R_GAMMA 50", "^15r_gamma = \"50\"\n", 50},
+        {true, "\\r_Gamma 51", "^15r_gamma = \"51\"\n", 51}, {true, "/echo \"two words\"", "two words\n", 51},
         {true, "", "", 51},
         {false, "r_gamma 20", "", 20},  // quiet, but the handler still runs
-        {false, "/r_gamma 21", "", 21},
-        {false, "Echo two words", "^15Usage: ^6Echo ^5[text]^15\n", 21},
+        {false, "/r_gamma 21", "", 21}, {false, "Echo two words", "^15Usage: ^6Echo ^5[text]^15\n", 21},
         {false, "", "", 21},
     };
     for (const auto& step : steps) {
-        EXPECT_EQ(step.typed ? Typed(step.line) : FromCode(step.line, true), step.printed) << step.line;
+        const std::string echo = step.typed && *step.line ? Echoed(step.line) : "";
+        EXPECT_EQ(step.typed ? Typed(step.line) : FromCode(step.line, true), echo + step.reply) << step.line;
         EXPECT_EQ(gamma, step.gamma) << step.line;
     }
     EXPECT_EQ(gConsole->History(), (std::deque<std::string>{"/echo \"two words\"", "\\r_Gamma 51", "/R_GAMMA 50",
@@ -170,20 +155,17 @@ TEST_F(ConsoleExecTest, RegistryLookupAndRemoval)
 
     gConsole->RemoveCommand("+attack");
     gConsole->RemoveVariable("/r_gamma");
-    EXPECT_EQ(gConsole->FindCommand("attack"), nullptr);
-    EXPECT_EQ(gConsole->FindVariable("r_gamma"), nullptr);
+    EXPECT_TRUE(!gConsole->FindCommand("attack") && !gConsole->FindVariable("r_gamma"));
 }
 
-// A refused value changes nothing and tells no handler; an integer out of
-// range is refused naming the range and shown as it stays.
-TEST_F(ConsoleExecTest, TypedValuesAreCheckedByType)
+// A typed value is checked by type: a refused one changes nothing and tells no handler; an integer out of range is
+// refused naming the range and shown as it stays. Values from code are read as C reads them, clamped to the range and
+// never wrapped around; strings are cut to their length.
+TEST_F(ConsoleExecTest, TypedValuesAreCheckedByTypeAndValuesFromCodeClampedAndCut)
 {
     const std::string notBool = "^1*Invalid value for g_flag, Must be 0 or 1.^15\n";
     const std::pair<const char*, std::string> steps[] = {
-        {"/g_flag 1", "^15g_flag = \"1\"\n"},
-        {"/g_flag 2", notBool},
-        {"/g_flag -1", notBool},
-        {"/g_flag yes", notBool},
+        {"/g_flag 1", "^15g_flag = \"1\"\n"}, {"/g_flag 2", notBool}, {"/g_flag -1", notBool}, {"/g_flag yes", notBool},
         {"/g_flag 4294967297", notBool},  // 2^32 + 1 must not wrap around to 1
         {"/r_gamma 500", "^1*Error: r_gamma can only be 0 to 100.\n^15^15r_gamma = \"30\"\n"},
         {"/f_scale 2.5", "^15f_scale = \"2.500000\"\n"},
@@ -193,21 +175,12 @@ TEST_F(ConsoleExecTest, TypedValuesAreCheckedByType)
     };
     for (const auto& [line, reply] : steps)
         EXPECT_EQ(Typed(line), Echoed(line) + reply);
-    EXPECT_TRUE(flag);
-    EXPECT_EQ(gamma, 30);
-    EXPECT_FLOAT_EQ(scale, 2.5f);
+    EXPECT_TRUE(flag && gamma == 30 && scale == 2.5f && readOnly);
     EXPECT_STREQ(name, "hi there");
-    EXPECT_TRUE(readOnly);
     EXPECT_EQ(calls.changed, (Strings{"g_flag", "f_scale", "s_name"}));
-}
 
-// Values from code are read as C reads them, clamped to the range and never
-// wrapped around; strings are cut to their length.
-TEST_F(ConsoleExecTest, ValuesFromCodeAreClampedAndCut)
-{
-    const std::pair<const char*, int> stored[] = {{"0", 0},     {"-1", 0},    {"100", 100},
-                                                  {"101", 100}, {"abc", 100}, {"0x20", 32},
-                                                  {"4294967346", 32}};  // 2^32 + 50
+    const std::pair<const char*, int> stored[] = {{"0", 0},     {"-1", 0},    {"100", 100}, {"101", 100},
+                                                  {"abc", 100}, {"0x20", 32}, {"4294967346", 32}};  // 2^32 + 50
     for (const auto& [value, expected] : stored) {
         FromCode(("r_gamma " + std::string(value)).c_str());
         EXPECT_EQ(gamma, expected) << value;
@@ -235,8 +208,7 @@ TEST_F(ConsoleExecTest, ToggleFlipsBoolQuietlyAndTheLocksRefuseEveryChange)
     const std::pair<const char*, std::string> refusals[] = {
         {"Toggle r_gamma", "^15Variable 'r_gamma' is not of type boolean\n"},
         {"Toggle nope", "^15Unknown variable 'nope'\n"},
-        {"Toggle", usage},
-        {"Toggle g_flag extra", usage},
+        {"Toggle", usage}, {"Toggle g_flag extra", usage},
         {"Toggle r_hasThing", "^1*Error: r_hasThing is read only.\n^15"},
         {"Toggle r_screenFull", "^1*Error: r_screenFull can only be changed at load time.\n^15"},
         {"r_screenWidth 1024", "^1*Error: r_screenWidth can only be changed at load time.\n^15"},
@@ -273,40 +245,25 @@ TEST_F(ConsoleExecTest, ConfigFilesRunQuietlyLineByLine)
         gamma = 0;
         flag = false;
         WriteData("a.cfg", c.content);
-        const size_t mark = Text().size();
-        gConsole->ExecuteFile("a.cfg");
-        EXPECT_EQ(Since(mark), c.printed + Executed("a.cfg")) << c.what;
-        EXPECT_EQ(gamma, c.gamma) << c.what;
-        EXPECT_EQ(flag, c.flag) << c.what;
+        EXPECT_EQ(PrintedBy([] { gConsole->ExecuteFile("a.cfg"); }), c.printed + Executed("a.cfg")) << c.what;
+        EXPECT_EQ(std::make_pair(gamma, flag), std::make_pair(c.gamma, c.flag)) << c.what;
     }
-    const size_t mark = Text().size();
-    gConsole->ExecuteFile("missing.cfg");
-    EXPECT_EQ(Since(mark), "^14Warning: Could not execute file ^13missing.cfg^15\n");
+    EXPECT_EQ(FromCode("Execute missing.cfg"), "^14Warning: Could not execute file ^13missing.cfg^15\n");
 }
 
 TEST_F(ConsoleExecTest, ExecuteRunsNestedFilesUpToALimit)
 {
-    WriteData("outer.cfg", "Execute inner.cfg\nr_gamma 17\n");
-    WriteData("inner.cfg", "r_gamma 16\ng_flag 1\n");
-    size_t mark = Text().size();
-    FromCode("execute outer.cfg");
-    EXPECT_EQ(gamma, 17);
-    EXPECT_TRUE(flag);
-    EXPECT_EQ(Since(mark), Executed("inner.cfg") + Executed("outer.cfg"));
-    EXPECT_EQ(FromCode("Execute"), "^15Usage: ^6Execute ^5[file_name]^15\n");
-
-    // Files in a chain deeper than 16 are refused.
+    // Files in a chain deeper than 16 are refused, and the depth is given back for the next file.
     for (int i = 0; i < 20; ++i)
         WriteData("chain" + std::to_string(i) + ".cfg", "Execute chain" + std::to_string(i + 1) + ".cfg\n");
-    mark = Text().size();
-    gConsole->ExecuteFile("chain0.cfg");
-    EXPECT_NE(Since(mark).find("^1Error: Configuration files nested too deeply at ^13chain16.cfg^15\n"),
-              std::string::npos);
+    const std::string chain = FromCode("Execute chain0.cfg");
+    EXPECT_NE(chain.find("^1Error: Configuration files nested too deeply at ^13chain16.cfg^15\n"), std::string::npos);
 
-    // The depth is given back: nesting works again afterwards.
-    flag = false;
-    gConsole->ExecuteFile("outer.cfg");
-    EXPECT_TRUE(flag);
+    WriteData("outer.cfg", "Execute inner.cfg\nr_gamma 17\n");
+    WriteData("inner.cfg", "r_gamma 16\ng_flag 1\n");
+    EXPECT_EQ(FromCode("execute outer.cfg"), Executed("inner.cfg") + Executed("outer.cfg"));
+    EXPECT_TRUE(gamma == 17 && flag);
+    EXPECT_EQ(FromCode("Execute"), "^15Usage: ^6Execute ^5[file_name]^15\n");
 }
 
 }  // namespace

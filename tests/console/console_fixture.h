@@ -14,12 +14,7 @@
 
 inline InputEvent KeyEvent(uint32_t key, uint32_t character = 0, uint32_t modifiers = 0)
 {
-    InputEvent event;
-    event.type = KeyDown;
-    event.key = key;
-    event.character = character;
-    event.keyModifiers = modifiers;
-    return event;
+    return {KeyDown, key, character, modifiers};
 }
 
 class ConsoleUnitTest : public ConsoleTest {
@@ -61,7 +56,4 @@ protected:
         Type(line);
         Press(SDLK_RETURN);
     }
-
-    // Console text printed after `mark` (a length of Text() taken earlier).
-    std::string Since(size_t mark) const { return Text().substr(mark); }
 };

@@ -41,20 +41,14 @@ protected:
     static void PushKey(bool down, SDLKey key, Uint16 unicode = 0, SDLMod mod = KMOD_NONE)
     {
         SDL_Event event = {};
-        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.keysym.sym = key;
-        event.key.keysym.unicode = unicode;
-        event.key.keysym.mod = mod;
+        event.key = {Uint8(down ? SDL_KEYDOWN : SDL_KEYUP), 0, 0, {0, key, mod, unicode}};
         Push(event);
     }
 
     static void PushButton(bool down, Uint8 button, Uint16 x = 0, Uint16 y = 0)
     {
         SDL_Event event = {};
-        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        event.button.button = button;
-        event.button.x = x;
-        event.button.y = y;
+        event.button = {Uint8(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP), 0, button, 0, x, y};
         Push(event);
     }
 

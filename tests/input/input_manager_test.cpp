@@ -2,8 +2,8 @@
 #include "input_fixture.h"
 #include "support/fatal_error.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <tuple>
 
@@ -12,10 +12,7 @@ namespace {
 void PushAxis(Uint8 joystick, Uint8 axis, Sint16 value)
 {
     SDL_Event event = {};
-    event.type = SDL_JOYAXISMOTION;
-    event.jaxis.which = joystick;
-    event.jaxis.axis = axis;
-    event.jaxis.value = value;
+    event.jaxis = {SDL_JOYAXISMOTION, joystick, axis, value};
     ASSERT_EQ(SDL_PushEvent(&event), 0);
 }
 
@@ -33,12 +30,10 @@ TEST_F(InputManagerTest, EachKeyAndButtonGetsItsOwnRecordAndTheStateFollowsTheLa
     EXPECT_EQ(key(received[0]), std::make_tuple(int(KeyDown), uint32_t(SDLK_a), uint32_t('A'), uint32_t(KMOD_LSHIFT)));
     EXPECT_EQ(key(received[1]), std::make_tuple(int(KeyDown), uint32_t(SDLK_b), 0xE9u & 0x7F, 0u));
     EXPECT_EQ(received[2].type, KeyUp);
-    EXPECT_EQ(received[3].mouseButton, 1u);
-    EXPECT_EQ(received[4].mouseButton, 2u);
-    EXPECT_EQ(input.keyDown[SDLK_a], 0);
-    EXPECT_EQ(input.keyDown[SDLK_b], 1);
-    EXPECT_EQ(input.modifiers, uint32_t(KMOD_NONE));
-    EXPECT_EQ(input.mouseButtonDown[1], 1);
+    EXPECT_EQ((std::vector<uint32_t>{received[3].mouseButton, received[4].mouseButton}), (std::vector<uint32_t>{1, 2}));
+    EXPECT_EQ((std::vector<int>{input.keyDown[SDLK_a], input.keyDown[SDLK_b], int(input.modifiers),
+                                input.mouseButtonDown[1]}),
+              (std::vector<int>{0, 1, KMOD_NONE, 1}));
 
     // A wheel notch warps to its position first, so it carries that position and leaves no motion behind.
     received.clear();
@@ -46,11 +41,11 @@ TEST_F(InputManagerTest, EachKeyAndButtonGetsItsOwnRecordAndTheStateFollowsTheLa
     PushButton(false, SDL_BUTTON_WHEELUP, 100, 50);
     PushButton(true, SDL_BUTTON_WHEELDOWN, 100, 50);
     Frame();
-    ASSERT_EQ(received.size(), 3u);
-    auto button = [](const InputEvent& e) { return std::make_tuple(int(e.type), e.mouseButton, e.mouseX, e.mouseY); };
-    EXPECT_EQ(button(received[0]), std::make_tuple(int(MouseDown), 3u, 100u, 50u));
-    EXPECT_EQ(button(received[1]), std::make_tuple(int(MouseUp), 3u, 100u, 50u));
-    EXPECT_EQ(button(received[2]), std::make_tuple(int(MouseDown), 4u, 100u, 50u));
+    using Button = std::tuple<int, uint32_t, uint32_t, uint32_t>;  // type, button, x, y
+    std::vector<Button> buttons;
+    for (const InputEvent& e : received)
+        buttons.emplace_back(e.type, e.mouseButton, e.mouseX, e.mouseY);
+    EXPECT_EQ(buttons, (std::vector<Button>{{MouseDown, 3, 100, 50}, {MouseUp, 3, 100, 50}, {MouseDown, 4, 100, 50}}));
     EXPECT_EQ(input.rawDX, 0);
     EXPECT_EQ(input.mouseX, 100);
 }
@@ -58,19 +53,15 @@ TEST_F(InputManagerTest, EachKeyAndButtonGetsItsOwnRecordAndTheStateFollowsTheLa
 TEST_F(InputManagerTest, MouseMotionIsHalvedScaledAndSmoothedOverTenFrames)
 {
     // Steady motion of 4 pixels a frame counts as 2. The newest frame weighs 1, each older one half as much, and the
-    // sum is divided by the number of frames kept (start-up's still frame is the first).
-    const float settled = 2.0f * (1023.0f / 512.0f) / 10.0f;
+    // sum is divided by the number of frames kept, at most ten (start-up's still frame is the first).
     for (int frame = 1; frame <= 12; ++frame) {
         SDL_WarpMouse(Uint16(4 * frame), 0);
         Frame();
         ASSERT_EQ(input.rawDX, 2);
         EXPECT_EQ(input.smoothY, 0.0f);
-        const float expected = frame == 1   ? (2.0f + 0.0f) / 2.0f
-                               : frame == 2 ? (2.0f + 1.0f + 0.0f) / 3.0f
-                               : frame == 9 ? 2.0f * (511.0f / 256.0f) / 10.0f
-                               : frame >= 10 ? settled
-                                             : input.smoothX;
-        EXPECT_FLOAT_EQ(input.smoothX, expected) << "frame " << frame;
+        const int moving = std::min(frame, 10);  // 2 + 1 + 0.5 + ...
+        EXPECT_FLOAT_EQ(input.smoothX, 2.0f * (2.0f - std::ldexp(1.0f, 1 - moving)) / float(std::min(frame + 1, 10)))
+            << "frame " << frame;
     }
 
     // Halving truncates toward zero.
@@ -82,8 +73,7 @@ TEST_F(InputManagerTest, MouseMotionIsHalvedScaledAndSmoothedOverTenFrames)
         input.mouseScale = c.scale;
         SDL_WarpMouse(Uint16(input.mouseX + c.move), Uint16(input.mouseY + c.move));
         Frame();
-        EXPECT_EQ(input.rawDX, c.raw) << c.scale << " x " << c.move;
-        EXPECT_EQ(input.rawDY, c.raw);
+        EXPECT_EQ(std::make_pair(input.rawDX, input.rawDY), std::make_pair(c.raw, c.raw)) << c.scale << " x " << c.move;
     }
 }
 
@@ -92,18 +82,15 @@ TEST_F(InputManagerTest, WarpAndPostStartLeaveNoMotion)
     SDL_WarpMouse(300, 200);
     input.PostStart();  // travel while loading is no mouse-look
     Frame();
-    EXPECT_EQ(input.rawDX, 0);
-    EXPECT_EQ(input.mouseX, 300);
+    EXPECT_EQ(std::make_pair(input.rawDX, input.mouseX), std::make_pair(0, 300));
 
     SDL_WarpMouse(310, 200);
     Frame();
     EXPECT_EQ(input.rawDX, 5);
     input.WarpMouse(320, 240);
-    EXPECT_EQ(input.rawDX, 0);
-    EXPECT_EQ(input.smoothX, 0.0f);
+    EXPECT_EQ(std::make_pair(input.rawDX, input.smoothX), std::make_pair(0, 0.0f));
     Frame();
-    EXPECT_EQ(input.rawDX, 0);
-    EXPECT_EQ(input.mouseY, 240);
+    EXPECT_EQ(std::make_pair(input.rawDX, input.mouseY), std::make_pair(0, 240));
 }
 
 class StickTest : public InputManagerTest {
@@ -140,8 +127,7 @@ constexpr int kFar = 20000;
 TEST_F(StickTest, DirectionChangesBeyondTheDeadZoneAndButtonsArePressesAndReleasesForSticksThatExist)
 {
     EXPECT_EQ(Move(-kFar, -kFar), (Events{{JoyPress, JoyUpLeft}}));
-    EXPECT_EQ(received[0].joyIndex, 0u);
-    EXPECT_EQ(received[0].joyStick, 0u);
+    EXPECT_EQ(std::make_pair(received[0].joyIndex, received[0].joyStick), std::make_pair(0u, 0u));
     EXPECT_EQ(Move(0, 0), (Events{{JoyRelease, JoyUp}, {JoyRelease, JoyLeft}}));
     EXPECT_EQ(Move(0, -kFar), (Events{{JoyPress, JoyUp}}));
     EXPECT_EQ(Move(-kFar, -kFar), (Events{{JoyPress, JoyUpLeft}}));  // up is still held
@@ -169,17 +155,14 @@ TEST_F(StickTest, DirectionChangesBeyondTheDeadZoneAndButtonsArePressesAndReleas
     EXPECT_EQ(Reported(), (Events{{JoyPress, JoyDownRight}}));
 
     // A third stick, a fourth axis pair and joysticks that are not there are dropped.
-    PushAxis(0, 4, kFar);
-    PushAxis(0, 7, kFar);
-    PushAxis(1, 0, kFar);
-    PushAxis(200, 0, kFar);
+    for (const auto& [joystick, axis] : std::vector<std::pair<Uint8, Uint8>>{{0, 4}, {0, 7}, {1, 0}, {200, 0}})
+        PushAxis(joystick, axis, kFar);
     EXPECT_EQ(Reported(), Events{});
 
     SDL_Event button = {};
-    button.type = SDL_JOYBUTTONDOWN;
-    button.jbutton.button = 2;
+    button.jbutton = {SDL_JOYBUTTONDOWN, 0, 2, SDL_PRESSED};
     Push(button);
-    button.type = SDL_JOYBUTTONUP;
+    button.jbutton = {SDL_JOYBUTTONUP, 0, 2, SDL_RELEASED};
     Push(button);
     EXPECT_EQ(Reported(), (Events{{JoyPress, 40}, {JoyRelease, 40}}));
 }
@@ -188,13 +171,10 @@ TEST_F(InputManagerTest, FocusAndQuitProduceNoRecords)
 {
     auto pushActive = [](Uint8 gain, Uint8 state) {
         SDL_Event active = {};
-        active.type = SDL_ACTIVEEVENT;
-        active.active.gain = gain;
-        active.active.state = state;
+        active.active = {SDL_ACTIVEEVENT, gain, state};
         Push(active);
     };
-    SDL_Event quit = {};
-    quit.type = SDL_QUIT;
+    SDL_Event quit = {SDL_QUIT};
     pushActive(0, SDL_APPMOUSEFOCUS);  // the pointer leaving is not focus
     Frame();
     EXPECT_EQ(input.hasFocus, 1);
@@ -203,8 +183,7 @@ TEST_F(InputManagerTest, FocusAndQuitProduceNoRecords)
     EXPECT_EQ(input.hasFocus, 0);
     Push(quit);
     Frame();
-    EXPECT_TRUE(quitRequested);
-    EXPECT_TRUE(received.empty());
+    EXPECT_TRUE(quitRequested && received.empty());
 
     // While loading, only focus and quit count; keys are dropped.
     quitRequested = false;
@@ -212,11 +191,9 @@ TEST_F(InputManagerTest, FocusAndQuitProduceNoRecords)
     PushKey(true, SDLK_a);
     Push(quit);
     input.PumpEvents();
-    EXPECT_EQ(input.hasFocus, 1);
-    EXPECT_TRUE(quitRequested);
+    EXPECT_TRUE(input.hasFocus && quitRequested);
     Frame();
-    EXPECT_TRUE(received.empty());
-    EXPECT_EQ(input.keyDown[SDLK_a], 0);
+    EXPECT_TRUE(received.empty() && !input.keyDown[SDLK_a]);
 }
 
 TEST(InputManagerGuard, UseBeforeStartUpEndsTheProgramNamingTheSource)

@@ -4,7 +4,6 @@
 #include "support/virtual_display.h"
 
 #include <X11/Xlib.h>
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 
@@ -19,8 +18,7 @@ protected:
         InputManagerTest::SetUp();
         user = XOpenDisplay(VirtualDisplay().c_str());
         ASSERT_NE(user, nullptr);
-        Recentre();
-        input.Update();
+        NextFrame();
     }
 
     void TearDown() override
@@ -38,7 +36,12 @@ protected:
         XSync(user, False);
     }
 
-    void Recentre() { input.RecentreMouse(320, 240); }
+    // The frame ends by putting the pointer back at the centre; the next one starts by reading it.
+    void NextFrame()
+    {
+        input.RecentreMouse(320, 240);
+        input.Update();
+    }
 
     Display* user = nullptr;
 };
@@ -47,28 +50,23 @@ TEST_F(PointerOnX, TravelAfterThePollOrOutOfTheWindowIsCountedOnceInTheNextFrame
 {
     // The move lands after this frame read the pointer and before it re-centres: the worst moment.
     UserMoves(60, 0);
-    Recentre();
-    input.Update();
+    NextFrame();
     EXPECT_EQ(input.rawDX, 30);
-    Recentre();
-    input.Update();
+    NextFrame();
     EXPECT_EQ(input.rawDX, 0);
 
     // A move seen by the poll, as usual.
     UserMoves(0, -20);
     input.Update();
     EXPECT_EQ(input.rawDY, -10);
-    Recentre();
-    input.Update();
+    NextFrame();
     EXPECT_EQ(input.rawDY, 0);
 
     // A flick from the centre of 640 to beyond the right edge; back in the window, ordinary motion reports again.
     UserMoves(400, 0);
-    Recentre();
-    input.Update();
+    NextFrame();
     EXPECT_EQ(input.rawDX, 200);
-    Recentre();
-    input.Update();
+    NextFrame();
     UserMoves(-40, 0);
     input.Update();
     EXPECT_EQ(input.rawDX, -20);

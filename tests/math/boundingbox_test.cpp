@@ -86,10 +86,9 @@ TEST(FrustumPlanes, BoxesInViewTouchAndOthersDoNot)
 
     const BoundingBox front = Box({-10, -10, -300}, {10, 10, -200});
     const BoundingBox back = Box({-10, -10, 200}, {10, 10, 300});
-    EXPECT_TRUE(ahead.Touches(front));
-    EXPECT_FALSE(ahead.Touches(back));
-    EXPECT_TRUE(behind.Touches(back));
-    EXPECT_FALSE(behind.Touches(front));
+    EXPECT_EQ((std::vector<bool>{ahead.Touches(front), ahead.Touches(back), behind.Touches(back),
+                                 behind.Touches(front)}),
+              (std::vector<bool>{true, false, true, false}));
     EXPECT_TRUE(ahead.Touches(Box({-5, -5, -5}, {5, 5, 5}))) << "a box around the eye";
     EXPECT_TRUE(ahead.Touches(Box({290, -10, -300}, {310, 10, -290}))) << "straddling the right plane";
     EXPECT_FALSE(ahead.Touches(Box({320, -10, -300}, {340, 10, -290}))) << "right of the view";

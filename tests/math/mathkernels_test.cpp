@@ -99,14 +99,13 @@ TEST(MathKernelsTest, MatrixMultiplyIsBTimesA)
             }
 
         // out may be either input.
-        float product[16], inPlace[16];
-        std::memcpy(product, out, sizeof(product));
-        std::memcpy(inPlace, a, sizeof(inPlace));
-        family.kernels->matrixMultiply(inPlace, inPlace, b);
-        EXPECT_EQ(std::memcmp(inPlace, product, sizeof(product)), 0);
-        std::memcpy(inPlace, b, sizeof(inPlace));
-        family.kernels->matrixMultiply(inPlace, a, inPlace);
-        EXPECT_EQ(std::memcmp(inPlace, product, sizeof(product)), 0);
+        const std::vector<float> product(out, out + 16);
+        std::vector<float> inPlace(a, a + 16);
+        family.kernels->matrixMultiply(inPlace.data(), inPlace.data(), b);
+        EXPECT_EQ(inPlace, product);
+        inPlace.assign(b, b + 16);
+        family.kernels->matrixMultiply(inPlace.data(), a, inPlace.data());
+        EXPECT_EQ(inPlace, product);
     }
 }
 
@@ -143,17 +142,13 @@ TEST(MathKernelsTest, TransformVerticesContractAndFamiliesAgree)
         family.kernels->transformVertices(out.data(), in.data(), 0, &translation);
         EXPECT_EQ(std::memcmp(out.data(), untouched.data(), out.size() * sizeof(Vertex)), 0);
 
+        // Positions move unless w = 0; directions never do (their w lane is the sum's); the last 32 bytes are copied.
         family.kernels->transformVertices(out.data(), in.data(), 2, &translation);
-        const float moved[4] = {11, 22, 33, 1}, kept[4] = {1, 2, 3, 0};
-        EXPECT_EQ(std::memcmp(out[0].position, moved, sizeof(moved)), 0);
-        EXPECT_EQ(std::memcmp(out[1].position, kept, sizeof(kept)), 0);  // w = 0
-        for (const Vertex& v : out) {
-            // Directions never pick up translation; their w lane is the sum's.
-            const float tangent[4] = {1, 0, 0, 0}, normal[4] = {0, 0, 1, 0};
-            EXPECT_EQ(std::memcmp(v.tangent, tangent, sizeof(tangent)), 0);
-            EXPECT_EQ(std::memcmp(v.normal, normal, sizeof(normal)), 0);
-            EXPECT_EQ(std::memcmp(v.texCoord, in[0].texCoord, 32), 0);
-        }
+        std::vector<Vertex> expectedOut = in;
+        for (Vertex& v : expectedOut)
+            v.tangent[3] = v.binormal[3] = v.normal[3] = 0.0f;
+        expectedOut[0].position[0] = 11, expectedOut[0].position[1] = 22, expectedOut[0].position[2] = 33;
+        EXPECT_EQ(std::memcmp(out.data(), expectedOut.data(), out.size() * sizeof(Vertex)), 0);
 
         // Random vertices, in place (which the contract allows), against the scalar kernel.
         out = randomVertices;

@@ -7,19 +7,15 @@
 
 namespace {
 
-Matrix IdentityMatrix()
+Matrix Translation(float x, float y, float z)
 {
     Matrix m;
     m.Identity();
-    return m;
-}
-
-Matrix Translation(float x, float y, float z)
-{
-    Matrix m = IdentityMatrix();
     m.m[12] = x, m.m[13] = y, m.m[14] = z;
     return m;
 }
+
+const Matrix kIdentity = Translation(0, 0, 0);
 
 // Columns (1, 2, 3, 4), (5, 6, 7, 8), ...: no entry equals another.
 Matrix Counting()
@@ -49,12 +45,11 @@ TEST(VectorTest, LengthNormalizeCrossAndSubtract)
         EXPECT_FALSE(Normalize(tiny));
         EXPECT_TRUE(VectorNear(tiny, before, 0.0f));
     }
-    Vector small{0.001f, 0.0001f, 0.0f};
-    EXPECT_TRUE(Normalize(small));
-    EXPECT_NEAR(small.x, 0.995f, kEstimateTolerance);
-    Vector v{0.0f, -3.0f, 4.0f};
-    EXPECT_TRUE(Normalize(v));
-    EXPECT_TRUE(VectorNear(v, {0.0f, -0.6f, 0.8f}, kEstimateTolerance));
+    for (auto [v, unit] : {std::pair<Vector, Vector>{{0.001f, 0.0001f, 0}, {0.995f, 0.0995f, 0}},
+                           std::pair<Vector, Vector>{{0, -3, 4}, {0, -0.6f, 0.8f}}}) {
+        EXPECT_TRUE(Normalize(v));
+        EXPECT_TRUE(VectorNear(v, unit, kEstimateTolerance));
+    }
 
     EXPECT_TRUE(VectorNear(Cross({1, 0, 0}, {0, 1, 0}), {0, 0, 1}));
     EXPECT_TRUE(VectorNear(Cross({2, 3, 4}, {5, 6, 7}), {-3, 6, -3}));
@@ -64,7 +59,7 @@ TEST(VectorTest, LengthNormalizeCrossAndSubtract)
 TEST(MatrixTest, MultiplyTranslateAndScalePostMultiply)
 {
     // Translating after a scale in OpenGL terms: M * T scales the translation.
-    Matrix m = IdentityMatrix();
+    Matrix m = kIdentity;
     m.Scale({2.0f, 3.0f, 4.0f});
     m.Multiply(Translation(1, 1, 1));
     EXPECT_TRUE(VectorNear({m.m[12], m.m[13], m.m[14]}, {2.0f, 3.0f, 4.0f}));
@@ -90,7 +85,7 @@ TEST(MatrixTest, RotationsAboutAxes)
     } euler[] = {
         {{0, 90, 0}, {1, 0, 0}, {0, 0, -1}}, {{90, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{0, 0, 90}, {1, 0, 0}, {0, 1, 0}}};
     for (const auto& c : euler) {
-        Matrix m = IdentityMatrix();
+        Matrix m = kIdentity;
         m.Rotate(c.angles);
         EXPECT_TRUE(VectorNear(m.RotateVector(c.in), c.out)) << c.angles.x << " " << c.angles.y << " " << c.angles.z;
     }
@@ -102,10 +97,10 @@ TEST(MatrixTest, RotationsAboutAxes)
     steps.RotateAxis(70.0f, {0, 0, 1});
     EXPECT_TRUE(MatrixNear(combined, steps));
 
-    Matrix m = IdentityMatrix();
+    Matrix m = kIdentity;
     m.RotateAxis(90.0f, {0.0f, 0.0f, 5.0f});  // the axis is normalised
     EXPECT_TRUE(VectorNear(m.RotateVector({1, 0, 0}), {0, 1, 0}));
-    m = IdentityMatrix();
+    m = kIdentity;
     m.RotateAxis(120.0f, {1.0f, 1.0f, 1.0f});  // cycles the axes
     EXPECT_TRUE(VectorNear(m.RotateVector({1, 0, 0}), {0, 1, 0}, 1e-5f));
     m = Counting();
@@ -142,17 +137,14 @@ TEST(MatrixTest, LookAtSetsOnlyTheRotation)
     }
 }
 
-// The transposes are checked element by element through the script functions.
-TEST(MatrixTest, TransformsByColumnsAndRows)
+// RotateVector works by columns; TransformPoint by rows of the 3x3 part, then adds the translation (13, 14, 15). The
+// transposes are checked element by element through the script functions.
+TEST(MatrixTest, TransformsAndModelMatricesThatScaleTurnThenMove)
 {
-    // RotateVector by columns; TransformPoint by rows of the 3x3 part, then the translation (13, 14, 15).
     EXPECT_TRUE(VectorNear(Counting().RotateVector({1, 10, 100}), {951, 1062, 1173}));
     EXPECT_TRUE(VectorNear(Counting().TransformPoint({1, 10, 100}), {334, 779, 1224}));
     EXPECT_TRUE(VectorNear(Counting().UnrotateVector({1, 10, 100}), {321, 765, 1209}));
-}
 
-TEST(MatrixTest, ModelMatricesScaleTurnThenMove)
-{
     // (1, 0, 0) doubled, turned 90 degrees about y to (0, 0, -2), then moved.
     const Matrix model = ModelMatrix({1, 2, 3}, {0, 90, 0}, {2, 2, 2});
     const Vector turned = model.RotateVector({1, 0, 0});
@@ -171,7 +163,7 @@ TEST(QuaternionTest, OneWithoutLengthNormalisesToTheIdentity)
 {
     Quaternion empty{0, 0, 0, 0};
     Normalize(empty);
-    EXPECT_TRUE(MatrixNear(RotationMatrix(empty), IdentityMatrix()));
+    EXPECT_TRUE(MatrixNear(RotationMatrix(empty), kIdentity));
 }
 
 }  // namespace

@@ -7,9 +7,6 @@
 #include "support/fake_audio.h"
 #include "world/map.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
 #include <vector>
 
 namespace {
@@ -73,9 +70,7 @@ TEST_F(MapCommandTest, ChecksTheFileFreesRunsAutoexecLoadsAndTellsTheScripts)
     };
     for (const auto& c : cases) {
         map.succeeds = c.loads;
-        const size_t mark = Text().size();
-        EXPECT_EQ(LoadMap(c.file, c.entities), c.result) << c.file;
-        const std::string printed = Text().substr(mark);
+        const std::string printed = PrintedBy([&] { EXPECT_EQ(LoadMap(c.file, c.entities), c.result) << c.file; });
         EXPECT_TRUE(LinesInOrder(printed, c.lines)) << c.file;
         for (const std::string& absent : c.absent)
             EXPECT_EQ(printed.find(absent), std::string::npos) << c.file << ": " << absent;

@@ -47,27 +47,21 @@ TEST(ScriptValueTest, EachReaderTakesOnlyItsKindAndRemovesTheValue)
 
 TEST_F(ScriptHostTest, ArgumentsOfTheWrongKindEndTheEngineNamingTheFunction)
 {
-    const std::pair<const char*, const char*> calls[] = {
-        {"Vector_Add", "Vector_Add({1, 2, 3}, {1, 2})"},
-        {"Vector_Resize", "Vector_Resize({1, 2, 3})"},
-        {"Matrix_Transpose", "Matrix_Transpose({1, 2, 3})"},
-        {"System_SetScreenOverlay", "System_SetScreenOverlay({1, 1, 1})"},
-        {"System_SaveFile", "System_SaveFile('name.txt', nil)"},
-        {"Input_LockCursor", "Input_LockCursor('yes')"},
-        {"Input_BindNextInput", "Input_BindNextInput('', 'a')"},
-        {"KeyPressed", "KeyPressed()"},
-        {"Console_Command", "Console_Command({})"},
-        {"Console_AddCommand", "Console_AddCommand('a', 'b', {})"},
-        {"Console_AddVariable", "Console_AddVariable('g_zero', 'S', 0, 0, 0, '')"},  // no length below 1
-        {"Camera_MoveTo", "Camera_MoveTo({1, 2, 3}, 1)"},
-        {"Console_GetParameter", "Console_GetParameter('first')"},
+    // Each call names its function first.
+    const char* calls[] = {
+        "Vector_Add({1, 2, 3}, {1, 2})", "Vector_Resize({1, 2, 3})", "Matrix_Transpose({1, 2, 3})",
+        "System_SetScreenOverlay({1, 1, 1})", "System_SaveFile('name.txt', nil)", "Input_LockCursor('yes')",
+        "Input_BindNextInput('', 'a')", "KeyPressed()", "Console_Command({})", "Console_AddCommand('a', 'b', {})",
+        "Console_AddVariable('g_zero', 'S', 0, 0, 0, '')",  // no length below 1
+        "Camera_MoveTo({1, 2, 3}, 1)", "Console_GetParameter('first')",
     };
-    for (const auto& [function, call] : calls) {
+    for (const std::string call : calls) {
         gScriptManager->Start();
         RegisterScriptApi();
+        const std::string function = call.substr(0, call.find('('));
         const size_t mark = Text().size();
-        EXPECT_EQ(RunFatal(std::string("x = 1\n") + call + "\n"), 1) << call;
-        EXPECT_NE(Text().find(std::string("^1 - C Function: ") + function + "\n", mark), std::string::npos) << call;
+        EXPECT_EQ(RunFatal("x = 1\n" + call + "\n"), 1) << call;
+        EXPECT_NE(Text().find("^1 - C Function: " + function + "\n", mark), std::string::npos) << call;
     }
 }
 
@@ -77,22 +71,19 @@ TEST_F(ScriptHostTest, CameraFunctionsPlaceTurnAndTimeTheFrameCamera)
 {
     ASSERT_TRUE(Run("Camera_SetPosition({1, 2, 3})\nCamera_SetRotation({10, 20, 0})\n"
                     "local p, r = Camera_GetPosition(), Camera_GetRotation()\n"
-                    "placed = table.concat(p, ' ') .. ' / ' .. table.concat(r, ' ')\n"
+                    "seen = table.concat(p, ' ') .. ' / ' .. table.concat(r, ' ')\n"
                     "Camera_LookAt({14, 2, 3})\nlocal l = Camera_GetRotation()\n"
-                    "looked = string.format('%.1f %.1f %.1f', l[1] + 0, l[2], l[3])\n"
+                    "seen = seen .. ' / ' .. string.format('%.1f %.1f %.1f', l[1] + 0, l[2], l[3])\n"
                     "Camera_MoveTo({11, 2, 3}, 1.5, 2.0009)\nCamera_RotateTo({0, 90, 0}, 0, 0)\n"));
-    EXPECT_EQ(Global("placed"), "1 2 3 / 10 20 0");
-    EXPECT_EQ(Global("looked"), "0.0 90.0 0.0");
+    EXPECT_EQ(Global("seen"), "1 2 3 / 10 20 0 / 0.0 90.0 0.0");
     EXPECT_TRUE(gCamera->moving());
     EXPECT_EQ(gCamera->angles().y, 90.0f) << "a turn of no duration is there at once";
     gCamera->Update(2500);
     EXPECT_EQ(gCamera->position().x, 6.0f) << "half of 2000 ms from 1500 ms on";
     gCamera->Update(3500);
     EXPECT_FALSE(gCamera->moving());
-    // A NaN time starts nothing.
     ASSERT_TRUE(Run("Camera_MoveTo({0, 0, 0}, 0/0, 1)\n"));
-    EXPECT_FALSE(gCamera->moving());
-    EXPECT_EQ(gCamera->position().x, 11.0f);
+    EXPECT_TRUE(!gCamera->moving() && gCamera->position().x == 11.0f) << "a NaN time starts nothing";
 }
 
 }  // namespace

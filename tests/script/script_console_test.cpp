@@ -5,31 +5,28 @@ namespace {
 
 bool gEngineQuitCalled = false;
 
-TEST_F(ScriptHostTest, CommandsReachTheirFunctionsUnderAnySpelling)
+// A command needs a name and a function; a name the engine owns stays the engine's, also after shut-down.
+TEST_F(ScriptHostTest, CommandsReachTheirFunctionsUnderAnySpellingAndLeaveTheEnginesOwnAlone)
 {
+    gConsole->AddCommand("Quit", [](const CommandArgs&) { gEngineQuitCalled = true; });
     ASSERT_TRUE(Run(R"(
         calls = ''
         function Jump(state) calls = calls .. 'jump' .. state .. ' ' end
         Player = {}
         function Player.Walk(state) calls = calls .. 'walk' .. state .. ' ' end
+        function Quit() end
         Console_AddCommand('Jump', 'Jump', '')
         Console_AddCommand('+Walk', 'Walk', 'Player')
+        Console_AddCommand('', 'Quit', '')
+        Console_AddCommand('silent', '', '')
+        Console_AddCommand('quit', 'Quit', '')
     )"));
     gConsole->Execute("/jump", true);
     gConsole->Execute("\\JUMP", true);
     gConsole->ExecuteTyped("/+walk");
     gConsole->Execute("-WALK", true);
     EXPECT_EQ(Global("calls"), "jump0 jump0 walk1 walk0 ");
-}
-
-TEST_F(ScriptHostTest, CommandsNeedANameAndAFunctionAndLeaveTheEnginesOwnAlone)
-{
-    ASSERT_TRUE(Run("function Quit() end\nConsole_AddCommand('', 'Quit', '')\nConsole_AddCommand('silent', '', '')\n"));
     EXPECT_FALSE(gConsole->FindCommand("silent"));
-
-    // A name the engine owns stays the engine's, also after shut-down.
-    gConsole->AddCommand("Quit", [](const CommandArgs&) { gEngineQuitCalled = true; });
-    ASSERT_TRUE(Run("Console_AddCommand('quit', 'Quit', '')"));
     EXPECT_TRUE(Printed("^14Warning: Console command 'quit' already exists!\n")) << Text();
     gScriptManager->Shutdown();
     gConsole->Execute("quit", true);

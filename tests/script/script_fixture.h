@@ -36,8 +36,7 @@ protected:
     // the fatal message printed as the engine prints it.
     int RunFatal(const std::string& source)
     {
-        WriteData("scripts/test.lua", source);
-        return RunReportingFatalErrors([] { gScriptManager->ExecuteScript("scripts/test.lua"); });
+        return RunReportingFatalErrors([&] { Run(source); });
     }
 
     // The global as a string, "nil" when unset.

@@ -22,15 +22,12 @@ TEST_F(ScriptHostTest, OnlyTheSafeLibrariesAreOpen)
             if _G[name] ~= nil then absent = absent .. name .. ' ' end
         end
         present = type(string.format) .. type(table.insert) .. type(coroutine.create) .. type(math.floor)
-        root = math.sqrt(16)
-        inverse = math.rsqrt(4)
-        legacy = table.getn({1, 2, 3}) .. math.mod(7, 4)
+        -- Lua 5.0 functions are still there, and the engine's square roots are added.
+        others = table.getn({1, 2, 3}) .. math.mod(7, 4) .. string.format(' %.2f %.2f', math.sqrt(16), math.rsqrt(4))
     )"));
     EXPECT_EQ(Global("absent"), "");
     EXPECT_EQ(Global("present"), "functionfunctionfunctionfunction");
-    EXPECT_NEAR(std::stod(Global("root")), 4.0, 4.0 / 1024);
-    EXPECT_NEAR(std::stod(Global("inverse")), 0.5, 0.5 / 1024);
-    EXPECT_EQ(Global("legacy"), "33");  // Lua 5.0 functions still there
+    EXPECT_EQ(Global("others"), "33 4.00 0.50");
 }
 
 TEST_F(ScriptHostTest, DofileAndLoadfileReadOnlyTheDataDirectory)
@@ -48,8 +45,7 @@ TEST_F(ScriptHostTest, DofileAndLoadfileReadOnlyTheDataDirectory)
     )"));
     std::filesystem::remove(dataDirectory + "/../outside.lua");
     EXPECT_EQ(Global("sum") + Global("word") + Global("viaLoadfile"), "2two2");
-    EXPECT_EQ(Global("outside"), "nil cannot open ../outside.lua");
-    EXPECT_EQ(Global("absolute"), "nil");
+    EXPECT_EQ(Global("outside") + " / " + Global("absolute"), "nil cannot open ../outside.lua / nil");
 
     // dofile raises, and every script error stops the engine.
     EXPECT_EQ(RunFatal("dofile('../outside.lua')"), 1);
@@ -106,8 +102,7 @@ TEST_F(ScriptHostTest, RestartMakesAFreshStateAndKeepsTheConsoleBridges)
 
     gScriptManager->Shutdown();
     EXPECT_EQ(gScriptManager->State(), nullptr);
-    EXPECT_FALSE(gConsole->FindCommand("ping"));
-    EXPECT_FALSE(gConsole->FindVariable("g_kept"));
+    EXPECT_FALSE(gConsole->FindCommand("ping") || gConsole->FindVariable("g_kept")) << "bridges go with the scripts";
 }
 
 }  // namespace

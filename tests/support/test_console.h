@@ -58,6 +58,14 @@ protected:
     std::string ReadData(const std::string& name) const { return ReadFile(dataDirectory + "/" + name); }
     // The console text printed since SetUp, colour codes included.
     std::string Text() const { return gConsole->Text(); }
+    // What the action printed to the console.
+    template <typename Action>
+    std::string PrintedBy(Action action) const
+    {
+        const size_t mark = Text().size();
+        action();
+        return Text().substr(mark);
+    }
     // A fresh console: what was printed so far is gone.
     static void ClearText()
     {

@@ -2,25 +2,29 @@
 
 #include <zlib.h>
 
+#include <initializer_list>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
 constexpr size_t kEndRecordSize = 22;
 
-// Little-endian, as every number in a ZIP file.
-void Append(std::string& out, uint32_t value, int bytes)
+// Numbers of the given widths in bytes, little-endian as every number in a ZIP file.
+std::string Fields(std::initializer_list<std::pair<uint32_t, int>> fields)
 {
-    for (int i = 0; i < bytes; ++i)
-        out += char(value >> (8 * i));
+    std::string out;
+    for (const auto& [value, bytes] : fields)
+        for (int i = 0; i < bytes; ++i)
+            out += char(value >> (8 * i));
+    return out;
 }
 
 }  // namespace
 
 void ZipArchive::PutU32(size_t at, uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = char(value >> (8 * i));
+    bytes.replace(at, 4, Fields({{value, 4}}));
 }
 
 std::string Deflate(const std::string& data)
@@ -42,30 +46,20 @@ std::string Deflate(const std::string& data)
 ZipWriter& ZipWriter::Add(const std::string& name, const std::string& data, uint16_t method, uint32_t timestamp)
 {
     const std::string stored = method == 8 ? Deflate(data) : data;
-    // What the local and the central header have in common, from "version needed" to the extra field's length.
-    std::string common;
-    Append(common, 20, 2);  // version needed
-    Append(common, 0, 2);  // flags
-    Append(common, method, 2);
-    Append(common, timestamp, 4);
-    Append(common, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size()))), 4);
-    Append(common, uint32_t(stored.size()), 4);
-    Append(common, uint32_t(data.size()), 4);
-    Append(common, uint32_t(name.size()), 2);
-    Append(common, 0, 2);  // extra field
+    const uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())));
+    // What the local and the central header have in common: version needed, flags, method, time, CRC, compressed
+    // and real size, and the lengths of the name and of the (empty) extra field.
+    const std::string common = Fields({{20, 2}, {0, 2}, {method, 2}, {timestamp, 4}, {crc, 4},
+                                       {uint32_t(stored.size()), 4}, {uint32_t(data.size()), 4},
+                                       {uint32_t(name.size()), 2}, {0, 2}});
     archive.localHeaders.push_back(archive.bytes.size());
-    Append(archive.bytes, 0x04034b50, 4);
-    archive.bytes += common + name + stored;
+    archive.bytes += Fields({{0x04034b50, 4}}) + common + name + stored;
 
+    // Signature and version made by; after the common part the comment length, disk, internal and external
+    // attributes and where the local header is.
     archive.centralHeaders.push_back(directory.size());
-    Append(directory, 0x02014b50, 4);
-    Append(directory, 20, 2);  // version made by
-    directory += common;
-    Append(directory, 0, 4);  // comment length, disk
-    Append(directory, 0, 2);  // internal attributes
-    Append(directory, 0, 4);  // external attributes
-    Append(directory, uint32_t(archive.localHeaders.back()), 4);
-    directory += name;
+    directory += Fields({{0x02014b50, 4}, {20, 2}}) + common +
+                 Fields({{0, 2}, {0, 2}, {0, 2}, {0, 4}, {uint32_t(archive.localHeaders.back()), 4}}) + name;
     return *this;
 }
 
@@ -82,13 +76,11 @@ ZipArchive ZipWriter::Finish(const std::string& comment) const
         header += start;
     result.bytes += directory;
     result.endRecord = result.bytes.size();
-    Append(result.bytes, 0x06054b50, 4);
-    Append(result.bytes, 0, 4);  // this disk and the directory's
-    Append(result.bytes, uint32_t(result.localHeaders.size()), 2);
-    Append(result.bytes, uint32_t(result.localHeaders.size()), 2);
-    Append(result.bytes, uint32_t(directory.size()), 4);
-    Append(result.bytes, uint32_t(start), 4);
-    Append(result.bytes, uint32_t(comment.size()), 2);
+    // Signature, this disk and the directory's, the member count on this disk and in all, the directory's size and
+    // place, and the comment's length.
+    const uint32_t members = uint32_t(result.localHeaders.size());
+    result.bytes += Fields({{0x06054b50, 4}, {0, 2}, {0, 2}, {members, 2}, {members, 2},
+                            {uint32_t(directory.size()), 4}, {uint32_t(start), 4}, {uint32_t(comment.size()), 2}});
     result.bytes += comment;
     return result;
 }

@@ -26,23 +26,18 @@ protected:
 
 TEST_F(DefinitionReaderTest, ShaderLinesAreLowerCasedAndKnowSlashComments)
 {
-    const std::vector<Tokens> lines = Lines(DefinitionFormat::ShaderScript,
-                                            "\n  textures/Base {\r\n"
-                                            "\tmap Textures/Wall.TGA // the wall\n"
-                                            "a//b c\n"
-                                            "// whole line\n"
-                                            "# also a comment\n"
-                                            "x # trailing\n"
-                                            "\"Quoted Words\"\n"
-                                            "high\x80\xff" "bytes\x01\x7f\x7e ok\n"
-                                            "last/");
-    EXPECT_EQ(lines, (std::vector<Tokens>{{"textures/base", "{"},
-                                          {"map", "textures/wall.tga"},
-                                          {"a"},
-                                          {"x"},
-                                          {"\"quoted", "words\""},
-                                          {"highbytes", "ok"},
-                                          {"last"}}));
+    const std::string content = "\n  textures/Base {\r\n"
+                                "\tmap Textures/Wall.TGA // the wall\n"
+                                "a//b c\n"
+                                "// whole line\n"
+                                "# also a comment\n"
+                                "x # trailing\n"
+                                "\"Quoted Words\"\n"
+                                "high\x80\xff" "bytes\x01\x7f\x7e ok\n"
+                                "last/";
+    EXPECT_EQ(Lines(DefinitionFormat::ShaderScript, content),
+              (std::vector<Tokens>{{"textures/base", "{"}, {"map", "textures/wall.tga"}, {"a"}, {"x"},
+                                   {"\"quoted", "words\""}, {"highbytes", "ok"}, {"last"}}));
 }
 
 TEST_F(DefinitionReaderTest, OtherFormatsKeepSlashesAndOnlyGuiFilesQuote)

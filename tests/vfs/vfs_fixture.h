@@ -27,19 +27,15 @@ protected:
     void Write(const std::string& name, const std::string& content) const { WriteFile(Dir(name), content); }
     void WriteArchive(const std::string& name, const ZipArchive& archive) const { Write(name, archive.bytes); }
 
-    // Starts the layer on the named subdirectories (made when missing); returns what it printed.
-    std::string Start(const std::vector<std::string>& directories)
+    // Starts the layer on the named subdirectories (made when missing, unless told not to); returns what it printed.
+    std::string Start(const std::vector<std::string>& directories, bool makeMissing = true)
     {
         std::string paths;
         for (const std::string& directory : directories) {
-            std::filesystem::create_directories(Dir(directory));
+            if (makeMissing)
+                std::filesystem::create_directories(Dir(directory));
             paths += (paths.empty() ? "" : ";") + Dir(directory);
         }
-        return StartWith(paths);
-    }
-
-    std::string StartWith(const std::string& paths)
-    {
         Output();
         EXPECT_EQ(vfs_startup(paths.c_str()), 1);
         return Output();
@@ -56,7 +52,8 @@ protected:
         return text;
     }
 
-    // The whole member or file through vfs_fread, or "<no file>".
+    // The whole member or file through vfs_fread, "<no file>", or "<read error>". A failed read must count as the
+    // end, so that readers stop.
     static std::string ReadAll(const std::string& name, size_t piece = 4096)
     {
         const int handle = vfs_fopen(name.c_str(), "rb");
@@ -67,7 +64,24 @@ protected:
         int got;
         while ((got = vfs_fread(handle, buffer.data(), piece)) > 0)
             content.append(buffer.data(), size_t(got));
+        const bool ended = vfs_feof(handle) != 0 && vfs_fread(handle, buffer.data(), 1) == got;
         vfs_fclose(handle);
-        return got < 0 ? "<read error>" : content;
+        return !ended ? "<read on past the end>" : got < 0 ? "<read error>" : content;
+    }
+
+    // Every name vfs_find_first and vfs_find_next give for the pattern.
+    static std::vector<std::string> FindAll(const char* pattern)
+    {
+        std::vector<std::string> names;
+        char name[257];
+        vfs_search* search = vfs_find_first(name, pattern);
+        if (!search)
+            return names;
+        do
+            names.push_back(name);
+        while (vfs_find_next(name, search));
+        EXPECT_EQ(vfs_find_next(name, search), 0) << "stays exhausted";
+        vfs_find_close(search);
+        return names;
     }
 };

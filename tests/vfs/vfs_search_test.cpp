@@ -6,37 +6,18 @@
 
 namespace {
 
-std::vector<std::string> FindAll(const char* pattern)
-{
-    std::vector<std::string> names;
-    char name[257];
-    vfs_search* search = vfs_find_first(name, pattern);
-    if (!search)
-        return names;
-    do
-        names.push_back(name);
-    while (vfs_find_next(name, search));
-    EXPECT_EQ(vfs_find_next(name, search), 0) << "stays exhausted";
-    vfs_find_close(search);
-    return names;
-}
-
 TEST_F(VfsTest, SearchWalksEachSearchPathInTurnThenTheArchiveMembers)
 {
-    Write("one/b.lua", "");
-    Write("one/scripts/game/main.lua", "");
-    Write("one/scripts/readme.txt", "");
-    Write("one/folder.pk3/inside.lua", "");  // a directory with the archive extension
-    Write("two/a.lua", "");
-    Write("two/shared.lua", "");
+    // folder.pk3 is a directory with the archive extension.
+    for (const char* name : {"one/b.lua", "one/scripts/game/main.lua", "one/scripts/readme.txt",
+                             "one/folder.pk3/inside.lua", "two/a.lua", "two/shared.lua"})
+        Write(name, "");
     WriteArchive("two/pack.PK3", ZipWriter().Add("Zeta.lua", "").Add("alpha.lua", "").Add("shared.lua", "").Finish());
     Start({"one", "two"});
-
-    const std::vector<std::string> all = FindAll("*");
     // Plain files by name within each directory, depth first, whatever the host's order; then members in archive order,
     // lower-cased, and a name in both places twice.
-    EXPECT_EQ(all, (std::vector<std::string>{"b.lua", "scripts/game/main.lua", "scripts/readme.txt", "a.lua",
-                                             "shared.lua", "zeta.lua", "alpha.lua", "shared.lua"}));
+    EXPECT_EQ(FindAll("*"), (std::vector<std::string>{"b.lua", "scripts/game/main.lua", "scripts/readme.txt", "a.lua",
+                                                      "shared.lua", "zeta.lua", "alpha.lua", "shared.lua"}));
 
     EXPECT_EQ(FindAll("*.lua"), (std::vector<std::string>{"b.lua", "scripts/game/main.lua", "a.lua", "shared.lua",
                                                           "zeta.lua", "alpha.lua", "shared.lua"}));
@@ -65,24 +46,20 @@ TEST_F(VfsTest, SearchGoesThirtyOneLevelsDeepAndPassesOverNamesTooLongToReport)
 
 TEST(Wildcard, MatchesByTheEngineRulesAndManyStarsStayFast)
 {
-    struct Case {
-        const char* pattern;
-        const char* text;
+    const struct {
+        const char *pattern, *text;
         bool matches;
-    };
-    const Case cases[] = {
-        {"", "", true},           {"", "a", false},          {"*", "", true},
-        {"*", "dir/any/thing", true}, {"?", "", false},      {"?", "a", true},
-        {"?", "ab", false},       {"a*?", "a", false},       {"a*?", "ab", true},
-        {"*?", "", false},        {"*.lua", "a.lua", true},  {"*.lua", "dir/b.lua", true},
-        {"*.lua", "a.luac", false}, {"*.lua", "a.lua.lua", true}, {"*a*b*c", "xaybzc", true},
-        {"*a*b*c", "xaybz", false},
+    } cases[] = {
+        {"", "", true}, {"", "a", false}, {"*", "", true}, {"*", "dir/any/thing", true}, {"?", "", false},
+        {"?", "a", true}, {"?", "ab", false}, {"a*?", "a", false}, {"a*?", "ab", true}, {"*?", "", false},
+        {"*.lua", "a.lua", true}, {"*.lua", "dir/b.lua", true}, {"*.lua", "a.luac", false},
+        {"*.lua", "a.lua.lua", true}, {"*a*b*c", "xaybzc", true}, {"*a*b*c", "xaybz", false},
         {"**", "a*", true},  // the character after a star is always literal
-        {"**", "ab", false},      {"a**", "a*xyz", false},   {"a***", "a*xyz", true},
-        {"*?x", "ax", true},      {"*?x", "x", false},       {"A.txt", "a.txt", false},
-        {"shaders/*.shader", "shaders/base.shader", true}, {"shaders/*.shader", "other/base.shader", false},
+        {"**", "ab", false}, {"a**", "a*xyz", false}, {"a***", "a*xyz", true}, {"*?x", "ax", true}, {"*?x", "x", false},
+        {"A.txt", "a.txt", false}, {"shaders/*.shader", "shaders/base.shader", true},
+        {"shaders/*.shader", "other/base.shader", false},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(WildcardPattern(c.pattern).Matches(c.text), c.matches) << c.pattern << " vs " << c.text;
 
     // Many stars must not make matching exponential.
