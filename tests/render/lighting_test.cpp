@@ -15,7 +15,6 @@
 #include <cmath>
 #include <functional>
 #include <map>
-#include <regex>
 #include <set>
 #include <tuple>
 #include <sstream>
@@ -189,7 +188,11 @@ void ExpectNvFormOf(const std::string& arb, const std::string& nv, const std::ma
     EXPECT_EQ(n[2], "OPTION ARB_precision_hint_fastest;");
     n.erase(n.begin() + 1, n.begin() + 3);
     static const std::set<std::string> fullPrecision = {"", "TEX", "END", "TEMP", "ATTRIB", "PARAM", "ALIAS"};
-    const auto squeezed = [](const std::string& line) { return std::regex_replace(line, std::regex(" +"), " "); };
+    const auto squeezed = [](std::string line) {
+        const auto twoSpaces = [](char a, char b) { return a == ' ' && b == ' '; };
+        line.erase(std::unique(line.begin(), line.end(), twoSpaces), line.end());
+        return line;
+    };
     for (size_t i = 0; i < a.size(); ++i) {
         std::string expected = except.count(i) ? except.at(i) : a[i];
         const std::string opcode = a[i].substr(0, a[i].find(' '));
